@@ -1,0 +1,31 @@
+# Helpers shared by every module's CMakeLists.txt.
+#
+#   tobrel_library(NAME SOURCES ... [LIBS ...])
+#       a static library tobrel_NAME whose folder is on its users' include path.
+#   tobrel_test(NAME LABELS label... SOURCES ... [LIBS ...] [ENV VAR=value...])
+#       a GoogleTest executable registered with ctest under the given labels
+#       (unit, audio, ui). Each test gets a private scratch folder in
+#       TOBREL_TEST_TMP and runs with the offscreen Qt platform.
+
+function(tobrel_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_library(tobrel_${name} STATIC ${ARG_SOURCES})
+  target_include_directories(tobrel_${name} PUBLIC "${CMAKE_CURRENT_SOURCE_DIR}")
+  if(ARG_LIBS)
+    target_link_libraries(tobrel_${name} PUBLIC ${ARG_LIBS})
+  endif()
+endfunction()
+
+function(tobrel_test name)
+  cmake_parse_arguments(ARG "" "" "LABELS;SOURCES;LIBS;ENV" ${ARGN})
+  add_executable(test_${name} ${ARG_SOURCES})
+  target_link_libraries(test_${name} PRIVATE ${ARG_LIBS} tobrel_testsupport GTest::gmock GTest::gtest_main)
+  add_test(NAME ${name} COMMAND test_${name})
+  if(NOT ARG_LABELS)
+    set(ARG_LABELS unit)
+  endif()
+  set(scratch "${CMAKE_BINARY_DIR}/test-scratch/${name}")
+  set_tests_properties(${name} PROPERTIES
+    LABELS "${ARG_LABELS}"
+    ENVIRONMENT "TOBREL_TEST_TMP=${scratch};QT_QPA_PLATFORM=offscreen;TOBREL_SOURCE_DIR=${CMAKE_SOURCE_DIR};TOBREL_BINARY_DIR=${CMAKE_BINARY_DIR};${ARG_ENV}")
+endfunction()

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages Tobrel needs to build, run and test, when
+# they are missing. Runs apt-get as root (directly, or through sudo).
+set -euo pipefail
+
+packages=(
+  # build
+  cmake ninja-build g++ pkg-config
+  libgtest-dev libgmock-dev
+  libsqlite3-dev qt6-base-dev libpulse-dev libmp3lame-dev
+  # run
+  pulseaudio pulseaudio-utils xdg-utils
+  # test and benchmark peers: tools we did not write
+  sqlite3 sox mpg123 ffmpeg lame python3-mutagen python3-numpy
+  xvfb xauth x11-utils imagemagick fonts-dejavu-core
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+if [ "$(id -u)" -eq 0 ]; then sudo=(); else sudo=(sudo); fi
+"${sudo[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
