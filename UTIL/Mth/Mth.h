@@ -9,6 +9,6 @@ bool MthIsNumeric(std::string_view text);
 // Every character 0-9, a-f or A-F (and at least one character).
 bool MthIsHexadecimal(std::string_view text);
 // x <- 41358 * x mod 2147483647, computed without overflow by Schrage's method
-// (quotient 51924, remainder 14042). A result outside 1..2147483646 is an
+// (quotient 51924, remainder 10855). A result outside 1..2147483646 is an
 // internal error (NOT_OKAY, x unchanged).
 int MthRandomStep(int32_t& x);
