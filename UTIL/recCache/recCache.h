@@ -1,0 +1,94 @@
+// The recording cache database: cache.db in the cache folder, one row of table
+// `caches` per kept recording. The row holds what the cache file's name cannot
+// (the user's tags and whether the YouTube Wizard named the track); the file's
+// base name links the two. This module owns the schema, every statement, the
+// migration of older databases and the rebuild of a lost or damaged database
+// from the files of the folder. It is used on the user-interface thread only.
+//
+// Every operation returns OKAY or NOT_OKAY; a missing handle, a missing text,
+// a text wider than its column or a failed statement is an internal error.
+// Widths count UTF-16 units of the text as stored (before quotes are doubled).
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "sqliteExec.h"
+
+class CSlout;
+
+// Declared column widths, in UTF-16 units.
+constexpr size_t kRecCacheBaseNameWidth = 1024;
+constexpr size_t kRecCacheTagWidth = 512;
+constexpr size_t kRecCacheCommentWidth = 2048;
+
+// The capacity the program's callers use with recCacheGetIds.
+constexpr size_t kRecCacheMaxIds = 32767;
+
+// The open database. Results of the last statement stay in `results` until the
+// next statement on the same handle.
+struct recCache {
+    CSlout* trace = nullptr;  // not owned; may be null
+    bool traceSql = false;
+    std::string folder;        // without a trailing "/"
+    std::string extension;     // of cache audio files: "tmp" (or "wav")
+    std::string tempBaseName;  // of the file being recorded: "sdrtfn"
+    std::string dbPath;        // folder + "/cache.db"
+    sqliteExecDb db;
+    sqliteExecResults results;
+};
+
+struct recCacheTrack {
+    long creationTime = 0;  // seconds since 1970, the first number of the base name
+    long durationMs = 0;    // the second number of the base name
+    std::string baseName;
+};
+
+struct recCacheTags {
+    std::string artist, song, album, genre, comment;
+    bool operator==(const recCacheTags&) const = default;
+};
+
+// Opens folder/cache.db, creating it when missing. An existing database gains
+// the `source` column when it lacks it. A new database, or one without the
+// table, is filled from the cache files of the folder (one row per file with
+// the cache extension, except the file being recorded and names that do not
+// start with two numbers joined by "_"). A file that is not a sound database
+// is never overwritten: it is moved aside as cache.db.corrupt-<seconds>, the
+// user is told through trace->errorW and a new database is built as above.
+int recCacheInit(const std::string& folder, const std::string& tempBaseName, const std::string& extension,
+                 bool traceSql, CSlout* trace, std::unique_ptr<recCache>& out);
+
+// Closes the connection and clears the handle; an empty handle is not an error.
+int recCacheClose(std::unique_ptr<recCache>& handle);
+
+// Ids of at most `capacity` rows, oldest recording first.
+int recCacheGetIds(recCache* h, size_t capacity, std::vector<int>& ids);
+
+// The reads by id demand exactly one row: a missing id is an internal error.
+int recCacheGetTrack(recCache* h, int id, recCacheTrack& track);
+int recCacheGetTags(recCache* h, int id, recCacheTags& tags);
+int recCacheGetSource(recCache* h, int id, int& source);
+
+int recCacheSetTags(recCache* h, int id, const recCacheTags& tags);
+// value: 1 when the YouTube Wizard named the track, 0 otherwise.
+int recCacheSetSource(recCache* h, int id, int value);
+int recCacheDelete(recCache* h, int id);
+
+// Adds a row with the next id, empty tags and source 0. Times must not be negative.
+int recCacheInsert(recCache* h, const std::string& baseName, long creationTime, long durationMs);
+
+// Reads creation time and duration from a base name "start_length[_...]".
+// parsed is false (and the result OKAY) when the name does not begin with two
+// decimal numbers joined by "_".
+int recCacheParseFileName(recCache* h, std::string_view baseName, long& creationTime, long& durationMs,
+                          bool& parsed);
+
+// recCacheParseFileName then recCacheInsert; a name that does not parse is an internal error.
+int recCacheInsertFromFileName(recCache* h, const std::string& baseName);
+
+// Runs one statement on the handle, collecting rows as `mode` says.
+int recCache_sqlite_exec(recCache* h, std::string_view statement, sqliteExecMode mode);

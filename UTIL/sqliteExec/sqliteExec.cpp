@@ -1,0 +1,138 @@
+// Runs SQL statements through sqlite3_exec and collects their rows into plain
+// lists of texts; opens and closes connections with the user-facing messages
+// both databases of the program share. See sqliteExec.h for the contract.
+#include "sqliteExec.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+
+#include "CSlout.h"
+#include "pstr.h"
+#include "report.h"
+
+static constexpr const char* kReportModule = "../../UTIL/sqliteExec/sqliteExec";
+
+namespace {
+
+// What the row callback needs; failed records that a value was refused, so
+// that the internal error is reported once, at the row that caused it.
+struct Collector {
+    sqliteExecMode mode;
+    const sqliteExecWidths* widths;
+    sqliteExecResults* results;
+};
+
+// Appends one value (NULL as empty text) to list, refusing what does not fit.
+int collectValue(const char* value, size_t width, std::vector<std::string>& list) {
+    if (!value) {
+        list.emplace_back();
+        return OKAY;
+    }
+    const std::string_view text(value);
+    if (!sloutIsUtf8(text) || pstrUtf16Length(text) > width) return REPORT_ERR();
+    list.emplace_back(text);
+    return OKAY;
+}
+
+// sqlite3_exec's row callback; a nonzero return aborts the statement.
+int collectRow(void* context, int argc, char** argv, char** /*names*/) {
+    auto& c = *static_cast<Collector*>(context);
+    if (c.mode == sqliteExecMode::SingleColumn) {
+        if (argc != 1) return 0;
+        return collectValue(argv[0], c.widths->single, c.results->single) == OKAY ? 0 : 1;
+    }
+    const size_t columns = std::min(static_cast<size_t>(argc), kSqliteExecColumns);
+    for (size_t i = 0; i < columns; ++i)
+        if (collectValue(argv[i], c.widths->columns[i], c.results->columns[i]) != OKAY) return 1;
+    return 0;
+}
+
+void emptyResults(sqliteExecResults& results) {
+    results.single.clear();
+    for (auto& list : results.columns) list.clear();
+}
+
+// SQLite's message for the last failure on db, never null.
+std::string errorText(sqlite3* db) {
+    const char* text = db ? sqlite3_errmsg(db) : nullptr;
+    return text ? text : "out of memory";
+}
+
+void reportToUser(CSlout* trace, const std::string& text) {
+    if (trace) trace->errorW(1, text);
+}
+
+}  // namespace
+
+void sqliteExecCloser::operator()(sqlite3* db) const { sqlite3_close_v2(db); }
+
+int sqliteExecOpen(const std::string& path, CSlout* trace, sqliteExecDb& db) {
+    db.reset();
+    if (path.empty() || path.find('\0') != std::string::npos) return REPORT_ERR();
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open(path.c_str(), &raw);
+    sqliteExecDb opened(raw);  // sqlite3_open hands out a connection even when it fails
+    if (rc != SQLITE_OK) {
+        reportToUser(trace, "Can't open database: " + errorText(opened.get()) + "\n");
+        return REPORT_ERR();
+    }
+    db = std::move(opened);
+    return OKAY;
+}
+
+int sqliteExecClose(sqliteExecDb& db, CSlout* trace) {
+    sqlite3* raw = db.release();
+    if (!raw) return OKAY;
+    if (sqlite3_close(raw) == SQLITE_OK) return OKAY;
+    reportToUser(trace, "Error closing database connection: " + errorText(raw) + "\n");
+    // The close_v2 form frees the connection as soon as whatever held it open
+    // is finished, so the owner can forget it now.
+    sqlite3_close_v2(raw);
+    return NOT_OKAY;
+}
+
+int sqliteExecRun(sqlite3* db, const sqliteExecCaller& caller, std::string_view statement, sqliteExecMode mode,
+                  const sqliteExecWidths& widths, sqliteExecResults& results) {
+    if (!db) return REPORT_ERR();
+    const std::string name(caller.name);
+    if (caller.traceSql && caller.trace)
+        caller.trace->outputW(1, name + ": Executing: " + std::string(statement));
+    emptyResults(results);
+
+    // sqlite3_exec reads a NUL-terminated text: a NUL inside would silently
+    // shorten the statement, so it is refused like malformed UTF-8.
+    if (statement.empty() || statement.size() >= kSqliteExecStatementBytes) return REPORT_ERR();
+    if (statement.find('\0') != std::string_view::npos || !sloutIsUtf8(statement)) return REPORT_ERR();
+    const std::string text(statement);
+
+    Collector collector{mode, &widths, &results};
+    if (sqlite3_exec(db, text.c_str(), collectRow, &collector, nullptr) != SQLITE_OK) {
+        reportToUser(caller.trace, name + ": Error executing SQL: " + errorText(db) + "\n");
+        return REPORT_ERR();
+    }
+    if (caller.traceSql && caller.trace) caller.trace->outputW(1, name + ": Success");
+    return OKAY;
+}
+
+int sqliteExecCheckDamage(sqlite3* db, const sqliteExecCaller& caller, bool& damaged) {
+    damaged = false;
+    if (!db) return REPORT_ERR();
+    // quick_check answers one row "ok" for a sound file and one row per problem
+    // otherwise; it walks every page, which for a cache of a few thousand rows
+    // costs milliseconds.
+    std::vector<std::string> lines;
+    const auto collect = [](void* context, int argc, char** argv, char**) {
+        auto& out = *static_cast<std::vector<std::string>*>(context);
+        out.emplace_back(argc >= 1 && argv[0] ? argv[0] : "");
+        return 0;
+    };
+    const int rc = sqlite3_exec(db, "PRAGMA quick_check", collect, &lines, nullptr);
+    const int primary = rc & 0xff;
+    if (rc != SQLITE_OK && primary != SQLITE_NOTADB && primary != SQLITE_CORRUPT) {
+        reportToUser(caller.trace, std::string(caller.name) + ": Error executing SQL: " + errorText(db) + "\n");
+        return REPORT_ERR();
+    }
+    damaged = rc != SQLITE_OK || lines.size() != 1 || lines[0] != "ok";
+    return OKAY;
+}

@@ -1,0 +1,106 @@
+// The shared result collector: which rows and columns each mode keeps, NULL as
+// empty text, per-list widths, refused statements, and a close that SQLite refuses.
+#include <gtest/gtest.h>
+
+#include <sqlite3.h>
+
+#include "dbtest.h"
+#include "report.h"
+#include "sqliteExec.h"
+#include "testsupport.h"
+
+using dbtest::CapturingSlout;
+using dbtest::repeat;
+
+namespace {
+
+struct Db {
+    testsupport::TempDir dir;
+    CapturingSlout sink;
+    sqliteExecDb db;
+    sqliteExecCaller caller{"test_exec", &sink, false};
+    sqliteExecWidths widths{4, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}};
+    sqliteExecResults results;
+    Db() { EXPECT_EQ(sqliteExecOpen(dir.file("x.db"), &sink, db), OKAY); }
+    int run(const std::string& sql, sqliteExecMode mode) {
+        return sqliteExecRun(db.get(), caller, sql, mode, widths, results);
+    }
+};
+
+using Texts = std::vector<std::string>;
+
+}  // namespace
+
+TEST(sqliteExec, SingleColumnModeKeepsOnlyOneColumnRows) {
+    Db d;
+    ASSERT_EQ(d.run("SELECT 'a' UNION ALL SELECT NULL UNION ALL SELECT 'abcd'", sqliteExecMode::SingleColumn), OKAY);
+    EXPECT_EQ(d.results.single, (Texts{"a", "", "abcd"}));
+    ASSERT_EQ(d.run("SELECT 1, 2", sqliteExecMode::SingleColumn), OKAY);
+    EXPECT_TRUE(d.results.single.empty());  // emptied by the new statement, two-column row ignored
+}
+
+TEST(sqliteExec, MultiColumnModeFillsTenListsWithTheirOwnWidths) {
+    Db d;
+    ASSERT_EQ(d.run("SELECT 'a', NULL, 'ccc', 4, 5, 6, 7, 8, 9, '0123456789', 'eleventh' "
+                    "UNION ALL SELECT 'b', 'bb', NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL",
+                    sqliteExecMode::MultiColumn),
+              OKAY);
+    EXPECT_EQ(d.results.columns[0], (Texts{"a", "b"}));
+    EXPECT_EQ(d.results.columns[1], (Texts{"", "bb"}));
+    EXPECT_EQ(d.results.columns[2], (Texts{"ccc", ""}));
+    EXPECT_EQ(d.results.columns[9], (Texts{"0123456789", ""}));
+    EXPECT_TRUE(d.results.single.empty());
+
+    ReportRecorder reports;
+    EXPECT_EQ(d.run("SELECT 'a', 'too'", sqliteExecMode::MultiColumn), NOT_OKAY);  // column 1 holds 2 units
+    EXPECT_TRUE(reports.reported("UTIL/sqliteExec/sqliteExec"));
+    ASSERT_EQ(d.sink.errors.size(), 1u);
+    EXPECT_EQ(d.sink.errors[0].second, "test_exec: Error executing SQL: query aborted\n");
+    // Widths count UTF-16 units: four CJK characters fit in a width of 4, one emoji takes two.
+    ASSERT_EQ(d.run("SELECT 'x', '\xf0\x9f\x8e\xb5', '', '\xe6\xbc\xa2\xe6\xbc\xa2\xe6\xbc\xa2\xe6\xbc\xa2'",
+                    sqliteExecMode::MultiColumn),
+              OKAY);
+    EXPECT_EQ(d.run("SELECT CAST(x'ff' AS TEXT)", sqliteExecMode::SingleColumn), NOT_OKAY);  // not UTF-8
+}
+
+TEST(sqliteExec, StatementsThatCannotBePassedWholeAreRefused) {
+    Db d;
+    ReportRecorder reports;
+    const std::string longest(kSqliteExecStatementBytes - 1 - 9, ' ');
+    EXPECT_EQ(d.run("SELECT 1;" + longest, sqliteExecMode::SingleColumn), OKAY);
+    EXPECT_EQ(d.run("SELECT 1;" + longest + " ", sqliteExecMode::SingleColumn), NOT_OKAY);
+    EXPECT_EQ(d.run(std::string("SELECT 1;\0DROP TABLE t", 22), sqliteExecMode::SingleColumn), NOT_OKAY);
+    EXPECT_EQ(d.run("SELECT '\xc3'", sqliteExecMode::SingleColumn), NOT_OKAY);
+    EXPECT_EQ(d.run("", sqliteExecMode::SingleColumn), NOT_OKAY);
+    EXPECT_EQ(reports.count(), 4u);
+    EXPECT_TRUE(d.sink.errors.empty());  // programming errors, not the user's business
+}
+
+TEST(sqliteExec, RefusedCloseIsToldAndTheHandleClearedAnyway) {
+    Db d;
+    sqlite3_stmt* pending = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(d.db.get(), "SELECT 1", -1, &pending, nullptr), SQLITE_OK);
+    EXPECT_EQ(sqliteExecClose(d.db, &d.sink), NOT_OKAY);
+    EXPECT_FALSE(d.db);
+    ASSERT_EQ(d.sink.errors.size(), 1u);
+    EXPECT_EQ(d.sink.errors[0].second,
+              "Error closing database connection: unable to close due to unfinalized statements or unfinished "
+              "backups\n");
+    sqlite3_finalize(pending);  // the connection goes with its last statement
+    EXPECT_EQ(sqliteExecClose(d.db, &d.sink), OKAY);
+}
+
+TEST(sqliteExec, DamageCheckTellsGarbageFromASoundFile) {
+    testsupport::TempDir dir;
+    sqliteExecCaller caller{"test_exec", nullptr, false};
+    const std::string sound = dir.file("sound.db"), garbage = dir.file("garbage.db");
+    dbtest::sqliteCli(sound, "CREATE TABLE t (a); INSERT INTO t VALUES (1);");
+    testsupport::writeText(garbage, repeat("garbage ", 1000));
+    for (const auto& [path, expected] : {std::pair{sound, false}, std::pair{garbage, true}}) {
+        sqliteExecDb db;
+        ASSERT_EQ(sqliteExecOpen(path, nullptr, db), OKAY);
+        bool damaged = !expected;
+        ASSERT_EQ(sqliteExecCheckDamage(db.get(), caller, damaged), OKAY);
+        EXPECT_EQ(damaged, expected) << path;
+    }
+}
