@@ -1,0 +1,36 @@
+// Window-placement arithmetic as pure functions on plain rectangles. The
+// window layer reads the window's rectangles and the screen areas, asks here
+// where the window goes, and applies the result; nothing here touches a window.
+#pragma once
+
+// Left/top inclusive, right/bottom exclusive, as window rectangles are.
+struct hwndRect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+    int width() const { return right - left; }
+    int height() const { return bottom - top; }
+    bool operator==(const hwndRect&) const = default;
+};
+
+// Where a window of the given rectangle goes when asked to sit at (x, y):
+// there, keeping its size, when the whole window then lies inside the
+// maximised-window area of areaWidth x areaHeight (x >= 0, y >= 0, right edge
+// <= areaWidth, bottom edge <= areaHeight); otherwise centred in that area,
+// with a coordinate that would be negative set to 0.
+hwndRect hwndPlaceAt(const hwndRect& window, int x, int y, int areaWidth, int areaHeight);
+
+// The window moved to (x, y), keeping its size.
+hwndRect hwndMoveKeepingSize(const hwndRect& window, int x, int y);
+
+// The window centred in an area (the primary display's full-screen client
+// area), keeping its size; a coordinate before the area's start is clamped to it.
+hwndRect hwndCentreIn(const hwndRect& window, const hwndRect& area);
+
+// The window rectangle whose client area becomes clientWidth x clientHeight,
+// keeping the window's position and its frame (window size minus client size).
+hwndRect hwndWithClientSize(const hwndRect& window, const hwndRect& client, int clientWidth, int clientHeight);
+
+// Window height minus client height (used to place pop-up menus).
+int hwndFrameHeight(const hwndRect& window, const hwndRect& client);

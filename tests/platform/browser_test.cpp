@@ -1,0 +1,59 @@
+// Opening addresses: xdg-open gets the address as one argument with no shell
+// in between (a stand-in xdg-open on PATH records what it got), and only web
+// addresses are handed on.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "browser.h"
+#include "report.h"
+#include "testsupport.h"
+
+using namespace testsupport;
+namespace fs = std::filesystem;
+
+namespace {
+
+TEST(browser, XdgOpenGetsTheAddressAsOneArgument) {
+    TempDir dir;
+    const std::string log = dir.file("args.txt");
+    const std::string script = dir.file("xdg-open");
+    writeText(script, "#!/bin/sh\nprintf '%s\\n' \"$#\" \"$@\" > \"" + log + ".part\"\nmv \"" + log + ".part\" \"" + log + "\"\n");
+    ::chmod(script.c_str(), 0755);
+    const char* oldPath = std::getenv("PATH");
+    ScopedEnv path("PATH", dir.str() + ":" + (oldPath ? oldPath : "/usr/bin:/bin"));
+
+    const std::string address = "https://example.org/a b?q='x\"y'&z=$(touch " + dir.file("pwned") + ");`id`";
+    XdgOpenBrowser browser;
+    ASSERT_EQ(browser.open(address), OKAY);
+    for (int i = 0; i < 500 && !fs::exists(log); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(readText(log), "1\n" + address + "\n");
+    EXPECT_FALSE(fs::exists(dir.file("pwned")));
+}
+
+TEST(browser, OnlyWebAddressesAreOpened) {
+    struct Case { const char* address; bool allowed; };
+    const Case cases[] = {
+        {"http://example.org/", true}, {"https://x", true},
+        {"", false}, {"https://", false}, {"file:///etc/passwd", false}, {"/usr/bin/xterm", false},
+        {"--help", false}, {"javascript:alert(1)", false}, {"https://a\nb", false}, {"HTTP://upper", false},
+    };
+    RecordingBrowser recorder;
+    for (const auto& c : cases) {
+        ReportRecorder reports;
+        EXPECT_EQ(recorder.open(c.address), c.allowed ? OKAY : NOT_OKAY) << c.address;
+        EXPECT_EQ(reports.count(), c.allowed ? 0u : 1u) << c.address;
+    }
+    EXPECT_EQ(recorder.addresses, (std::vector<std::string>{"http://example.org/", "https://x"}));
+
+    ReportRecorder reports;
+    XdgOpenBrowser real;
+    EXPECT_EQ(real.open("file:///etc/passwd"), NOT_OKAY);
+    EXPECT_EQ(reports.count(), 1u);
+}
+
+}  // namespace

@@ -1,0 +1,131 @@
+// The registry access and its file-tree store on a scratch profile: roots,
+// round trips, missing keys, the buffer limit, malformed key paths and
+// failures on existing keys.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "registryStore.h"
+#include "regWithoutKeyname.h"
+#include "report.h"
+#include "settingsProfile.h"
+#include "testsupport.h"
+
+using namespace testsupport;
+namespace fs = std::filesystem;
+
+namespace {
+
+using Profile = SettingsProfile;
+
+TEST(registry, EachRootKeepsItsOwnTree) {
+    Profile p;
+    const std::string config = p.home.home() + "/.config/Tobrel/";
+    struct Case { int root; std::string folder; };
+    const Case cases[] = {
+        {REG_ROOT_CLASSES_ROOT, config + "registry-classes"},
+        {REG_ROOT_LOCAL_MACHINE, p.home.home() + "/machine"},
+        {REG_ROOT_USERS, config + "registry-users"},
+        {REG_ROOT_CURRENT_USER, config + "registry"},
+    };
+    for (const auto& c : cases) {
+        const std::string text = "value of root " + std::to_string(c.root);
+        ASSERT_EQ(regWithoutKeynameWrite(c.root, "SOFTWARE\\Tobrel\\2\\500\\session\\name", text), OKAY);
+        EXPECT_EQ(readText(c.folder + "/SOFTWARE/Tobrel/2/500/session/name/(default)"), text);
+    }
+    for (const auto& c : cases) {
+        bool found = false;
+        std::string text;
+        ASSERT_EQ(regWithoutKeynameRead(c.root, "SOFTWARE/Tobrel/2/500/session/name", 1024, found, text), OKAY);
+        EXPECT_TRUE(found);
+        EXPECT_EQ(text, "value of root " + std::to_string(c.root));
+    }
+    // Overwriting replaces the value and leaves no temporary file behind.
+    ASSERT_EQ(regWithoutKeynameWrite(REG_ROOT_CURRENT_USER, "a\\b", "first, longer"), OKAY);
+    ASSERT_EQ(regWithoutKeynameWrite(REG_ROOT_CURRENT_USER, "a\\b", "second"), OKAY);
+    size_t files = 0;
+    for (const auto& e : fs::directory_iterator(config + "registry/a/b")) files += e.is_regular_file();
+    EXPECT_EQ(files, 1u);
+    EXPECT_EQ(readText(config + "registry/a/b/(default)"), "second");
+}
+
+TEST(registry, MissingKeysAreNotFoundWithoutReports) {
+    Profile p;
+    ReportRecorder reports;
+    ASSERT_EQ(regWithoutKeynameWrite(REG_ROOT_CURRENT_USER, "a\\b\\c", "x"), OKAY);
+    for (const char* key : {"a\\missing", "a\\b", "a", "a\\b\\c\\d"}) {  // a and a\b exist but have no value
+        bool found = true;
+        std::string text = "untouched";
+        ASSERT_EQ(regWithoutKeynameRead(REG_ROOT_CURRENT_USER, key, 1024, found, text), OKAY) << key;
+        EXPECT_FALSE(found) << key;
+        EXPECT_EQ(text, "untouched");
+    }
+    fs::create_directories(p.home.home() + "/.config/Tobrel/registry/plain");
+    writeText(p.home.home() + "/.config/Tobrel/registry/plain/file", "x");
+    bool found = true;
+    std::string text;
+    ASSERT_EQ(regWithoutKeynameRead(REG_ROOT_CURRENT_USER, "plain\\file\\below", 1024, found, text), OKAY);
+    EXPECT_FALSE(found);
+    EXPECT_EQ(reports.count(), 0u);
+}
+
+TEST(registry, BufferLimitCountsCharacters) {
+    Profile p;
+    const std::string e = "\xC3\xA9";  // one character, two bytes
+    std::string fits511, accented511;
+    for (int i = 0; i < 511; ++i) accented511 += e;
+    fits511.assign(511, 'x');
+    struct Case { std::string text; bool ok; };
+    const Case cases[] = {{fits511, true}, {accented511, true}, {fits511 + "x", false}, {accented511 + e, false}};
+    for (const auto& c : cases) {
+        ASSERT_EQ(regWithoutKeynameWrite(REG_ROOT_CURRENT_USER, "long", c.text), OKAY);
+        ReportRecorder reports;
+        bool found = false;
+        std::string text;
+        EXPECT_EQ(regWithoutKeynameRead(REG_ROOT_CURRENT_USER, "long", 1024, found, text), c.ok ? OKAY : NOT_OKAY);
+        EXPECT_EQ(found, c.ok);
+        if (c.ok) {
+            EXPECT_EQ(text, c.text);
+        }
+        EXPECT_EQ(reports.count() > 0, !c.ok);
+    }
+}
+
+TEST(registry, InternalErrors) {
+    Profile p;
+    ReportRecorder reports;
+    bool found = false;
+    std::string text;
+    for (int root : {0, 5, -1}) {
+        EXPECT_EQ(regWithoutKeynameWrite(root, "a", "x"), NOT_OKAY);
+        EXPECT_EQ(regWithoutKeynameRead(root, "a", 1024, found, text), NOT_OKAY);
+    }
+    // Key paths that would leave the root, or name nothing.
+    for (const char* key : {"", "a\\..\\..\\escape", "..", "a\\\\b", "a\\.\\b", "a\\", "(default)"}) {
+        reports.clear();
+        EXPECT_EQ(regWithoutKeynameWrite(REG_ROOT_CURRENT_USER, key, "x"), NOT_OKAY) << key;
+        EXPECT_EQ(regWithoutKeynameRead(REG_ROOT_CURRENT_USER, key, 1024, found, text), NOT_OKAY) << key;
+        EXPECT_GE(reports.count(), 2u) << key;
+    }
+    EXPECT_FALSE(fs::exists(p.home.home() + "/.config/Tobrel/escape"));
+
+    // Failures on an existing key: its value is a folder, or a level is a file.
+    const std::string root = p.home.home() + "/.config/Tobrel/registry";
+    fs::create_directories(root + "/broken/(default)");
+    reports.clear();
+    EXPECT_EQ(regWithoutKeynameRead(REG_ROOT_CURRENT_USER, "broken", 1024, found, text), NOT_OKAY);
+    EXPECT_EQ(regWithoutKeynameWrite(REG_ROOT_CURRENT_USER, "broken", "x"), NOT_OKAY);
+    writeText(root + "/file", "x");
+    EXPECT_EQ(regWithoutKeynameWrite(REG_ROOT_CURRENT_USER, "file\\below", "x"), NOT_OKAY);
+    EXPECT_TRUE(reports.reported("UTIL/reg/regWithoutKeyname"));
+    EXPECT_TRUE(reports.reported("Platform/registry/registryStore"));
+}
+
+TEST(registry, MachineRootDefaultsToTheBuildTree) {
+    ScopedEnv unset("TOBREL_MACHINE_REGISTRY", std::nullopt);
+    std::string folder;
+    ASSERT_EQ(registryRootFolder(registryRoot::LocalMachine, folder), OKAY);
+    EXPECT_EQ(folder, binaryDir() + "/machine-registry");
+}
+
+}  // namespace
