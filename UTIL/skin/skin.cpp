@@ -1,0 +1,263 @@
+// The skin record and its tables: components, hotspots, text fields and
+// additional values (see skin.h). Painting is in skinPaint.cpp, sliders in
+// skinSlider.cpp.
+#include "skin.h"
+
+#include <QFile>
+#include <QString>
+
+#include "report.h"
+#include "skinInternal.h"
+
+static constexpr const char* kReportModule = "../../UTIL/skin/skin";
+
+template <typename T>
+static T* findByKey(std::vector<T>& items, int key) {
+    for (auto& item : items)
+        if (item.key == key) return &item;
+    return nullptr;
+}
+
+SkinComponent* skinFindComponent(Skin& skin, int key) { return findByKey(skin.components, key); }
+SkinHotspot* skinFindHotspot(Skin& skin, int key) { return findByKey(skin.hotspots, key); }
+SkinSlider* skinFindSlider(Skin& skin, int key) { return findByKey(skin.sliders, key); }
+
+static SkinValue* findValue(Skin& skin, int key) { return findByKey(skin.values, key); }
+
+int skinInit(std::unique_ptr<Skin>& out, int doubleBuffered, CSlout* trace) {
+    auto skin = std::make_unique<Skin>();
+    skin->trace = trace;
+    skin->doubleBuffered = doubleBuffered;
+    skin->draggedSlider = -1;
+    out = std::move(skin);
+    return OKAY;
+}
+
+void skinFree(std::unique_ptr<Skin>& skin) {
+    if (!skin) return;
+    doubleBuffFree(skin->backBuffer);
+    skin.reset();
+}
+
+// Loads a bitmap file at its own size.
+int skinLoadBitmapFile(const std::string& path, QImage& image) {
+    const QString name = QString::fromStdString(path);
+    if (!QFile::exists(name)) return REPORT_ERR();
+    QImage loaded;
+    if (!loaded.load(name, "BMP") || loaded.isNull()) return REPORT_ERR();
+    image = std::move(loaded);
+    return OKAY;
+}
+
+int skinComponentAdd(Skin* skin, int key, int kind) {
+    if (!skin) return OKAY;
+    if (kind != kSkinKindBitmap && kind != kSkinKindText) return REPORT_ERR();
+    SkinComponent c;
+    c.key = key;
+    c.kind = kind;
+    skin->components.push_back(std::move(c));
+    return OKAY;
+}
+
+int skinComponentSetPosition(Skin* skin, int key, int x, int y) {
+    if (!skin) return OKAY;
+    SkinComponent* c = skinFindComponent(*skin, key);
+    if (!c) return REPORT_ERR();
+    c->x = x;
+    c->y = y;
+    c->placed = 1;
+    return OKAY;
+}
+
+int skinComponentSetValue(Skin* skin, int key, int value) {
+    if (!skin) return OKAY;
+    SkinComponent* c = skinFindComponent(*skin, key);
+    if (!c) return REPORT_ERR();
+    c->value = value;
+    return OKAY;
+}
+
+int skinComponentGetValue(Skin* skin, int key, int& value) {
+    if (!skin) return OKAY;
+    SkinComponent* c = skinFindComponent(*skin, key);
+    if (!c) return REPORT_ERR();
+    value = c->value;
+    return OKAY;
+}
+
+int skinComponentSetValueAndRefresh(Skin* skin, int key, int value, PaintWindow* window) {
+    if (!skin) return OKAY;
+    if (!window) return REPORT_ERR();
+    SkinComponent* c = skinFindComponent(*skin, key);
+    if (!c) return REPORT_ERR();
+    if (c->value == value) return OKAY;
+    c->value = value;
+    REPORT_CHECK(skinRefreshComponent(skin, window, key));
+    return OKAY;
+}
+
+int skinComponentBitmapLoad(Skin* skin, int key, const std::string& path) {
+    if (!skin) return OKAY;
+    SkinComponent* c = skinFindComponent(*skin, key);
+    if (!c || c->kind != kSkinKindBitmap) return REPORT_ERR();
+    QImage image;
+    REPORT_CHECK(skinLoadBitmapFile(path, image));
+    c->width = image.width();
+    c->height = image.height();
+    c->bitmap = std::move(image);
+    return OKAY;
+}
+
+int skinComponentBitmapGetSize(Skin* skin, int key, int& width, int& height) {
+    if (!skin) return OKAY;
+    SkinComponent* c = skinFindComponent(*skin, key);
+    if (!c) return REPORT_ERR();
+    width = c->width;
+    height = c->height;
+    return OKAY;
+}
+
+int skinHotspotAdd(Skin* skin, int key) {
+    if (!skin) return OKAY;
+    SkinHotspot h;
+    h.key = key;
+    skin->hotspots.push_back(h);
+    return OKAY;
+}
+
+int skinHotspotSetRect(Skin* skin, int key, int left, int top, int right, int bottom) {
+    if (!skin) return OKAY;
+    SkinHotspot* h = skinFindHotspot(*skin, key);
+    if (!h) return REPORT_ERR();
+    h->left = left;
+    h->top = top;
+    h->right = right;
+    h->bottom = bottom;
+    h->enabled = 1;
+    return OKAY;
+}
+
+int skinHotspotGet(Skin* skin, int key, int& enabled, int& left, int& top, int& right, int& bottom) {
+    if (!skin) return OKAY;
+    SkinHotspot* h = skinFindHotspot(*skin, key);
+    if (!h) return REPORT_ERR();
+    enabled = h->enabled;
+    left = h->left;
+    top = h->top;
+    right = h->right;
+    bottom = h->bottom;
+    return OKAY;
+}
+
+static SkinComponent* findText(Skin& skin, int key) {
+    SkinComponent* c = skinFindComponent(skin, key);
+    return c && c->kind == kSkinKindText ? c : nullptr;
+}
+
+int skinTextSetRect(Skin* skin, int key, int left, int top, int right, int bottom) {
+    if (!skin) return OKAY;
+    SkinComponent* c = findText(*skin, key);
+    if (!c) return REPORT_ERR();
+    c->left = left;
+    c->top = top;
+    c->right = right;
+    c->bottom = bottom;
+    c->x = left;
+    c->y = top;
+    c->placed = 1;
+    return OKAY;
+}
+
+int skinTextSetSize(Skin* skin, int key, int size) {
+    if (!skin) return OKAY;
+    SkinComponent* c = findText(*skin, key);
+    if (!c) return REPORT_ERR();
+    c->fontSize = size;
+    c->halfSize = size / 2;
+    return OKAY;
+}
+
+int skinTextSetColour(Skin* skin, int key, int a, int b, int c) {
+    if (!skin) return OKAY;
+    SkinComponent* t = findText(*skin, key);
+    if (!t) return REPORT_ERR();
+    for (int v : {a, b, c})
+        if (v < 0 || v > 255) return REPORT_ERR();
+    t->colourA = a;
+    t->colourB = b;
+    t->colourC = c;
+    return OKAY;
+}
+
+int skinTextGetRect(Skin* skin, int key, int& left, int& top, int& right, int& bottom) {
+    if (!skin) return OKAY;
+    SkinComponent* c = findText(*skin, key);
+    if (!c) return REPORT_ERR();
+    left = c->left;
+    top = c->top;
+    right = c->right;
+    bottom = c->bottom;
+    return OKAY;
+}
+
+// The text as stored: at most kSkinTextMax UTF-16 units, never half a pair.
+static std::string cutText(std::string_view text) {
+    QString s = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    if (s.size() > kSkinTextMax) {
+        qsizetype n = kSkinTextMax;
+        if (s.at(n - 1).isHighSurrogate()) --n;
+        s.truncate(n);
+    }
+    return s.toStdString();
+}
+
+int skinTextSetText(Skin* skin, int key, std::string_view text) {
+    if (!skin) return OKAY;
+    SkinComponent* c = findText(*skin, key);
+    if (!c) return REPORT_ERR();
+    c->text = cutText(text);
+    return OKAY;
+}
+
+int skinTextGetText(Skin* skin, int key, std::string& text) {
+    if (!skin) return OKAY;
+    SkinComponent* c = findText(*skin, key);
+    if (!c) return REPORT_ERR();
+    text = c->text;
+    return OKAY;
+}
+
+int skinTextUpdate(Skin* skin, int key, std::string_view text, PaintWindow* window) {
+    if (!skin) return OKAY;
+    if (!window) return REPORT_ERR();
+    SkinComponent* c = findText(*skin, key);
+    if (!c) return REPORT_ERR();
+    // Compared as stored, so a text longer than the limit repaints only once.
+    std::string stored = cutText(text);
+    if (stored == c->text) return OKAY;
+    c->text = std::move(stored);
+    REPORT_CHECK(skinRefreshComponent(skin, window, key));
+    return OKAY;
+}
+
+int skinAdditionalValueAdd(Skin* skin, int key) {
+    if (!skin) return OKAY;
+    skin->values.push_back(SkinValue{key, 0});
+    return OKAY;
+}
+
+int skinAdditionalValueSet(Skin* skin, int key, int value) {
+    if (!skin) return OKAY;
+    SkinValue* v = findValue(*skin, key);
+    if (!v) return REPORT_ERR();
+    v->value = value;
+    return OKAY;
+}
+
+int skinAdditionalValueGet(Skin* skin, int key, int& value) {
+    if (!skin) return OKAY;
+    SkinValue* v = findValue(*skin, key);
+    if (!v) return REPORT_ERR();
+    value = v->value;
+    return OKAY;
+}
