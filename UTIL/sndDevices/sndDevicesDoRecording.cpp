@@ -1,0 +1,244 @@
+// The capture step (see sndDevicesDoRecording.h). It keeps no state of its
+// own: the silence counters, the recording switch and the cache file live in
+// the engine record, where re-initialisation resets the counters.
+//
+// Decimation keeps every D-th captured frame of the call, counted across the
+// call's packets, so a packet whose frame count is not a multiple of D neither
+// leaves a stale frame nor shifts the stereo pairs of the packets after it.
+// When every packet size is a multiple of D this is simply frames 0, D, 2D...
+// of each packet.
+//
+// Runs on the time-critical record thread: nothing here allocates except
+// starting and finishing a recording, and a call's block goes to the cache
+// file in one buffered write.
+#include "sndDevicesDoRecording.h"
+
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+
+#include "CsndDevicesWaveFile.h"
+#include "report.h"
+#include "sndDevicesContext.h"
+#include "sndDevicesNames.h"
+#include "sndDevicesScramble.h"
+
+static constexpr const char* kReportModule = "../../UTIL/sndDevices/sndDevicesDoRecording";
+
+namespace {
+
+// A sample counts as sound when its magnitude is above this (about 20 on the
+// 16-bit scale); the float magnitude is compared with the double constant.
+constexpr double kQuietThreshold = 0.00061035;
+// Silence ends a track after more than this many empty calls, or packets.
+constexpr int kEmptyPollLimit = 100;
+constexpr int kSilentPacketLimit = 8;
+
+// Largest magnitude among `count` samples (vectorises: no early exit).
+float peakMagnitude(const float* samples, size_t count) {
+    float peak = 0.0f;
+    for (size_t i = 0; i < count; ++i) {
+        const float m = std::fabs(samples[i]);
+        peak = m > peak ? m : peak;
+    }
+    return peak;
+}
+
+// After a failed write: keep what reached the file, cut to whole frames and
+// closed with its sizes, as a normal recording of that length (the length
+// rule applies); when even that fails, give the file up. Either way no
+// recording stays open on a closed file.
+int finishFailedRecording(sndDevicesContext& context) {
+    context.recording.store(0);
+    context.recordIndicator.store(0);
+    uint32_t kept = 0;
+    if (context.recordFile->closeKeepingWritten(&kept) == kWaveSOk) {
+        const uint32_t frameBytes = context.cacheFormat.blockAlign ? context.cacheFormat.blockAlign : 4;
+        const long double ms = static_cast<long double>(kept / frameBytes) * 1000.0L / context.cacheFormat.sampleRate;
+        context.recordDurationMs.store(static_cast<float>(ms));
+        REPORT_CHECK(sndDevicesFinishClosedRecording(context));
+        return OKAY;
+    }
+    context.recordFile->abandon();
+    std::remove(context.tempPath.c_str());
+    return OKAY;
+}
+
+}  // namespace
+
+int sndDevicesDoRecording(sndDevicesContext& context, int& code) {
+    sndDevicesCaptureOutput output;
+    const int status = sndDevicesDoRecording(context, output);
+    code = output.code;
+    return status;
+}
+
+int sndDevicesDoRecording(sndDevicesContext& context, sndDevicesCaptureOutput& output) {
+    output.code = 0;
+    output.frames = 0;
+    output.pcm = context.pcmBuffer.data();
+    output.captureFormat = context.captureFormat;
+
+    // 1. The capture objects, and a format the conversion can work with.
+    AudioCaptureService* const capture = context.captureClient;
+    const uint32_t channels = context.captureFormat.channels;
+    const uint32_t decimation = context.decimation;
+    const uint64_t capacity = context.pcmBuffer.size() / 2;  // stereo output frames
+    if (!context.captureAudioClient || capture == nullptr) return REPORT_ERR();
+    if (channels < 2 || decimation == 0 || capacity == 0 || context.cacheFormat.sampleRate == 0 ||
+        !context.recordFile)
+        return REPORT_ERR();
+    const uint64_t captureCapacity = capacity * decimation;  // capture frames one call may take
+
+    // 2. Per-call state.
+    context.callFrames = 0;
+    bool allFlagged = true, allQuiet = true, allZero = true;
+    if (context.stopRequested.load() != 0) {
+        output.code = kSndCodeStopRequested;
+        return OKAY;
+    }
+
+    // 3, 4. Is the stream alive, and is anything ready?
+    uint32_t frames = 0;
+    if (capture->padding(frames) != OKAY) {
+        output.code = kSndCodeDeviceLost;
+        return OKAY;
+    }
+    uint32_t next = 0;
+    if (capture->nextPacketSize(next) != OKAY) {
+        output.code = kSndCodeDeviceLost;
+        return OKAY;
+    }
+    if (next == 0) ++context.emptyPolls;
+
+    // 5. Take packets while they come and fit; a packet that does not fit
+    //    stays queued for the next call (a first packet larger than the whole
+    //    block is taken and cut to it).
+    int16_t* const pcm = context.pcmBuffer.data();
+    uint64_t taken = 0;  // capture frames of this call
+    while (next != 0) {
+        if (taken > 0 && taken + next > captureCapacity) break;
+        context.emptyPolls = 0;
+        const float* data = nullptr;
+        uint32_t n = 0, flags = 0;
+        if (capture->fetchPacket(data, n, flags) != OKAY) {
+            output.code = kSndCodeDeviceLost;
+            return OKAY;
+        }
+        const uint64_t counted = n < captureCapacity - taken ? n : captureCapacity - taken;
+        // Output frames o with o * D inside this packet's share of the call.
+        const uint64_t first = (taken + decimation - 1) / decimation;
+        const uint64_t end = (taken + counted + decimation - 1) / decimation;
+        if ((flags & kAudioPacketSilent) != 0) {
+            ++context.silentFlagRun;
+            allQuiet = allZero = false;
+            context.quietRun = 0;
+            context.zeroRun = 0;
+            for (uint64_t o = first; o < end; ++o) pcm[2 * o] = pcm[2 * o + 1] = 0;
+        } else {
+            context.silentFlagRun = 0;
+            allFlagged = false;
+            for (uint64_t o = first; o < end; ++o) {
+                const float* frame = data + (o * decimation - taken) * channels;
+                pcm[2 * o] = sndDevicesFloatToPcm16(frame[0]);
+                pcm[2 * o + 1] = sndDevicesFloatToPcm16(frame[1]);
+            }
+            // Silence is judged on every sample of the packet, all channels, undecimated.
+            const float peak = peakMagnitude(data, static_cast<size_t>(n) * channels);
+            if (static_cast<double>(peak) > kQuietThreshold) {
+                allQuiet = false;
+                context.quietRun = 0;
+            } else {
+                ++context.quietRun;
+            }
+            if (peak != 0.0f) {
+                allZero = false;
+                context.zeroRun = 0;
+            } else {
+                ++context.zeroRun;
+            }
+        }
+        if (capture->releasePacket(n) != OKAY) {
+            output.code = kSndCodeDeviceLost;
+            return OKAY;
+        }
+        taken += counted;
+        context.callFrames = static_cast<uint32_t>(taken);
+        if (capture->nextPacketSize(next) != OKAY) return REPORT_ERR();
+    }
+
+    // 7. Silence decision.
+    if (context.emptyPolls > kEmptyPollLimit || context.silentFlagRun > kSilentPacketLimit ||
+        context.zeroRun > kSilentPacketLimit || context.quietRun > kSilentPacketLimit)
+        ++context.silenceSteps;
+    else
+        context.silenceSteps = 0;
+
+    // 8. Disarmed: finish what is open.
+    if (context.recordArmed.load() == 0) {
+        context.recordIndicator.store(0);
+        if (context.recording.load() != 0) {
+            context.recording.store(0);
+            REPORT_CHECK(sndDevicesFinishRecording(context));
+        }
+        return OKAY;
+    }
+
+    // 9.
+    const uint32_t outFrames = context.callFrames / decimation;
+    output.frames = outFrames;
+
+    // 10. Start on sound.
+    const uint16_t key = context.scrambleKey.load();
+    if (context.recording.load() == 0 && context.silenceSteps == 0 && outFrames > 0 && !allQuiet &&
+        !allFlagged) {
+        context.recordDurationMs.store(0.0f);
+        context.recording.store(1);
+        context.recordIndicator.store(1);
+        context.tempPath = sndDevicesTempPath(context.cacheFolder, key);
+        const std::time_t now = std::time(nullptr);
+        if (now == static_cast<std::time_t>(-1)) return REPORT_ERR();
+        context.recordStartTime.store(static_cast<uint32_t>(now));
+        if (context.recordFile->open(context.tempPath, &context.cacheFormat, kWaveModeWrite) != kWaveSOk) {
+            // Nothing was recorded: no recording stays open on a file that is not.
+            context.recordFile->close();
+            context.recording.store(0);
+            context.recordIndicator.store(0);
+            output.code = kSndCodeCacheFileFailed;
+            return OKAY;
+        }
+    }
+
+    // 11. End on silence (auto-segment), or only dim the indicator.
+    if (context.autoSegment.load() != 0) {
+        if (context.silenceSteps > 0) {
+            const bool open = context.recording.load() != 0;
+            context.recording.store(0);
+            context.recordIndicator.store(0);
+            if (open) REPORT_CHECK(sndDevicesFinishRecording(context));
+        }
+    } else if (context.recording.load() != 0) {
+        const bool dim = context.zeroRun > kSilentPacketLimit || context.silentFlagRun > kSilentPacketLimit;
+        context.recordIndicator.store(dim ? 0 : 1);
+    }
+
+    // 12. Write the call's block.
+    if (context.callFrames > 0 && context.recording.load() != 0 && !allFlagged && !allZero) {
+        const long double rate = context.cacheFormat.sampleRate;
+        const long double duration =
+            static_cast<long double>(context.recordDurationMs.load()) + outFrames * 1000.0L / rate;
+        context.recordDurationMs.store(static_cast<float>(duration));
+        if (static_cast<long>(context.recordDurationMs.load()) > context.minimumLengthMs)
+            context.recordIndicator.store(1);
+        sndDevicesScrambleSamples(pcm, static_cast<size_t>(outFrames) * 2, key);
+        uint32_t written = 0;
+        if (context.recordFile->write(outFrames * 4, pcm, &written) != kWaveSOk) {
+            REPORT_CHECK(finishFailedRecording(context));
+            output.code = kSndCodeCacheFileFailed;
+            return OKAY;
+        }
+    }
+
+    // 13.
+    return OKAY;
+}

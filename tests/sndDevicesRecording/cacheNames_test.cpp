@@ -1,0 +1,167 @@
+// Scrambling, the cache file names and their generator, deleting a track's
+// files while a pre-encoding may hold them, and tearing down an engine record
+// whose pre-encodings are still running.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "sndDevicesContext.h"
+#include "sndDevicesDeleteCacheFiles.h"
+#include "sndDevicesNames.h"
+#include "sndDevicesScramble.h"
+#include "testsupport.h"
+
+namespace fs = std::filesystem;
+using testsupport::TempDir;
+
+TEST(Scramble, EveryValueSurvivesTheRoundTrip) {
+    for (uint16_t key : {uint16_t{kSndScrambleKey}, uint16_t{1}, uint16_t{0xFFFF}}) {
+        for (uint32_t v = 0; v <= 0xFFFF; ++v) {
+            const uint16_t s = sndDevicesScramble(static_cast<uint16_t>(v), key);
+            ASSERT_EQ(v, sndDevicesUnscramble(s, key)) << "key " << key;
+        }
+    }
+    EXPECT_EQ(0, sndDevicesUnscramble(sndDevicesScramble(0, kSndScrambleKey), kSndScrambleKey));
+}
+
+TEST(Scramble, RotatesSixteenBitsRightBySeven) {
+    // v XOR K = 0x8000: bit 15 lands on bit 8; bit 0 lands on bit 9.
+    EXPECT_EQ(0x0100, sndDevicesScramble(0x8000 ^ kSndScrambleKey, kSndScrambleKey));
+    EXPECT_EQ(0x0200, sndDevicesScramble(0x0001 ^ kSndScrambleKey, kSndScrambleKey));
+    EXPECT_EQ(0x0001, sndDevicesScramble(0x0080, 0));
+}
+
+TEST(Scramble, ByteBuffersUnscrambleWholeWordsOnly) {
+    const uint16_t key = kSndScrambleKey;
+    int16_t samples[2] = {1234, -5678};
+    sndDevicesScrambleSamples(samples, 2, key);
+    unsigned char bytes[4];
+    std::memcpy(bytes, samples, 4);
+    const unsigned char last = bytes[2];
+    sndDevicesUnscrambleBytes(bytes, 3, key);  // an odd read
+    int16_t first;
+    std::memcpy(&first, bytes, 2);
+    EXPECT_EQ(1234, first);
+    EXPECT_EQ(last, bytes[2]);
+}
+
+TEST(Names, GeneratorYieldsTheKnownSequenceAfterEngineStart) {
+    sndDevicesContext context;
+    long n = 0;
+    for (long expected : {1111317901L, 1440736464L, 1897408450L}) {
+        ASSERT_EQ(OKAY, sndDevicesNextNameNumber(context, n));
+        EXPECT_EQ(expected, n);
+    }
+    ReportRecorder reports;
+    context.nameSeed = 0;
+    EXPECT_EQ(NOT_OKAY, sndDevicesNextNameNumber(context, n));
+    EXPECT_GE(reports.count(), 1u);
+}
+
+TEST(Names, PathsByKey) {
+    EXPECT_EQ("/c/sdrtfn.tmp", sndDevicesTempPath("/c", kSndScrambleKey));
+    EXPECT_EQ("/c/sdrtfn.wav", sndDevicesTempPath("/c", 0));
+    EXPECT_EQ("1291648000_183456_1111317901.tmp", sndDevicesFinishedName(1291648000u, 183456, 1111317901, 14940));
+    EXPECT_EQ("1291648000_183456_1111317901", sndDevicesFinishedBaseName(1291648000u, 183456, 1111317901));
+    // Past 2038 the low 32 bits of the time stay positive.
+    EXPECT_EQ("3000000000_2000_7", sndDevicesFinishedBaseName(3000000000u, 2000, 7));
+    EXPECT_EQ("/c/b.dat", sndDevicesCompanionPath("/c", "b", 14940));
+    EXPECT_EQ("/c/b.mp3", sndDevicesCompanionPath("/c", "b", 0));
+    EXPECT_EQ("/c/b.wav", sndDevicesAudioPath("/c", "b", 0));
+    EXPECT_EQ("/c/b.dax", sndDevicesPartialCompanionPath("/c", "b"));
+}
+
+namespace {
+
+void touch(const std::string& path) { std::ofstream(path) << "x"; }
+
+// A "file" that cannot be unlinked: a folder in its place.
+void blockDeletion(const std::string& path) {
+    fs::create_directory(path);
+    touch(path + "/inside");
+}
+
+}  // namespace
+
+TEST(DeleteCacheFiles, DeletesAudioAndCompanionAndToleratesMissingOnes) {
+    TempDir dir;
+    sndDevicesContext context;
+    context.cacheFolder = dir.str();
+    context.scrambleKey = kSndScrambleKey;
+    touch(dir.file("t.tmp"));
+    touch(dir.file("t.dat"));
+    touch(dir.file("t.wav"));  // another key's file is not this track's
+    int result = 99;
+    ASSERT_EQ(OKAY, sndDevicesDeleteCacheFiles(context, "t", result));
+    EXPECT_EQ(0, result);
+    EXPECT_FALSE(fs::exists(dir.file("t.tmp")));
+    EXPECT_FALSE(fs::exists(dir.file("t.dat")));
+    EXPECT_TRUE(fs::exists(dir.file("t.wav")));
+    ASSERT_EQ(OKAY, sndDevicesDeleteCacheFiles(context, "t", result));
+    EXPECT_EQ(0, result);
+}
+
+TEST(DeleteCacheFiles, WaitsForPreEncodingThenRetries) {
+    struct Case {
+        const char* what;
+        bool encoderStops;    // the pre-encoding ends when asked
+        bool fileFreed;       // the file becomes deletable once it was asked to
+        int result;
+    };
+    const Case cases[] = {
+        {"encoder stops and lets go", true, true, 0},
+        {"encoder keeps running, file freed", false, true, kSndDeletePreEncodingRunning},
+        {"encoder keeps running, file stays", false, false, kSndDeleteCouldNotDelete},
+        {"encoder stops, file stays", true, false, kSndDeleteCouldNotDelete},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        sndDevicesContext context;
+        context.cacheFolder = dir.str();
+        const std::string audio = dir.file("t.wav");
+        blockDeletion(audio);
+        context.preEncodingRunning = 1;
+        std::atomic<bool> sawCancel{false};
+        std::thread encoder([&] {
+            while (context.encoderCancel.load() == 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            sawCancel = true;
+            if (c.fileFreed) {
+                fs::remove_all(audio);
+                touch(audio);
+            }
+            if (c.encoderStops) context.preEncodingRunning = 0;
+        });
+        int result = 99;
+        ASSERT_EQ(OKAY, sndDevicesDeleteCacheFiles(context, "t", result)) << c.what;
+        encoder.join();
+        context.preEncodingRunning = 0;
+        EXPECT_TRUE(sawCancel) << c.what;
+        EXPECT_EQ(c.result, result) << c.what;
+        EXPECT_EQ(0, context.encoderCancel.load()) << c.what;
+        EXPECT_EQ(!c.fileFreed, fs::exists(audio)) << c.what;
+    }
+}
+
+TEST(Context, TeardownCancelsRunningPreEncodingsAndWaitsForThem) {
+    std::thread encoder;
+    std::atomic<bool> cancelled{false};
+    {
+        sndDevicesContext context;
+        EXPECT_TRUE(context.recordFile);
+        EXPECT_TRUE(context.playbackReader);
+        context.preEncodingRunning = 1;
+        encoder = std::thread([&context, &cancelled] {
+            while (context.encoderCancel.load() == 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            cancelled = true;
+            context.preEncodingRunning.fetch_sub(1);
+        });
+    }
+    EXPECT_TRUE(cancelled);
+    encoder.join();
+}

@@ -1,0 +1,485 @@
+// The capture step over a scripted capture stream: silence counting, the
+// float-to-16-bit conversion, decimation and channel selection, the start,
+// write and end of recordings, finishing (length rule, final name), the
+// result codes, and what becomes of a recording whose cache file fails.
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+
+#include <cmath>
+#include <csignal>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "CsndDevicesWaveFile.h"
+#include "scriptedCapture.h"
+#include "sndDevicesContext.h"
+#include "sndDevicesDoRecording.h"
+#include "sndDevicesScramble.h"
+#include "testsupport.h"
+
+namespace fs = std::filesystem;
+using testsupport::readBytes;
+using testsupport::TempDir;
+
+namespace {
+
+constexpr float kLoud = 0.25f;
+// The nearest float to the quiet threshold 0.00061035 lies just below it.
+const float kQuietEdge = 0.00061035f;
+
+// An engine record set up by hand the way re-initialisation leaves it, with a
+// scripted capture stream, armed, writing into a scratch cache folder.
+struct Rig {
+    TempDir dir;
+    sndDevicesContext context;
+    ScriptedCapture* capture = nullptr;
+    uint16_t channels;
+    uint32_t rate;
+    sndDevicesCaptureOutput output;
+
+    explicit Rig(uint16_t channels_ = 2, uint32_t rate_ = 48000, uint16_t key = 0)
+        : channels(channels_), rate(rate_) {
+        auto stream = std::make_unique<ScriptedCapture>(audioFloatFormat(channels, rate));
+        EXPECT_EQ(OKAY, stream->initialize(AudioDirection::Capture, 2000000));
+        capture = stream.get();
+        context.captureClient = stream->captureService();
+        context.captureAudioClient = std::move(stream);
+        context.captureFormat = audioFloatFormat(channels, rate);
+        const uint32_t cacheRate = rate % 48000 == 0 ? 48000 : 44100;
+        context.cacheFormat = audioPcm16Format(2, cacheRate);
+        context.decimation = rate / cacheRate;
+        const auto elements = static_cast<size_t>(channels * rate * 100 * 1.001 / 500);
+        context.pcmBuffer.assign(elements * 2, 0);
+        context.pcmBufferElements = elements;
+        context.cacheFolder = dir.str();
+        context.scrambleKey = key;
+        context.recordArmed = 1;
+    }
+
+    // One call of the step with these packets ready; returns the code.
+    int step(ScriptedPoll poll = {}) {
+        capture->append(std::move(poll));
+        EXPECT_EQ(OKAY, sndDevicesDoRecording(context, output));
+        return output.code;
+    }
+    ScriptedPacket packet(uint32_t frames, float value, uint32_t flags = 0) const {
+        return ScriptedPacket::constant(channels, frames, value, flags);
+    }
+    // One 10 ms packet of the capture rate.
+    ScriptedPoll loud() const { return {packet(rate / 100, kLoud)}; }
+    ScriptedPoll zero() const { return {packet(rate / 100, 0.0f)}; }
+    std::string temp() const { return dir.file(context.scrambleKey ? "sdrtfn.tmp" : "sdrtfn.wav"); }
+    std::string lastName() const {
+        auto name = context.lastFileName.load();
+        return name ? *name : std::string();
+    }
+    std::vector<std::string> files() const {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(dir.path())) names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+};
+
+}  // namespace
+
+TEST(CaptureStep, EmptyCallsEndARecordingAtTheHundredAndFirst) {
+    Rig rig;
+    rig.step(rig.loud());
+    ASSERT_EQ(1, rig.context.recording.load());
+    for (int i = 1; i <= 100; ++i) rig.step();
+    EXPECT_EQ(100, rig.context.emptyPolls);
+    EXPECT_EQ(0, rig.context.silenceSteps);
+    EXPECT_EQ(1, rig.context.recording.load());
+    rig.step();
+    EXPECT_EQ(101, rig.context.emptyPolls);
+    EXPECT_EQ(1, rig.context.silenceSteps);
+    EXPECT_EQ(0, rig.context.recording.load());
+    EXPECT_EQ(0, rig.context.recordIndicator.load());
+    EXPECT_EQ(std::vector<std::string>{}, rig.files());  // 10 ms: discarded
+}
+
+TEST(CaptureStep, SilenceCountsFromTheNinthPacket) {
+    // Packets in one call, then one more packet in the next call: silenceSteps after each.
+    struct Case { const char* what; float value; uint32_t flags; int packets; int first; int second; };
+    const Case cases[] = {
+        {"8 flagged", kLoud, kAudioPacketSilent, 8, 0, 1},
+        {"9 flagged", kLoud, kAudioPacketSilent, 9, 1, 2},
+        {"8 all-zero", 0.0f, 0, 8, 0, 1},
+        {"9 all-zero", 0.0f, 0, 9, 1, 2},
+        {"8 quiet", -kQuietEdge, 0, 8, 0, 1},
+        {"9 quiet", -kQuietEdge, 0, 9, 1, 2},
+        {"9 just above quiet", std::nextafter(kQuietEdge, 1.0f), 0, 9, 0, 0},
+    };
+    for (const Case& c : cases) {
+        Rig rig;
+        rig.context.recordArmed = 0;
+        rig.step(ScriptedPoll(c.packets, rig.packet(480, c.value, c.flags)));
+        EXPECT_EQ(c.first, rig.context.silenceSteps) << c.what;
+        rig.step(ScriptedPoll(1, rig.packet(480, c.value, c.flags)));  // runs carry across calls
+        EXPECT_EQ(c.second, rig.context.silenceSteps) << c.what;
+    }
+}
+
+TEST(CaptureStep, QuietThresholdLiesAtTheNearestFloat) {
+    ASSERT_LT(static_cast<double>(kQuietEdge), 0.00061035);
+    struct Case { float value; int quietRun; int recording; };
+    const Case cases[] = {
+        {kQuietEdge, 1, 0},
+        {-kQuietEdge, 1, 0},
+        {std::nextafter(kQuietEdge, 1.0f), 0, 1},
+        {-std::nextafter(kQuietEdge, 1.0f), 0, 1},
+    };
+    for (const Case& c : cases) {
+        Rig rig;
+        auto p = rig.packet(480, 0.0f);
+        p.samples[613] = c.value;  // one sample, of the second channel
+        rig.step({p});
+        EXPECT_EQ(c.quietRun, rig.context.quietRun) << c.value;
+        EXPECT_EQ(0, rig.context.zeroRun) << c.value;
+        EXPECT_EQ(c.recording, rig.context.recording.load()) << c.value;
+    }
+}
+
+TEST(CaptureStep, PacketKindsDriveTheRuns) {
+    Rig rig;
+    rig.context.recordArmed = 0;
+    rig.step({rig.packet(480, 0.0f)});
+    EXPECT_EQ(1, rig.context.quietRun);  // all-zero is quiet too
+    EXPECT_EQ(1, rig.context.zeroRun);
+    rig.step({rig.packet(480, kQuietEdge)});
+    EXPECT_EQ(2, rig.context.quietRun);
+    EXPECT_EQ(0, rig.context.zeroRun);
+    rig.step({rig.packet(480, 0.0f), rig.packet(480, 0.0f, kAudioPacketSilent)});
+    EXPECT_EQ(0, rig.context.quietRun);
+    EXPECT_EQ(0, rig.context.zeroRun);
+    EXPECT_EQ(1, rig.context.silentFlagRun);
+    rig.step({rig.packet(480, 0.0f)});
+    EXPECT_EQ(0, rig.context.silentFlagRun);
+}
+
+TEST(CaptureStep, FlaggedPacketClearsTheCallsQuietAndZeroFlags) {
+    // While recording, a call of only all-zero packets is not written; the
+    // same call with a flagged packet in it is (as zeros).
+    Rig rig;
+    rig.step(rig.loud());
+    const float before = rig.context.recordDurationMs.load();
+    rig.step({rig.packet(480, 0.0f), rig.packet(480, 0.0f)});
+    EXPECT_EQ(before, rig.context.recordDurationMs.load());
+    rig.step({rig.packet(480, 0.0f), rig.packet(480, kLoud, kAudioPacketSilent)});
+    EXPECT_EQ(before + 20.0f, rig.context.recordDurationMs.load());
+    EXPECT_EQ(0, rig.output.pcm[480 * 2 + 7]);  // the flagged packet's data is not read
+    rig.step({rig.packet(480, kLoud, kAudioPacketSilent)});  // all flagged: not written
+    EXPECT_EQ(before + 20.0f, rig.context.recordDurationMs.load());
+}
+
+TEST(CaptureStep, ConvertsWithClampsAndTruncation) {
+    struct Case { float in; int16_t out; };
+    const Case cases[] = {{1.0f, 32767},    {-1.0f, -32768}, {1.5f, 32767},     {-2.0f, -32768},
+                          {0.5f, 16384},    {-0.5f, -16384}, {0.99999f, 32767}, {-0.99999f, -32767},
+                          {0.0001f, 3},     {-0.0001f, -3},  {kQuietEdge, 19}};
+    Rig rig;
+    ScriptedPacket p = rig.packet(std::size(cases), 0.0f);
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        p.samples[2 * i] = cases[i].in;
+        p.samples[2 * i + 1] = -cases[i].in;
+    }
+    p.samples[1] = 0.3f;  // keep the packet loud
+    rig.step({p});
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        EXPECT_EQ(cases[i].out, rig.output.pcm[2 * i]) << cases[i].in;
+        if (i > 0) {
+            EXPECT_EQ(sndDevicesFloatToPcm16(-cases[i].in), rig.output.pcm[2 * i + 1]);
+        }
+    }
+    EXPECT_EQ(0, sndDevicesFloatToPcm16(std::nanf("")));
+}
+
+TEST(CaptureStep, DecimatesAt96kHzKeepingEveryOtherFrame) {
+    // Sample value = frame number of the call, so the output shows which frames it took.
+    for (std::vector<uint32_t> sizes : {std::vector<uint32_t>{960}, std::vector<uint32_t>{441, 519},
+                                        std::vector<uint32_t>{1, 300, 659}}) {
+        Rig rig(2, 96000);
+        ASSERT_EQ(2u, rig.context.decimation);
+        ScriptedPoll poll;
+        uint32_t frame = 0;
+        for (uint32_t n : sizes) {
+            ScriptedPacket p = rig.packet(n, 0.0f);
+            for (uint32_t j = 0; j < n; ++j, ++frame) {
+                p.samples[2 * j] = static_cast<float>(frame) / 32768.0f;
+                p.samples[2 * j + 1] = -static_cast<float>(frame) / 32768.0f;
+            }
+            poll.push_back(p);
+        }
+        rig.step(poll);
+        ASSERT_EQ(960u, rig.context.callFrames);
+        ASSERT_EQ(480u, rig.output.frames);
+        for (uint32_t o = 0; o < 480; ++o) {
+            ASSERT_EQ(static_cast<int16_t>(2 * o), rig.output.pcm[2 * o]) << "frame " << o;
+            ASSERT_EQ(-static_cast<int16_t>(2 * o), rig.output.pcm[2 * o + 1]) << "frame " << o;
+        }
+    }
+}
+
+TEST(CaptureStep, SixChannelsOnlyTheFirstTwoReachTheFileButAllAreExamined) {
+    Rig rig(6, 48000);
+    ScriptedPacket p = rig.packet(480, 0.0f);
+    for (uint32_t j = 0; j < 480; ++j) p.samples[6 * j + 5] = kLoud;  // sound on the sixth channel only
+    rig.step({p});
+    ASSERT_EQ(1, rig.context.recording.load());
+    EXPECT_EQ(0, rig.context.quietRun);
+    ScriptedPacket q = rig.packet(480, 0.0f);
+    for (uint32_t j = 0; j < 480; ++j) {
+        q.samples[6 * j] = 0.5f;
+        q.samples[6 * j + 1] = -0.5f;
+        for (int ch = 2; ch < 6; ++ch) q.samples[6 * j + ch] = 0.9f;
+    }
+    rig.step({q});
+    ASSERT_EQ(kWaveSOk, rig.context.recordFile->close());  // to look at it
+    // The two calls' audio, plain: zeros, then 16384/-16384 pairs.
+    const auto bytes = readBytes(rig.temp());
+    ASSERT_EQ(56u + 960u * 4u, bytes.size());
+    std::vector<int16_t> s((bytes.size() - 56) / 2);
+    std::memcpy(s.data(), bytes.data() + 56, s.size() * 2);
+    for (size_t i = 0; i < 960; ++i) EXPECT_EQ(0, s[i]);
+    for (size_t i = 960; i < s.size(); i += 2) {
+        EXPECT_EQ(16384, s[i]);
+        EXPECT_EQ(-16384, s[i + 1]);
+    }
+}
+
+TEST(CaptureStep, FirstLoudCallCreatesTheScrambledTempFileWithItsAudio) {
+    Rig rig(2, 48000, kSndScrambleKey);
+    const auto before = static_cast<uint32_t>(std::time(nullptr));
+    rig.step({rig.packet(480, 0.5f)});
+    EXPECT_EQ(1, rig.context.recording.load());
+    EXPECT_EQ(1, rig.context.recordIndicator.load());
+    EXPECT_EQ(rig.temp(), rig.context.tempPath);
+    EXPECT_GE(rig.context.recordStartTime.load(), before);
+    EXPECT_LE(rig.context.recordStartTime.load(), before + 2);
+    ASSERT_EQ(kWaveSOk, rig.context.recordFile->close());  // to look at it
+    const auto bytes = readBytes(rig.temp());
+    ASSERT_EQ(56u + 480u * 4u, bytes.size());
+    for (size_t i = 56; i < bytes.size(); i += 2) {
+        const uint16_t s = static_cast<uint16_t>(bytes[i] | (bytes[i + 1] << 8));
+        ASSERT_EQ(16384, static_cast<int16_t>(sndDevicesUnscramble(s, kSndScrambleKey)));
+    }
+}
+
+TEST(CaptureStep, DurationOf441CallsOf441FramesAt44100) {
+    Rig rig(2, 44100);
+    for (int i = 0; i < 441; ++i) rig.step({rig.packet(441, kLoud)});
+    EXPECT_EQ(4410.0f, rig.context.recordDurationMs.load());
+    EXPECT_EQ(1, rig.context.recording.load());
+}
+
+TEST(CaptureStep, FinishKeepsTwoSecondsAndDiscardsLess) {
+    struct Case { uint32_t frames; bool kept; int indicatorBeforeEnd; };
+    // 48000 Hz: 96000 frames = 2000 ms; 95952 = 1999 ms; 96048 = 2001 ms lights the indicator.
+    const Case cases[] = {{95952, false, 1}, {96000, true, 1}, {96048, true, 1}};
+    for (const Case& c : cases) {
+        Rig rig(2, 48000, kSndScrambleKey);
+        for (uint32_t left = c.frames; left > 0;) {
+            const uint32_t n = left < 480 ? left : 480;
+            rig.step({rig.packet(n, kLoud)});
+            left -= n;
+        }
+        EXPECT_EQ(static_cast<float>(c.frames) / 48.0f, rig.context.recordDurationMs.load());
+        EXPECT_EQ(c.indicatorBeforeEnd, rig.context.recordIndicator.load());
+        const uint32_t start = rig.context.recordStartTime.load();
+        rig.context.recordArmed = 0;  // disarming finishes at the next call, sound or not
+        rig.step(rig.loud());
+        EXPECT_EQ(0, rig.context.recording.load());
+        EXPECT_EQ(0, rig.context.recordIndicator.load());
+        if (!c.kept) {
+            EXPECT_EQ(std::vector<std::string>{}, rig.files());
+            EXPECT_EQ("", rig.lastName());
+            continue;
+        }
+        const std::string name = std::to_string(start) + "_" + std::to_string(c.frames / 48) + "_1111317901.tmp";
+        EXPECT_EQ(name, rig.lastName());
+        EXPECT_EQ(std::vector<std::string>{name}, rig.files());
+        EXPECT_EQ(56u + c.frames * 4u, fs::file_size(rig.dir.file(name)));
+        CsndDevicesWaveFile reader;
+        ASSERT_EQ(kWaveSOk, reader.open(rig.dir.file(name), nullptr, kWaveModeRead));
+        EXPECT_EQ(c.frames * 4u, reader.dataSize());
+    }
+}
+
+TEST(CaptureStep, AutoSegmentOffKeepsRecordingThroughDigitalSilenceWithoutWritingIt) {
+    Rig rig;
+    rig.context.autoSegment = 0;
+    for (int i = 0; i < 300; ++i) rig.step(rig.loud());  // 3 s
+    const float duration = rig.context.recordDurationMs.load();
+    EXPECT_EQ(3000.0f, duration);
+    for (int i = 0; i < 200; ++i) {
+        rig.step(rig.zero());
+        ASSERT_EQ(1, rig.context.recording.load());
+        ASSERT_EQ(i < 8 ? 1 : 0, rig.context.recordIndicator.load()) << i;
+    }
+    EXPECT_GT(rig.context.silenceSteps, 100);
+    EXPECT_EQ(duration, rig.context.recordDurationMs.load());
+    for (int i = 0; i < 10; ++i) rig.step({rig.packet(480, kQuietEdge)});  // quiet, not zero: written
+    EXPECT_EQ(1, rig.context.recordIndicator.load());
+    rig.step(rig.loud());
+    EXPECT_EQ(3110.0f, rig.context.recordDurationMs.load());
+    rig.context.recordArmed = 0;
+    rig.step();
+    ASSERT_EQ(1u, rig.files().size());
+    EXPECT_EQ(56u + 311u * 480u * 4u, fs::file_size(rig.dir.file(rig.files()[0])));
+}
+
+TEST(CaptureStep, AutoSegmentCutsTracksAtSilenceAndStartsAgainOnSound) {
+    Rig rig;
+    for (int i = 0; i < 250; ++i) rig.step(rig.loud());
+    for (int i = 0; i < 8; ++i) rig.step(rig.zero());
+    EXPECT_EQ(1, rig.context.recording.load());
+    rig.step(rig.zero());  // the 9th all-zero packet
+    EXPECT_EQ(0, rig.context.recording.load());
+    const std::string first = rig.lastName();
+    EXPECT_NE(std::string::npos, first.find("_2500_1111317901.wav"));
+    rig.step(rig.loud());  // sound right after the cut starts the next track
+    EXPECT_EQ(1, rig.context.recording.load());
+    for (int i = 0; i < 250; ++i) rig.step(rig.loud());
+    for (int i = 0; i < 9; ++i) rig.step({rig.packet(480, kLoud, kAudioPacketSilent)});
+    EXPECT_EQ(0, rig.context.recording.load());
+    EXPECT_NE(std::string::npos, rig.lastName().find("_2510_1440736464.wav"));
+    EXPECT_EQ(2u, rig.files().size());
+}
+
+TEST(CaptureStep, TakesNoMoreThanPcmBufferHoldsAndLeavesTheRestQueued) {
+    Rig rig;  // 48 kHz stereo: 19219 frames
+    ASSERT_EQ(19219u, rig.context.pcmBufferElements);
+    rig.capture->append(ScriptedPoll(50, rig.packet(480, kLoud)));  // 24000 frames ready at once
+    ASSERT_EQ(OKAY, sndDevicesDoRecording(rig.context, rig.output));
+    EXPECT_EQ(40u * 480u, rig.context.callFrames);
+    EXPECT_EQ(40u * 480u, rig.capture->framesDelivered());
+    ASSERT_EQ(OKAY, sndDevicesDoRecording(rig.context, rig.output));
+    EXPECT_EQ(10u * 480u, rig.context.callFrames);
+    EXPECT_EQ(500.0f, rig.context.recordDurationMs.load());
+    EXPECT_FALSE(rig.capture->misuse());
+
+    // A single packet larger than the whole block is taken and cut to it.
+    Rig big;
+    big.step({big.packet(30000, kLoud)});
+    EXPECT_EQ(19219u, big.context.callFrames);
+    EXPECT_EQ(19219u, big.output.frames);
+}
+
+TEST(CaptureStep, ResultCodesOfTheCaptureStream) {
+    struct Case { const char* what; ScriptedOp op; uint64_t call; int status; int code; };
+    const Case cases[] = {
+        {"padding", ScriptedOp::Padding, 0, OKAY, kSndCodeDeviceLost},
+        {"first packet query", ScriptedOp::NextPacketSize, 0, OKAY, kSndCodeDeviceLost},
+        {"fetch", ScriptedOp::FetchPacket, 0, OKAY, kSndCodeDeviceLost},
+        {"release", ScriptedOp::ReleasePacket, 0, OKAY, kSndCodeDeviceLost},
+        {"packet query inside the loop", ScriptedOp::NextPacketSize, 1, NOT_OKAY, 0},
+    };
+    for (const Case& c : cases) {
+        Rig rig;
+        ReportRecorder reports;
+        rig.capture->failAt(c.op, c.call);
+        rig.capture->append(rig.loud());
+        EXPECT_EQ(c.status, sndDevicesDoRecording(rig.context, rig.output)) << c.what;
+        EXPECT_EQ(c.code, rig.output.code) << c.what;
+        EXPECT_EQ(c.status == OKAY ? 0u : 1u, reports.count()) << c.what;
+    }
+
+    Rig stopped;
+    stopped.context.stopRequested = 1;
+    EXPECT_EQ(kSndCodeStopRequested, stopped.step(stopped.loud()));
+    EXPECT_EQ(0u, stopped.capture->calls(ScriptedOp::Padding));
+    EXPECT_EQ(0u, stopped.context.callFrames);
+
+    Rig missing;
+    ReportRecorder reports;
+    missing.context.captureClient = nullptr;
+    EXPECT_EQ(NOT_OKAY, sndDevicesDoRecording(missing.context, missing.output));
+    Rig mono(1, 48000);
+    EXPECT_EQ(NOT_OKAY, sndDevicesDoRecording(mono.context, mono.output));
+    EXPECT_EQ(2u, reports.count());
+}
+
+TEST(CaptureStep, FailedCreateLeavesNoRecordingOpenAndRecoversLater) {
+    Rig rig;
+    rig.context.cacheFolder = rig.dir.file("missing-folder");
+    EXPECT_EQ(kSndCodeCacheFileFailed, rig.step(rig.loud()));
+    EXPECT_EQ(0, rig.context.recording.load());
+    EXPECT_EQ(0, rig.context.recordIndicator.load());
+    EXPECT_FALSE(rig.context.recordFile->isOpen());
+    rig.context.cacheFolder = rig.dir.str();
+    EXPECT_EQ(0, rig.step(rig.loud()));
+    EXPECT_EQ(1, rig.context.recording.load());
+    EXPECT_TRUE(fs::exists(rig.temp()));
+}
+
+namespace {
+
+// Files of this process may grow only to `bytes`; writes beyond fail with EFBIG.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        old_signal_ = std::signal(SIGXFSZ, SIG_IGN);
+        ::getrlimit(RLIMIT_FSIZE, &old_);
+        rlimit limit = old_;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, old_signal_);
+    }
+
+private:
+    rlimit old_{};
+    void (*old_signal_)(int) = nullptr;
+};
+
+}  // namespace
+
+TEST(CaptureStep, FailedWriteKeepsWhatReachedTheFileAsARecording) {
+    Rig rig;
+    int code = 0;
+    uint32_t start = 0;
+    {
+        // Room for the header and 2.5 s of audio: the flush that crosses it fails.
+        FileSizeLimit limit(56 + 480000);
+        for (int i = 0; i < 1000 && code == 0; ++i) {
+            code = rig.step(rig.loud());
+            if (i == 0) start = rig.context.recordStartTime.load();
+        }
+    }
+    ASSERT_EQ(kSndCodeCacheFileFailed, code);
+    EXPECT_EQ(0, rig.context.recording.load());
+    EXPECT_EQ(0, rig.context.recordIndicator.load());
+    EXPECT_FALSE(rig.context.recordFile->isOpen());
+    const std::string name = std::to_string(start) + "_2500_1111317901.wav";
+    EXPECT_EQ(name, rig.lastName());
+    ASSERT_EQ(std::vector<std::string>{name}, rig.files());
+    CsndDevicesWaveFile reader;
+    ASSERT_EQ(kWaveSOk, reader.open(rig.dir.file(name), nullptr, kWaveModeRead));
+    EXPECT_EQ(480000u, reader.dataSize());
+    EXPECT_EQ(56u + 480000u, fs::file_size(rig.dir.file(name)));
+
+    // The record thread goes on: the next sound starts a new recording.
+    EXPECT_EQ(0, rig.step(rig.loud()));
+    EXPECT_EQ(1, rig.context.recording.load());
+}
+
+TEST(CaptureStep, FailedWriteOfAShortRecordingLeavesNothing) {
+    Rig rig;
+    int code = 0;
+    {
+        FileSizeLimit limit(56 + 4000);
+        for (int i = 0; i < 100 && code == 0; ++i) code = rig.step(rig.loud());
+    }
+    ASSERT_EQ(kSndCodeCacheFileFailed, code);
+    EXPECT_EQ(0, rig.context.recording.load());
+    EXPECT_EQ("", rig.lastName());
+    EXPECT_EQ(std::vector<std::string>{}, rig.files());
+}
