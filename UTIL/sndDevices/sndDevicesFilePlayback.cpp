@@ -8,11 +8,6 @@
 // and copies at most one render buffer, so the controls of sndDevicesPlay.cpp
 // wait microseconds, and the reader, flags, position and render stream are
 // never seen half-changed.
-#include <pthread.h>
-#include <sched.h>
-#include <sys/resource.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <numeric>
@@ -21,6 +16,7 @@
 #include "CsndDevicesWaveFile.h"
 #include "sndDevicesPlay.h"
 #include "sndDevicesScramble.h"
+#include "sndDevicesThreadPriority.h"
 
 static constexpr const char* kReportModule = "../../UTIL/sndDevices/sndDevicesFilePlayback";
 
@@ -66,17 +62,6 @@ void convertFrames(const int16_t* in, uint32_t n, uint32_t fc, float* out, uint3
             break;
         }
     }
-}
-
-// The highest scheduling the system grants this thread: real-time first, then
-// the lowest nice value allowed. Never fails; a refused request just leaves it.
-void raiseThreadPriority() {
-    sched_param param{};
-    param.sched_priority = sched_get_priority_max(SCHED_FIFO);
-    if (pthread_setschedparam(pthread_self(), SCHED_FIFO, &param) == 0) return;
-    const pid_t tid = gettid();
-    for (int nice = -20; nice < 0; ++nice)
-        if (setpriority(PRIO_PROCESS, id_t(tid), nice) == 0) return;
 }
 
 }  // namespace
@@ -133,7 +118,7 @@ int sndDevicesDoFilePlayback(sndDevicesContext& ctx, int& code) {
 }
 
 void sndDevicesFilePlaybackThread(sndDevicesContext& ctx) {
-    raiseThreadPriority();
+    sndDevicesRaiseThreadPriority();
     while (!ctx.stopRequested.load()) {
         {
             std::unique_lock<std::recursive_timed_mutex> lock;
