@@ -55,7 +55,15 @@ bool parseDecimal(std::string_view text, long& out) {
 
 bool fits(std::string_view text, size_t width) { return pstrUtf16Length(text) <= width; }
 
-std::string sqlText(std::string_view text) { return "'" + pstrQuoteSql(text) + "'"; }
+// Built by appending: GCC 12 at -O3 warns falsely (-Wrestrict) on "'" + std::string.
+std::string sqlText(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + 16);
+    out += '\'';
+    out += pstrQuoteSql(text);
+    out += '\'';
+    return out;
+}
 
 std::string selectById(int id) { return "SELECT * FROM caches WHERE id = '" + std::to_string(id) + "'"; }
 

@@ -237,7 +237,7 @@ TEST(recCache, GetIdsStopsAtItsCapacity) {
     Folder f;
     f.open();
     for (int i = 5; i >= 1; --i)
-        ASSERT_EQ(recCacheInsert(f.db.get(), "t" + std::to_string(i), 1700000000 + i, 1000), OKAY);
+        ASSERT_EQ(recCacheInsert(f.db.get(), std::to_string(i) + "_1000_1", 1700000000 + i, 1000), OKAY);
     std::vector<int> ids;
     ASSERT_EQ(recCacheGetIds(f.db.get(), 3, ids), OKAY);
     EXPECT_EQ(ids, (std::vector<int>{5, 4, 3}));
