@@ -9,12 +9,11 @@ ScriptedPacket ScriptedPacket::constant(uint16_t channels, uint32_t frames, floa
 }
 
 ScriptedCapture::ScriptedCapture(AudioFormat format, std::vector<ScriptedPoll> script)
-    : format_(format), polls_(script.begin(), script.end()), original_(std::move(script)) {}
+    : format_(format), script_(std::move(script)) {}
 
 void ScriptedCapture::append(ScriptedPoll poll) {
     std::lock_guard lock(mutex_);
-    original_.push_back(poll);
-    polls_.push_back(std::move(poll));
+    script_.push_back(std::move(poll));
 }
 
 void ScriptedCapture::setRepeat(bool repeat) {
@@ -44,7 +43,7 @@ uint64_t ScriptedCapture::framesDelivered() const {
 
 size_t ScriptedCapture::pendingPolls() const {
     std::lock_guard lock(mutex_);
-    return polls_.size();
+    return pollIndex_ < script_.size() ? script_.size() - pollIndex_ : 0;
 }
 
 bool ScriptedCapture::misuse() const {
@@ -67,8 +66,9 @@ bool ScriptedCapture::failsNow(ScriptedOp op) {
     return false;
 }
 
-void ScriptedCapture::advance() {
-    if (polls_.empty() && repeat_ && !original_.empty()) polls_.assign(original_.begin(), original_.end());
+const ScriptedPoll* ScriptedCapture::current() {
+    if (pollIndex_ >= script_.size() && repeat_ && !script_.empty()) pollIndex_ = 0;
+    return pollIndex_ < script_.size() ? &script_[pollIndex_] : nullptr;
 }
 
 uint32_t ScriptedCapture::framesOf(const ScriptedPacket& packet) const {
@@ -115,8 +115,8 @@ int ScriptedCapture::stop() {
 int ScriptedCapture::reset() {
     std::lock_guard lock(mutex_);
     if (failsNow(ScriptedOp::Reset) || !initialized_ || fetched_) return NOT_OKAY;
-    if (!polls_.empty()) {
-        polls_.pop_front();
+    if (current() != nullptr) {
+        ++pollIndex_;
         packetIndex_ = 0;
     }
     return OKAY;
@@ -132,25 +132,24 @@ AudioRenderService* ScriptedCapture::renderService() { return nullptr; }
 int ScriptedCapture::padding(uint32_t& frames) {
     std::lock_guard lock(mutex_);
     if (failsNow(ScriptedOp::Padding)) return NOT_OKAY;
-    advance();
     frames = 0;
-    if (!polls_.empty())
-        for (size_t i = packetIndex_; i < polls_.front().size(); ++i) frames += framesOf(polls_.front()[i]);
+    if (const ScriptedPoll* poll = current())
+        for (size_t i = packetIndex_; i < poll->size(); ++i) frames += framesOf((*poll)[i]);
     return OKAY;
 }
 
 int ScriptedCapture::nextPacketSize(uint32_t& frames) {
     std::lock_guard lock(mutex_);
     if (failsNow(ScriptedOp::NextPacketSize)) return NOT_OKAY;
-    advance();
     frames = 0;
-    if (polls_.empty() || fetched_) return OKAY;
-    if (packetIndex_ < polls_.front().size()) {
-        frames = framesOf(polls_.front()[packetIndex_]);
+    const ScriptedPoll* poll = current();
+    if (poll == nullptr || fetched_) return OKAY;
+    if (packetIndex_ < poll->size()) {
+        frames = framesOf((*poll)[packetIndex_]);
         return OKAY;
     }
     // This look has seen the poll's last packet: the next look starts the next poll.
-    polls_.pop_front();
+    ++pollIndex_;
     packetIndex_ = 0;
     return OKAY;
 }
@@ -158,9 +157,9 @@ int ScriptedCapture::nextPacketSize(uint32_t& frames) {
 int ScriptedCapture::fetchPacket(const float*& data, uint32_t& frames, uint32_t& flags) {
     std::lock_guard lock(mutex_);
     if (failsNow(ScriptedOp::FetchPacket)) return NOT_OKAY;
-    advance();
-    if (fetched_ || polls_.empty() || packetIndex_ >= polls_.front().size()) return NOT_OKAY;
-    const ScriptedPacket& packet = polls_.front()[packetIndex_++];
+    const ScriptedPoll* poll = current();
+    if (fetched_ || poll == nullptr || packetIndex_ >= poll->size()) return NOT_OKAY;
+    const ScriptedPacket& packet = (*poll)[packetIndex_++];
     data = packet.samples.data();
     frames = framesOf(packet);
     flags = packet.flags;

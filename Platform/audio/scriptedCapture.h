@@ -17,7 +17,6 @@
 
 #include <array>
 #include <cstdint>
-#include <deque>
 #include <mutex>
 #include <vector>
 
@@ -84,16 +83,15 @@ private:
     };
     // Counts the call and tells whether it must fail; caller holds the mutex.
     bool failsNow(ScriptedOp op);
-    // Moves past finished polls; caller holds the mutex.
-    void advance();
+    // The poll now being handed out (null when the script is done); caller holds the mutex.
+    const ScriptedPoll* current();
     uint32_t framesOf(const ScriptedPacket& packet) const;
 
     mutable std::mutex mutex_;
     AudioFormat format_;
-    std::deque<ScriptedPoll> polls_;
-    std::vector<ScriptedPoll> original_;  // for repeat
-    size_t packetIndex_ = 0;              // next packet of polls_.front()
-    bool pollDone_ = false;               // the front poll reported 0 already
+    std::vector<ScriptedPoll> script_;  // kept whole, for repeat (moving a poll keeps its data)
+    size_t pollIndex_ = 0;              // the poll being handed out
+    size_t packetIndex_ = 0;            // its next packet
     bool repeat_ = false;
     bool lost_ = false;
     bool initialized_ = false;

@@ -13,7 +13,7 @@
 // file in one buffered write.
 #include "sndDevicesDoRecording.h"
 
-#include <cmath>
+#include <bit>
 #include <cstdio>
 #include <ctime>
 
@@ -27,21 +27,33 @@ static constexpr const char* kReportModule = "../../UTIL/sndDevices/sndDevicesDo
 
 namespace {
 
-// A sample counts as sound when its magnitude is above this (about 20 on the
-// 16-bit scale); the float magnitude is compared with the double constant.
+// A sample counts as sound when its magnitude is above 0.00061035 (about 20
+// on the 16-bit scale), the float magnitude compared with that double
+// constant. The nearest float lies just below the constant, so the test is
+// "magnitude > kQuietFloat" in floats, and on the bits of the magnitude (which
+// order like the magnitudes themselves) it vectorises with plain integer ops.
 constexpr double kQuietThreshold = 0.00061035;
+constexpr float kQuietFloat = static_cast<double>(static_cast<float>(kQuietThreshold)) > kQuietThreshold
+                                  ? std::bit_cast<float>(std::bit_cast<uint32_t>(static_cast<float>(kQuietThreshold)) - 1)
+                                  : static_cast<float>(kQuietThreshold);
+static_assert(static_cast<double>(kQuietFloat) <= kQuietThreshold);
+constexpr int32_t kQuietBits = std::bit_cast<int32_t>(kQuietFloat);
 // Silence ends a track after more than this many empty calls, or packets.
 constexpr int kEmptyPollLimit = 100;
 constexpr int kSilentPacketLimit = 8;
 
-// Largest magnitude among `count` samples (vectorises: no early exit).
-float peakMagnitude(const float* samples, size_t count) {
-    float peak = 0.0f;
+// Whether any of `count` samples is louder than the quiet threshold, and
+// whether any differs from 0.0 (no early exit, so the loop vectorises).
+void examine(const float* samples, size_t count, bool& loud, bool& nonZero) {
+    int32_t anyLoud = 0;
+    uint32_t anyBits = 0;
     for (size_t i = 0; i < count; ++i) {
-        const float m = std::fabs(samples[i]);
-        peak = m > peak ? m : peak;
+        const int32_t magnitude = std::bit_cast<int32_t>(samples[i]) & 0x7FFFFFFF;
+        anyLoud |= magnitude > kQuietBits ? 1 : 0;
+        anyBits |= static_cast<uint32_t>(magnitude);
     }
-    return peak;
+    loud = anyLoud != 0;
+    nonZero = anyBits != 0;
 }
 
 // After a failed write: keep what reached the file, cut to whole frames and
@@ -144,14 +156,15 @@ int sndDevicesDoRecording(sndDevicesContext& context, sndDevicesCaptureOutput& o
                 pcm[2 * o + 1] = sndDevicesFloatToPcm16(frame[1]);
             }
             // Silence is judged on every sample of the packet, all channels, undecimated.
-            const float peak = peakMagnitude(data, static_cast<size_t>(n) * channels);
-            if (static_cast<double>(peak) > kQuietThreshold) {
+            bool loud = false, nonZero = false;
+            examine(data, static_cast<size_t>(n) * channels, loud, nonZero);
+            if (loud) {
                 allQuiet = false;
                 context.quietRun = 0;
             } else {
                 ++context.quietRun;
             }
-            if (peak != 0.0f) {
+            if (nonZero) {
                 allZero = false;
                 context.zeroRun = 0;
             } else {
