@@ -19,8 +19,13 @@ TempDir::TempDir() {
     static std::atomic<unsigned> counter{0};
     std::random_device rd;
     for (;;) {
-        fs::path candidate = root / ("t" + std::to_string(::getpid()) + "_" + std::to_string(counter++) + "_" +
-                                     std::to_string(rd() % 100000));
+        std::string name = "t";
+        name += std::to_string(::getpid());
+        name += '_';
+        name += std::to_string(counter++);
+        name += '_';
+        name += std::to_string(rd() % 100000);
+        fs::path candidate = root / name;
         if (fs::create_directory(candidate)) {
             path_ = candidate;
             break;
@@ -57,6 +62,9 @@ TempHome::TempHome() {
     set("XDG_DATA_DIRS", h + "/usr/share");
     set("XDG_DOCUMENTS_DIR", std::nullopt);
     set("XDG_MUSIC_DIR", std::nullopt);
+    // The machine-wide settings root too, so that no test reads or writes the
+    // build tree's installed values.
+    set("TOBREL_MACHINE_REGISTRY", h + "/machine-registry");
     fs::create_directories(h + "/.config");
     fs::create_directories(h + "/usr/share");
 }
