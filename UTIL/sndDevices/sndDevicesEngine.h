@@ -1,0 +1,103 @@
+// The audio engine's life and its recording controls: taking stock of the
+// outputs, bringing the engine up and rebuilding its streams on the default
+// output, the record thread with its recovery, recovering a recording cut
+// short by a crash, the getters and setters the window uses, and shutdown.
+//
+// Threads: the window's thread calls sndDevicesInit, the setters and getters
+// and the shutdown; the record thread calls sndDevicesReInit and the capture
+// set-up steps again when capture fails. Stream objects, formats, decimation
+// and the conversion buffers are replaced only while the engine's playback
+// mutex is held, so the playback thread and the window never see them half
+// replaced.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "sndDevicesContext.h"
+
+class CSlout;
+
+// The one mode this system runs the engine in: loopback of the default output,
+// playback to the same output.
+constexpr int kSndEngineModeLoopback = 3;
+// Requested stream buffer duration, in 100-ns units (200 ms).
+constexpr int64_t kSndStreamDuration = 2000000;
+// Fruitless re-initialisations the record thread tolerates before it gives up.
+constexpr int kSndMaxFruitlessReInits = 20;
+
+// --- outputs
+
+// Takes stock of the active outputs into the context: the endpoint tables (at
+// most kSndMaxEndpoints; further endpoints are ignored), the default and the
+// enhancer index, and the user's own outputs (all but the enhancer). `count`
+// and deviceCount receive the number of outputs. NOT_OKAY (internal error)
+// when the platform fails or no platform is set.
+int sndDevices_GetAll(sndDevicesContext& context, int& count);
+
+// --- bring-up and re-initialisation
+
+// Fills the context with its defaults and brings the engine up on
+// context.devices (set by the caller). NOT_OKAY when the encoder library
+// cannot be loaded ("Unable to load dll: %s" through the trace sink) or the
+// re-initialisation fails. No output at all is not a failure.
+int sndDevicesInit(sndDevicesContext& context, CSlout* trace, int mode, int verbose);
+
+// (Re)builds the capture and render streams on the current default output.
+// userDeviceCount receives the number of user outputs (0: no streams were
+// set up and the previous ones are kept); flag is always 0 in mode 3.
+int sndDevicesReInit(sndDevicesContext& context, int mode, int& userDeviceCount, int& flag);
+
+// The set-up steps: activate a stream on the endpoint and read its mix format
+// (initial), then initialise it with the requested duration and take its
+// service (final). The capture steps do nothing when there is no user output.
+// Each replaces the previous stream object, which is released.
+int sndDevicesInitialSetupCaptureDevice(sndDevicesContext& context);
+int sndDevicesInitialSetupPlaybackDevice(sndDevicesContext& context);
+int sndDevicesFinalSetupCaptureDevice(sndDevicesContext& context);
+int sndDevicesFinalSetupPlaybackDevice(sndDevicesContext& context);
+
+// Engine shutdown: asks the threads to stop, cancels running pre-encodings,
+// closes a playing track, joins the record thread, and frees the name tables,
+// the streams and the conversion buffers.
+int sndDevicesShutdown(sndDevicesContext& context);
+// Clears the endpoint name tables and the user endpoint list.
+void sndDevices_FreeReuseableObjects(sndDevicesContext& context);
+
+// --- record thread
+
+// Body of the record thread: runs the capture step every 10 ms and re-
+// initialises when capture fails. Leaves its exit code in
+// context.recordThreadExitCode: 204 stop requested, 209 no output after the
+// 21st fruitless re-initialisation, NOT_OKAY after an internal error.
+void sndDevicesRecordThread(sndDevicesContext& context);
+
+// A recording cut short by a crash or a power loss: the temporary cache file
+// with its sizes never written. Recovered before the first arming of an engine
+// start (cache folder and key must be set by then): its length comes from the
+// whole frames on disk, it is kept only when at least minimumLengthMs long,
+// its header is repaired, it starts at its modification time minus its length,
+// and it is finished like any recording (final name, lastFileName,
+// pre-encoding). Nothing to recover is OKAY.
+int sndDevicesRecoverInterruptedRecording(sndDevicesContext& context);
+
+// --- the window's controls
+
+// state kSndRecordArm arms the recorder, anything else disarms it. Arming
+// without a capture stream gives result 207 and leaves the recorder disarmed;
+// the first arming recovers an interrupted recording and starts the record
+// thread, which then lives until shutdown.
+int sndDevicesSetRecordState(sndDevicesContext& context, int state, int& result);
+// Recording indicator; start second and duration (whole ms) only while recording.
+int sndDevicesGetRecordStatus(sndDevicesContext& context, int& indicator, uint32_t& startTime, uint32_t& durationMs);
+// The last kept recording's name without its extension ("" when none).
+int sndDevicesGetLastRecordingName(sndDevicesContext& context, std::string& name);
+// Sets the cache folder (one trailing "/" removed) and deletes the partial
+// pre-encodings (*.dax) left in it.
+int sndDevicesSetCacheFolder(sndDevicesContext& context, const std::string& folder);
+int sndDevicesSetScrambleKey(sndDevicesContext& context, uint16_t key);
+int sndDevicesSetAutoSegment(sndDevicesContext& context, int on);
+// kbps must be 64, 96, 128, 192, 256 or 320 (else internal error). With
+// deleteOld set, the pre-encodings made with the old settings (*.dat, *.mp3 of
+// the cache folder) are deleted.
+int sndDevicesSetMp3Settings(sndDevicesContext& context, int kbps, int mono, int deleteOld);

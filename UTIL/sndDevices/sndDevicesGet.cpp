@@ -1,0 +1,23 @@
+// The engine's getters, polled by the window's timer: the recording status
+// and the name of the last kept recording. They read words the record thread
+// writes; a stale value lasts one tick.
+#include "pstr.h"
+#include "sndDevicesEngine.h"
+
+int sndDevicesGetRecordStatus(sndDevicesContext& context, int& indicator, uint32_t& startTime, uint32_t& durationMs) {
+    indicator = context.recordIndicator.load();
+    if (context.recording.load()) {
+        startTime = context.recordStartTime.load();
+        durationMs = static_cast<uint32_t>(context.recordDurationMs.load());
+    } else {
+        startTime = 0;
+        durationMs = 0;
+    }
+    return OKAY;
+}
+
+int sndDevicesGetLastRecordingName(sndDevicesContext& context, std::string& name) {
+    const std::shared_ptr<const std::string> last = context.lastFileName.load();
+    name = last ? pstrStripExtension(*last) : std::string();
+    return OKAY;
+}
