@@ -68,6 +68,10 @@ static int paintPieces(Skin& skin, QPainter& painter) {
 int skinPaint(Skin* skin, PaintWindow* window) {
     if (!skin) return OKAY;
     if (!window) return REPORT_ERR();
+    // The buffer belongs to one window; painting another one (never done by
+    // the program, but possible) gets it a buffer of its own rather than
+    // drawing through a window that may be gone.
+    if (skin->backBuffer && skin->backBuffer->window != window) doubleBuffFree(skin->backBuffer);
     if (skin->doubleBuffered && !skin->backBuffer)
         REPORT_CHECK(doubleBuffInit(skin->backBuffer, window, skin->trace));
     if (skin->components.empty() && skin->sliders.empty()) return OKAY;
