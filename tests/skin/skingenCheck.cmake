@@ -1,0 +1,23 @@
+# Runs the skin generator into a scratch folder and compares every file with
+# the committed default skin, so the assets never drift from their generator.
+#   cmake -DSKINGEN=<exe> -DSKIN=<Skins/default_Tobrel> -DSCRATCH=<folder> -P skingenCheck.cmake
+file(REMOVE_RECURSE "${SCRATCH}")
+file(MAKE_DIRECTORY "${SCRATCH}")
+execute_process(COMMAND "${SKINGEN}" "${SCRATCH}" RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "skingen failed: ${rc}")
+endif()
+file(GLOB generated RELATIVE "${SCRATCH}" "${SCRATCH}/*")
+file(GLOB committed RELATIVE "${SKIN}" "${SKIN}/*")
+list(SORT generated)
+list(SORT committed)
+if(NOT generated STREQUAL committed)
+  message(FATAL_ERROR "file lists differ:\n generated: ${generated}\n committed: ${committed}")
+endif()
+foreach(name IN LISTS generated)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files "${SCRATCH}/${name}" "${SKIN}/${name}" RESULT_VARIABLE same)
+  if(NOT same EQUAL 0)
+    message(FATAL_ERROR "${name} differs from its generator's output; run tools/skingen/generate.sh")
+  endif()
+endforeach()
+file(REMOVE_RECURSE "${SCRATCH}")
