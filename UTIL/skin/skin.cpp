@@ -3,6 +3,8 @@
 // skinSlider.cpp.
 #include "skin.h"
 
+#include <new>
+
 #include <QFile>
 #include <QString>
 
@@ -23,6 +25,17 @@ SkinHotspot* skinFindHotspot(Skin& skin, int key) { return findByKey(skin.hotspo
 SkinSlider* skinFindSlider(Skin& skin, int key) { return findByKey(skin.sliders, key); }
 
 static SkinValue* findValue(Skin& skin, int key) { return findByKey(skin.values, key); }
+
+// Appends one element; running out of memory is an internal error, not a crash.
+template <typename T>
+static int append(std::vector<T>& items, T item) {
+    try {
+        items.push_back(std::move(item));
+    } catch (const std::bad_alloc&) {
+        return REPORT_ERR();
+    }
+    return OKAY;
+}
 
 int skinInit(std::unique_ptr<Skin>& out, int doubleBuffered, CSlout* trace) {
     auto skin = std::make_unique<Skin>();
@@ -55,7 +68,7 @@ int skinComponentAdd(Skin* skin, int key, int kind) {
     SkinComponent c;
     c.key = key;
     c.kind = kind;
-    skin->components.push_back(std::move(c));
+    REPORT_CHECK(append(skin->components, std::move(c)));
     return OKAY;
 }
 
@@ -121,7 +134,7 @@ int skinHotspotAdd(Skin* skin, int key) {
     if (!skin) return OKAY;
     SkinHotspot h;
     h.key = key;
-    skin->hotspots.push_back(h);
+    REPORT_CHECK(append(skin->hotspots, h));
     return OKAY;
 }
 
@@ -242,7 +255,7 @@ int skinTextUpdate(Skin* skin, int key, std::string_view text, PaintWindow* wind
 
 int skinAdditionalValueAdd(Skin* skin, int key) {
     if (!skin) return OKAY;
-    skin->values.push_back(SkinValue{key, 0});
+    REPORT_CHECK(append(skin->values, SkinValue{key, 0}));
     return OKAY;
 }
 

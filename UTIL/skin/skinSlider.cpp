@@ -4,6 +4,8 @@
 // The knob's centre travels from minX = left + w/2 to maxX = right - w/2, so
 // the knob never leaves its track. A value is stored only when the knob moves
 // by at least one pixel: whoever reads it sees the value of the last visible move.
+#include <new>
+
 #include "report.h"
 #include "skin.h"
 #include "skinInternal.h"
@@ -17,7 +19,11 @@ int skinSliderAdd(Skin* skin, int key) {
     if (!skin) return REPORT_ERR();
     SkinSlider s;
     s.key = key;
-    skin->sliders.push_back(std::move(s));
+    try {
+        skin->sliders.push_back(std::move(s));
+    } catch (const std::bad_alloc&) {
+        return REPORT_ERR();  // out of memory: reported, not a crash
+    }
     return OKAY;
 }
 
