@@ -91,7 +91,7 @@ int sndDevicesDoRecording(sndDevicesContext& context, sndDevicesCaptureOutput& o
     output.pcm = context.pcmBuffer.data();
     output.captureFormat = context.captureFormat;
 
-    // 1. The capture objects, and a format the conversion can work with.
+    // The capture objects, and a format the conversion can work with.
     AudioCaptureService* const capture = context.captureClient;
     const uint32_t channels = context.captureFormat.channels;
     const uint32_t decimation = context.decimation;
@@ -102,7 +102,7 @@ int sndDevicesDoRecording(sndDevicesContext& context, sndDevicesCaptureOutput& o
         return REPORT_ERR();
     const uint64_t captureCapacity = capacity * decimation;  // capture frames one call may take
 
-    // 2. Per-call state.
+    // Per-call state.
     context.callFrames = 0;
     bool allFlagged = true, allQuiet = true, allZero = true;
     if (context.stopRequested.load() != 0) {
@@ -110,7 +110,7 @@ int sndDevicesDoRecording(sndDevicesContext& context, sndDevicesCaptureOutput& o
         return OKAY;
     }
 
-    // 3, 4. Is the stream alive, and is anything ready?
+    // Is the stream alive, and is anything ready?
     uint32_t frames = 0;
     if (capture->padding(frames) != OKAY) {
         output.code = kSndCodeDeviceLost;
@@ -123,9 +123,9 @@ int sndDevicesDoRecording(sndDevicesContext& context, sndDevicesCaptureOutput& o
     }
     if (next == 0) ++context.emptyPolls;
 
-    // 5. Take packets while they come and fit; a packet that does not fit
-    //    stays queued for the next call (a first packet larger than the whole
-    //    block is taken and cut to it).
+    // Take packets while they come and fit; a packet that does not fit stays
+    // queued for the next call (a first packet larger than the whole block is
+    // taken and cut to it).
     int16_t* const pcm = context.pcmBuffer.data();
     uint64_t taken = 0;  // capture frames of this call
     while (next != 0) {
@@ -180,14 +180,17 @@ int sndDevicesDoRecording(sndDevicesContext& context, sndDevicesCaptureOutput& o
         if (capture->nextPacketSize(next) != OKAY) return REPORT_ERR();
     }
 
-    // 7. Silence decision.
+    // Silence decision.
     if (context.emptyPolls > kEmptyPollLimit || context.silentFlagRun > kSilentPacketLimit ||
         context.zeroRun > kSilentPacketLimit || context.quietRun > kSilentPacketLimit)
         ++context.silenceSteps;
     else
         context.silenceSteps = 0;
 
-    // 8. Disarmed: finish what is open.
+    const uint32_t outFrames = context.callFrames / decimation;
+    output.frames = outFrames;
+
+    // Disarmed: finish what is open.
     if (context.recordArmed.load() == 0) {
         context.recordIndicator.store(0);
         if (context.recording.load() != 0) {
@@ -197,11 +200,7 @@ int sndDevicesDoRecording(sndDevicesContext& context, sndDevicesCaptureOutput& o
         return OKAY;
     }
 
-    // 9.
-    const uint32_t outFrames = context.callFrames / decimation;
-    output.frames = outFrames;
-
-    // 10. Start on sound.
+    // Start on sound.
     const uint16_t key = context.scrambleKey.load();
     if (context.recording.load() == 0 && context.silenceSteps == 0 && outFrames > 0 && !allQuiet &&
         !allFlagged) {
@@ -222,7 +221,7 @@ int sndDevicesDoRecording(sndDevicesContext& context, sndDevicesCaptureOutput& o
         }
     }
 
-    // 11. End on silence (auto-segment), or only dim the indicator.
+    // End on silence (auto-segment), or only dim the indicator.
     if (context.autoSegment.load() != 0) {
         if (context.silenceSteps > 0) {
             const bool open = context.recording.load() != 0;
@@ -235,7 +234,7 @@ int sndDevicesDoRecording(sndDevicesContext& context, sndDevicesCaptureOutput& o
         context.recordIndicator.store(dim ? 0 : 1);
     }
 
-    // 12. Write the call's block.
+    // Write the call's block.
     if (context.callFrames > 0 && context.recording.load() != 0 && !allFlagged && !allZero) {
         const long double rate = context.cacheFormat.sampleRate;
         const long double duration =
@@ -251,7 +250,5 @@ int sndDevicesDoRecording(sndDevicesContext& context, sndDevicesCaptureOutput& o
             return OKAY;
         }
     }
-
-    // 13.
     return OKAY;
 }

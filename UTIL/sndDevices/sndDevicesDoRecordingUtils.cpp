@@ -2,6 +2,7 @@
 // short recordings are deleted; kept ones are renamed to
 // "<start>_<length ms>_<number>.<ext>", published through lastFileName (which
 // the track list polls) and handed to MP3 pre-encoding.
+#include <cstdio>
 #include <string>
 
 #include "CsndDevicesWaveFile.h"
@@ -12,8 +13,6 @@
 #include "sndDevicesDoRecording.h"
 #include "sndDevicesNames.h"
 #include "sndDevicesPreEncode.h"
-
-#include <cstdio>
 
 static constexpr const char* kReportModule = "../../UTIL/sndDevices/sndDevicesDoRecordingUtils";
 

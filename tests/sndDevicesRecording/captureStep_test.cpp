@@ -483,3 +483,40 @@ TEST(CaptureStep, FailedWriteOfAShortRecordingLeavesNothing) {
     EXPECT_EQ("", rig.lastName());
     EXPECT_EQ(std::vector<std::string>{}, rig.files());
 }
+
+TEST(ScriptedCapture, HandsOutPollsRepeatsAndFailsAsScripted) {
+    ScriptedCapture s(audioFloatFormat(3, 44100), {{ScriptedPacket::constant(3, 5, 0.1f)}, {}});
+    EXPECT_EQ(nullptr, s.captureService());  // not before initialize
+    ASSERT_EQ(OKAY, s.initialize(AudioDirection::Capture, 2000000));
+    uint32_t frames = 0, flags = 0;
+    const float* data = nullptr;
+    ASSERT_EQ(OKAY, s.bufferFrames(frames));
+    EXPECT_EQ(8820u, frames);
+    ASSERT_EQ(OKAY, s.nextPacketSize(frames));
+    EXPECT_EQ(5u, frames);
+    ASSERT_EQ(OKAY, s.fetchPacket(data, frames, flags));
+    EXPECT_EQ(0.1f, data[14]);
+    EXPECT_EQ(NOT_OKAY, s.releasePacket(4));  // not the fetched count
+    EXPECT_TRUE(s.misuse());
+    ASSERT_EQ(OKAY, s.releasePacket(5));
+    ASSERT_EQ(OKAY, s.nextPacketSize(frames));
+    EXPECT_EQ(0u, frames);  // end of the first poll
+    ASSERT_EQ(OKAY, s.nextPacketSize(frames));
+    EXPECT_EQ(0u, frames);  // the empty second poll
+    ASSERT_EQ(OKAY, s.nextPacketSize(frames));
+    EXPECT_EQ(0u, frames);  // the script is done
+    s.setRepeat(true);
+    ASSERT_EQ(OKAY, s.nextPacketSize(frames));
+    EXPECT_EQ(5u, frames);  // from the top
+
+    s.failAt(ScriptedOp::Padding, s.calls(ScriptedOp::Padding) + 1, -1);
+    EXPECT_EQ(OKAY, s.padding(frames));
+    EXPECT_EQ(NOT_OKAY, s.padding(frames));
+    EXPECT_EQ(NOT_OKAY, s.padding(frames));
+    s.setLost(true);
+    EXPECT_EQ(NOT_OKAY, s.start());
+    EXPECT_EQ(NOT_OKAY, s.nextPacketSize(frames));
+    s.setLost(false);
+    EXPECT_EQ(OKAY, s.start());
+    EXPECT_TRUE(s.started());
+}
