@@ -2,7 +2,8 @@
 // PulseAudio server, plays a scrambled cache track to the default null sink,
 // and parec records the sink's monitor. The recording must hold the track's
 // samples exactly (float rounding aside), in order, with no gap and no block
-// played twice, while an MP3 pre-encoding keeps the other core busy.
+// played twice, while an MP3 pre-encoding keeps the other core busy. At a
+// sink rate of 96000 Hz the same holds with every frame sent twice.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -60,9 +61,15 @@ std::vector<float> readFloats(const std::string& path) {
     return out;
 }
 
-TEST(PlayAudio, ScrambledTrackReachesTheSinkIntactUnderPreEncoding) {
+// The default sink's rate: at 96000 Hz the 48000 Hz track goes out with every
+// frame twice.
+class PlayAudio : public ::testing::TestWithParam<uint32_t> {};
+
+TEST_P(PlayAudio, ScrambledTrackReachesTheSinkIntactUnderPreEncoding) {
     ReportRecorder reports;
-    pulsefixture::PulseServer server;
+    pulsefixture::PulseServerOptions options;
+    options.speakersRate = GetParam();
+    pulsefixture::PulseServer server(options);
     ASSERT_TRUE(server.started());
     testsupport::TempDir dir;
 
@@ -76,7 +83,8 @@ TEST(PlayAudio, ScrambledTrackReachesTheSinkIntactUnderPreEncoding) {
     ASSERT_TRUE(ctx.renderAudioClient && ctx.renderClient);
     const uint32_t rate = ctx.cacheFormat.sampleRate;
     ASSERT_EQ(rate, 48000u);
-    ASSERT_EQ(ctx.decimation, 1u);
+    const uint32_t d = GetParam() / rate;
+    ASSERT_EQ(ctx.decimation, d);
     ctx.cacheFolder = dir.str();
     ctx.scrambleKey = kSndScrambleKey;
 
@@ -88,7 +96,7 @@ TEST(PlayAudio, ScrambledTrackReachesTheSinkIntactUnderPreEncoding) {
 
     const std::string captured = dir.file("monitor.raw");
     const pid_t parec = pulsefixture::spawnProgram(
-        {"parec", "--raw", "--format=float32le", "--rate=" + std::to_string(rate), "--channels=2",
+        {"parec", "--raw", "--format=float32le", "--rate=" + std::to_string(GetParam()), "--channels=2",
          "--latency-msec=20", "--device=" + std::string(pulsefixture::kSpeakersSink) + ".monitor", captured});
     ASSERT_GT(parec, 0);
     std::this_thread::sleep_for(300ms);  // parec connected and recording silence
@@ -132,19 +140,22 @@ TEST(PlayAudio, ScrambledTrackReachesTheSinkIntactUnderPreEncoding) {
     while (start < monitor.size() && monitor[start] == 0.0f) ++start;
     ASSERT_LT(start, monitor.size()) << "nothing reached the sink";
     ASSERT_EQ(start % 2, 0u) << "left and right swapped";
-    ASSERT_GE(monitor.size() - start, track.size()) << "the recording is short of the track";
+    ASSERT_GE(monitor.size() - start, track.size() * d) << "the recording is short of the track";
     size_t mismatches = 0, first = 0;
-    for (size_t i = 0; i < track.size(); ++i) {
-        if (std::fabs(monitor[start + i] - float(track[i]) / 32768.0f) > 1e-6f) {
+    for (size_t i = 0; i < track.size() * d; ++i) {
+        const size_t frame = i / 2 / d, channel = i % 2;
+        if (std::fabs(monitor[start + i] - float(track[2 * frame + channel]) / 32768.0f) > 1e-6f) {
             if (mismatches++ == 0) first = i;
         }
     }
-    EXPECT_EQ(mismatches, 0u) << "first at frame " << first / 2 << " of " << frames;
+    EXPECT_EQ(mismatches, 0u) << "first at sink frame " << first / 2 << " of " << frames * d;
     // After the track: silence only.
-    for (size_t i = start + track.size(); i < monitor.size(); ++i) ASSERT_EQ(monitor[i], 0.0f) << i;
+    for (size_t i = start + track.size() * d; i < monitor.size(); ++i) ASSERT_EQ(monitor[i], 0.0f) << i;
     EXPECT_EQ(reports.count(), 0u);
 
     ASSERT_EQ(sndDevicesShutdown(ctx), OKAY);
 }
+
+INSTANTIATE_TEST_SUITE_P(SinkRates, PlayAudio, ::testing::Values(48000u, 96000u));
 
 }  // namespace
