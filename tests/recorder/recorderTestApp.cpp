@@ -1,7 +1,15 @@
-// One QApplication per test program, created on first use.
+// The shared window-test fixtures: the QApplication and the recorder harness.
 #include "recorderTestApp.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
+
+#include "recorderDlgMsgModal.h"
+#include "recorderInit.h"
+#include "recorderMainWindow.h"
+#include "recorderSession.h"
+#include "regWithoutKeyname.h"
+#include "report.h"
 
 void recorderTestEnsureApplication() {
     if (QApplication::instance()) return;
@@ -10,5 +18,56 @@ void recorderTestEnsureApplication() {
     static char* argv[] = {name, nullptr};
     // Lives until the process ends: Qt objects of the tests may outlive any scope.
     static QApplication* app = new QApplication(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
     (void)app;
+}
+
+int NoOutputs::renderEndpoints(std::vector<AudioEndpoint>& endpoints) {
+    endpoints.clear();
+    return OKAY;
+}
+
+int NoOutputs::defaultRenderEndpoint(std::string& id, bool& found) {
+    id.clear();
+    found = false;
+    return OKAY;
+}
+
+int NoOutputs::activate(const std::string&, std::unique_ptr<AudioStream>&) { return NOT_OKAY; }
+
+RecorderHarness::RecorderHarness() {
+    recorderTestEnsureApplication();
+    env_.push_back(std::make_unique<testsupport::ScopedEnv>("TOBREL_MACHINE_REGISTRY", machine.str()));
+    env_.push_back(std::make_unique<testsupport::ScopedEnv>("TOBREL_INSTANCE_LOCK_DIR", lockDir.str()));
+    regWithoutKeynameWrite(REG_ROOT_LOCAL_MACHINE, "SOFTWARE\\Tobrel\\500\\top_folder", testsupport::sourceDir());
+    recorderSetMessageBoxHook([this](const std::string& text, const std::string& caption) {
+        boxes.emplace_back(text, caption);
+    });
+    app.audioDevices = &noOutputs;
+    app.dialog = &dialog;
+    app.browser = &browser;
+}
+
+RecorderHarness::~RecorderHarness() {
+    recorderShutdown(app);
+    QApplication::processEvents();
+    recorderSetMessageBoxHook(nullptr);
+}
+
+int RecorderHarness::start() { return recorderCreateMainWindow(app); }
+
+void RecorderHarness::pump(int ms) {
+    QElapsedTimer clock;
+    clock.start();
+    do {
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+    } while (clock.elapsed() < ms);
+}
+
+std::string recorderTestSessionValue(const std::string& name) {
+    bool found = false;
+    std::string text;
+    regWithoutKeynameRead(REG_ROOT_CURRENT_USER, std::string(RECORDER_SESSION_KEY) + "\\" + name,
+                          REG_VALUE_BUFFER_BYTES, found, text);
+    return found ? text : "<missing>";
 }

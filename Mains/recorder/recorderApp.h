@@ -1,0 +1,105 @@
+// RecorderApp: the application's single state record, owned by the
+// user-interface thread. Start-up resets and fills it, every handling of the
+// main window reads and writes it, and shutdown releases what it holds, each
+// object at most once (its field is cleared on release, so a second shutdown
+// finds nothing to release).
+//
+// Engine threads never touch this record; the window learns of the engine's
+// progress by polling in the timer tick.
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "sndDevicesContext.h"
+
+class AudioDevices;
+class Browser;
+class CDerivedSlout1;
+class ModalMessageDialog;
+class QTreeWidget;
+class RecorderMainWindow;
+struct Skin;
+struct ptListView;
+struct recCache;
+
+// Which track is loaded for playback: none.
+constexpr int kRecorderNoTrack = -100;
+// The item data of the row of the recording in progress.
+constexpr long kRecorderRecordingRow = 2147483647;
+
+// One pair of the YouTube Wizard's naming queue.
+struct RecorderSongName {
+    std::string artist;
+    std::string song;
+};
+
+struct RecorderApp {
+    RecorderApp();
+    ~RecorderApp();
+    RecorderApp(const RecorderApp&) = delete;
+    RecorderApp& operator=(const RecorderApp&) = delete;
+
+    // --- given by the process start (or a test) before the window is created
+    AudioDevices* audioDevices = nullptr;    // the computer's outputs for the engine
+    ModalMessageDialog* dialog = nullptr;    // the modal message dialog
+    Browser* browser = nullptr;              // opens pages in the default browser
+    std::string skinsFolderOverride;         // tests: a skins folder instead of top_folder/Skins
+
+    // --- the state record proper (reset by start-up step 0)
+    QPointer<RecorderMainWindow> mainWindow;
+    bool verbose = false;
+    std::unique_ptr<CDerivedSlout1> trace;
+    sndDevicesContext* engine = nullptr;     // points at engineRecord while the engine runs
+    bool engineless = false;
+    std::unique_ptr<recCache> cacheDb;
+    std::shared_ptr<void> webSession;        // the web features' connection (set by the web layer)
+    std::unique_ptr<Skin> skin;
+    QPointer<QTreeWidget> listView;
+    std::unique_ptr<ptListView> listCtrl;
+    QPointer<QWidget> tooltip;
+    QPointer<QWidget> modelessMsg;
+    bool modelessMsgOpen = false;
+    QPointer<QWidget> wizard;
+    bool wizardOpen = false;
+    bool recordMode = false;
+    bool hideShort = false;
+    bool scramble = false;
+    bool firstRun = true;
+    bool updateDue = false;
+    bool soundSilenced = false;
+    bool savePosition = true;
+    bool trackingMouse = false;
+    int playingTrack = kRecorderNoTrack;
+    int lastIndicator = 0;
+    std::array<RecorderSongName, 2> namingQueue;
+    int namingCount = 0;
+
+    // --- window-layer bookkeeping
+    int timerId = 0;                         // the 100 ms main timer, 0 when stopped
+    bool inTimerTick = false;                // a tick is running (a message box inside it pumps events)
+    std::string lastRecordingName;           // last finished recording the track list has taken in
+    int recordFlashFrame = 0;                // the recording indicator's current frame key
+    // Dragging the caption-less window by its skin background.
+    bool movingWindow = false;
+    QPoint moveAnchor;                       // pointer position (global) where the drag started
+    QPoint moveOrigin;                       // window position where the drag started
+
+    // Test hook: told the number of each timer-tick step before it runs.
+    std::function<void(int step)> onTimerStep;
+
+    // The engine's state record; `engine` points at it from start-up step 12.
+    std::unique_ptr<sndDevicesContext> engineRecord;
+
+    // The main window itself. Declared last so that it goes first, while the
+    // rest of the record is still whole.
+    std::unique_ptr<RecorderMainWindow> windowOwner;
+};
+
+// Resets the state record to its start values (start-up step 0); leaves the
+// objects given by the process start alone.
+void recorderAppReset(RecorderApp& app);

@@ -1,0 +1,362 @@
+// Start-up (recorderInit) and shutdown (recorderShutdown) of the running
+// recorder, the audio engine start, the close request and opening pages.
+//
+// Start-up brings the subsystems up in a fixed order: tracing, settings and
+// folders, the web connection, the cache database, the track list, the main
+// skin, the tooltip, the audio engine, the saved volume, the list's contents,
+// the window position, the web side jobs and, last, the timer. Shutdown takes
+// them down in reverse, the engine first, so that no engine thread outlives
+// what it uses. Every release clears its field, so a second shutdown (which
+// follows a failed start-up) releases nothing twice.
+#include "recorderInit.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QScreen>
+#include <QUrl>
+#include <ctime>
+
+#include "CSlout.h"
+#include "File.h"
+#include "browser.h"
+#include "hwnd.h"
+#include "instanceLock.h"
+#include "operatingSystem.h"
+#include "ptListView.h"
+#include "recCache.h"
+#include "recorderApp.h"
+#include "recorderDlgMsgModal.h"
+#include "recorderMainSkin.h"
+#include "recorderMainWindow.h"
+#include "recorderPaths.h"
+#include "recorderSeams.h"
+#include "recorderSession.h"
+#include "recorderSongList.h"
+#include "recorderSystemSounds.h"
+#include "recorderTimer.h"
+#include "report.h"
+#include "skin.h"
+#include "sndDevicesEngine.h"
+#include "sndDevicesPlay.h"
+
+static constexpr const char* kReportModule = "./recorderInit";
+
+// The message of string 1010.
+static constexpr const char* kMsgNeedsNewerSystem = "Tobrel requires a Windows Vista or higher Operating System.";
+
+RecorderApp::RecorderApp() = default;
+RecorderApp::~RecorderApp() = default;
+
+void recorderAppReset(RecorderApp& app) {
+    app.verbose = false;
+    app.trace.reset();
+    app.engine = nullptr;
+    app.engineless = false;
+    app.cacheDb.reset();
+    app.webSession.reset();
+    app.skin.reset();
+    app.listCtrl.reset();
+    app.listView = nullptr;
+    app.tooltip = nullptr;
+    app.modelessMsg = nullptr;
+    app.modelessMsgOpen = false;
+    app.wizard = nullptr;
+    app.wizardOpen = false;
+    app.recordMode = false;
+    app.hideShort = false;
+    app.scramble = false;
+    app.firstRun = true;
+    app.updateDue = false;
+    app.soundSilenced = false;
+    // Set at step 16, once the window has its place: a start-up that failed
+    // earlier must not save the position of a window that was never placed.
+    app.savePosition = false;
+    app.trackingMouse = false;
+    app.playingTrack = kRecorderNoTrack;
+    app.lastIndicator = 0;
+    app.namingQueue = {};
+    app.namingCount = 0;
+    app.timerId = 0;
+    app.inTimerTick = false;
+    app.lastRecordingName.clear();
+    app.recordFlashFrame = kSkinIndicatorFrame1;
+    app.movingWindow = false;
+}
+
+namespace {
+
+void traceLine(RecorderApp& app, const char* text) {
+    if (app.trace) app.trace->messageW(1, text);
+}
+
+// Makes a folder of the program exist, creating every missing level.
+int ensureFolder(RecorderApp& app, int id, std::string& path) {
+    REPORT_CHECK(recorderPaths(id, path));
+    bool created = false;
+    REPORT_CHECK(FileCreateFolderPath(path, app.trace.get(), created));
+    if (!created) return REPORT_ERR();
+    return OKAY;
+}
+
+int skinsFolder(RecorderApp& app, std::string& folder) {
+    if (!app.skinsFolderOverride.empty()) {
+        folder = app.skinsFolderOverride;
+        return OKAY;
+    }
+    REPORT_CHECK(recorderPaths(RECORDER_PATH_SKINS, folder));
+    return OKAY;
+}
+
+// Step 15: the saved position, or the centre of the screen's work area when
+// the window would not lie wholly inside it there.
+int placeWindow(RecorderApp& app) {
+    RecorderMainWindow* w = app.mainWindow;
+    if (!w) return REPORT_ERR();
+    int x = -1, y = -1;
+    REPORT_CHECK(recorderSessionGetWindowPosition(x, y));
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) return REPORT_ERR();
+    const QRect area = screen->availableGeometry();
+    const QRect frame = w->frameGeometry();
+    // Work in the area's own coordinates, whose origin may be off the screen's.
+    const hwndRect window{frame.left() - area.left(), frame.top() - area.top(),
+                          frame.left() - area.left() + frame.width(), frame.top() - area.top() + frame.height()};
+    const bool onScreen = x >= area.left() && y >= area.top();
+    const hwndRect placed = hwndPlaceAt(window, onScreen ? x - area.left() : -1, onScreen ? y - area.top() : -1,
+                                        area.width(), area.height());
+    w->move(placed.left + area.left(), placed.top + area.top());
+    w->showNormal();
+    w->raise();
+    w->activateWindow();
+    return OKAY;
+}
+
+int steps(RecorderApp& app, int& success) {
+    // 0. A fresh state record.
+    recorderAppReset(app);
+
+    // 1. Tracing is on when "trace_on.txt" lies in the documents folder.
+    std::string documents;
+    REPORT_CHECK(recorderPaths(RECORDER_PATH_DOCUMENTS, documents));
+    app.verbose = FileExists(documents + "/trace_on.txt");
+
+    // 2. The trace sink.
+    REPORT_CHECK(sloutCreate(app.verbose, documents, app.dialog, app.trace));
+
+    // 3.
+    traceLine(app, "recorderInit: Initializing");
+
+    // 4. The system must be new enough; on an older one, with tracing on, the
+    // start goes on without an engine (and fails at the volume step).
+    int flags = 0, processors = 0;
+    REPORT_CHECK(operatingSystemVersionFlags(flags, processors));
+    if (flags & OS_FLAG_BEFORE_6) {
+        if (!app.verbose) {
+            recorderMessageBox(kMsgNeedsNewerSystem, kRecorderTitle);
+            return NOT_OKAY;
+        }
+        app.engineless = true;
+    }
+
+    // 5. The Temp folder.
+    std::string folder;
+    REPORT_CHECK(ensureFolder(app, RECORDER_PATH_TEMP, folder));
+
+    // 6. First run since installation?
+    bool installedPresent = false, lastUsedPresent = false;
+    long installed = 0, lastUsed = 0;
+    REPORT_CHECK(recorderSessionGetDateInstalled(installedPresent, installed));
+    REPORT_CHECK(recorderSessionGetDateLastUsed(lastUsedPresent, lastUsed));
+    REPORT_CHECK(recorderSessionSetDateLastUsed(static_cast<long>(std::time(nullptr))));
+    app.firstRun = recorderSessionIsFirstRun(installedPresent, installed, lastUsedPresent, lastUsed);
+
+    // 7.
+    app.scramble = true;
+    app.recordFlashFrame = kSkinIndicatorFrame1;
+    app.mainWindow->setWindowTitle(kRecorderTitle);
+
+    // 8. The common controls need no initialising here.
+    traceLine(app, "recorderInit: Calling recorderInitCommonCtls");
+
+    // 9.
+    traceLine(app, "recorderInit: Calling recorderInitWeb");
+    REPORT_CHECK(recorderInitWeb(app));
+
+    // 10. Record mode, the cache database, the track list and the main skin.
+    traceLine(app, "recorderInit: Calling recorderInitMainSkin");
+    app.recordMode = true;
+    REPORT_CHECK(ensureFolder(app, RECORDER_PATH_CACHE, folder));
+    REPORT_CHECK(recCacheInit(folder, kSndTempBaseName, app.scramble ? "tmp" : "wav", false, app.trace.get(),
+                              app.cacheDb));
+    app.playingTrack = kRecorderNoTrack;
+    REPORT_CHECK(recorderSongListCreate(app));
+    std::string skins;
+    REPORT_CHECK(skinsFolder(app, skins));
+    RecorderMainSkinHooks hooks;
+    hooks.applyToTrackList = [&app](Skin& skin) { return recorderSongListApplySkin(app, skin); };
+    hooks.sizeWindow = [&app](int width, int height) {
+        if (!app.mainWindow || width <= 0 || height <= 0) return NOT_OKAY;
+        app.mainWindow->setFixedSize(width, height);
+        return OKAY;
+    };
+    REPORT_CHECK(recorderInitMainSkin(skins, app.trace.get(), app.dialog, hooks, app.skin));
+
+    // 11.
+    traceLine(app, "recorderInit: Calling recorderCreateTooltips");
+    REPORT_CHECK(recorderCreateTooltips(app));
+
+    // 12. The engine, the saved volume and the mode displays.
+    traceLine(app, "recorderInit: Calling recorderUpdateMainModeDisplays");
+    REPORT_CHECK(ensureFolder(app, RECORDER_PATH_AUTOCOMPLETE, folder));
+    if (!app.engineless) REPORT_CHECK(recorderSndServer(app));
+    double volume = 1.0;
+    REPORT_CHECK(recorderSessionGetVolume(volume));
+    if (!app.engine) return REPORT_ERR();
+    REPORT_CHECK(sndDevicesPlaySetGain(*app.engine, static_cast<float>(volume)));
+    if (app.skin) REPORT_CHECK(skinSliderSetValue(app.skin.get(), app.mainWindow, kSkinSliderVolume, static_cast<float>(volume)));
+    REPORT_CHECK(recorderUpdateMainModeDisplays(app));
+
+    // 13. A default sound an earlier run left silenced comes back.
+    app.soundSilenced = false;
+    REPORT_CHECK(operatingSystemSounds(kSystemSoundRepair, RECORDER_SESSION_KEY));
+
+    // 14.
+    REPORT_CHECK(recorderSongListFill(app));
+
+    // 15. The window appears where it was.
+    REPORT_CHECK(placeWindow(app));
+
+    // 16.
+    app.savePosition = true;
+    traceLine(app, "recorderInit: Calling recorderInitTimer");
+
+    // 17 to 19. The web side jobs.
+    if (app.firstRun) REPORT_CHECK(recorderWebInstallerEmail(app));
+    REPORT_CHECK(recorderWebDynamicUpdateCheck(app));
+    REPORT_CHECK(recorderWebStartupMessages(app));
+
+    // 20. The main timer (there is nothing to poll without an engine).
+    if (!app.engineless) REPORT_CHECK(recorderInitTimer(app));
+
+    // 21.
+    traceLine(app, "recorderInit: Success");
+    success = 1;
+    return OKAY;
+}
+
+}  // namespace
+
+int recorderInit(RecorderApp& app, int& success) {
+    success = 0;
+    if (!app.mainWindow) return REPORT_ERR();
+    if (steps(app, success) != OKAY) {
+        success = 0;
+        recorderShutdown(app);
+        return OKAY;
+    }
+    return OKAY;
+}
+
+int recorderSndServer(RecorderApp& app) {
+    // 1. The engine on this computer's outputs.
+    app.engineRecord = std::make_unique<sndDevicesContext>();
+    app.engineRecord->devices = app.audioDevices;
+    app.engine = app.engineRecord.get();
+    REPORT_CHECK(sndDevicesInit(*app.engine, app.trace.get(), kRecorderEngineMode, app.verbose ? 1 : 0));
+    // 2. Encoder settings, keeping the pre-encoded files.
+    int channels = 2, kbps = 256;
+    REPORT_CHECK(recorderSessionGetNumChannels(channels));
+    REPORT_CHECK(recorderSessionGetNumKbps(kbps));
+    REPORT_CHECK(sndDevicesSetMp3Settings(*app.engine, kbps, channels == 1 ? 1 : 0, 0));
+    // 3. The cache folder.
+    std::string cache;
+    REPORT_CHECK(ensureFolder(app, RECORDER_PATH_CACHE, cache));
+    REPORT_CHECK(sndDevicesSetCacheFolder(*app.engine, cache));
+    // 4. The scramble key.
+    REPORT_CHECK(sndDevicesSetScrambleKey(*app.engine, app.scramble ? kSndScrambleKey : 0));
+    // 5. Record mode.
+    REPORT_CHECK(recorderSetRecordMode(app, true));
+    // 6. Auto segment as stored.
+    bool autoSegment = true;
+    REPORT_CHECK(recorderSessionGetAutoSegment(autoSegment));
+    REPORT_CHECK(sndDevicesSetAutoSegment(*app.engine, autoSegment ? 1 : 0));
+    return OKAY;
+}
+
+int recorderShutdown(RecorderApp& app) {
+    // 1.
+    recorderKillTimer(app);
+
+    // 2. The engine's threads stop before anything they use is released.
+    if (app.engine) {
+        REPORT_CHECK(sndDevicesShutdown(*app.engine));
+        app.engine = nullptr;
+    }
+
+    // 3.
+    if (app.soundSilenced) {
+        REPORT_CHECK(operatingSystemSounds(kSystemSoundRestore, RECORDER_SESSION_KEY));
+        app.soundSilenced = false;
+    }
+
+    // 4.
+    if (app.savePosition && app.mainWindow) {
+        const QPoint at = app.mainWindow->pos();
+        REPORT_CHECK(recorderSessionSetWindowPosition(at.x(), at.y()));
+        app.savePosition = false;
+    }
+
+    // 5 to 7. Web features and their windows.
+    if (app.modelessMsg) REPORT_CHECK(recorderDlgMsgModelessClose(app));
+    if (app.wizard) REPORT_CHECK(recorderDlgFindSongsClose(app));
+    if (app.webSession) REPORT_CHECK(recorderCloseWeb(app));
+
+    // 8 to 11.
+    if (app.skin) skinFree(app.skin);
+    if (app.listCtrl || app.listView) REPORT_CHECK(recorderSongListFree(app));
+    if (app.tooltip) {
+        delete app.tooltip.data();
+        app.tooltip = nullptr;
+    }
+    if (app.cacheDb) REPORT_CHECK(recCacheClose(app.cacheDb));
+
+    // 12.
+    app.trace.reset();
+
+    // 13. The window goes, and the event loop ends once it gets to the request.
+    if (app.mainWindow) app.mainWindow->hide();
+    if (QCoreApplication* core = QCoreApplication::instance())
+        QMetaObject::invokeMethod(core, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+    return OKAY;
+}
+
+int recorderAskClearOnExit(RecorderApp& app) {
+    bool clearOnExit = true, removeAfterSave = true;
+    REPORT_CHECK(recorderSessionGetClearOnExit(clearOnExit));
+    REPORT_CHECK(recorderSessionGetRemoveAfterSave(removeAfterSave));
+    if (clearOnExit && removeAfterSave) REPORT_CHECK(recorderDlgClearOnExit(app));
+    return OKAY;
+}
+
+int recorderMainWindowOpenPage(RecorderApp& app, std::string_view address) {
+    if (address.empty()) return REPORT_ERR();
+    if (app.browser && app.browser->open(address) == OKAY) return OKAY;
+    // The desktop's own way of opening pages, as a second try; the failure of
+    // the first is still reported.
+    if (browserAddressAllowed(address))
+        QDesktopServices::openUrl(QUrl(QString::fromUtf8(address.data(), static_cast<qsizetype>(address.size()))));
+    return REPORT_ERR();
+}
+
+int recorderProcessStart(RecorderApp& app, InstanceLock& lock, bool& refused) {
+    refused = false;
+    bool alreadyRunning = false;
+    REPORT_CHECK(instanceLockAcquire(instanceLockFolder(), lock, alreadyRunning));
+    if (alreadyRunning) {
+        refused = true;
+        recorderMessageBox(kMsgAlreadyRunning, kMsgCaption);
+        return OKAY;
+    }
+    REPORT_CHECK(recorderCreateMainWindow(app));
+    return OKAY;
+}

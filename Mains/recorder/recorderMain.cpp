@@ -1,0 +1,53 @@
+// The process entry point of the recorder: the display check, the Qt
+// application, the platform services the program runs on (sound server,
+// browser, message dialogs), the single-instance guard, the main window and
+// the event loop.
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+
+#include "browser.h"
+#include "instanceLock.h"
+#include "pulseDevices.h"
+#include "recorderApp.h"
+#include "recorderDlgMsgModal.h"
+#include "recorderInit.h"
+#include "recorderMainWindow.h"
+#include "report.h"
+
+int main(int argc, char** argv) {
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    const char* display = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    const bool hasDisplay = display && *display;
+    if ((!platform || !*platform) && !hasDisplay) {
+        std::fprintf(stderr, "%s",
+                     wayland && *wayland
+                         ? "Tobrel needs the X11 display of the desktop (XWayland), but DISPLAY is not set.\n"
+                         : "Tobrel needs a graphical desktop, and there is none here: DISPLAY is not set.\n"
+                           "Start it from a desktop session (or under Xvfb with DISPLAY set).\n");
+        return 1;
+    }
+    // Window placement and always-on-top need X11 (XWayland on Wayland desktops).
+    if (!platform || !*platform) setenv("QT_QPA_PLATFORM", "xcb", 1);
+
+    QApplication qtApp(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    recorderInstallInternalErrorBoxes();
+
+    std::unique_ptr<AudioDevices> devices = pulseDevicesCreate("Tobrel");
+    XdgOpenBrowser browser;
+    RecorderMessageDialog dialog;
+    RecorderApp app;
+    app.audioDevices = devices.get();
+    app.browser = &browser;
+    app.dialog = &dialog;
+
+    InstanceLock lock;
+    bool refused = false;
+    if (recorderProcessStart(app, lock, refused) != OKAY || refused) return 0;
+    const int code = QApplication::exec();
+    // Anything the shutdown could not release goes before the platform does.
+    recorderShutdown(app);
+    return code;
+}

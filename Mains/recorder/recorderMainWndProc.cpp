@@ -1,0 +1,203 @@
+// The main window and its window procedure.
+//
+// The widget forwards every event to recorderMainWndProc first; whatever that
+// does not handle goes to Qt's default handling. The window has no caption:
+// a left-button drag that starts on the skin's background (no hotspot, no
+// slider knob) moves it, through the window manager when there is one.
+#include "recorderMainWndProc.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QTimerEvent>
+#include <QTreeWidget>
+#include <QWindow>
+
+#include "recorderApp.h"
+#include "recorderDlgMsgModal.h"
+#include "recorderInit.h"
+#include "recorderMainWindow.h"
+#include "recorderSeams.h"
+#include "recorderSession.h"
+#include "recorderSongList.h"
+#include "recorderTimer.h"
+#include "report.h"
+#include "skin.h"
+
+static constexpr const char* kReportModule = "./recorderMainWndProc";
+
+RecorderMainWindow::RecorderMainWindow(RecorderApp& app, bool alwaysOnTop) : app_(app) {
+    Qt::WindowFlags flags = Qt::Window | Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint |
+                            Qt::WindowSystemMenuHint;
+    if (alwaysOnTop) flags |= Qt::WindowStaysOnTopHint;
+    setWindowFlags(flags);
+    setWindowTitle(kRecorderTitle);
+    // The skin paints every pixel: nothing is erased first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    move(0, 0);
+}
+
+void RecorderMainWindow::clientSize(int& width, int& height) const {
+    width = this->width();
+    height = this->height();
+}
+
+void RecorderMainWindow::invalidate(const PaintRect& rect, bool) {
+    update(QRect(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top));
+}
+
+QPaintDevice* RecorderMainWindow::paintDevice() { return painting_ ? this : nullptr; }
+
+bool RecorderMainWindow::event(QEvent* e) {
+    bool handled = false;
+    recorderMainWndProc(app_, e, handled);
+    if (handled) return true;
+    return QWidget::event(e);
+}
+
+int recorderCreateMainWindow(RecorderApp& app) {
+    bool alwaysOnTop = false;
+    REPORT_CHECK(recorderSessionGetAlwaysOnTop(alwaysOnTop));
+    auto window = std::make_unique<RecorderMainWindow>(app, alwaysOnTop);
+    app.mainWindow = window.get();
+    app.windowOwner = std::move(window);
+    QEvent create(static_cast<QEvent::Type>(kRecorderEventCreate));
+    QCoreApplication::sendEvent(app.mainWindow, &create);
+    return OKAY;
+}
+
+namespace {
+
+// A press on the skin's background starts moving the window.
+bool onBackground(RecorderApp& app, int x, int y) {
+    int hotspot = -1, knob = -1;
+    if (app.skin) {
+        if (skinHotspotHitTest(app.skin.get(), x, y, hotspot) != OKAY) return false;
+        if (skinSliderHitTest(app.skin.get(), x, y, knob) != OKAY) return false;
+    }
+    return hotspot == -1 && knob == -1;
+}
+
+void startWindowMove(RecorderApp& app, const QMouseEvent& press) {
+    RecorderMainWindow* w = app.mainWindow;
+    // With a window manager, it moves the window (snapping, screen edges).
+    if (w->windowHandle() && w->windowHandle()->startSystemMove()) return;
+    app.movingWindow = true;
+    app.moveAnchor = press.globalPosition().toPoint();
+    app.moveOrigin = w->pos();
+}
+
+int listNotification(RecorderApp& app, const RecorderListEvent& e, bool& handled) {
+    switch (e.code) {
+    case RecorderListCode::ColumnClick:
+        return 0;  // the list is not re-sorted by the user
+    case RecorderListCode::Click:
+        handled = e.row >= 0;
+        return 0;
+    case RecorderListCode::DoubleClick:
+        handled = e.row >= 0;
+        if (handled && recorderSongListDoubleClick(app) != OKAY) {
+            REPORT_ERR();
+            return 1;
+        }
+        return 0;
+    case RecorderListCode::RightClick:
+        handled = e.row >= 0;
+        if (handled && recorderSongListRowMenu(app, e.globalPos) != OKAY) {
+            REPORT_ERR();
+            return 1;
+        }
+        return 0;
+    }
+    handled = false;
+    return 0;
+}
+
+}  // namespace
+
+int recorderMainWndProc(RecorderApp& app, QEvent* event, bool& handled) {
+    handled = true;
+    RecorderMainWindow* window = app.mainWindow;
+    switch (static_cast<int>(event->type())) {
+    case kRecorderEventCreate: {
+        int success = 0;
+        if (recorderInit(app, success) != OKAY || success == 0) {
+            recorderMessageBox(kMsgExecutionFailed, kMsgCaption);
+            recorderShutdown(app);
+        }
+        return 0;
+    }
+    case QEvent::Paint:
+        if (!window) return 0;
+        window->setPainting(true);
+        skinPaint(app.skin.get(), window);
+        window->setPainting(false);
+        return 0;
+    case QEvent::Close:
+        // The window closes through the shutdown, never by itself.
+        event->ignore();
+        if (recorderAskClearOnExit(app) == OKAY) recorderShutdown(app);
+        return 0;
+    case QEvent::FocusIn:
+        if (app.listView && app.listView->isVisible()) app.listView->setFocus(Qt::OtherFocusReason);
+        return 0;
+    case QEvent::Timer:
+        if (static_cast<QTimerEvent*>(event)->timerId() != app.timerId || app.timerId == 0) {
+            handled = false;
+            return 0;
+        }
+        recorderTimer(app);
+        return 0;
+    case QEvent::MouseMove: {
+        auto* e = static_cast<QMouseEvent*>(event);
+        app.trackingMouse = true;  // Qt reports the pointer leaving without being asked
+        if (app.movingWindow && window) {
+            if (e->buttons() & Qt::LeftButton)
+                window->move(app.moveOrigin + (e->globalPosition().toPoint() - app.moveAnchor));
+            else
+                app.movingWindow = false;
+        }
+        const QPoint p = e->position().toPoint();
+        recorderMainMouseMove(app, p.x(), p.y());
+        return 0;
+    }
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: {
+        // No double clicks: the second press of one is a press like the first.
+        auto* e = static_cast<QMouseEvent*>(event);
+        if (e->button() != Qt::LeftButton) {
+            handled = false;
+            return 0;
+        }
+        const QPoint p = e->position().toPoint();
+        const bool background = onBackground(app, p.x(), p.y());
+        recorderMainLButtonDown(app, p.x(), p.y());
+        if (background && window && window->isVisible()) startWindowMove(app, *e);
+        return 0;
+    }
+    case QEvent::MouseButtonRelease: {
+        auto* e = static_cast<QMouseEvent*>(event);
+        if (e->button() != Qt::LeftButton) {
+            handled = false;
+            return 0;
+        }
+        app.movingWindow = false;
+        recorderMainLButtonUp(app, e->position().toPoint().x());
+        return 0;
+    }
+    case QEvent::Leave:
+        app.trackingMouse = false;
+        recorderMainMouseLeave(app);
+        return 0;
+    case kRecorderEventList:
+        handled = false;
+        return listNotification(app, *static_cast<RecorderListEvent*>(event), handled);
+    default:
+        handled = false;
+        return 0;
+    }
+}

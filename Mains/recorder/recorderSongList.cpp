@@ -1,0 +1,374 @@
+// The track list: building it from the cache database, taking in finished
+// recordings, deleting tracks and the row actions.
+//
+// The list is never edited in place. Every change rebuilds it from cache.db
+// (which is the truth) and puts the user's selection back by item data, so
+// the list cannot drift from the database.
+#include "recorderSongList.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QTreeWidget>
+#include <algorithm>
+#include <ctime>
+
+#include "CSlout.h"
+#include "Ptime.h"
+#include "pstr.h"
+#include "ptListView.h"
+#include "recCache.h"
+#include "recorderApp.h"
+#include "recorderDlgMsgModal.h"
+#include "recorderMainSkin.h"
+#include "recorderMainWindow.h"
+#include "recorderSeams.h"
+#include "recorderSession.h"
+#include "report.h"
+#include "sndDevicesDeleteCacheFiles.h"
+#include "sndDevicesEngine.h"
+
+static constexpr const char* kReportModule = "./recorderSongList";
+
+namespace {
+
+// Sends a notification of the list to the main window, where the window
+// procedure handles it.
+void notify(RecorderApp& app, RecorderListCode code, int row, QPoint globalPos) {
+    if (!app.mainWindow) return;
+    RecorderListEvent event(code, row, globalPos);
+    QCoreApplication::sendEvent(app.mainWindow, &event);
+}
+
+int rowOf(QTreeWidget* list, QTreeWidgetItem* item) { return item ? list->indexOfTopLevelItem(item) : -1; }
+
+bool recordingIndicatorOn(RecorderApp& app, int& indicator) {
+    indicator = 0;
+    if (!app.engine) return true;
+    uint32_t start = 0;
+    uint32_t durationMs = 0;
+    if (sndDevicesGetRecordStatus(*app.engine, indicator, start, durationMs) != OKAY) return false;
+    return true;
+}
+
+bool wizardOnScreen(RecorderApp& app) { return app.wizard && app.wizard->isVisible(); }
+
+}  // namespace
+
+int recorderSongListCreate(RecorderApp& app) {
+    if (!app.mainWindow) return REPORT_ERR();
+    auto* list = new QTreeWidget(app.mainWindow);  // a child: the window owns it
+    list->setObjectName("trackList");
+    list->setContextMenuPolicy(Qt::CustomContextMenu);
+    app.listView = list;
+    REPORT_CHECK(ptListViewInit(list, app.trace.get(), app.listCtrl));
+    REPORT_CHECK(ptListViewAddColumn(app.listCtrl.get(), kSongListColumnTrack));
+    REPORT_CHECK(ptListViewAddColumn(app.listCtrl.get(), kSongListColumnDuration));
+
+    // The list's notifications go to the main window, as a list control's do.
+    RecorderApp* a = &app;
+    QObject::connect(list, &QTreeWidget::itemClicked, list, [a, list](QTreeWidgetItem* item, int) {
+        notify(*a, RecorderListCode::Click, rowOf(list, item), QCursor::pos());
+    });
+    QObject::connect(list, &QTreeWidget::itemDoubleClicked, list, [a, list](QTreeWidgetItem* item, int) {
+        notify(*a, RecorderListCode::DoubleClick, rowOf(list, item), QCursor::pos());
+    });
+    QObject::connect(list, &QTreeWidget::customContextMenuRequested, list, [a, list](const QPoint& pos) {
+        notify(*a, RecorderListCode::RightClick, rowOf(list, list->itemAt(pos)), list->viewport()->mapToGlobal(pos));
+    });
+    list->show();
+    return OKAY;
+}
+
+int recorderSongListApplySkin(RecorderApp& app, Skin& skin) {
+    if (!app.listCtrl) return REPORT_ERR();
+    int left = 0, top = 0, right = 0, bottom = 0;
+    RecorderSkinColour text, back;
+    REPORT_CHECK(recorderMainSkinListLayout(&skin, left, top, right, bottom, text, back));
+    REPORT_CHECK(ptListViewPlace(app.listCtrl.get(), left, top, right, bottom));
+    const double shares[] = {0.72, 0.28};
+    REPORT_CHECK(ptListViewSetColumnShares(app.listCtrl.get(), shares, 2));
+    REPORT_CHECK(ptListViewApplyColumnWidths(app.listCtrl.get()));
+    REPORT_CHECK(ptListViewSetTextColour(app.listCtrl.get(), text.red, text.green, text.blue));
+    REPORT_CHECK(ptListViewSetBackColour(app.listCtrl.get(), back.red, back.green, back.blue));
+    return OKAY;
+}
+
+int recorderSongListFree(RecorderApp& app) {
+    if (!app.listCtrl && !app.listView) return OKAY;
+    REPORT_CHECK(ptListViewFree(app.listCtrl));
+    delete app.listView.data();
+    app.listView = nullptr;
+    return OKAY;
+}
+
+int recorderSongListTrackName(const recCacheTags& tags, long startTime, long now, std::string& name) {
+    if (!tags.song.empty()) {
+        name = tags.artist.empty() ? tags.song : tags.song + " - " + tags.artist;
+        return OKAY;
+    }
+    REPORT_CHECK(PtimeTextAt(startTime, now, kSongListToday, false, name));
+    return OKAY;
+}
+
+int recorderSongListFill(RecorderApp& app) {
+    ptListView* lv = app.listCtrl.get();
+    if (!lv || !app.cacheDb) return REPORT_ERR();
+
+    // 1. What is selected now, by item data.
+    std::vector<int> rows;
+    REPORT_CHECK(ptListViewGetSelected(lv, kPtListViewMaxSelection, rows));
+    std::vector<long> keep;
+    for (int row : rows) {
+        long data = 0;
+        REPORT_CHECK(ptListViewGetItemData(lv, row, data));
+        keep.push_back(data);
+    }
+
+    // 2. Empty, quietly.
+    REPORT_CHECK(ptListViewDeleteAll(lv));
+    REPORT_CHECK(ptListViewSetRedraw(lv, false));
+    struct RedrawOn {
+        ptListView* lv;
+        ~RedrawOn() { ptListViewSetRedraw(lv, true); }
+    } redrawOn{lv};
+
+    // 3. The recording in progress.
+    int indicator = 0;
+    if (!recordingIndicatorOn(app, indicator)) return REPORT_ERR();
+    if (indicator) {
+        std::string text = kSongListRecordingRow;
+        RecorderSongName newest;
+        if (wizardOnScreen(app)) {
+            REPORT_CHECK(recorderDlgFindSongsNewestName(app, newest));
+            if (!newest.artist.empty() && !newest.song.empty()) text = newest.song + " - " + newest.artist;
+        }
+        REPORT_CHECK(ptListViewAppendRow(lv, {text, kSongListRecordingDuration}, -1, kRecorderRecordingRow));
+    }
+
+    // 4. The tracks, oldest first, short ones left out when asked.
+    std::vector<int> ids;
+    REPORT_CHECK(recCacheGetIds(app.cacheDb.get(), kRecCacheMaxIds, ids));
+    int maxShort = 30;
+    REPORT_CHECK(recorderSessionGetMaxShortFileDuration(maxShort));
+    const long now = static_cast<long>(std::time(nullptr));
+    for (int id : ids) {
+        recCacheTrack track;
+        REPORT_CHECK(recCacheGetTrack(app.cacheDb.get(), id, track));
+        if (app.hideShort && track.durationMs / 1000 <= maxShort) continue;
+        recCacheTags tags;
+        REPORT_CHECK(recCacheGetTags(app.cacheDb.get(), id, tags));
+        std::string name;
+        REPORT_CHECK(recorderSongListTrackName(tags, track.creationTime, now, name));
+        REPORT_CHECK(ptListViewAppendRow(lv, {name, pstrTimeDisplay(track.durationMs / 1000)}, -1, id));
+    }
+
+    // 5. Tracks in id order, the recording row last.
+    REPORT_CHECK(ptListViewSort(lv, kPtListViewSortByItemData, 1));
+    // 6. Redrawing back on.
+    REPORT_CHECK(ptListViewSetRedraw(lv, true));
+
+    // 7. The selection back.
+    if (!keep.empty()) {
+        int count = 0;
+        REPORT_CHECK(ptListViewGetCount(lv, count));
+        for (int i = 0; i < count; ++i) {
+            long data = 0;
+            REPORT_CHECK(ptListViewGetItemData(lv, i, data));
+            if (std::find(keep.begin(), keep.end(), data) != keep.end()) REPORT_CHECK(ptListViewSelect(lv, i, true));
+        }
+    }
+    // 8. The newest row in view.
+    REPORT_CHECK(ptListViewScrollToEnd(lv));
+    return OKAY;
+}
+
+int recorderSongListIsSelected(RecorderApp& app, int id, bool& selected) {
+    selected = false;
+    if (!app.listCtrl) return REPORT_ERR();
+    std::vector<int> rows;
+    REPORT_CHECK(ptListViewGetSelected(app.listCtrl.get(), kPtListViewMaxSelection, rows));
+    for (int row : rows) {
+        long data = 0;
+        REPORT_CHECK(ptListViewGetItemData(app.listCtrl.get(), row, data));
+        if (data == id) selected = true;
+    }
+    return OKAY;
+}
+
+int recorderSongListViewTimerClicked(RecorderApp& app, bool changed) {
+    if (!app.listCtrl || !app.engine) return REPORT_ERR();
+
+    // 1. The loaded track must stay selected; if the user moved away from it,
+    // playback stops, and goes on with the new selection if it was playing.
+    if (app.playingTrack != kRecorderNoTrack) {
+        bool selected = false;
+        REPORT_CHECK(recorderSongListIsSelected(app, app.playingTrack, selected));
+        if (!selected) {
+            bool wasPlaying = false;
+            REPORT_CHECK(recorderTransportIsPlaying(app, wasPlaying));
+            REPORT_CHECK(recorderTransportStop(app, true));
+            std::vector<int> rows;
+            REPORT_CHECK(ptListViewGetSelected(app.listCtrl.get(), 1, rows));
+            if (wasPlaying && !rows.empty()) REPORT_CHECK(recorderTransportPlaySelection(app));
+        }
+    }
+
+    // 2. A recording the engine finished since the last look.
+    std::string name;
+    REPORT_CHECK(sndDevicesGetLastRecordingName(*app.engine, name));
+    bool newTrack = false;
+    if (name != app.lastRecordingName) {
+        app.lastRecordingName = name;
+        if (!name.empty()) {
+            REPORT_CHECK(recCacheInsertFromFileName(app.cacheDb.get(), name));
+            newTrack = true;
+        }
+    }
+
+    // 3. Named by the YouTube Wizard when it has a name waiting.
+    if (newTrack) {
+        RecorderSongName newest;
+        REPORT_CHECK(recorderDlgFindSongsNewestName(app, newest));
+        if (!newest.artist.empty() && !newest.song.empty()) {
+            std::vector<int> ids;
+            REPORT_CHECK(recCacheGetIds(app.cacheDb.get(), kRecCacheMaxIds, ids));
+            if (ids.empty()) return REPORT_ERR();
+            recCacheTags tags;
+            tags.artist = newest.artist;
+            tags.song = newest.song;
+            REPORT_CHECK(recCacheSetTags(app.cacheDb.get(), ids.back(), tags));
+            REPORT_CHECK(recCacheSetSource(app.cacheDb.get(), ids.back(), 1));
+            if (app.trace) app.trace->messageW(1, "recorderSongListViewTimerClicked(): Clearing artist name and song name");
+            REPORT_CHECK(recorderDlgFindSongsPopName(app));
+        }
+        REPORT_CHECK(recorderSongListFill(app));
+        return OKAY;
+    }
+
+    // 4. The recording row comes or goes with the indicator.
+    if (changed) REPORT_CHECK(recorderSongListFill(app));
+    return OKAY;
+}
+
+int recorderSongListDeleteTrack(RecorderApp& app, int id, bool& deleted) {
+    deleted = false;
+    if (!app.cacheDb || !app.engine) return REPORT_ERR();
+    recCacheTrack track;
+    REPORT_CHECK(recCacheGetTrack(app.cacheDb.get(), id, track));
+    if (app.playingTrack == id) REPORT_CHECK(recorderTransportStop(app, true));
+    int result = 0;
+    REPORT_CHECK(sndDevicesDeleteCacheFiles(*app.engine, track.baseName, result));
+    if (result != 0) {
+        bool confirmed = false;
+        REPORT_CHECK(recorderDlgMsgModal(app, kMsgUnableToDeleteTrack, false, confirmed));
+        return OKAY;
+    }
+    REPORT_CHECK(recCacheDelete(app.cacheDb.get(), id));
+    deleted = true;
+    return OKAY;
+}
+
+int recorderSongListDelete(RecorderApp& app) {
+    ptListView* lv = app.listCtrl.get();
+    if (!lv) return REPORT_ERR();
+    std::vector<int> rows;
+    REPORT_CHECK(ptListViewGetSelected(lv, kPtListViewMaxSelection, rows));
+    bool confirmed = false;
+    if (rows.empty()) {
+        REPORT_CHECK(recorderDlgMsgModal(app, kMsgSelectTrackToDelete, false, confirmed));
+        return OKAY;
+    }
+
+    // Item data first: deleting must not depend on row positions.
+    std::vector<long> items;
+    for (int row : rows) {
+        long data = 0;
+        REPORT_CHECK(ptListViewGetItemData(lv, row, data));
+        items.push_back(data);
+    }
+
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    int processed = 0;
+    int result = OKAY;
+    for (long data : items) {
+        if (data == kRecorderRecordingRow) {
+            ++processed;
+            if (items.size() == 1) {
+                QApplication::restoreOverrideCursor();
+                result = recorderDlgMsgModal(app, kMsgCannotDeleteRecording, false, confirmed);
+                QApplication::setOverrideCursor(Qt::WaitCursor);
+            }
+            continue;
+        }
+        bool deleted = false;
+        ++processed;
+        if (recorderSongListDeleteTrack(app, static_cast<int>(data), deleted) != OKAY) {
+            result = REPORT_ERR();
+            break;
+        }
+        if (!deleted) break;  // its files are in use: leave the rest alone
+    }
+    QApplication::restoreOverrideCursor();
+    if (result != OKAY) return REPORT_ERR();
+    if (processed == 0) return OKAY;
+
+    REPORT_CHECK(recorderSongListFill(app));
+    int count = 0;
+    REPORT_CHECK(ptListViewGetCount(lv, count));
+    if (count == 0) return OKAY;
+    REPORT_CHECK(ptListViewClearSelection(lv));
+    const int target = rows.size() == 1 ? std::min(rows[0], count - 1) : 0;
+    REPORT_CHECK(ptListViewSelect(lv, target, true));
+    return OKAY;
+}
+
+int recorderSongListGetSelectedTrack(RecorderApp& app, bool& found, int& id, std::string& baseName) {
+    found = false;
+    id = kRecorderNoTrack;
+    baseName.clear();
+    if (!app.listCtrl) return REPORT_ERR();
+    std::vector<int> rows;
+    REPORT_CHECK(ptListViewGetSelected(app.listCtrl.get(), 1, rows));
+    if (rows.empty()) return OKAY;
+    long data = 0;
+    REPORT_CHECK(ptListViewGetItemData(app.listCtrl.get(), rows[0], data));
+    found = true;
+    id = static_cast<int>(data);
+    if (data == kRecorderRecordingRow) return OKAY;
+    if (!app.cacheDb) return REPORT_ERR();
+    recCacheTrack track;
+    REPORT_CHECK(recCacheGetTrack(app.cacheDb.get(), id, track));
+    baseName = track.baseName;
+    return OKAY;
+}
+
+int recorderSongListKeepFirstSelected(RecorderApp& app) {
+    if (!app.listCtrl) return REPORT_ERR();
+    std::vector<int> rows;
+    REPORT_CHECK(ptListViewGetSelected(app.listCtrl.get(), kPtListViewMaxSelection, rows));
+    if (rows.size() < 2) return OKAY;
+    REPORT_CHECK(ptListViewClearSelection(app.listCtrl.get()));
+    REPORT_CHECK(ptListViewSelect(app.listCtrl.get(), rows[0], true));
+    return OKAY;
+}
+
+int recorderSongListDoubleClick(RecorderApp& app) {
+    REPORT_CHECK(recorderTransportStop(app, false));
+    REPORT_CHECK(recorderTransportPlaySelection(app));
+    return OKAY;
+}
+
+int recorderSongListRowMenu(RecorderApp& app, QPoint globalPos) {
+    if (!app.mainWindow) return REPORT_ERR();
+    QMenu menu(app.mainWindow);
+    menu.setObjectName("trackListRowMenu");
+    QAction* rename = menu.addAction(kSongListMenuRename);
+    QAction* remove = menu.addAction(kSongListMenuDelete);
+    QAction* save = menu.addAction(kSongListMenuSave);
+    QAction* chosen = menu.exec(globalPos);
+    if (chosen == rename) REPORT_CHECK(recorderDlgRename(app));
+    if (chosen == remove) REPORT_CHECK(recorderSongListDelete(app));
+    if (chosen == save) REPORT_CHECK(recorderSaveFromRowMenu(app));
+    return OKAY;
+}

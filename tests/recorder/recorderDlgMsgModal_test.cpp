@@ -1,0 +1,116 @@
+// The modal message dialog (layouts, OK / Cancel / Escape) and the hand-over
+// of messages and internal-error boxes from other threads to the UI thread.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <thread>
+
+#include "recorderDlgMsgModal.h"
+#include "recorderTestApp.h"
+#include "report.h"
+
+namespace {
+
+enum class Answer { Ok, Cancel, Escape };
+
+struct Seen {
+    bool shown = false;
+    QString text, caption;
+    bool okCentred = false, ok = false, cancel = false;
+};
+
+// Answers the next modal dialog once it is up; a watchdog closes any dialog
+// left open so that a failing test cannot hang.
+void answerNextDialog(Answer answer, Seen& seen) {
+    QTimer::singleShot(50, [answer, &seen] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal) return;
+        seen.shown = true;
+        seen.caption = modal->windowTitle();
+        seen.text = modal->findChild<QLabel*>(kMsgDlgText)->text();
+        auto* okCentred = modal->findChild<QPushButton*>(kMsgDlgOkCentred);
+        auto* ok = modal->findChild<QPushButton*>(kMsgDlgOk);
+        auto* cancel = modal->findChild<QPushButton*>(kMsgDlgCancel);
+        seen.okCentred = okCentred->isVisible();
+        seen.ok = ok->isVisible();
+        seen.cancel = cancel->isVisible();
+        switch (answer) {
+        case Answer::Ok: (seen.okCentred ? okCentred : ok)->click(); break;
+        case Answer::Cancel: cancel->click(); break;
+        case Answer::Escape: QTest::keyClick(modal, Qt::Key_Escape); break;
+        }
+    });
+    QTimer::singleShot(5000, [] {
+        if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+    });
+}
+
+TEST(recorderDlgMsgModal, LayoutsAndAnswers) {
+    recorderTestEnsureApplication();
+    struct Case {
+        bool withCancel;
+        Answer answer;
+        bool confirmed;
+    } cases[] = {
+        {false, Answer::Ok, true},     {false, Answer::Escape, true},  // Escape is OK without Cancel
+        {true, Answer::Ok, true},      {true, Answer::Cancel, false},
+        {true, Answer::Escape, false},  // and Cancel with it
+    };
+    RecorderMessageDialog dialog;
+    for (const Case& c : cases) {
+        Seen seen;
+        answerNextDialog(c.answer, seen);
+        bool confirmed = !c.confirmed;
+        ASSERT_EQ(dialog.show("Delete the track?", c.withCancel, confirmed), OKAY);
+        ASSERT_TRUE(seen.shown);
+        EXPECT_EQ(seen.caption, "Tobrel : Message");
+        EXPECT_EQ(seen.text, "Delete the track?\n");
+        EXPECT_EQ(seen.okCentred, !c.withCancel);
+        EXPECT_EQ(seen.ok, c.withCancel);
+        EXPECT_EQ(seen.cancel, c.withCancel);
+        EXPECT_EQ(confirmed, c.confirmed) << c.withCancel << " " << static_cast<int>(c.answer);
+    }
+}
+
+TEST(recorderDlgMsgModal, MessagesFromAnotherThreadAreShownOnTheUiThreadWithoutWaiting) {
+    recorderTestEnsureApplication();
+    RecorderMessageDialog dialog;
+    bool confirmed = true;
+    int result = NOT_OKAY;
+    std::thread engine([&] { result = dialog.show("Capture device lost.", true, confirmed); });
+    engine.join();  // returned without anyone answering
+    EXPECT_EQ(result, OKAY);
+    EXPECT_FALSE(confirmed);
+
+    Seen seen;
+    answerNextDialog(Answer::Ok, seen);
+    QTimer::singleShot(0, [] {});  // the queued dialog runs from the event loop
+    for (int i = 0; i < 50 && !seen.shown; ++i) QTest::qWait(20);
+    ASSERT_TRUE(seen.shown);
+    EXPECT_EQ(seen.text, "Capture device lost.\n");
+    EXPECT_FALSE(seen.cancel);  // an error from a thread only informs
+}
+
+TEST(recorderDlgMsgModal, InternalErrorsBecomeBoxesNamingModuleAndLineFromAnyThread) {
+    recorderTestEnsureApplication();
+    std::vector<std::pair<std::string, std::string>> boxes;
+    recorderSetMessageBoxHook([&](const std::string& text, const std::string& caption) {
+        boxes.emplace_back(text, caption);
+    });
+    recorderInstallInternalErrorBoxes();
+    reportInternalError("./recorderInit", 120);
+    std::thread engine([] { reportInternalError("../../UTIL/sndDevices/sndDevicesInit", 77); });
+    engine.join();
+    EXPECT_EQ(boxes.size(), 1u);  // the thread's box waits for the UI thread
+    for (int i = 0; i < 50 && boxes.size() < 2; ++i) QTest::qWait(10);
+    reportSetSink(nullptr);
+    recorderSetMessageBoxHook(nullptr);
+    using B = std::pair<std::string, std::string>;
+    EXPECT_EQ(boxes, (std::vector<B>{{"./recorderInit", "120"}, {"../../UTIL/sndDevices/sndDevicesInit", "77"}}));
+}
+
+}  // namespace
