@@ -23,6 +23,28 @@ namespace {
 
 constexpr int kItemDataRole = Qt::UserRole;
 
+// Grid lines, border and header take their colours from the row colours, so
+// the control fits whatever the skin chose.
+QColor gridColour(const ptListView& lv) {
+    const QColor& t = lv.textColour;
+    const QColor& b = lv.backColour;
+    return QColor((t.red() + 2 * b.red()) / 3, (t.green() + 2 * b.green()) / 3, (t.blue() + 2 * b.blue()) / 3);
+}
+
+void applyPalette(const ptListView& lv) {
+    if (!lv.window) return;
+    QPalette palette = lv.window->palette();
+    palette.setColor(QPalette::Base, lv.backColour);
+    palette.setColor(QPalette::Window, lv.backColour);
+    palette.setColor(QPalette::Text, lv.textColour);
+    palette.setColor(QPalette::WindowText, gridColour(lv));  // the border
+    palette.setColor(QPalette::Button, lv.backColour.lighter(lv.backColour.lightness() < 128 ? 160 : 95));
+    palette.setColor(QPalette::ButtonText, lv.textColour);
+    lv.window->setPalette(palette);
+    lv.window->header()->setPalette(palette);
+    lv.window->viewport()->update();
+}
+
 // Paints each cell with the wrapper's colours. It holds the wrapper only while
 // the wrapper lives: ptListViewFree replaces the delegate before freeing.
 class RowColourDelegate : public QStyledItemDelegate {
@@ -44,7 +66,7 @@ public:
         painter->setFont(o.font);
         painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter, text);
         // Grid lines: right and bottom edge of every cell.
-        painter->setPen(QColor(160, 160, 160));
+        painter->setPen(gridColour(*lv_));
         painter->drawLine(o.rect.topRight(), o.rect.bottomRight());
         painter->drawLine(o.rect.bottomLeft(), o.rect.bottomRight());
         painter->restore();
@@ -102,14 +124,13 @@ int ptListViewInit(QTreeWidget* window, CSlout* trace, std::unique_ptr<ptListVie
     window->setSortingEnabled(false);
     window->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     window->setFrameShape(QFrame::Box);
+    window->setFrameShadow(QFrame::Plain);  // a thin line in the grid colour
     window->header()->setSectionsClickable(false);
     window->header()->setSectionsMovable(false);
     window->header()->setStretchLastSection(false);
     window->header()->setSectionResizeMode(QHeaderView::Fixed);
     window->setItemDelegate(new RowColourDelegate(lv.get(), window));
-    QPalette palette = window->palette();
-    palette.setColor(QPalette::Base, lv->backColour);
-    window->setPalette(palette);
+    applyPalette(*lv);
     out = std::move(lv);
     return OKAY;
 }
@@ -128,7 +149,7 @@ int ptListViewFree(std::unique_ptr<ptListView>& lv) {
 static int setColour(ptListView* lv, QColor& field, int r, int g, int b) {
     if (!lv || r < 0 || r > 255 || g < 0 || g > 255 || b < 0 || b > 255) return REPORT_ERR();
     field = QColor(r, g, b);
-    if (lv->window) lv->window->viewport()->update();
+    applyPalette(*lv);
     return OKAY;
 }
 
@@ -141,11 +162,6 @@ int ptListViewSetTextColour(ptListView* lv, int r, int g, int b) {
 int ptListViewSetBackColour(ptListView* lv, int r, int g, int b) {
     if (!lv) return REPORT_ERR();
     REPORT_CHECK(setColour(lv, lv->backColour, r, g, b));
-    if (lv->window) {
-        QPalette palette = lv->window->palette();
-        palette.setColor(QPalette::Base, lv->backColour);
-        lv->window->setPalette(palette);
-    }
     return OKAY;
 }
 

@@ -1,0 +1,70 @@
+// The recorder with its real engine on a private sound server: a song played
+// while the window runs shows as "Recording in Progress" and then as a track,
+// and the default sound is silenced within a tick of the recording's start
+// and put back when it ends.
+#include <gtest/gtest.h>
+
+#include <QTreeWidget>
+
+#include "pulseDevices.h"
+#include "pulseFixture.h"
+#include "recorderInit.h"
+#include "recorderSystemSounds.h"
+#include "recorderTestApp.h"
+#include "regWithoutKeyname.h"
+#include "report.h"
+
+namespace {
+
+std::string currentSound() {
+    bool found = false;
+    std::string text;
+    regWithoutKeynameRead(REG_ROOT_CURRENT_USER, kSystemSoundKey, REG_VALUE_BUFFER_BYTES, found, text);
+    return found ? text : "<missing>";
+}
+
+std::vector<std::string> column(RecorderApp& app, int c) {
+    std::vector<std::string> out;
+    for (int i = 0; app.listView && i < app.listView->topLevelItemCount(); ++i)
+        out.push_back(app.listView->topLevelItem(i)->text(c).toStdString());
+    return out;
+}
+
+TEST(recorderRecording, ASongBecomesATrackAndTheSystemSoundIsQuietWhileItRecords) {
+    pulsefixture::PulseServer server;
+    ASSERT_TRUE(server.started());
+    RecorderHarness h;
+    std::unique_ptr<AudioDevices> devices = pulseDevicesCreate("tobrel-test");
+    h.app.audioDevices = devices.get();
+    ASSERT_EQ(regWithoutKeynameWrite(REG_ROOT_CURRENT_USER, kSystemSoundKey, "/snd/ding.wav"), OKAY);
+
+    ReportRecorder reports;
+    ASSERT_EQ(h.start(), OKAY);
+    ASSERT_TRUE(h.boxes.empty());
+    ASSERT_TRUE(h.app.recordMode);
+    ASSERT_EQ(h.app.engine->recordArmed.load(), 1);
+
+    testsupport::TempDir dir;
+    const std::string song = dir.file("song.wav");
+    ASSERT_TRUE(pulsefixture::writeSignal(song, 48000, {{440.0, 3200}, {0.0, 600}}));
+    const pid_t player = pulsefixture::playAsync(song);
+    ASSERT_GT(player, 0);
+
+    ASSERT_TRUE(h.pumpUntil([&] { return h.app.engine->recordIndicator.load() == 1; }, 3000));
+    // Within a tick (100 ms, and some slack for a loaded machine).
+    EXPECT_TRUE(h.pumpUntil([&] { return currentSound().empty(); }, 250));
+    EXPECT_EQ(recorderTestSessionValue("current_system_sound"), "/snd/ding.wav");
+    EXPECT_TRUE(h.pumpUntil([&] { return column(h.app, 0) == std::vector<std::string>{"Recording in Progress"}; }, 250));
+    EXPECT_EQ(column(h.app, 1), std::vector<std::string>{"..."});
+
+    EXPECT_EQ(pulsefixture::waitProgram(player), 0);
+    ASSERT_TRUE(h.pumpUntil([&] { return column(h.app, 1) == std::vector<std::string>{"0:03"}; }, 3000))
+        << (column(h.app, 1).empty() ? "empty" : column(h.app, 1)[0]);
+    EXPECT_TRUE(column(h.app, 0)[0].ends_with(" - Today")) << column(h.app, 0)[0];
+    EXPECT_TRUE(h.pumpUntil([&] { return currentSound() == "/snd/ding.wav"; }, 250));
+    EXPECT_EQ(recorderTestSessionValue("current_system_sound"), "restored");
+    EXPECT_EQ(reports.count(), 0u);
+    EXPECT_EQ(recorderShutdown(h.app), OKAY);
+}
+
+}  // namespace

@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# End-to-end run of the built recorder: an X server (Xvfb) and a private
+# PulseAudio server with null sinks stand in for a desktop with a sound card.
+# The recorder is started the way ./run.sh starts it (the installer's machine
+# values, then the program, with no Qt platform chosen), three songs are played
+# with silences between them, and the recorder must keep three tracks with the
+# songs' durations. Screenshots of the screen (PNG) are left in the scratch
+# folder: while the third song records, and at the end.
+#
+# Usage: recorder_e2e.sh BUILD_DIR SOURCE_DIR SCRATCH_DIR
+set -euo pipefail
+build=$(realpath "$1"); source=$(realpath "$2"); scratch=$3
+rm -rf "$scratch"; mkdir -p "$scratch"; scratch=$(realpath "$scratch")
+for tool in Xvfb pulseaudio pactl paplay sox sqlite3 import xwininfo; do
+  command -v "$tool" >/dev/null || { echo "SKIP: $tool is missing"; exit 77; }
+done
+
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+}
+trap cleanup EXIT
+
+# A user profile of its own.
+export HOME="$scratch/home"
+export XDG_CONFIG_HOME="$HOME/.config" XDG_DATA_HOME="$HOME/.local/share"
+export XDG_RUNTIME_DIR="$scratch/run"
+mkdir -p "$HOME" "$XDG_RUNTIME_DIR"; chmod 700 "$XDG_RUNTIME_DIR"
+export TOBREL_INSTANCE_LOCK_DIR="$scratch"
+export TOBREL_MACHINE_REGISTRY="$scratch/machine"
+unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+
+# The display.
+display=":$((90 + RANDOM % 100))"
+Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >"$scratch/xvfb.log" 2>&1 &
+pids+=($!)
+export DISPLAY="$display"
+for _ in $(seq 50); do xwininfo -root >/dev/null 2>&1 && break; sleep 0.1; done
+
+# The sound server: a "Speakers" null sink (the default output) and the
+# companion enhancer's virtual output, which the recorder must leave alone.
+cat >"$scratch/server.pa" <<PA
+load-module module-native-protocol-unix auth-anonymous=1
+load-module module-null-sink sink_name=speakers format=float32le rate=48000 sink_properties=device.description=Speakers norewinds=1
+load-module module-null-sink sink_name=enhancer format=float32le rate=48000 sink_properties=device.description=Zentic\ Audio\ Enhancer\ 11.1 norewinds=1
+set-default-sink speakers
+PA
+echo "autospawn = no" >"$scratch/client.conf"
+export PULSE_CLIENTCONFIG="$scratch/client.conf"
+export PULSE_SERVER="unix:$XDG_RUNTIME_DIR/pulse/native"
+pulseaudio -n -F "$scratch/server.pa" --daemonize=no --exit-idle-time=-1 --disallow-exit \
+  >"$scratch/pulse.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.05; done
+pactl info >/dev/null
+
+# Three songs: 6.5, 8.5 and 10.5 seconds of tones.
+sox -n -r 48000 -c 2 "$scratch/song1.wav" synth 6.5 sine 440 gain -6
+sox -n -r 48000 -c 2 "$scratch/song2.wav" synth 8.5 sine 660 gain -6
+sox -n -r 48000 -c 2 "$scratch/song3.wav" synth 10.5 sine 550 gain -6
+
+# As ./run.sh does: the installer's values, then the recorder itself.
+"$build/tools/installer/tobrel-install-machine-values" "$source" >/dev/null
+"$build/Mains/recorder/tobrel" >"$scratch/tobrel.log" 2>&1 &
+recorder=$!
+pids+=($recorder)
+for _ in $(seq 100); do xwininfo -name Tobrel >/dev/null 2>&1 && break; sleep 0.1; done
+xwininfo -name Tobrel >/dev/null || { echo "FAIL: no Tobrel window"; cat "$scratch/tobrel.log"; exit 1; }
+sleep 1  # armed 250 ms after start
+
+paplay "$scratch/song1.wav"; sleep 2
+paplay "$scratch/song2.wav"; sleep 2
+paplay "$scratch/song3.wav" &
+player=$!
+sleep 5
+import -window root "$scratch/recording.png"
+wait "$player"; sleep 3
+import -window root "$scratch/final.png"
+kill -0 "$recorder" || { echo "FAIL: the recorder ended"; cat "$scratch/tobrel.log"; exit 1; }
+
+db="$XDG_DATA_HOME/Tobrel/500/Cache/cache.db"
+rows=$(sqlite3 "$db" "SELECT duration FROM caches ORDER BY creation_timestamp, id;")
+echo "durations (ms): $(echo $rows)"
+status=0
+[ "$(echo "$rows" | wc -l)" -eq 3 ] || { echo "FAIL: expected 3 tracks"; status=1; }
+i=0
+for expected in 6500 8500 10500; do
+  i=$((i + 1))
+  got=$(echo "$rows" | sed -n "${i}p")
+  if [ -z "$got" ] || [ $((got - expected)) -gt 400 ] || [ $((expected - got)) -gt 400 ]; then
+    echo "FAIL: track $i lasts ${got:-nothing} ms, expected about $expected"; status=1
+  fi
+done
+ls "$XDG_DATA_HOME/Tobrel/500/Cache" >"$scratch/cache-files.txt"
+echo "screenshots: $scratch/recording.png $scratch/final.png"
+exit $status
