@@ -8,9 +8,11 @@ build="${TOBREL_BUILD_DIR:-build}"
 # Play the installer: record where the checkout is (the folder that holds
 # Skins/) and when it was first installed, each only when not yet recorded.
 "$build/tools/installer/tobrel-install-machine-values" "$PWD"
+# The recorder needs a desktop (an X11 display; XWayland on Wayland desktops)
+# and records the default output of its sound server; without a display it
+# says so and ends.
 if [ -x "$build/Mains/recorder/tobrel" ]; then
   exec "$build/Mains/recorder/tobrel" "$@"
 fi
-echo "Tobrel is built. The recorder window is not part of this build yet:"
-echo "so far the build holds the settings, folders, tracing and utility layers,"
-echo "which './test.sh' exercises."
+echo "The recorder program is missing from the build ($build/Mains/recorder/tobrel)." >&2
+exit 1
