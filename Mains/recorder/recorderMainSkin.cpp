@@ -135,20 +135,21 @@ int registerPieces(Skin* skin) {
     return OKAY;
 }
 
-// The header: two free lines, then the version line, which must begin with "Version 1".
-int readHeader(std::FILE* file) {
-    std::string line;
-    REPORT_CHECK(skinReadLine(file, line));
-    REPORT_CHECK(skinReadLine(file, line));
-    REPORT_CHECK(skinReadLine(file, line));
-    if (line.compare(0, 9, "Version 1") != 0) return REPORT_ERR();
+// The header: two free lines, then the version line.
+int readHeader(std::FILE* file, std::string& version) {
+    REPORT_CHECK(skinReadLine(file, version));
+    REPORT_CHECK(skinReadLine(file, version));
+    REPORT_CHECK(skinReadLine(file, version));
     return OKAY;
 }
 
+// Only the first nine characters count: "Version 12" is version 1 too.
 int checkVersion(const std::string& path) {
     FileHandle file(std::fopen(path.c_str(), "rb"));
     if (!file) return REPORT_ERR();
-    REPORT_CHECK(readHeader(file.get()));
+    std::string version;
+    REPORT_CHECK(readHeader(file.get(), version));
+    if (version.compare(0, 9, "Version 1") != 0) return REPORT_ERR();
     return OKAY;
 }
 
@@ -198,7 +199,8 @@ int readColourValues(std::FILE* file, Skin* skin, int redKey, int greenKey, int 
 // Every group starts from -1 ("not given"), so a value line without a number
 // leaves its pieces as they are.
 int readDefinition(std::FILE* file, Skin* skin) {
-    REPORT_CHECK(readHeader(file));
+    std::string header;
+    REPORT_CHECK(readHeader(file, header));
     int unused = 0;
     REPORT_CHECK(skinReadInt(file, unused));
     for (const PointGroup& g : kPointGroups) {

@@ -114,7 +114,12 @@ int skinComponentBitmapLoad(Skin* skin, int key, const std::string& path) {
     SkinComponent* c = skinFindComponent(*skin, key);
     if (!c || c->kind != kSkinKindBitmap) return REPORT_ERR();
     QImage image;
-    REPORT_CHECK(skinLoadBitmapFile(path, image));
+    if (skinLoadBitmapFile(path, image) != OKAY) {
+        c->bitmap = QImage();
+        c->width = 0;
+        c->height = 0;
+        return REPORT_ERR();
+    }
     c->width = image.width();
     c->height = image.height();
     c->bitmap = std::move(image);

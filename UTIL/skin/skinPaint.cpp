@@ -17,6 +17,7 @@ static constexpr const char* kReportModule = "../../UTIL/skin/skinPaint";
 
 static int paintText(QPainter& painter, const SkinComponent& c) {
     if (!painter.isActive()) return REPORT_ERR();
+    if (c.right <= c.left || c.bottom <= c.top) return OKAY;  // nothing fits
     painter.save();
     // The definition file gives the triple as red, blue, green.
     painter.setPen(QColor(c.colourA, c.colourC, c.colourB));

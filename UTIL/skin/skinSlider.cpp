@@ -32,7 +32,7 @@ int skinSliderBitmapLoad(Skin* skin, int key, bool hover, const std::string& pat
     SkinSlider* s = skinFindSlider(*skin, key);
     if (!s) return REPORT_ERR();
     QImage image;
-    REPORT_CHECK(skinLoadBitmapFile(path, image));
+    const int result = skinLoadBitmapFile(path, image);  // a failed load leaves the knob without bitmap
     if (hover) {
         s->hoverWidth = image.width();
         s->hoverHeight = image.height();
@@ -42,6 +42,7 @@ int skinSliderBitmapLoad(Skin* skin, int key, bool hover, const std::string& pat
         s->knobHeight = image.height();
         s->knob = std::move(image);
     }
+    if (result != OKAY) return REPORT_ERR();
     return OKAY;
 }
 

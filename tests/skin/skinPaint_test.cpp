@@ -202,7 +202,8 @@ TEST_F(PaintTest, NullSkinIsANoOpAndMissingPiecesAreInternalErrors) {
     EXPECT_NE(skinTextSetColour(skin.get(), kText, 0, 256, 0), OKAY);
     EXPECT_NE(skinTextSetRect(skin.get(), kBack, 0, 0, 1, 1), OKAY);  // not a text
     EXPECT_NE(skinComponentBitmapLoad(skin.get(), kBack, dir.file("none.bmp")), OKAY);
-    EXPECT_EQ(skin->components[0].width, 40);  // the earlier bitmap stays
+    EXPECT_TRUE(skin->components[0].bitmap.isNull());  // a failed load leaves no bitmap
+    EXPECT_EQ(skin->components[0].width, 0);
     EXPECT_GE(reports.count(), 6u);
 }
 
