@@ -1,0 +1,85 @@
+// The MP3 pipeline: turning a cache track into an MP3 file.
+//
+//   sndDevicesWavToMP3                  one encoder run (cache audio -> MP3), synchronous
+//   sndDevicesWavToMP3Thread            a pre-encoding run on its own thread, at low priority,
+//                                       into the track's companion in the cache folder
+//   sndDevicesManageFinalMP3Creation    the save-time decision: copy the pre-encoded
+//                                       companion (waiting for one in progress) or encode
+//   sndDevicesPreEncodedMp3ToFinalMp3   tag + unscrambled companion -> final MP3
+//
+// The encoder itself is the run-time loaded library of sndDevicesEncoderLibrary.h.
+// Outcomes a user can cause come back as a status (below); NOT_OKAY means an
+// internal error and has been reported.
+//
+// A save-time MP3 is written into a hidden temporary file beside the target and
+// renamed over the target only once complete, so a failed save never leaves a
+// half-written MP3 and never damages a file the user already had.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "sndDevicesContext.h"
+
+// Statuses of an encoder run (job.status).
+constexpr int kMp3StatusOk = 0;
+constexpr int kMp3StatusOpenSourceFailed = -4;
+constexpr int kMp3StatusCreateFailed = -5;
+constexpr int kMp3StatusReadFailed = -6;
+constexpr int kMp3StatusWriteFailed = -7;
+constexpr int kMp3StatusUnsupportedSource = -8;
+constexpr int kMp3StatusEncoderFailed = -9;
+constexpr int kMp3StatusLibraryMissing = -11;
+constexpr int kMp3StatusCancelled = -12;
+
+// At most this many pre-encodings run at once; a track finishing while they
+// run is not pre-encoded (it is encoded when saved).
+constexpr int kMp3MaxPreEncodings = 4;
+// Save-time wait for a pre-encoding in progress: this many checks, this far apart.
+constexpr int kMp3PreEncodingWaitSteps = 240;
+constexpr int kMp3PreEncodingWaitStepMs = 500;
+// Duration cap of a run without a limit of its own: 8 hours of audio.
+constexpr int32_t kMp3DefaultDurationCapMs = 28800000;
+// Windows-style thread priorities carried in a job.
+constexpr int32_t kMp3PriorityLowest = -2;
+constexpr int32_t kMp3PriorityNormal = 0;
+
+// Runs one encoder run on the calling thread; the outcome is job.status.
+// NOT_OKAY only for a bit rate outside 64, 96, 128, 192, 256, 320 or a failure
+// of the tag writer.
+int sndDevicesWavToMP3(sndDevicesContext& context, sndDevicesMp3Job& job);
+
+// Body of a pre-encoding thread. job.mp3Path holds the track's base path
+// without extension; the run writes "<base>.dax" and renames it to
+// "<base>.dat" (key set) or "<base>.mp3" when complete. The caller has already
+// counted the run in context.preEncodingRunning (sndDevicesStartPreEncoding
+// does); the thread counts itself off on every way out.
+void sndDevicesWavToMP3Thread(sndDevicesContext& context, sndDevicesMp3Job job);
+
+// Makes the final MP3 of the cache track `baseName` at `mp3Path` from its
+// pre-encoded companion when there is one (waiting up to 120 s for a
+// pre-encoding in progress), otherwise by encoding it. status: 0 or a run status.
+int sndDevicesManageFinalMP3Creation(sndDevicesContext& context, std::string_view title, std::string_view artist,
+                                     std::string_view album, std::string_view genre, std::string_view comment,
+                                     const std::string& baseName, const std::string& mp3Path, int& status);
+// The same with the number of 500 ms checks of the wait given (tests shorten it).
+int sndDevicesManageFinalMP3CreationWaiting(sndDevicesContext& context, std::string_view title,
+                                            std::string_view artist, std::string_view album,
+                                            std::string_view genre, std::string_view comment,
+                                            const std::string& baseName, const std::string& mp3Path,
+                                            int waitSteps, int& status);
+
+// Writes the tag, then the pre-encoded stream at `preEncodedPath` unscrambled
+// with `key`, to `mp3Path`. status 0, or -5 when the MP3 cannot be created.
+int sndDevicesPreEncodedMp3ToFinalMp3(sndDevicesContext& context, uint16_t key, std::string_view title,
+                                      std::string_view artist, std::string_view album, std::string_view genre,
+                                      std::string_view comment, const std::string& preEncodedPath,
+                                      const std::string& mp3Path, int& status);
+
+// The folder part of `path` (in front of its last "/" or "\"); found stays
+// false for an empty path or one without a separator.
+int pstrUserLibraryFilename(const std::string& path, std::string& folder, bool& found);
+
+// Hidden temporary name beside `mp3Path` that a save writes before renaming.
+std::string sndDevicesMp3TemporaryPath(const std::string& mp3Path);

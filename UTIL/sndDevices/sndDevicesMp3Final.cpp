@@ -1,0 +1,251 @@
+// The final MP3 of a saved track (sndDevicesManageFinalMP3Creation): from the
+// pre-encoded companion when there is one, otherwise encoded on the spot.
+//
+// Both paths write into a hidden temporary file beside the target and rename
+// it over the target only once it is complete, so a failed or interrupted save
+// never leaves a half-written MP3 and never damages a file the user already
+// had. The companion is only read, never moved: saving the same track again
+// copies it again.
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <thread>
+#include <vector>
+
+#include "CSlout.h"
+#include "File.h"
+#include "Tags.h"
+#include "report.h"
+#include "sndDevicesMp3.h"
+#include "sndDevicesNames.h"
+#include "sndDevicesScramble.h"
+
+static constexpr const char* kReportModule = "../../UTIL/sndDevices/sndDevicesMp3Final";
+
+namespace {
+
+constexpr size_t kCopyWords = 8192;
+constexpr const char* kTracePrefix = "sndDevicesManageFinalMP3Creation(): ";
+
+void trace(const sndDevicesContext& context, const std::string& text)
+{
+    if (context.verbose && context.trace != nullptr) context.trace->outputW(1, kTracePrefix + text);
+}
+
+// The target can be replaced: absent, or a regular file we may write. A folder
+// or a write-protected file in its place fails like creating it would.
+bool targetWritable(const std::string& mp3Path)
+{
+    if (!FileExists(mp3Path) && !FileIsFolder(mp3Path)) return true;
+    return !FileIsFolder(mp3Path) && access(mp3Path.c_str(), W_OK) == 0;
+}
+
+// Moves a complete temporary file over the target; status -5 when it cannot.
+int commitTemporary(const std::string& temporary, const std::string& mp3Path)
+{
+    if (std::rename(temporary.c_str(), mp3Path.c_str()) == 0) return kMp3StatusOk;
+    std::remove(temporary.c_str());
+    return kMp3StatusCreateFailed;
+}
+
+// Raises the last pre-encoding thread started to normal priority while the user
+// waits for it. Best effort: an ordinary user may not lower a nice value, and a
+// thread that has ended (its id perhaps reused) is left alone.
+void raisePreEncoding(const sndDevicesContext& context)
+{
+    const int tid = context.lastPreEncodingTid.load();
+    if (tid <= 0 || !FileIsFolder("/proc/self/task/" + std::to_string(tid))) return;
+    setpriority(PRIO_PROCESS, static_cast<id_t>(tid), 0);
+}
+
+int fromScratch(sndDevicesContext& context, std::string_view title, std::string_view artist,
+                std::string_view album, std::string_view genre, std::string_view comment,
+                const std::string& audioPath, const std::string& mp3Path, int& status)
+{
+    trace(context, "Arrived at CreateMp3FromScratch");
+    if (!targetWritable(mp3Path)) {
+        status = kMp3StatusCreateFailed;
+        return OKAY;
+    }
+    // Nothing sets this flag: a save cannot be cancelled.
+    static std::atomic<int> neverCancelled{0};
+    sndDevicesMp3Job& job = context.saveJob;
+    job.bitRate = context.mp3BitRate;
+    job.mono = context.mp3Mono;
+    job.preset = context.mp3Preset;
+    job.normalise = context.mp3Normalise;
+    job.limit = context.mp3Limit;
+    job.limitLength = context.mp3LimitLength;
+    job.key = context.scrambleKey.load();
+    job.scrambleOutput = 0;
+    job.title = title;
+    job.artist = artist;
+    job.album = album;
+    job.genre = genre;
+    job.comment = comment;
+    job.encoderLibrary = context.encoderLibrary;
+    job.sourcePath = audioPath;
+    job.mp3Path = sndDevicesMp3TemporaryPath(mp3Path);
+    job.threadPriority = kMp3PriorityNormal;
+    job.cancel = &neverCancelled;
+    job.status = 0;
+    trace(context, "Calling sndDevicesWavToMP3()");
+    if (sndDevicesWavToMP3(context, job) != OKAY) {
+        std::remove(job.mp3Path.c_str());
+        return REPORT_ERR();
+    }
+    if (job.status == kMp3StatusOk)
+        job.status = commitTemporary(job.mp3Path, mp3Path);
+    else
+        std::remove(job.mp3Path.c_str());
+    status = job.status;
+    trace(context, "return(OKAY)");
+    return OKAY;
+}
+
+int usePreEncoded(sndDevicesContext& context, std::string_view title, std::string_view artist,
+                  std::string_view album, std::string_view genre, std::string_view comment,
+                  const std::string& finalPath, const std::string& mp3Path, int& status)
+{
+    trace(context, "Arrived at UsePreEncodedFile");
+    REPORT_CHECK(sndDevicesPreEncodedMp3ToFinalMp3(context, context.scrambleKey.load(), title, artist, album,
+                                                   genre, comment, finalPath, mp3Path, status));
+    trace(context, "Returning OKAY from UsePreEncodedFile");
+    return OKAY;
+}
+
+}  // namespace
+
+std::string sndDevicesMp3TemporaryPath(const std::string& mp3Path)
+{
+    const size_t slash = mp3Path.find_last_of('/');
+    const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    return mp3Path.substr(0, nameStart) + "." + mp3Path.substr(nameStart) + ".partial";
+}
+
+int pstrUserLibraryFilename(const std::string& path, std::string& folder, bool& found)
+{
+    found = false;
+    const size_t separator = path.find_last_of("/\\");
+    if (separator == std::string::npos) return OKAY;
+    folder = path.substr(0, separator);
+    found = true;
+    return OKAY;
+}
+
+int sndDevicesPreEncodedMp3ToFinalMp3(sndDevicesContext& context, uint16_t key, std::string_view title,
+                                      std::string_view artist, std::string_view album, std::string_view genre,
+                                      std::string_view comment, const std::string& preEncodedPath,
+                                      const std::string& mp3Path, int& status)
+{
+    (void)context;
+    status = kMp3StatusOk;
+    FileHandle in(std::fopen(preEncodedPath.c_str(), "rb"));
+    if (!in) return REPORT_ERR();
+    if (!targetWritable(mp3Path)) {
+        status = kMp3StatusCreateFailed;
+        return OKAY;
+    }
+    const std::string temporary = sndDevicesMp3TemporaryPath(mp3Path);
+    FileHandle out(std::fopen(temporary.c_str(), "wb"));
+    if (!out) {
+        status = kMp3StatusCreateFailed;
+        return OKAY;
+    }
+    // Any failure from here on removes the temporary file.
+    auto fail = [&](int line) {
+        out.reset();
+        std::remove(temporary.c_str());
+        return reportInternalError(kReportModule, line);
+    };
+    if (TagsMp3WriteID3v2_3(out.get(), title, artist, album, genre, comment) != OKAY) return fail(__LINE__);
+
+    std::vector<unsigned char> block(kCopyWords * 2);
+    for (;;) {
+        const size_t got = std::fread(block.data(), 1, block.size(), in.get());
+        if (got == 0) {
+            if (std::ferror(in.get())) return fail(__LINE__);
+            break;
+        }
+        // Whole words only; an odd last byte (never in a companion) is copied as it is.
+        if (key != 0) {
+            for (size_t i = 0; i + 1 < got; i += 2) {
+                const uint16_t w = sndDevicesUnscramble(static_cast<uint16_t>(block[i] | (block[i + 1] << 8)), key);
+                block[i] = static_cast<unsigned char>(w & 0xFF);
+                block[i + 1] = static_cast<unsigned char>(w >> 8);
+            }
+        }
+        if (std::fwrite(block.data(), 1, got, out.get()) != got) return fail(__LINE__);
+    }
+    if (std::fclose(in.release()) != 0) return fail(__LINE__);
+    if (std::fclose(out.release()) != 0) return fail(__LINE__);
+    status = commitTemporary(temporary, mp3Path);
+    return OKAY;
+}
+
+int sndDevicesManageFinalMP3CreationWaiting(sndDevicesContext& context, std::string_view title,
+                                            std::string_view artist, std::string_view album,
+                                            std::string_view genre, std::string_view comment,
+                                            const std::string& baseName, const std::string& mp3Path,
+                                            int waitSteps, int& status)
+{
+    status = kMp3StatusOk;
+    trace(context, "entered");
+    trace(context, "wcp_SongTitle = " + std::string(title));
+    trace(context, "wcp_ArtistName = " + std::string(artist));
+    trace(context, "wcp_AlbumName = " + std::string(album));
+    trace(context, "wcp_Genre = " + std::string(genre));
+    trace(context, "wcp_Comment = " + std::string(comment));
+    trace(context, "wcp_wavFileName = " + baseName);
+    trace(context, "wcp_MP3FilePath = " + mp3Path);
+
+    const uint16_t key = context.scrambleKey.load();
+    const std::string audioPath = sndDevicesAudioPath(context.cacheFolder, baseName, key);
+    const std::string partialPath = sndDevicesPartialCompanionPath(context.cacheFolder, baseName);
+    const std::string finalPath = sndDevicesCompanionPath(context.cacheFolder, baseName, key);
+    trace(context, "WavFilePathAndNameWithExtension = " + audioPath);
+    trace(context, "PreEncodedPartialFilePathAndName = " + partialPath);
+    trace(context, "PreEncodedFinalFilePathAndName = " + finalPath);
+
+    if (FileExists(finalPath)) {
+        trace(context, "Completed pre-encoded file exists, use it to create the final .mp3 file.");
+        REPORT_CHECK(usePreEncoded(context, title, artist, album, genre, comment, finalPath, mp3Path, status));
+        return OKAY;
+    }
+    trace(context, "findPreFinalHandle == INVALID_HANDLE_VALUE");
+    if (!FileExists(partialPath)) {
+        trace(context, "findPrePartialHandle == INVALID_HANDLE_VALUE");
+        REPORT_CHECK(fromScratch(context, title, artist, album, genre, comment, audioPath, mp3Path, status));
+        return OKAY;
+    }
+
+    // A pre-encoding of this track is under way: let it finish at normal
+    // priority rather than encode the same track twice.
+    trace(context, "Waiting for pre-encoding thread to complete");
+    raisePreEncoding(context);
+    bool appeared = false;
+    for (int step = 0; step < waitSteps && !appeared; ++step) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(kMp3PreEncodingWaitStepMs));
+        appeared = FileExists(finalPath);
+    }
+    trace(context, "Done waiting for pre-encoding thread to complete");
+    if (appeared) {
+        trace(context, "findPreFinalHandle != INVALID_HANDLE_VALUE");
+        REPORT_CHECK(usePreEncoded(context, title, artist, album, genre, comment, finalPath, mp3Path, status));
+        return OKAY;
+    }
+    trace(context, "findPreFinalHandle == INVALID_HANDLE_VALUE");
+    REPORT_CHECK(fromScratch(context, title, artist, album, genre, comment, audioPath, mp3Path, status));
+    return OKAY;
+}
+
+int sndDevicesManageFinalMP3Creation(sndDevicesContext& context, std::string_view title, std::string_view artist,
+                                     std::string_view album, std::string_view genre, std::string_view comment,
+                                     const std::string& baseName, const std::string& mp3Path, int& status)
+{
+    REPORT_CHECK(sndDevicesManageFinalMP3CreationWaiting(context, title, artist, album, genre, comment, baseName,
+                                                         mp3Path, kMp3PreEncodingWaitSteps, status));
+    return OKAY;
+}
