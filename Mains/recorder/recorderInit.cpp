@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QScreen>
+#include <QThread>
 #include <QUrl>
 #include <ctime>
 
@@ -324,9 +325,16 @@ int recorderShutdown(RecorderApp& app) {
     app.trace.reset();
 
     // 13. The window goes, and the event loop ends once it gets to the request.
+    // Only a running loop is asked to end: Qt remembers a quit made outside
+    // any loop and would end every later loop at once, dialogs included.
     if (app.mainWindow) app.mainWindow->hide();
     if (QCoreApplication* core = QCoreApplication::instance())
-        QMetaObject::invokeMethod(core, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            core,
+            [] {
+                if (QThread::currentThread()->loopLevel() > 0) QCoreApplication::exit(0);
+            },
+            Qt::QueuedConnection);
     return OKAY;
 }
 

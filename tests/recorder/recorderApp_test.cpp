@@ -4,7 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QMouseEvent>
+#include <QTest>
+#include <QTimer>
 #include <QScreen>
 #include <QTreeWidget>
 #include <ctime>
@@ -139,6 +143,12 @@ TEST(recorderApp, StartUpThenShutdownLeavesNothingOpenAndASecondShutdownReleases
         at = found;
     }
 
+    // The window hands its focus to the list.
+    app.mainWindow->activateWindow();
+    app.mainWindow->setFocus();
+    QApplication::processEvents();
+    EXPECT_TRUE(app.listView->hasFocus());
+
     // Closing the window runs the shutdown.
     app.mainWindow->move(37, 41);
     app.mainWindow->close();
@@ -158,6 +168,18 @@ TEST(recorderApp, StartUpThenShutdownLeavesNothingOpenAndASecondShutdownReleases
     EXPECT_EQ(recorderShutdown(app), OKAY);
     EXPECT_EQ(reports.count(), 0u);
     EXPECT_TRUE(h.boxes.empty());
+}
+
+TEST(recorderApp, ClosingTheWindowEndsTheEventLoopWithExitCodeZero) {
+    RecorderHarness h;
+    ASSERT_EQ(h.start(), OKAY);
+    QTimer::singleShot(300, [&] { h.app.mainWindow->close(); });
+    QTimer watchdog;  // stopped with the test, so that it cannot end a later loop
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(3); });
+    watchdog.start(5000);
+    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_EQ(h.app.cacheDb, nullptr);
 }
 
 TEST(recorderApp, AFailedStartUpSaysSoAndLeavesNoDatabaseOpen) {
@@ -462,6 +484,51 @@ TEST_F(ListTest, SelectedTrackQueries) {
     // The selection survives a rebuild.
     ASSERT_EQ(recorderSongListFill(app), OKAY);
     EXPECT_EQ(selectedRows(app), std::vector<int>{0});
+}
+
+TEST_F(ListTest, TheRowMenuOffersRenameDeleteAndSaveAndDeletes) {
+    const long now = static_cast<long>(std::time(nullptr));
+    addTrack(app, now - 30, 40000, "A");
+    addTrack(app, now - 20, 40000, "B");
+    ASSERT_EQ(recorderSongListFill(app), OKAY);
+    ASSERT_EQ(ptListViewSelect(app.listCtrl.get(), 0, false), OKAY);
+
+    QStringList entries;
+    QTimer::singleShot(50, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu) return;
+        for (QAction* a : menu->actions()) entries << a->text();
+        menu->setActiveAction(menu->actions().value(1));
+        QTest::keyClick(menu, Qt::Key_Return);
+    });
+    QTimer::singleShot(3000, [] {
+        if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
+    });
+    // A right-click on the first row, as the control reports it.
+    const QPoint row = app.listView->visualItemRect(app.listView->topLevelItem(0)).center();
+    QContextMenuEvent click(QContextMenuEvent::Mouse, row, app.listView->viewport()->mapToGlobal(row));
+    QApplication::sendEvent(app.listView->viewport(), &click);
+    EXPECT_EQ(entries, (QStringList{"Rename...", "Delete...", "Save..."}));
+    EXPECT_EQ(rowTexts(app, 0), std::vector<std::string>{"B"});
+
+    // On empty space there is no menu.
+    entries.clear();
+    const QPoint below(5, app.listView->viewport()->height() - 5);
+    QContextMenuEvent empty(QContextMenuEvent::Mouse, below, app.listView->viewport()->mapToGlobal(below));
+    QApplication::sendEvent(app.listView->viewport(), &empty);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+}
+
+TEST(recorderApp, PagesOpenInTheBrowserAndAnythingElseIsAnInternalError) {
+    RecorderHarness h;
+    ReportRecorder reports;
+    EXPECT_EQ(recorderMainWindowOpenPage(h.app, "https://example.org/fromPlayer/redirect/?directive=logo"), OKAY);
+    EXPECT_EQ(h.browser.addresses, std::vector<std::string>{"https://example.org/fromPlayer/redirect/?directive=logo"});
+    EXPECT_EQ(reports.count(), 0u);
+    EXPECT_EQ(recorderMainWindowOpenPage(h.app, ""), NOT_OKAY);
+    EXPECT_EQ(recorderMainWindowOpenPage(h.app, "--help"), NOT_OKAY);
+    EXPECT_EQ(h.browser.addresses.size(), 1u);
+    EXPECT_TRUE(reports.reported("./recorderInit"));
 }
 
 // Finds a point of the skin's background: no hotspot, no knob, not the list.
