@@ -31,6 +31,12 @@ export TOBREL_INSTANCE_LOCK_DIR="$scratch"
 export TOBREL_MACHINE_REGISTRY="$scratch/machine"
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY
 
+# Without a display the recorder says so and ends.
+if env -u DISPLAY "$build/Mains/recorder/tobrel" >"$scratch/nodisplay.log" 2>&1; then
+  echo "FAIL: the recorder ran without a display"; exit 1
+fi
+grep -q "DISPLAY is not set" "$scratch/nodisplay.log" || { echo "FAIL: no word about the display"; exit 1; }
+
 # The display.
 display=":$((90 + RANDOM % 100))"
 Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >"$scratch/xvfb.log" 2>&1 &
@@ -79,10 +85,20 @@ wait "$player"; sleep 3
 import -window root "$scratch/final.png"
 kill -0 "$recorder" || { echo "FAIL: the recorder ended"; cat "$scratch/tobrel.log"; exit 1; }
 
+# A second copy is refused with its message, and the first goes on.
+"$build/Mains/recorder/tobrel" >"$scratch/second.log" 2>&1 &
+second=$!
+pids+=($second)
+for _ in $(seq 50); do xwininfo -name "Tobrel Message" >/dev/null 2>&1 && break; sleep 0.1; done
+import -window root "$scratch/second-copy.png"
+status=0
+xwininfo -name "Tobrel Message" >/dev/null 2>&1 || { echo "FAIL: no message from the second copy"; status=1; }
+kill "$second"; wait "$second" 2>/dev/null || true
+kill -0 "$recorder" || { echo "FAIL: the first copy ended"; status=1; }
+
 db="$XDG_DATA_HOME/Tobrel/500/Cache/cache.db"
 rows=$(sqlite3 "$db" "SELECT duration FROM caches ORDER BY creation_timestamp, id;")
 echo "durations (ms): $(echo $rows)"
-status=0
 [ "$(echo "$rows" | wc -l)" -eq 3 ] || { echo "FAIL: expected 3 tracks"; status=1; }
 i=0
 for expected in 6500 8500 10500; do
