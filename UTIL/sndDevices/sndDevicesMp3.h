@@ -45,6 +45,10 @@ constexpr int32_t kMp3DefaultDurationCapMs = 28800000;
 constexpr int32_t kMp3PriorityLowest = -2;
 constexpr int32_t kMp3PriorityNormal = 0;
 
+// Fills a job with the engine's encoder settings (bit rate, mono, preset,
+// normalise, limit and its length), its scramble key and library name.
+void sndDevicesMp3JobFromEngine(const sndDevicesContext& context, sndDevicesMp3Job& job);
+
 // Runs one encoder run on the calling thread; the outcome is job.status.
 // NOT_OKAY only for a bit rate outside 64, 96, 128, 192, 256, 320 or a failure
 // of the tag writer.

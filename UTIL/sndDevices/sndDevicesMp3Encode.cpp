@@ -237,6 +237,18 @@ int encode(sndDevicesMp3Job& job, const sndDevicesEncoderExports& exports, int32
 
 }  // namespace
 
+void sndDevicesMp3JobFromEngine(const sndDevicesContext& context, sndDevicesMp3Job& job)
+{
+    job.bitRate = context.mp3BitRate;
+    job.mono = context.mp3Mono;
+    job.preset = context.mp3Preset;
+    job.normalise = context.mp3Normalise;
+    job.limit = context.mp3Limit;
+    job.limitLength = context.mp3LimitLength;
+    job.key = context.scrambleKey.load();
+    job.encoderLibrary = context.encoderLibrary;
+}
+
 int sndDevicesWavToMP3(sndDevicesContext& context, sndDevicesMp3Job& job)
 {
     (void)context;

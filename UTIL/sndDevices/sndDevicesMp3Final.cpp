@@ -72,20 +72,13 @@ int fromScratch(sndDevicesContext& context, std::string_view title, std::string_
     // Nothing sets this flag: a save cannot be cancelled.
     static std::atomic<int> neverCancelled{0};
     sndDevicesMp3Job& job = context.saveJob;
-    job.bitRate = context.mp3BitRate;
-    job.mono = context.mp3Mono;
-    job.preset = context.mp3Preset;
-    job.normalise = context.mp3Normalise;
-    job.limit = context.mp3Limit;
-    job.limitLength = context.mp3LimitLength;
-    job.key = context.scrambleKey.load();
+    sndDevicesMp3JobFromEngine(context, job);
     job.scrambleOutput = 0;
     job.title = title;
     job.artist = artist;
     job.album = album;
     job.genre = genre;
     job.comment = comment;
-    job.encoderLibrary = context.encoderLibrary;
     job.sourcePath = audioPath;
     job.mp3Path = sndDevicesMp3TemporaryPath(mp3Path);
     job.threadPriority = kMp3PriorityNormal;

@@ -101,15 +101,8 @@ int sndDevicesStartPreEncoding(sndDevicesContext& context, const std::string& so
 
     // A job of the thread's own, so a later track never changes a run in progress.
     sndDevicesMp3Job job;
-    job.bitRate = context.mp3BitRate;
-    job.mono = context.mp3Mono;
-    job.preset = context.mp3Preset;
-    job.normalise = context.mp3Normalise;
-    job.limit = context.mp3Limit;
-    job.limitLength = context.mp3LimitLength;
-    job.key = context.scrambleKey.load();
-    job.scrambleOutput = 1;
-    job.encoderLibrary = context.encoderLibrary;
+    sndDevicesMp3JobFromEngine(context, job);
+    job.scrambleOutput = 1;  // five empty texts: a companion has no tag
     job.sourcePath = sourcePath;
     job.mp3Path = outputBasePath;
     job.threadPriority = kMp3PriorityLowest;
