@@ -65,6 +65,8 @@ int recorderCreateMainWindow(RecorderApp& app) {
     auto window = std::make_unique<RecorderMainWindow>(app, alwaysOnTop);
     app.mainWindow = window.get();
     app.windowOwner = std::move(window);
+    // Messages are shown over the main window from now on.
+    if (auto* dialog = dynamic_cast<RecorderMessageDialog*>(app.dialog)) dialog->setOwner(app.mainWindow);
     QEvent create(static_cast<QEvent::Type>(kRecorderEventCreate));
     QCoreApplication::sendEvent(app.mainWindow, &create);
     return OKAY;
