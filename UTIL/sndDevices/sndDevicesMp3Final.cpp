@@ -38,7 +38,7 @@ void trace(const sndDevicesContext& context, const std::string& text)
 // or a write-protected file in its place fails like creating it would.
 bool targetWritable(const std::string& mp3Path)
 {
-    if (!FileExists(mp3Path) && !FileIsFolder(mp3Path)) return true;
+    if (!FileExists(mp3Path)) return true;
     return !FileIsFolder(mp3Path) && access(mp3Path.c_str(), W_OK) == 0;
 }
 

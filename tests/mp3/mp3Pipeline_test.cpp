@@ -8,6 +8,7 @@
 #include <chrono>
 #include <filesystem>
 #include <mutex>
+#include <sstream>
 #include <thread>
 
 #include "CSlout.h"
@@ -207,6 +208,37 @@ TEST_F(Mp3Pipeline, SaveWaitsForAPreEncodingInProgress) {
                                         "Done waiting for pre-encoding thread to complete",
                                         "findPreFinalHandle == INVALID_HANDLE_VALUE", "Arrived at CreateMp3FromScratch",
                                         "Calling sndDevicesWavToMP3()", "return(OKAY)"}));
+}
+
+// Nice value of one of this process's threads (field 19 of its stat line).
+static int niceOf(int tid)
+{
+    std::string stat = testsupport::readText("/proc/self/task/" + std::to_string(tid) + "/stat");
+    std::istringstream fields(stat.substr(stat.rfind(')') + 2));
+    std::string field;
+    for (int i = 3; i <= 19; ++i) fields >> field;
+    return std::stoi(field);
+}
+
+// Pre-encodings run behind everything else; a save that waits for one raises
+// it to the normal priority (as root here, so the raise is permitted).
+TEST_F(Mp3Pipeline, PreEncodingRunsLowUntilASaveWaitsForIt) {
+    context.encoderLibrary = FAKE_ENCODER_PATH;
+    ScopedEnv delay("FAKE_ENC_DELAY_MS", "40");
+    writeTrack(kBase, 1.0);  // 42 chunks: about 1.7 s
+    ASSERT_EQ(sndDevicesStartPreEncoding(context, cache(kBase, "tmp"), dir.file(kBase)), OKAY);
+    ASSERT_TRUE(waitFor([&] { return fs::exists(cache(kBase, "dax")); }));
+    const int tid = context.lastPreEncodingTid.load();
+    ASSERT_GT(tid, 0);
+    EXPECT_EQ(niceOf(tid), 10);
+    int status = 1;
+    ASSERT_EQ(sndDevicesManageFinalMP3CreationWaiting(context, "", "", "", "", "", kBase, out.file("r.mp3"), 1,
+                                                      status), OKAY);
+    if (!idle()) {
+        EXPECT_EQ(niceOf(tid), 0);
+    }
+    ASSERT_TRUE(waitFor([&] { return idle(); }));
+    EXPECT_TRUE(fs::exists(cache(kBase, "dat")));
 }
 
 TEST_F(Mp3Pipeline, AtMostFourPreEncodingsRunAtOnce) {
