@@ -74,7 +74,12 @@ struct RecorderApp {
     bool soundSilenced = false;
     bool savePosition = true;
     bool trackingMouse = false;
-    int playingTrack = kRecorderNoTrack;
+    int playingTrack = kRecorderNoTrack;     // the loaded track's id
+    // Transport flags: a track shows as playing, a track is loaded in the
+    // engine, record mode was switched off for playback and is to come back.
+    bool playing = false;
+    bool loaded = false;
+    bool recordSuspended = false;
     int lastIndicator = 0;
     std::array<RecorderSongName, 2> namingQueue;
     int namingCount = 0;

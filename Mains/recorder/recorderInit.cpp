@@ -74,6 +74,9 @@ void recorderAppReset(RecorderApp& app) {
     app.savePosition = false;
     app.trackingMouse = false;
     app.playingTrack = kRecorderNoTrack;
+    app.playing = false;
+    app.loaded = false;
+    app.recordSuspended = false;
     app.lastIndicator = 0;
     app.namingQueue = {};
     app.namingCount = 0;
@@ -186,6 +189,9 @@ int steps(RecorderApp& app, int& success) {
     // 10. Record mode, the cache database, the track list and the main skin.
     traceLine(app, "recorderInit: Calling recorderInitMainSkin");
     app.recordMode = true;
+    app.playing = false;
+    app.loaded = false;
+    app.recordSuspended = false;
     REPORT_CHECK(ensureFolder(app, RECORDER_PATH_CACHE, folder));
     REPORT_CHECK(recCacheInit(folder, kSndTempBaseName, app.scramble ? "tmp" : "wav", false, app.trace.get(),
                               app.cacheDb));
