@@ -1,0 +1,173 @@
+// Mouse input of the main window: which hotspot does what, the knob drags and
+// the pointer-leave tracking.
+//
+// The volume follows its knob while it is dragged; the play position moves
+// only when the knob is let go, since seeking on every pointer movement would
+// stutter. A drag ends at the next button release wherever it happens: the
+// window holds the pointer while the button is down.
+#include "recorderMainInput.h"
+
+#include <charconv>
+#include <cstdio>
+
+#include "recorderApp.h"
+#include "recorderInit.h"
+#include "recorderMainDisplay.h"
+#include "recorderMainSkin.h"
+#include "recorderMainWindow.h"
+#include "recorderPlayPosition.h"
+#include "recorderSeams.h"
+#include "recorderSession.h"
+#include "recorderSongList.h"
+#include "recorderTimer.h"
+#include "recorderTransport.h"
+#include "report.h"
+#include "skin.h"
+#include "sndDevicesEngine.h"
+#include "sndDevicesPlay.h"
+
+static constexpr const char* kReportModule = "./recorderMainInput";
+
+namespace {
+
+int openLogoPage(RecorderApp& app) {
+    int subvendor = 0, vendor = 0;
+    REPORT_CHECK(recorderProductCodes(subvendor, vendor));
+    REPORT_CHECK(recorderMainWindowOpenPage(app, recorderMainLogoAddress(vendor, subvendor)));
+    return OKAY;
+}
+
+// The user's choice of mode replaces a suspension for playback: record mode
+// must not come back by itself at the end of a later track.
+int toggleRecordMode(RecorderApp& app) {
+    if (app.playing) REPORT_CHECK(recorderTransportStop(app, false));
+    app.recordSuspended = false;
+    REPORT_CHECK(recorderSetRecordMode(app, !app.recordMode));
+    return OKAY;
+}
+
+int toggleHideShort(RecorderApp& app) {
+    REPORT_CHECK(recorderSetHideShort(app, !app.hideShort));
+    REPORT_CHECK(recorderSongListFill(app));
+    return OKAY;
+}
+
+int toggleAutoSegment(RecorderApp& app) {
+    bool autoSegment = true;
+    REPORT_CHECK(recorderSessionGetAutoSegment(autoSegment));
+    REPORT_CHECK(recorderSetAutoSegment(app, !autoSegment));
+    return OKAY;
+}
+
+// The new-track hotspot acts only while its button is shown (a recording
+// runs with auto segment off). A click on the hidden button would otherwise
+// arm the recorder in playback mode, even under a playing track.
+int newTrackIfShown(RecorderApp& app) {
+    int shown = 0;
+    REPORT_CHECK(skinComponentGetValue(app.skin.get(), kSkinNewTrack, shown));
+    if (shown != 0) REPORT_CHECK(recorderMainNewTrack(app));
+    return OKAY;
+}
+
+int hotspotAction(RecorderApp& app, int hotspot, int x, int y) {
+    switch (hotspot) {
+    case kSkinHotMenu: return recorderMainMenu(app, x, y);
+    case kSkinHotLogo: return openLogoPage(app);
+    case kSkinHotRecordMode: return toggleRecordMode(app);
+    case kSkinHotHideShort: return toggleHideShort(app);
+    case kSkinHotAutoSegment: return toggleAutoSegment(app);
+    case kSkinHotDelete: return recorderSongListDelete(app);
+    case kSkinHotSave: return recorderSaveFromButton(app, x, y);
+    case kSkinHotPrevious: return recorderTransportPrevious(app);
+    case kSkinHotNext: return recorderTransportNext(app);
+    case kSkinHotPlayPause: return recorderTransportPlayPause(app);
+    case kSkinHotNewTrack: return newTrackIfShown(app);
+    case kSkinHotRename: return recorderDlgRename(app);
+    case kSkinHotFindSongs: return recorderDlgFindSongsOpen(app);
+    default: return OKAY;
+    }
+}
+
+}  // namespace
+
+std::string recorderMainLogoAddress(int vendor, int subvendor) {
+    // The version is printed without the user's locale, which could make its
+    // decimal point a comma.
+    char version[32];
+    const auto done = std::to_chars(version, version + sizeof version - 1, kRecorderProductVersion,
+                                    std::chars_format::fixed, 3);
+    *done.ptr = '\0';
+    char address[512];
+    std::snprintf(address, sizeof address, "%s/%s/%s/?directive=%s&vendor=%d&subvendor=%d&plus=%d&product_version=%s",
+                  kRecorderWebServiceAddress, "fromPlayer", "redirect", "logo", vendor, subvendor, 1, version);
+    return address;
+}
+
+int recorderMainNewTrack(RecorderApp& app) {
+    if (!app.engine) return REPORT_ERR();
+    app.recordMode = false;
+    int result = 0;
+    REPORT_CHECK(sndDevicesSetRecordState(*app.engine, kSndRecordDisarm, result));
+    REPORT_CHECK(recorderUpdateRecordModeButton(app));
+    REPORT_CHECK(recorderSetRecordMode(app, true));
+    return OKAY;
+}
+
+int recorderMainMouseMove(RecorderApp& app, int x, int y) {
+    // The window system reports the pointer leaving once it is asked to; Qt
+    // always reports it, so asking is only noting it.
+    if (!app.trackingMouse) app.trackingMouse = true;
+    // Without a main skin there is nothing to hover or drag.
+    if (!app.skin) return OKAY;
+    REPORT_CHECK(recorderMainHover(app, x, y));
+    bool down = false;
+    REPORT_CHECK(skinMouseButtonDown(1, down));
+    if (!down) return OKAY;
+    int dragged = -1;
+    REPORT_CHECK(skinSliderGetDrag(app.skin.get(), dragged));
+    if (dragged != kSkinSliderVolume && dragged != kSkinSliderPosition) return OKAY;
+    float value = 0.0f;
+    REPORT_CHECK(skinSliderXToValue(app.skin.get(), dragged, x, value));
+    if (dragged == kSkinSliderVolume) {
+        if (!app.engine) return REPORT_ERR();
+        REPORT_CHECK(sndDevicesPlaySetGain(*app.engine, value));
+    }
+    REPORT_CHECK(skinSliderSetValue(app.skin.get(), app.mainWindow.data(), dragged, value));
+    return OKAY;
+}
+
+int recorderMainLButtonDown(RecorderApp& app, int x, int y) {
+    if (!app.skin) return OKAY;
+    int hotspot = -1;
+    REPORT_CHECK(skinHotspotHitTest(app.skin.get(), x, y, hotspot));
+    if (hotspot != -1) {
+        REPORT_CHECK(hotspotAction(app, hotspot, x, y));
+        return OKAY;
+    }
+    int knob = -1;
+    REPORT_CHECK(skinSliderHitTest(app.skin.get(), x, y, knob));
+    if (knob == kSkinSliderVolume || knob == kSkinSliderPosition)
+        REPORT_CHECK(skinSliderSetDrag(app.skin.get(), knob, x, y));
+    return OKAY;
+}
+
+int recorderMainLButtonUp(RecorderApp& app, int x) {
+    if (!app.skin) return OKAY;
+    int dragged = -1;
+    REPORT_CHECK(skinSliderGetDrag(app.skin.get(), dragged));
+    if (dragged == kSkinSliderPosition) {
+        float value = 0.0f;
+        REPORT_CHECK(skinSliderXToValue(app.skin.get(), kSkinSliderPosition, x, value));
+        REPORT_CHECK(recorderPlayPositionSliderMoved(app, value));
+        REPORT_CHECK(skinSliderSetValue(app.skin.get(), app.mainWindow.data(), kSkinSliderPosition, value));
+    }
+    REPORT_CHECK(skinSliderSetDrag(app.skin.get(), -1, -1, -1));
+    return OKAY;
+}
+
+int recorderMainMouseLeave(RecorderApp& app) {
+    app.trackingMouse = false;
+    if (!app.skin) return OKAY;
+    REPORT_CHECK(recorderMainHover(app, 0, 0));
+    return OKAY;
+}

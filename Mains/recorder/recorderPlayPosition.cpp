@@ -1,0 +1,97 @@
+// The play time read-out and the position slider of the main window, and the
+// seek the slider asks for.
+//
+// The read-out shows "stopped" while no track is loaded, else the position;
+// it is drawn only while a track is loaded. The slider follows the position,
+// except while its knob is being dragged: the drag ends in a seek instead.
+#include "recorderPlayPosition.h"
+
+#include <charconv>
+#include <cstdio>
+#include <string>
+
+#include "CSlout.h"
+#include "recorderApp.h"
+#include "recorderMainDisplay.h"
+#include "recorderMainSkin.h"
+#include "recorderMainWindow.h"
+#include "report.h"
+#include "skin.h"
+#include "sndDevicesPlay.h"
+
+static constexpr const char* kReportModule = "./recorderPlayPosition";
+
+namespace {
+
+bool loaded(const RecorderApp& app) { return app.playingTrack != kRecorderNoTrack; }
+
+int playTime(RecorderApp& app, int positionMs) {
+    const bool shown = loaded(app);
+    int value = 0;
+    REPORT_CHECK(skinComponentGetValue(app.skin.get(), kSkinTextPlayTime, value));
+    if ((value != 0) != shown) REPORT_CHECK(skinComponentSetValue(app.skin.get(), kSkinTextPlayTime, shown ? 1 : 0));
+    const std::string text = shown ? recorderTimeText(positionMs) : std::string(kRecorderTimeStopped);
+    REPORT_CHECK(skinTextUpdate(app.skin.get(), kSkinTextPlayTime, text, app.mainWindow.data()));
+    return OKAY;
+}
+
+// Enabling or disabling a knob repaints nothing by itself; the knob's track is
+// repainted here so that a knob never lingers after its track was closed.
+int setSliderEnabled(RecorderApp& app, bool enabled) {
+    Skin* skin = app.skin.get();
+    for (const SkinSlider& s : skin->sliders) {
+        if (s.key != kSkinSliderPosition) continue;
+        if ((s.enabled != 0) == enabled) return OKAY;
+        REPORT_CHECK(skinSliderSetEnabled(skin, kSkinSliderPosition, enabled ? 1 : 0));
+        REPORT_CHECK(skinRefreshSlider(skin, app.mainWindow.data(), kSkinSliderPosition));
+        return OKAY;
+    }
+    return REPORT_ERR();
+}
+
+int slider(RecorderApp& app, int positionMs, int lengthMs) {
+    if (!loaded(app)) {
+        REPORT_CHECK(setSliderEnabled(app, false));
+        return OKAY;
+    }
+    int dragged = -1;
+    REPORT_CHECK(skinSliderGetDrag(app.skin.get(), dragged));
+    if (dragged == kSkinSliderPosition) return OKAY;
+    const float value = lengthMs > 0 ? static_cast<float>(positionMs) / static_cast<float>(lengthMs) : 0.0f;
+    REPORT_CHECK(skinSliderSetValue(app.skin.get(), app.mainWindow.data(), kSkinSliderPosition, value));
+    REPORT_CHECK(setSliderEnabled(app, true));
+    return OKAY;
+}
+
+}  // namespace
+
+int recorderPlayPositionSliderMoved(RecorderApp& app, float x) {
+    if (!loaded(app)) return OKAY;
+    if (!app.engine) return REPORT_ERR();
+    int playing = 0, positionMs = 0, lengthMs = 0;
+    REPORT_CHECK(sndDevicesPlayStatus(*app.engine, playing, positionMs, lengthMs));
+    const long newPosition = static_cast<long>(static_cast<double>(lengthMs) * x);
+    if (app.verbose && app.trace) {
+        // As "%g" prints it, but with a decimal point whatever the user's locale.
+        char value[32];
+        *std::to_chars(value, value + sizeof value - 1, static_cast<double>(x), std::chars_format::general, 6).ptr = '\0';
+        char line[256];
+        std::snprintf(line, sizeof line,
+                      "recorderPlayPositionSliderMoved(): r_new_relative_slider_value = %s, l_totalDurationMS = %ld, "
+                      "l_newFilePosMS = %ld",
+                      value, static_cast<long>(lengthMs), newPosition);
+        app.trace->messageA(1, line);
+    }
+    REPORT_CHECK(sndDevicesPlaySeek(*app.engine, static_cast<int>(newPosition)));
+    return OKAY;
+}
+
+int recorderPlayPositionUpdate(RecorderApp& app) {
+    if (!app.skin) return OKAY;
+    if (!app.engine) return REPORT_ERR();
+    int playing = 0, positionMs = 0, lengthMs = 0;
+    REPORT_CHECK(sndDevicesPlayStatus(*app.engine, playing, positionMs, lengthMs));
+    REPORT_CHECK(playTime(app, positionMs));
+    REPORT_CHECK(slider(app, positionMs, lengthMs));
+    return OKAY;
+}

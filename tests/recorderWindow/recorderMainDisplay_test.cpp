@@ -1,0 +1,281 @@
+// The main window's displays under the offscreen platform: the recording
+// time and indicator from the engine's record status, the two-image buttons,
+// the instructions in place of an empty list, the hover images and the
+// tooltip of the find-songs button.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QHelpEvent>
+#include <QToolTip>
+#include <QTreeWidget>
+#include <filesystem>
+
+#include "recorderMainDisplay.h"
+#include "recorderMainSkin.h"
+#include "recorderMainWindow.h"
+#include "recorderSession.h"
+#include "recorderTimer.h"
+#include "report.h"
+#include "skin.h"
+#include "windowHarness.h"
+
+namespace {
+
+// A recording as the record thread would show it (there is none on a
+// computer without outputs, so nothing else writes these words).
+void engineRecording(RecorderApp& app, bool running, int indicator, float durationMs) {
+    app.engine->recording.store(running ? 1 : 0);
+    app.engine->recordIndicator.store(indicator);
+    app.engine->recordDurationMs.store(durationMs);
+}
+
+std::vector<int> shownFrames(WindowHarness& w) {
+    std::vector<int> shown;
+    for (int key = kSkinIndicatorFrame1; key < kSkinIndicatorFrame1 + kSkinIndicatorFrames; ++key)
+        if (w.value(key) != 0) shown.push_back(key);
+    return shown;
+}
+
+TEST(recorderMainDisplay, RecordingTimeAndNewTrackButtonFollowTheRecordStatus) {
+    WindowHarness w(false);
+    ASSERT_EQ(w.start(), OKAY);
+    RecorderApp& app = w.app();
+    struct Case {
+        bool autoSegment;
+        bool running;
+        int indicator;
+        float durationMs;
+        const char* text;  // "stopped" = hidden
+        int newTrack;
+    };
+    const Case cases[] = {
+        {false, true, 1, 3661000.0f, "1:01:01", 1},
+        {false, true, 1, 59999.0f, "0:59", 1},
+        {false, true, 0, 5000.0f, "0:05", 1},     // indicator dimmed: the time still counts
+        {true, true, 0, 5000.0f, "stopped", 0},   // auto segment: hidden while the indicator is off
+        {true, true, 1, 5000.0f, "0:05", 0},
+        {true, true, 1, 3600000.0f, "1:00:00", 0},
+        {false, false, 0, 0.0f, "stopped", 0},
+    };
+    ReportRecorder reports;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        ASSERT_EQ(recorderSessionSetAutoSegment(c.autoSegment), OKAY);
+        engineRecording(app, c.running, c.indicator, c.durationMs);
+        ASSERT_EQ(recorderDisplayRecordingFlash(app), OKAY);
+        EXPECT_EQ(w.text(kSkinTextRecordTime), c.text);
+        EXPECT_EQ(w.value(kSkinTextRecordTime), std::string(c.text) == "stopped" ? 0 : 1);
+        EXPECT_EQ(w.value(kSkinNewTrack), c.newTrack);
+    }
+    EXPECT_EQ(reports.count(), 0u);
+}
+
+TEST(recorderMainDisplay, IndicatorShowsOneNewFrameEveryTickAndTheIdleImageOtherwise) {
+    WindowHarness w(false);
+    ASSERT_EQ(w.start(), OKAY);
+    RecorderApp& app = w.app();
+    // Start-up ran one step with the indicator off: the idle image, no frame.
+    EXPECT_EQ(w.value(kSkinIndicatorIdle), 1);
+    EXPECT_TRUE(shownFrames(w).empty());
+
+    engineRecording(app, true, 1, 3000.0f);
+    std::vector<int> seen;
+    for (int i = 0; i < 6; ++i) {
+        ASSERT_EQ(recorderDisplayRecordingFlash(app), OKAY);
+        const std::vector<int> shown = shownFrames(w);
+        ASSERT_EQ(shown.size(), 1u);
+        seen.push_back(shown[0]);
+    }
+    EXPECT_EQ(seen, (std::vector<int>{1102, 1103, 1104, 1101, 1102, 1103}));
+    // The frames lie over the idle image, which stays shown.
+    EXPECT_EQ(w.value(kSkinIndicatorIdle), 1);
+
+    // Off: the frame goes and the counter stays where it was.
+    engineRecording(app, true, 0, 3000.0f);
+    ASSERT_EQ(recorderDisplayRecordingFlash(app), OKAY);
+    EXPECT_TRUE(shownFrames(w).empty());
+    engineRecording(app, true, 1, 3000.0f);
+    ASSERT_EQ(recorderDisplayRecordingFlash(app), OKAY);
+    EXPECT_EQ(shownFrames(w), std::vector<int>{1104});
+}
+
+TEST(recorderMainDisplay, TwoImageButtonsShowTheStateOfTheirFlag) {
+    WindowHarness w(false);
+    ASSERT_EQ(w.start(), OKAY);
+    RecorderApp& app = w.app();
+    for (bool on : {true, false}) {
+        SCOPED_TRACE(on);
+        app.recordMode = on;
+        app.hideShort = on;
+        app.playing = on;
+        ASSERT_EQ(recorderSessionSetAutoSegment(on), OKAY);
+        ASSERT_EQ(recorderUpdateMainModeDisplays(app), OKAY);
+        const int o = on ? 1 : 0;
+        EXPECT_EQ(w.value(kSkinRecordModeOn), o);
+        EXPECT_EQ(w.value(kSkinRecordModeOff), 1 - o);
+        EXPECT_EQ(w.value(kSkinHideShortOn), o);
+        EXPECT_EQ(w.value(kSkinHideShortOff), 1 - o);
+        EXPECT_EQ(w.value(kSkinAutoSegmentOn), o);
+        EXPECT_EQ(w.value(kSkinAutoSegmentOff), 1 - o);
+        EXPECT_EQ(w.value(kSkinPause), o);
+        EXPECT_EQ(w.value(kSkinPlay), 1 - o);
+    }
+    app.playing = false;
+}
+
+TEST(recorderMainDisplay, InstructionsStandInForAnEmptyListUntilARecordingRuns) {
+    WindowHarness w(false);
+    ASSERT_EQ(w.start(), OKAY);
+    RecorderApp& app = w.app();
+    ASSERT_EQ(w.tick(), OKAY);
+    EXPECT_EQ(w.value(kSkinInstructions), 1);
+    EXPECT_TRUE(app.listView->isHidden());
+
+    // The first tick of a running recording brings the list back.
+    engineRecording(app, true, 1, 40.0f);
+    ASSERT_EQ(w.tick(), OKAY);
+    EXPECT_EQ(w.value(kSkinInstructions), 0);
+    EXPECT_FALSE(app.listView->isHidden());
+    ASSERT_EQ(app.listView->topLevelItemCount(), 1);  // the recording row
+
+    engineRecording(app, false, 0, 0.0f);
+    ASSERT_EQ(w.tick(), OKAY);
+    EXPECT_EQ(w.value(kSkinInstructions), 1);
+    EXPECT_TRUE(app.listView->isHidden());
+
+    // The wizard on screen keeps the list.
+    QWidget wizard;
+    wizard.show();
+    app.wizard = &wizard;
+    ASSERT_EQ(w.tick(), OKAY);
+    EXPECT_EQ(w.value(kSkinInstructions), 0);
+    EXPECT_FALSE(app.listView->isHidden());
+    wizard.hide();
+    ASSERT_EQ(w.tick(), OKAY);
+    EXPECT_EQ(w.value(kSkinInstructions), 1);
+    app.wizard = nullptr;
+
+    // So does a track.
+    ASSERT_GT(w.addTrack(3000), 0);
+    ASSERT_EQ(w.tick(), OKAY);
+    EXPECT_EQ(w.value(kSkinInstructions), 0);
+    EXPECT_FALSE(app.listView->isHidden());
+}
+
+TEST(recorderMainDisplay, HoverImagesFollowThePointerAndGoWhenItLeaves) {
+    WindowHarness w;  // record mode on
+    ASSERT_EQ(w.start(), OKAY);
+    RecorderApp& app = w.app();
+    ASSERT_TRUE(app.recordMode);
+
+    w.move(w.hotspot(kSkinHotMenu));
+    EXPECT_EQ(w.value(kSkinMenuHover), 1);
+    w.move(w.hotspot(kSkinHotFindSongs));
+    EXPECT_EQ(w.value(kSkinMenuHover), 0);
+    EXPECT_EQ(w.value(kSkinFindSongsHover), 1);
+
+    // Record mode switched while the pointer rests on its button: the hover
+    // image of the old state stays until the pointer moves.
+    const QPoint record = w.hotspot(kSkinHotRecordMode);
+    w.move(record);
+    EXPECT_EQ(w.value(kSkinRecordModeOnHover), 1);
+    EXPECT_EQ(w.value(kSkinRecordModeOffHover), 0);
+    w.click(record);
+    ASSERT_FALSE(app.recordMode);
+    EXPECT_EQ(w.value(kSkinRecordModeOnHover), 1);
+    EXPECT_EQ(w.value(kSkinRecordModeOffHover), 0);
+    w.move(record + QPoint(1, 0));
+    EXPECT_EQ(w.value(kSkinRecordModeOnHover), 0);
+    EXPECT_EQ(w.value(kSkinRecordModeOffHover), 1);
+
+    // The play button shows the play hover while nothing plays; the new-track
+    // hover needs its button.
+    w.move(w.hotspot(kSkinHotPlayPause));
+    EXPECT_EQ(w.value(kSkinPlayHover), 1);
+    EXPECT_EQ(w.value(kSkinPauseHover), 0);
+    w.move(w.hotspot(kSkinHotNewTrack));
+    EXPECT_EQ(w.value(kSkinNewTrackHover), 0);
+
+    // The knob hover.
+    w.move(w.knob(kSkinSliderVolume));
+    EXPECT_EQ(app.skin->sliders[0].hover, 1);
+
+    w.move(w.hotspot(kSkinHotAutoSegment));
+    EXPECT_EQ(w.value(kSkinAutoSegmentOnHover), 1);  // auto segment is on by default
+    w.leave();
+    EXPECT_FALSE(app.trackingMouse);
+    for (int key = 1200; key <= 1220; ++key) {
+        int v = 0;
+        if (skinComponentGetValue(app.skin.get(), key, v) == OKAY) {
+            EXPECT_EQ(v, 0) << key;
+        }
+    }
+    EXPECT_EQ(app.skin->sliders[0].hover, 0);
+}
+
+TEST(recorderMainDisplay, TooltipOnTheFindSongsButtonOnly) {
+    WindowHarness w(false);
+    ASSERT_EQ(w.start(), OKAY);
+    RecorderApp& app = w.app();
+    bool present = false;
+    int l = 0, t = 0, r = 0, b = 0;
+    std::string text;
+    ASSERT_EQ(recorderTooltipTool(app, present, l, t, r, b, text), OKAY);
+    ASSERT_TRUE(present);
+    int enabled = 0, hl = 0, ht = 0, hr = 0, hb = 0;
+    ASSERT_EQ(skinHotspotGet(app.skin.get(), kSkinHotFindSongs, enabled, hl, ht, hr, hb), OKAY);
+    EXPECT_EQ(std::vector<int>({l, t, r, b}), std::vector<int>({hl, ht, hr, hb}));
+    EXPECT_EQ(text, "Find and Record Songs from your Favorite Bands.");
+    EXPECT_EQ(app.tooltip->objectName(), "tooltips_class32");
+    EXPECT_FALSE(app.tooltip->isVisible());
+
+    // Whether the window's tooltip request at `at` was answered.
+    auto ask = [&](QPoint at) {
+        QHelpEvent help(QEvent::ToolTip, at, app.mainWindow->mapToGlobal(at));
+        QCoreApplication::sendEvent(app.mainWindow, &help);
+        return help.isAccepted();
+    };
+    EXPECT_TRUE(ask(QPoint(r, b)));  // bounds are inclusive
+    EXPECT_EQ(QToolTip::text().toStdString(), text);
+    QToolTip::hideText();
+    EXPECT_FALSE(ask(QPoint(r + 1, b)));
+    EXPECT_FALSE(ask(w.hotspot(kSkinHotSave)));
+
+    // Made again, the earlier tooltip goes.
+    QPointer<QWidget> first = app.tooltip;
+    ASSERT_EQ(recorderCreateTooltips(app), OKAY);
+    EXPECT_FALSE(first);
+    EXPECT_TRUE(app.tooltip);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(recorderMainDisplay, WithoutAMainSkinUpdatesDoNothingAndOnlyTheHoverRoutineComplains) {
+    WindowHarness w(false);
+    // A skin with a bitmap missing: message 1005, and the program runs on without it.
+    testsupport::TempDir skins;
+    std::filesystem::copy(testsupport::sourceDir() + "/Skins/default_Tobrel", skins.file("default_Tobrel"));
+    std::filesystem::remove(skins.file("default_Tobrel/recording_progress_on_3.bmp"));
+    w.h.app.skinsFolderOverride = skins.str();
+    ASSERT_EQ(w.h.start(), OKAY);
+    RecorderApp& app = w.app();
+    ASSERT_TRUE(app.mainWindow);
+    ASSERT_FALSE(app.skin);
+    recorderKillTimer(app);
+    ReportRecorder reports;
+    EXPECT_EQ(recorderUpdateMainModeDisplays(app), OKAY);
+    EXPECT_EQ(recorderDisplayRecordingFlash(app), OKAY);
+    EXPECT_EQ(recorderUpdateMainDisplay(app), OKAY);
+    EXPECT_EQ(w.tick(), OKAY);
+    // The pointer moving over the window asks for nothing.
+    w.move(QPoint(30, 30));
+    w.click(QPoint(40, 40));
+    w.leave();
+    EXPECT_EQ(reports.count(), 0u);
+    EXPECT_NE(recorderMainHover(app, 10, 10), OKAY);
+    EXPECT_TRUE(reports.reported("./recorderMainDisplay"));
+}
+
+}  // namespace

@@ -1,0 +1,193 @@
+// Mouse input of the main window under the offscreen platform: clicks at the
+// skin's hotspots, the knob drags and the new-track button.
+#include <gtest/gtest.h>
+
+#include <QTreeWidget>
+#include <QWindow>
+
+#include "recCache.h"
+#include "recorderMainDisplay.h"
+#include "recorderMainInput.h"
+#include "recorderMainSkin.h"
+#include "recorderMainWindow.h"
+#include "recorderSession.h"
+#include "regWithoutKeyname.h"
+#include "report.h"
+#include "skin.h"
+#include "sndDevicesEngine.h"
+#include "windowHarness.h"
+
+namespace {
+
+TEST(recorderMainInput, LogoOpensThePageOfTheInstallation) {
+    WindowHarness w;
+    ASSERT_EQ(regWithoutKeynameWrite(REG_ROOT_LOCAL_MACHINE, "SOFTWARE\\Tobrel\\500\\subvendor", "77"), OKAY);
+    ASSERT_EQ(w.start(), OKAY);
+    w.click(w.hotspot(kSkinHotLogo));
+    EXPECT_EQ(w.h.browser.addresses,
+              std::vector<std::string>{"https://www.tobrel.com/fromPlayer/redirect/"
+                                       "?directive=logo&vendor=500&subvendor=77&plus=1&product_version=2.005"});
+}
+
+TEST(recorderMainInput, ModeButtonsToggleTheirModes) {
+    WindowHarness w;
+    ASSERT_EQ(w.start(), OKAY);
+    RecorderApp& app = w.app();
+    ReportRecorder reports;
+
+    ASSERT_TRUE(app.recordMode);
+    w.click(w.hotspot(kSkinHotRecordMode));
+    EXPECT_FALSE(app.recordMode);
+    EXPECT_EQ(app.engine->recordArmed.load(), 0);
+    EXPECT_EQ(w.value(kSkinRecordModeOff), 1);
+    w.click(w.hotspot(kSkinHotRecordMode));
+    EXPECT_TRUE(app.recordMode);
+    EXPECT_EQ(app.engine->recordArmed.load(), 1);
+
+    bool autoSegment = false;
+    ASSERT_EQ(recorderSessionGetAutoSegment(autoSegment), OKAY);
+    ASSERT_TRUE(autoSegment);
+    w.click(w.hotspot(kSkinHotAutoSegment));
+    ASSERT_EQ(recorderSessionGetAutoSegment(autoSegment), OKAY);
+    EXPECT_FALSE(autoSegment);
+    EXPECT_EQ(app.engine->autoSegment.load(), 0);
+    EXPECT_EQ(w.value(kSkinAutoSegmentOff), 1);
+
+    // The short-track filter hides a 10-second track and shows it again.
+    ASSERT_GT(w.addTrack(10000), 0);
+    ASSERT_EQ(app.listView->topLevelItemCount(), 1);
+    w.click(w.hotspot(kSkinHotHideShort));
+    EXPECT_TRUE(app.hideShort);
+    EXPECT_EQ(w.value(kSkinHideShortOn), 1);
+    EXPECT_EQ(app.listView->topLevelItemCount(), 0);
+    w.click(w.hotspot(kSkinHotHideShort));
+    EXPECT_EQ(app.listView->topLevelItemCount(), 1);
+
+    // Delete removes the selected track.
+    w.select(0);
+    w.click(w.hotspot(kSkinHotDelete));
+    EXPECT_EQ(app.listView->topLevelItemCount(), 0);
+    EXPECT_EQ(reports.count(), 0u);
+}
+
+TEST(recorderMainInput, AClickBesideAKnobDoesNothing) {
+    WindowHarness w;
+    ASSERT_EQ(w.start(), OKAY);
+    RecorderApp& app = w.app();
+    const QPoint knob = w.knob(kSkinSliderVolume);  // at 1.0, the right end
+    int minX = 0, maxX = 0;
+    w.knobRange(kSkinSliderVolume, minX, maxX);
+    const QPoint beside(minX, knob.y());
+    ASSERT_GT(knob.x() - beside.x(), 20);
+    w.press(beside);
+    int dragged = 0;
+    skinSliderGetDrag(app.skin.get(), dragged);
+    EXPECT_EQ(dragged, -1);
+    w.move(beside + QPoint(5, 0));
+    w.release(beside + QPoint(5, 0));
+    EXPECT_FLOAT_EQ(w.sliderValue(kSkinSliderVolume), 1.0f);
+    EXPECT_FLOAT_EQ(app.engine->gain.load(), 1.0f);
+}
+
+TEST(recorderMainInput, VolumeFollowsItsKnobWhileDraggedAndStopsAtTheEnds) {
+    WindowHarness w;
+    ASSERT_EQ(w.start(), OKAY);
+    RecorderApp& app = w.app();
+    int minX = 0, maxX = 0;
+    w.knobRange(kSkinSliderVolume, minX, maxX);
+    QPoint at = w.knob(kSkinSliderVolume);
+    w.press(at);
+    int dragged = 0;
+    skinSliderGetDrag(app.skin.get(), dragged);
+    EXPECT_EQ(dragged, kSkinSliderVolume);
+
+    // Live while the button is down.
+    const int mid = (minX + maxX) / 2;
+    w.move(QPoint(mid, at.y()));
+    float expected = 0.0f;
+    skinSliderXToValue(app.skin.get(), kSkinSliderVolume, mid, expected);
+    EXPECT_FLOAT_EQ(app.engine->gain.load(), expected);
+    EXPECT_EQ(w.knob(kSkinSliderVolume).x(), mid);
+
+    // Far past the left end, outside the window: 0.0, knob pinned at the end.
+    w.move(QPoint(-200, at.y() + 40));
+    EXPECT_FLOAT_EQ(app.engine->gain.load(), 0.0f);
+    EXPECT_EQ(w.knob(kSkinSliderVolume).x(), minX);
+    w.move(QPoint(maxX + 500, at.y()));
+    EXPECT_FLOAT_EQ(app.engine->gain.load(), 1.0f);
+    EXPECT_FLOAT_EQ(w.sliderValue(kSkinSliderVolume), 1.0f);
+    EXPECT_EQ(w.knob(kSkinSliderVolume).x(), maxX);
+    w.release(QPoint(maxX + 500, at.y()));
+    skinSliderGetDrag(app.skin.get(), dragged);
+    EXPECT_EQ(dragged, -1);
+
+    // Moves without the button do not drag.
+    w.move(QPoint(mid, at.y()));
+    EXPECT_FLOAT_EQ(app.engine->gain.load(), 1.0f);
+}
+
+TEST(recorderMainInput, PositionKnobSeeksOnlyWhenLetGoEvenOutsideTheWindow) {
+    WindowHarness w;
+    ASSERT_EQ(w.start(), OKAY);
+    RecorderApp& app = w.app();
+    ASSERT_GT(w.addTrack(180000), 0);
+    w.click(w.hotspot(kSkinHotPlayPause));
+    ASSERT_TRUE(app.playing);
+    w.freezePlayback(true);
+    ASSERT_EQ(w.tick(), OKAY);
+    EXPECT_EQ(w.sliderEnabled(kSkinSliderPosition), 1);
+
+    int minX = 0, maxX = 0;
+    w.knobRange(kSkinSliderPosition, minX, maxX);
+    const QPoint knob = w.knob(kSkinSliderPosition);
+    const int before = w.enginePosition();
+    w.press(knob);
+    const int x = minX + (maxX - minX) / 3;
+    w.move(QPoint(x, knob.y()));
+    // Dragging moves the knob, not playback; the tick leaves the knob alone.
+    EXPECT_EQ(w.enginePosition(), before);
+    ASSERT_EQ(w.tick(), OKAY);
+    EXPECT_EQ(w.knob(kSkinSliderPosition).x(), x);
+
+    // Let go below the window, at another x.
+    const int releaseX = minX + (maxX - minX) * 2 / 3;
+    w.release(QPoint(releaseX, app.mainWindow->height() + 60));
+    float value = 0.0f;
+    skinSliderXToValue(app.skin.get(), kSkinSliderPosition, releaseX, value);
+    EXPECT_EQ(w.enginePosition(), static_cast<int>(180000.0 * value));
+    EXPECT_EQ(w.knob(kSkinSliderPosition).x(), releaseX);
+    ASSERT_EQ(w.tick(), OKAY);
+    EXPECT_EQ(w.text(kSkinTextPlayTime), recorderTimeText(static_cast<long>(180000.0 * value)));
+}
+
+TEST(recorderMainInput, NewTrackCutsTheRecordingOnlyWhileItsButtonShows) {
+    WindowHarness w;
+    std::vector<ScriptedPoll> loud(1, ScriptedPoll{ScriptedPacket::constant(2, 480, 0.5f)});
+    w.devices.setCaptureScript(loud, true);
+    ASSERT_EQ(recorderSessionSetAutoSegment(false), OKAY);
+    ASSERT_EQ(w.start(), OKAY);
+    RecorderApp& app = w.app();
+    ASSERT_TRUE(app.recordMode);
+    // Wait for a recording longer than the shortest kept one.
+    ASSERT_TRUE(w.h.pumpUntil([&] { return app.engine->recordDurationMs.load() > 2500.0f; }, 10000));
+    ASSERT_EQ(w.tick(), OKAY);
+    ASSERT_EQ(w.value(kSkinNewTrack), 1);
+    w.click(w.hotspot(kSkinHotNewTrack));
+    EXPECT_TRUE(app.recordMode);
+    std::string last;
+    ASSERT_TRUE(w.h.pumpUntil([&] {
+        sndDevicesGetLastRecordingName(*app.engine, last);
+        return !last.empty();
+    }, 3000));
+
+    // In playback mode the hidden button does nothing: record mode stays off.
+    w.click(w.hotspot(kSkinHotRecordMode));
+    ASSERT_FALSE(app.recordMode);
+    ASSERT_TRUE(w.h.pumpUntil([&] { return app.engine->recording.load() == 0; }, 3000));
+    ASSERT_EQ(w.tick(), OKAY);
+    ASSERT_EQ(w.value(kSkinNewTrack), 0);
+    w.click(w.hotspot(kSkinHotNewTrack));
+    EXPECT_FALSE(app.recordMode);
+}
+
+}  // namespace
