@@ -1,7 +1,10 @@
 // AudioDevices and AudioStream on the sound server: the mapping described in
 // pulseDevices.h, built on the blocking calls of pulseWrapper.h. Every stream
-// operation takes the connection's loop lock for its whole duration, so the
+// operation takes the connection's lock for its whole duration, so the
 // engine's threads may call a stream without further locking of their own.
+// The padding probes run the connection's loop for what has arrived (and
+// releasing a render buffer runs it to send), so the 10 ms steps of the record
+// and playback threads are what moves the audio.
 #include "pulseDevices.h"
 
 #include <algorithm>
@@ -99,10 +102,10 @@ private:
 PulseStream::~PulseStream() {
     if (!stream_) return;
     PulseLock lock(*connection_);
-    pa_stream_set_state_callback(stream_, nullptr, nullptr);
     if (writeDirect_) pa_stream_cancel_write(stream_);
     if (pa_stream_get_state(stream_) == PA_STREAM_READY) pa_stream_disconnect(stream_);
     pa_stream_unref(stream_);
+    connection_->pump();  // sends the disconnect
 }
 
 int PulseStream::mixFormat(AudioFormat& format) {
@@ -131,11 +134,10 @@ int PulseStream::initialize(AudioDirection direction, int64_t bufferDuration) {
     if (frames == 0) return NOT_OKAY;
 
     PulseLock lock(*connection_);
-    if (!connection_->alive()) return NOT_OKAY;
+    if (!connection_->check()) return NOT_OKAY;
     const bool capture = direction == AudioDirection::Capture;
     stream_ = pa_stream_new(connection_->context(), capture ? "Tobrel loopback" : "Tobrel playback", &spec_, &channelMap_);
     if (!stream_) return NOT_OKAY;
-    pa_stream_set_state_callback(stream_, pulseSignalStreamCallback, connection_.get());
 
     pa_buffer_attr attr;
     attr.maxlength = static_cast<uint32_t>(-1);  // the server's default: a stall loses nothing
@@ -160,7 +162,6 @@ int PulseStream::initialize(AudioDirection direction, int64_t bufferDuration) {
             const pa_stream_state_t st = pa_stream_get_state(s);
             return st == PA_STREAM_READY || st == PA_STREAM_FAILED || st == PA_STREAM_TERMINATED;
         }) || pa_stream_get_state(s) != PA_STREAM_READY) {
-        pa_stream_set_state_callback(stream_, nullptr, nullptr);
         pa_stream_disconnect(stream_);
         pa_stream_unref(stream_);
         stream_ = nullptr;
@@ -188,8 +189,8 @@ int PulseStream::bufferFrames(uint32_t& frames) {
 int PulseStream::cork(bool paused) {
     PulseLock lock(*connection_);
     if (!ready()) return NOT_OKAY;
-    PulseSuccess result{connection_.get(), 0};
-    if (!connection_->await(pa_stream_cork(stream_, paused ? 1 : 0, pulseStreamSuccessCallback, &result)) || !result.success)
+    int success = 0;
+    if (!connection_->await(pa_stream_cork(stream_, paused ? 1 : 0, pulseStreamSuccessCallback, &success)) || !success)
         return NOT_OKAY;
     return OKAY;
 }
@@ -198,8 +199,8 @@ int PulseStream::reset() {
     PulseLock lock(*connection_);
     if (!ready()) return NOT_OKAY;
     if (peeked_ && !dropPeeked()) return NOT_OKAY;
-    PulseSuccess result{connection_.get(), 0};
-    if (!connection_->await(pa_stream_flush(stream_, pulseStreamSuccessCallback, &result)) || !result.success)
+    int success = 0;
+    if (!connection_->await(pa_stream_flush(stream_, pulseStreamSuccessCallback, &success)) || !success)
         return NOT_OKAY;
     return OKAY;
 }
@@ -233,6 +234,7 @@ bool PulseStream::peekNext() {
 
 int PulseStream::capturePadding(uint32_t& frames) {
     PulseLock lock(*connection_);
+    connection_->pump();
     if (!ready()) return NOT_OKAY;
     const size_t readable = pa_stream_readable_size(stream_);
     if (readable == static_cast<size_t>(-1)) return NOT_OKAY;
@@ -279,6 +281,7 @@ int PulseStream::releasePacket(uint32_t frames) {
 
 int PulseStream::renderPadding(uint32_t& frames) {
     PulseLock lock(*connection_);
+    connection_->pump();
     if (!ready()) return NOT_OKAY;
     const size_t writable = pa_stream_writable_size(stream_);
     if (writable == static_cast<size_t>(-1)) return NOT_OKAY;
@@ -320,7 +323,9 @@ int PulseStream::releaseBuffer(uint32_t frames) {
         return OKAY;
     }
     const size_t bytes = static_cast<size_t>(frames) * frameBytes_;
-    return pa_stream_write(stream_, data, bytes, nullptr, 0, PA_SEEK_RELATIVE) < 0 ? NOT_OKAY : OKAY;
+    if (pa_stream_write(stream_, data, bytes, nullptr, 0, PA_SEEK_RELATIVE) < 0) return NOT_OKAY;
+    connection_->pump();  // sends it
+    return OKAY;
 }
 
 class PulseDevices final : public AudioDevices {
@@ -345,7 +350,7 @@ private:
 };
 
 std::shared_ptr<PulseConnection> PulseDevices::connection() {
-    if (connection_ && !connection_->alive()) connection_.reset();
+    if (connection_ && !connection_->check()) connection_.reset();
     if (!connection_) PulseConnection::open(clientName_, connection_);
     return connection_;
 }

@@ -1,19 +1,27 @@
-// A connection to the sound server on libpulse's threaded main loop, with the
-// loop's locking and callbacks hidden behind a handful of blocking calls (in the
+// A connection to the sound server on libpulse's asynchronous API, with the
+// main loop and its locking hidden behind a handful of blocking calls (in the
 // manner of OBS's pulse-wrapper). Only Platform/pulse includes this header: it
 // is the one place where libpulse types appear.
 //
+// The main loop has no thread of its own: the callers run it. A blocking call
+// runs it until its answer has arrived; a packet operation first runs it for
+// whatever has already arrived (pump). While recording, the record thread's
+// 10 ms step is then the only wakeup, where a loop thread would wake once more
+// for every fragment the server sends: that halves the context switches of
+// the recorder, which dominate its CPU time.
+//
 // Locking contract: every libpulse call on the connection's context or on one
-// of its streams is made with the loop's lock held (PulseLock). The blocking
-// queries below take the lock themselves and must be called WITHOUT it; the
-// waiting helpers (waitFor, await) must be called WITH it, and release it while
-// they sleep so that the loop thread can run the callbacks that wake them.
-// Callbacks only record results and signal; they never call back into Tobrel.
+// of its streams is made with the connection's lock held (PulseLock); the lock
+// is recursive. The blocking queries below take the lock themselves and may
+// be called with or without it; the loop helpers (pump, waitFor, await) must
+// be called WITH it. Callbacks run inside those helpers, on the calling
+// thread; they only record results and never call back into Tobrel.
 //
 // A connection is good until the server goes away (context FAILED or
-// TERMINATED). libpulse cannot reconnect a context, so the owner drops a dead
-// connection and opens a new one; streams keep their connection alive through
-// a shared_ptr, so a stream never outlives its loop.
+// TERMINATED), which the next pump notices. libpulse cannot reconnect a
+// context, so the owner drops a dead connection and opens a new one; streams
+// keep their connection alive through a shared_ptr, so a stream never
+// outlives its loop.
 #pragma once
 
 #include <pulse/pulseaudio.h>
@@ -21,6 +29,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -47,13 +56,16 @@ public:
 
     // Connects to the server the environment names (PULSE_SERVER or the user's
     // default), never spawning one. Returns false, with `out` empty, when the
-    // server cannot be reached within kTimeoutMs. Lock: not held (there is none yet).
+    // server cannot be reached within kTimeoutMs.
     static bool open(const std::string& clientName, std::shared_ptr<PulseConnection>& out);
 
-    // True while the context is READY. Lock: either.
+    // True while the context is READY, as of the last time the loop ran. Lock: held.
     bool alive() const;
+    // Runs the loop for what has arrived, then tells whether the context is
+    // READY. Lock: either.
+    bool check();
 
-    // Lock: not held. The server's default sink ("" when it has none), and every
+    // Lock: either. The server's default sink ("" when it has none), and every
     // sink ordered by index (the order the server created them in, so stable).
     // Return false when the server does not answer.
     bool defaultSinkName(std::string& name);
@@ -61,27 +73,26 @@ public:
     // One sink by name; false when missing or the server does not answer.
     bool sink(const std::string& name, PulseSink& out);
 
-    // Lock: held. Sleeps until `done` is true, the context dies or kTimeoutMs
-    // pass; returns done(). The loop is woken by signal(), which every callback
-    // installed through this class calls.
+    // Lock: held. Dispatches what has arrived from the server, without waiting.
+    void pump();
+    // Lock: held. Runs the loop until `done` is true, the context dies or
+    // kTimeoutMs pass; returns done().
     bool waitFor(const std::function<bool()>& done);
     // Lock: held. Waits for an operation to finish and unrefs it; false when it
     // was cancelled (the context died) or timed out (then it is cancelled).
     // A null operation (the call was refused) is false.
     bool await(pa_operation* op);
 
-    void lock();
-    void unlock();
-    // Wakes waitFor; for callbacks (run on the loop thread with the lock held).
-    void signal();
+    void lock() { mutex_.lock(); }
+    void unlock() { mutex_.unlock(); }
 
     pa_context* context() const { return context_; }
 
 private:
     PulseConnection() = default;
-    static void contextStateCallback(pa_context* c, void* self);
 
-    pa_threaded_mainloop* loop_ = nullptr;
+    std::recursive_mutex mutex_;
+    pa_mainloop* loop_ = nullptr;
     pa_context* context_ = nullptr;
 };
 
@@ -97,12 +108,6 @@ private:
     PulseConnection& connection_;
 };
 
-// Stream callback that only wakes waiters; its userdata is the PulseConnection.
-void pulseSignalStreamCallback(pa_stream* stream, void* connection);
-// Success callback of stream operations (cork, flush); userdata is a
-// PulseSuccess whose `connection` is woken.
-struct PulseSuccess {
-    PulseConnection* connection = nullptr;
-    int success = 0;
-};
-void pulseStreamSuccessCallback(pa_stream* stream, int success, void* pulseSuccess);
+// Success callback of stream operations (cork, flush); userdata is an int
+// that receives the success flag.
+void pulseStreamSuccessCallback(pa_stream* stream, int success, void* result);
