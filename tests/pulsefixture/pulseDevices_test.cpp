@@ -66,6 +66,17 @@ std::unique_ptr<AudioStream> loopback(AudioDevices& devices, const std::string& 
     return s;
 }
 
+// A private server, its outputs, and a loopback stream on the default sink.
+struct LoopbackRig {
+    explicit LoopbackRig(PulseServerOptions options = {}) : server(options) {
+        if (server.started()) capture = loopback(*devices, kSpeakersSink, format);
+    }
+    PulseServer server;
+    std::unique_ptr<AudioDevices> devices = pulseDevicesCreate("tobrel-test");
+    AudioFormat format;
+    std::unique_ptr<AudioStream> capture;
+};
+
 }  // namespace
 
 TEST(PulseDevices, ListsSinksWithTheDefaultAndNames) {
@@ -119,12 +130,10 @@ TEST(PulseDevices, LoopbackCapturesWhatIsPlayedAndBoundsEachCall) {
     // A mono 22050 Hz sink: the stream asks for 48000 Hz stereo and the server converts.
     for (const PulseServerOptions opts : {PulseServerOptions{48000, 2, true}, PulseServerOptions{22050, 1, false}}) {
         SCOPED_TRACE(opts.speakersRate);
-        PulseServer server(opts);
-        ASSERT_TRUE(server.started());
-        auto devices = pulseDevicesCreate("tobrel-test");
-        AudioFormat f;
-        auto s = loopback(*devices, kSpeakersSink, f);
-        ASSERT_TRUE(s);
+        LoopbackRig rig(opts);
+        ASSERT_TRUE(rig.capture);
+        AudioStream* s = rig.capture.get();
+        const AudioFormat& f = rig.format;
         uint32_t bufferFrames = 0;
         ASSERT_EQ(s->bufferFrames(bufferFrames), OKAY);
         EXPECT_EQ(bufferFrames, f.sampleRate / 5);
@@ -144,12 +153,10 @@ TEST(PulseDevices, LoopbackCapturesWhatIsPlayedAndBoundsEachCall) {
 
 TEST(PulseDevices, CorkedUntilStartedAndFlushedByReset) {
     testsupport::TempDir dir;
-    PulseServer server;
-    ASSERT_TRUE(server.started());
-    auto devices = pulseDevicesCreate("tobrel-test");
-    AudioFormat f;
-    auto s = loopback(*devices, kSpeakersSink, f);
-    ASSERT_TRUE(s);
+    LoopbackRig rig;
+    ASSERT_TRUE(rig.capture);
+    AudioStream* s = rig.capture.get();
+    const AudioFormat& f = rig.format;
     const std::string wav = dir.file("tone.wav");
     ASSERT_TRUE(writeSignal(wav, 48000, {{500, 300}}));
     ASSERT_EQ(play(wav), 0);  // played before start: not captured
@@ -166,16 +173,14 @@ TEST(PulseDevices, CorkedUntilStartedAndFlushedByReset) {
 }
 
 TEST(PulseDevices, RenderReachesTheMonitor) {
-    PulseServer server;
-    ASSERT_TRUE(server.started());
-    auto devices = pulseDevicesCreate("tobrel-test");
-    AudioFormat f;
-    auto cap = loopback(*devices, kSpeakersSink, f);
-    ASSERT_TRUE(cap);
+    LoopbackRig rig;
+    ASSERT_TRUE(rig.capture);
+    AudioStream* cap = rig.capture.get();
+    const AudioFormat& f = rig.format;
     ASSERT_EQ(cap->start(), OKAY);
 
     std::unique_ptr<AudioStream> out;
-    ASSERT_EQ(devices->activate(kSpeakersSink, out), OKAY);
+    ASSERT_EQ(rig.devices->activate(kSpeakersSink, out), OKAY);
     AudioFormat rf;
     ASSERT_EQ(out->mixFormat(rf), OKAY);
     ASSERT_EQ(out->initialize(AudioDirection::Render, 2000000), OKAY);
@@ -210,12 +215,12 @@ TEST(PulseDevices, RenderReachesTheMonitor) {
 }
 
 TEST(PulseDevices, LostServerFailsPacketsAndRestartedServerIsFoundAgain) {
-    PulseServer server;
-    ASSERT_TRUE(server.started());
-    auto devices = pulseDevicesCreate("tobrel-test");
+    LoopbackRig rig;
+    ASSERT_TRUE(rig.capture);
+    AudioStream* s = rig.capture.get();
+    PulseServer& server = rig.server;
+    AudioDevices* devices = rig.devices.get();
     AudioFormat f;
-    auto s = loopback(*devices, kSpeakersSink, f);
-    ASSERT_TRUE(s);
     ASSERT_EQ(s->start(), OKAY);
     server.kill();
     std::this_thread::sleep_for(std::chrono::milliseconds(50));

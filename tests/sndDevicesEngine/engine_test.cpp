@@ -350,6 +350,21 @@ TEST(EngineRecordThread, GivesUpWith209AfterTheTwentyFirstFruitlessReInit) {
 
 namespace {
 
+void speakersOnly(ScriptedDevices& devices) {
+    devices.setEndpoints({endpoint("spk", "Speakers")});
+    devices.setDefault("spk");
+}
+
+// Brings the engine up with a cache folder and the application's key, and arms it.
+void startAndArm(Engine& e, const std::string& folder) {
+    ASSERT_EQ(sndDevicesInit(e.context, nullptr, kSndEngineModeLoopback, 0), OKAY);
+    ASSERT_EQ(sndDevicesSetCacheFolder(e.context, folder), OKAY);
+    ASSERT_EQ(sndDevicesSetScrambleKey(e.context, kSndScrambleKey), OKAY);
+    int result = -1;
+    ASSERT_EQ(sndDevicesSetRecordState(e.context, kSndRecordArm, result), OKAY);
+    ASSERT_EQ(result, 0);
+}
+
 uint32_t le32At(const std::vector<unsigned char>& b, size_t at) {
     return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
 }
@@ -381,14 +396,9 @@ TEST(EngineCrashRecovery, TheInterruptedRecordingBecomesATrack) {
         ASSERT_EQ(utime(temp.c_str(), &times), 0);
 
         ScriptedDevices devices;
-        devices.setEndpoints({endpoint("spk", "Speakers")});
-        devices.setDefault("spk");
+        speakersOnly(devices);
         Engine e(devices);
-        ASSERT_EQ(sndDevicesInit(e.context, nullptr, kSndEngineModeLoopback, 0), OKAY);
-        ASSERT_EQ(sndDevicesSetCacheFolder(e.context, dir.str()), OKAY);
-        ASSERT_EQ(sndDevicesSetScrambleKey(e.context, kSndScrambleKey), OKAY);
-        int result = -1;
-        ASSERT_EQ(sndDevicesSetRecordState(e.context, kSndRecordArm, result), OKAY);
+        startAndArm(e, dir.str());
         EXPECT_FALSE(std::filesystem::exists(temp));
         if (!c.kept) {
             EXPECT_EQ(lastName(e.context), "");
@@ -411,14 +421,9 @@ TEST(EngineCrashRecovery, AFileThatIsNotARecordingIsLeftAlone) {
     const std::string temp = dir.file("sdrtfn.tmp");
     testsupport::writeText(temp, std::string(20000, 'x'));
     ScriptedDevices devices;
-    devices.setEndpoints({endpoint("spk", "Speakers")});
-    devices.setDefault("spk");
+    speakersOnly(devices);
     Engine e(devices);
-    ASSERT_EQ(sndDevicesInit(e.context, nullptr, kSndEngineModeLoopback, 0), OKAY);
-    ASSERT_EQ(sndDevicesSetCacheFolder(e.context, dir.str()), OKAY);
-    ASSERT_EQ(sndDevicesSetScrambleKey(e.context, kSndScrambleKey), OKAY);
-    int result = -1;
-    ASSERT_EQ(sndDevicesSetRecordState(e.context, kSndRecordArm, result), OKAY);
+    startAndArm(e, dir.str());
     EXPECT_EQ(testsupport::readText(temp), std::string(20000, 'x'));
     EXPECT_EQ(lastName(e.context), "");
 }
