@@ -7,6 +7,8 @@
 #include <sys/stat.h>
 #include <utime.h>
 
+#include <algorithm>
+#include <array>
 #include <filesystem>
 #include <fstream>
 
@@ -384,11 +386,11 @@ TEST(EngineCrashRecovery, TheInterruptedRecordingBecomesATrack) {
         // The file as a crashed writer leaves it: the header with sizes 0 and
         // the sample count still 0xFFFFFFFF, then the audio.
         {
-            std::vector<unsigned char> bytes = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ',
-                                                16, 0, 0, 0, 1, 0, 2, 0, 0x80, 0xBB, 0, 0, 0, 0xEE, 2, 0,
-                                                4, 0, 16, 0, 'f', 'a', 'c', 't', 4, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF,
-                                                'd', 'a', 't', 'a', 0, 0, 0, 0};
-            bytes.resize(56 + c.frames * 4 + c.extraBytes, 0x11);
+            const std::array<unsigned char, 56> header = {
+                'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16, 0, 0, 0, 1, 0, 2, 0, 0x80, 0xBB, 0, 0, 0,
+                0xEE, 2, 0, 4, 0, 16, 0, 'f', 'a', 'c', 't', 4, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 'd', 'a', 't', 'a', 0, 0, 0, 0};
+            std::vector<unsigned char> bytes(56 + c.frames * 4 + c.extraBytes, 0x11);
+            std::copy(header.begin(), header.end(), bytes.begin());
             testsupport::writeBytes(temp, bytes);
         }
         const time_t modified = 1291648003;  // the last write, 3 s after the start
