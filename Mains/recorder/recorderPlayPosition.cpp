@@ -23,10 +23,8 @@ static constexpr const char* kReportModule = "./recorderPlayPosition";
 
 namespace {
 
-bool loaded(const RecorderApp& app) { return app.playingTrack != kRecorderNoTrack; }
-
 int playTime(RecorderApp& app, int positionMs) {
-    const bool shown = loaded(app);
+    const bool shown = app.loaded;
     int value = 0;
     REPORT_CHECK(skinComponentGetValue(app.skin.get(), kSkinTextPlayTime, value));
     if ((value != 0) != shown) REPORT_CHECK(skinComponentSetValue(app.skin.get(), kSkinTextPlayTime, shown ? 1 : 0));
@@ -50,7 +48,7 @@ int setSliderEnabled(RecorderApp& app, bool enabled) {
 }
 
 int slider(RecorderApp& app, int positionMs, int lengthMs) {
-    if (!loaded(app)) {
+    if (!app.loaded) {
         REPORT_CHECK(setSliderEnabled(app, false));
         return OKAY;
     }
@@ -66,7 +64,7 @@ int slider(RecorderApp& app, int positionMs, int lengthMs) {
 }  // namespace
 
 int recorderPlayPositionSliderMoved(RecorderApp& app, float x) {
-    if (!loaded(app)) return OKAY;
+    if (!app.loaded) return OKAY;
     if (!app.engine) return REPORT_ERR();
     int playing = 0, positionMs = 0, lengthMs = 0;
     REPORT_CHECK(sndDevicesPlayStatus(*app.engine, playing, positionMs, lengthMs));

@@ -5,29 +5,8 @@
 #include "recorderApp.h"
 #include "report.h"
 
-int recorderCreateTooltips(RecorderApp&) { return OKAY; }
-int recorderUpdateMainModeDisplays(RecorderApp&) { return OKAY; }
-int recorderUpdateRecordModeButton(RecorderApp&) { return OKAY; }
-int recorderUpdateAutoSegmentButton(RecorderApp&, bool) { return OKAY; }
-int recorderUpdateHideShortButton(RecorderApp&) { return OKAY; }
-int recorderDisplayRecordingFlash(RecorderApp&) { return OKAY; }
-int recorderUpdateMainDisplay(RecorderApp&) { return OKAY; }
-
-int recorderMainMouseMove(RecorderApp&, int, int) { return OKAY; }
-int recorderMainLButtonDown(RecorderApp&, int, int) { return OKAY; }
-int recorderMainLButtonUp(RecorderApp&, int) { return OKAY; }
-int recorderMainMouseLeave(RecorderApp&) { return OKAY; }
-
-int recorderTransportTimer(RecorderApp&) { return OKAY; }
-int recorderTransportStop(RecorderApp& app, bool) {
-    app.playingTrack = kRecorderNoTrack;
-    return OKAY;
-}
-int recorderTransportPlaySelection(RecorderApp&) { return OKAY; }
-int recorderTransportIsPlaying(RecorderApp&, bool& playing) {
-    playing = false;
-    return OKAY;
-}
+int recorderMainMenu(RecorderApp&, int, int) { return OKAY; }
+int recorderSaveFromButton(RecorderApp&, int, int) { return OKAY; }
 
 int recorderInitWeb(RecorderApp&) { return OKAY; }
 int recorderWebInstallerEmail(RecorderApp&) { return OKAY; }
@@ -43,6 +22,8 @@ int recorderDlgFindSongsNewestName(RecorderApp&, RecorderSongName& name) {
     return OKAY;
 }
 int recorderDlgFindSongsPopName(RecorderApp&) { return OKAY; }
+int recorderDlgFindSongsOpen(RecorderApp&) { return OKAY; }
+int recorderDlgFindSongsStopPlayback(RecorderApp&) { return OKAY; }
 
 int recorderDlgClearOnExit(RecorderApp&) { return OKAY; }
 int recorderDlgRename(RecorderApp&) { return OKAY; }

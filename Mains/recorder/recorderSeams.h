@@ -11,34 +11,17 @@
 struct RecorderApp;
 struct RecorderSongName;
 
-// --- main window displays
-int recorderCreateTooltips(RecorderApp& app);
-int recorderUpdateMainModeDisplays(RecorderApp& app);
-// The two-image mode buttons: record mode (1002/1001), auto segment
-// (1004/1003, from the stored value), short-track filter (1006/1005).
-int recorderUpdateRecordModeButton(RecorderApp& app);
-int recorderUpdateAutoSegmentButton(RecorderApp& app, bool autoSegment);
-int recorderUpdateHideShortButton(RecorderApp& app);
-// Timer step 3: the recording indicator, the recording time and the new-track button.
-int recorderDisplayRecordingFlash(RecorderApp& app);
-// Timer step 7: the track list or, with nothing to show, the instructions.
-int recorderUpdateMainDisplay(RecorderApp& app);
+// The main window's displays, its mouse input and the transport are their own
+// modules; their calls are declared there.
+#include "recorderMainDisplay.h"
+#include "recorderMainInput.h"
+#include "recorderTransport.h"
 
-// --- main window input (client coordinates)
-int recorderMainMouseMove(RecorderApp& app, int x, int y);
-int recorderMainLButtonDown(RecorderApp& app, int x, int y);
-int recorderMainLButtonUp(RecorderApp& app, int x);
-int recorderMainMouseLeave(RecorderApp& app);
-
-// --- transport
-// Timer step 5: end of track, play time and position slider.
-int recorderTransportTimer(RecorderApp& app);
-// Stops the loaded track; with restore, record mode comes back when playback took it.
-int recorderTransportStop(RecorderApp& app, bool restore);
-// Plays the first selected row of the track list.
-int recorderTransportPlaySelection(RecorderApp& app);
-// Whether the loaded track is playing (the engine plays it and the transport shows playing).
-int recorderTransportIsPlaying(RecorderApp& app, bool& playing);
+// --- main window actions of dialogs that come later
+// The main menu, opened by the menu button at (x, y).
+int recorderMainMenu(RecorderApp& app, int x, int y);
+// Saves the selected tracks, started from the save button at (x, y).
+int recorderSaveFromButton(RecorderApp& app, int x, int y);
 
 // --- web features (start-up steps 9 and 17 to 19, shutdown steps 5 to 7)
 int recorderInitWeb(RecorderApp& app);
@@ -56,6 +39,11 @@ int recorderDlgFindSongsClose(RecorderApp& app);
 // and removing it once a track carries it.
 int recorderDlgFindSongsNewestName(RecorderApp& app, RecorderSongName& name);
 int recorderDlgFindSongsPopName(RecorderApp& app);
+// Opens the YouTube Wizard (the find-songs button).
+int recorderDlgFindSongsOpen(RecorderApp& app);
+// Playback of a track starts: the wizard's page stops its own player and
+// hides its final step.
+int recorderDlgFindSongsStopPlayback(RecorderApp& app);
 
 // --- dialogs
 // The clear-list question at exit; runs only when clear_on_exit and remove_after_save are on.

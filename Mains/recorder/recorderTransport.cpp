@@ -1,10 +1,10 @@
 // Play, pause, previous, next and stop of the main window, over the track
 // list and the file playback engine, and the transport's timer step.
 //
-// State (in RecorderApp): `playing` is what the play button shows,
-// `playingTrack` the id of the track loaded in the engine (kRecorderNoTrack
-// when none), `recordSuspended` that record mode was switched off for
-// playback and is to come back.
+// State (in RecorderApp): `playing` is what the play button shows, `loaded`
+// that a track is loaded in the engine and `playingTrack` its id
+// (kRecorderNoTrack when none), `recordSuspended` that record mode was
+// switched off for playback and is to come back.
 #include "recorderTransport.h"
 
 #include <string>
@@ -115,10 +115,11 @@ int recorderTransportPlaySelection(RecorderApp& app) {
     if (!proceed) return OKAY;
 
     // 4, 5. Another loaded track goes; this one is loaded unless it is already.
-    if (app.playingTrack != kRecorderNoTrack && app.playingTrack != id) REPORT_CHECK(recorderTransportStop(app, false));
-    if (app.playingTrack == kRecorderNoTrack) {
+    if (app.loaded && app.playingTrack != id) REPORT_CHECK(recorderTransportStop(app, false));
+    if (!app.loaded) {
         int lengthMs = 0;
         REPORT_CHECK(sndDevicesPlayLoad(*app.engine, baseName, lengthMs));
+        app.loaded = true;
         app.playingTrack = id;
     }
 
@@ -169,6 +170,7 @@ int recorderTransportStop(RecorderApp& app, bool restore) {
     REPORT_CHECK(sndDevicesPlayRewind(*app.engine));
     REPORT_CHECK(sndDevicesPlayClose(*app.engine));
     app.playing = false;
+    app.loaded = false;
     app.playingTrack = kRecorderNoTrack;
     REPORT_CHECK(refresh(app));
     if (restore) REPORT_CHECK(giveRecordModeBack(app));
@@ -177,7 +179,7 @@ int recorderTransportStop(RecorderApp& app, bool restore) {
 
 int recorderTransportTimer(RecorderApp& app) {
     if (!app.engine) return REPORT_ERR();
-    if (app.playing && app.playingTrack != kRecorderNoTrack) {
+    if (app.playing && app.loaded) {
         int playing = 0, positionMs = 0, lengthMs = 0;
         REPORT_CHECK(sndDevicesPlayStatus(*app.engine, playing, positionMs, lengthMs));
         if (playing == 0) REPORT_CHECK(recorderTransportStop(app, true));

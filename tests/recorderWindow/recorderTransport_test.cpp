@@ -41,6 +41,8 @@ TEST(recorderTransport, PlayInRecordModeWithoutARecordingAsksNothingAndGivesReco
     EXPECT_TRUE(w.h.dialog.texts.empty());
     EXPECT_EQ(app.playingTrack, id);
     EXPECT_TRUE(app.playing);
+    EXPECT_TRUE(app.loaded);
+    EXPECT_TRUE(app.recordSuspended);
     EXPECT_FALSE(app.recordMode);
     EXPECT_EQ(app.engine->recordArmed.load(), 0);
     EXPECT_EQ(w.selectedRow(), 0);  // the first row, nothing was selected
@@ -53,6 +55,8 @@ TEST(recorderTransport, PlayInRecordModeWithoutARecordingAsksNothingAndGivesReco
     w.freezePlayback(false);
     ASSERT_TRUE(tickUntil(w, [&] { return app.playingTrack == kRecorderNoTrack; }));
     EXPECT_FALSE(app.playing);
+    EXPECT_FALSE(app.loaded);
+    EXPECT_FALSE(app.recordSuspended);
     EXPECT_TRUE(app.recordMode);
     EXPECT_EQ(app.engine->recordArmed.load(), 1);
     EXPECT_EQ(w.value(kSkinPlay), 1);
@@ -107,6 +111,8 @@ TEST(recorderTransport, ARecordingInProgressIsStoppedOnlyWhenTheUserSaysYes) {
     w.click(w.hotspot(kSkinHotPlayPause));
     EXPECT_FALSE(app.playing);
     EXPECT_EQ(app.playingTrack, id);  // paused, still loaded
+    EXPECT_TRUE(app.loaded);
+    EXPECT_FALSE(app.recordSuspended);
     EXPECT_TRUE(app.recordMode);
     EXPECT_EQ(w.value(kSkinPlay), 1);
 }
