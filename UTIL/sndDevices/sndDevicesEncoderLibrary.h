@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "../../Platform/encoder/lameEncInterface.h"
+#include "lameEncInterface.h"
 
 // The exports an encoder run looks up; all seven must be present.
 struct sndDevicesEncoderExports {
