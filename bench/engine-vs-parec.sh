@@ -4,11 +4,11 @@
 # same time, with the same 10 ms fragments (what the engine's capture stream
 # asks for). Both run side by side on a private PulseAudio server with a null
 # sink. Each side's CPU time is a few tenths of a second, so the load of the
-# machine moves it: three rounds are run and the median ratio engine CPU /
+# machine moves it: five rounds are run and the median ratio engine CPU /
 # parec CPU is the figure. Needs $TOBREL_BUILD (a Release build tree).
 set -euo pipefail
 seconds=20
-rounds=3
+rounds=5
 scratch="$(mktemp -d)"
 server_pid=""
 cleanup() {

@@ -59,7 +59,8 @@ int main(int argc, char** argv) {
     std::string seen;
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
     while (seconds == 0 || std::chrono::steady_clock::now() < end) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        // Looks once a second: this program's own wakeups are not the engine's cost.
+        std::this_thread::sleep_for(std::chrono::seconds(1));
         std::string name;
         sndDevicesGetLastRecordingName(*context, name);
         if (name != seen) {
