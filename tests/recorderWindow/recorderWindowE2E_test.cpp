@@ -157,6 +157,9 @@ Heard listen(int ms) {
 }
 
 TEST(recorderWindowE2E, RecordTwoSongsThenPlayPauseSeekAndNextThroughTheWindow) {
+    for (const char* tool : {"Xvfb", "import", "parec", "paplay", "pulseaudio"})
+        if (pulsefixture::runProgram({"sh", "-c", std::string("command -v ") + tool + " >/dev/null"}) != 0)
+            GTEST_SKIP() << tool << " is missing";
     // A scratch profile and machine settings, as the installer leaves them.
     testsupport::TempHome home;
     testsupport::TempDir machine, lockDir;
@@ -196,9 +199,12 @@ TEST(recorderWindowE2E, RecordTwoSongsThenPlayPauseSeekAndNextThroughTheWindow) 
     pulsefixture::PulseServer server;
     ASSERT_TRUE(server.started());
 
-    // The display.
-    const std::string display = ":" + std::to_string(40 + ::getpid() % 50);
-    const pid_t xvfb = pulsefixture::spawnProgram({"Xvfb", display, "-screen", "0", "800x600x24", "-nolisten", "tcp"});
+    // The display: Xvfb picks a free number and tells it through a pipe.
+    int numberPipe[2];
+    ASSERT_EQ(::pipe(numberPipe), 0);
+    const pid_t xvfb = pulsefixture::spawnProgram(
+        {"Xvfb", "-displayfd", std::to_string(numberPipe[1]), "-screen", "0", "800x600x24", "-nolisten", "tcp"});
+    ::close(numberPipe[1]);
     ASSERT_GT(xvfb, 0);
     struct Reap {
         pid_t pid;
@@ -209,6 +215,12 @@ TEST(recorderWindowE2E, RecordTwoSongsThenPlayPauseSeekAndNextThroughTheWindow) 
             }
         }
     } reapX{xvfb};
+    std::string number;
+    char c = 0;
+    while (::read(numberPipe[0], &c, 1) == 1 && c != '\n') number += c;
+    ::close(numberPipe[0]);
+    ASSERT_FALSE(number.empty()) << "Xvfb did not start";
+    const std::string display = ":" + number;
     XTest x;
     for (int i = 0; i < 100 && !x.open(display); ++i) std::this_thread::sleep_for(50ms);
     ASSERT_NE(x.display, nullptr) << "no X display " << display;
