@@ -81,10 +81,12 @@ bool PulseConnection::check() {
 }
 
 void PulseConnection::pump() {
-    // One poll: whatever it finds ready is dispatched; anything that arrives
-    // later waits for the next pump (10 ms on). A second poll here would
-    // nearly always find nothing and costs a system call per step.
-    if (!contextGone(context_)) pa_mainloop_iterate(loop_, 0, nullptr);
+    // Each round dispatches what one poll found, and a socket delivers one
+    // message per round, so keep going until a poll finds nothing: stopping
+    // earlier would let a backlog build up step after step. Bounded, so a
+    // flooding server cannot keep the caller here.
+    for (int round = 0; round < 64 && !contextGone(context_); ++round)
+        if (pa_mainloop_iterate(loop_, 0, nullptr) <= 0) break;
 }
 
 bool PulseConnection::waitFor(const std::function<bool()>& done) {
