@@ -144,6 +144,24 @@ int RecorderMessageDialog::show(std::string_view text, bool withCancel, bool& co
     return showOnUiThread(owner_, text, withCancel, confirmed);
 }
 
+int RecorderMessageDialog::ask(std::string_view text, bool& yes) {
+    yes = false;
+    if (!onUiThread()) return OKAY;
+    QWidget* parent = owner_ && owner_->isVisible() ? owner_.data() : nullptr;
+    QMessageBox box(QMessageBox::Question, "Tobrel Message", QString::fromUtf8(text.data(), static_cast<int>(text.size())),
+                    QMessageBox::Yes | QMessageBox::No, parent);
+    box.setDefaultButton(QMessageBox::No);
+    yes = box.exec() == QMessageBox::Yes;
+    return OKAY;
+}
+
+int recorderDlgAskYesNo(RecorderApp& app, std::string_view text, bool& yes) {
+    yes = false;
+    if (!app.dialog) return REPORT_ERR();
+    REPORT_CHECK(app.dialog->ask(text, yes));
+    return OKAY;
+}
+
 int recorderDlgMsgModal(RecorderApp& app, std::string_view text, bool withCancel, bool& confirmed) {
     confirmed = false;
     if (!app.dialog) return REPORT_ERR();

@@ -37,6 +37,9 @@ public:
     // From any other thread: queues the text (OK only) and returns at once with
     // confirmed = false.
     int show(std::string_view text, bool withCancel, bool& confirmed) override;
+    // A Yes/No question box over the owner. Off the user-interface thread the
+    // answer is No at once (nobody may be kept waiting there).
+    int ask(std::string_view text, bool& yes) override;
 
 private:
     QPointer<QWidget> owner_;
@@ -45,6 +48,9 @@ private:
 // Shows text in the application's modal message dialog; confirmed tells
 // whether OK closed it.
 int recorderDlgMsgModal(RecorderApp& app, std::string_view text, bool withCancel, bool& confirmed);
+
+// Asks a Yes/No question; yes tells whether Yes closed it.
+int recorderDlgAskYesNo(RecorderApp& app, std::string_view text, bool& yes);
 
 // A plain message box with an OK button only and no owner. Queued when called
 // off the user-interface thread.

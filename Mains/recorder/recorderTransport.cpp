@@ -50,7 +50,7 @@ int suspendRecordMode(RecorderApp& app, bool& proceed) {
     REPORT_CHECK(sndDevicesGetRecordStatus(*app.engine, indicator, start, durationMs));
     if (indicator != 0) {
         bool yes = false;
-        REPORT_CHECK(recorderDlgMsgModal(app, kMsgStopRecordingToPlay, true, yes));
+        REPORT_CHECK(recorderDlgAskYesNo(app, kMsgStopRecordingToPlay, yes));
         if (!yes) {
             proceed = false;
             return OKAY;

@@ -23,6 +23,8 @@ public:
     virtual ~ModalMessageDialog() = default;
     // Shows text with OK (or OK and Cancel); confirmed tells whether OK closed it.
     virtual int show(std::string_view text, bool withCancel, bool& confirmed) = 0;
+    // Asks a Yes/No question; a dialog without its own Yes/No form asks with OK and Cancel.
+    virtual int ask(std::string_view text, bool& yes) { return show(text, true, yes); }
 };
 
 class CSlout {

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -114,3 +115,34 @@ TEST(recorderDlgMsgModal, InternalErrorsBecomeBoxesNamingModuleAndLineFromAnyThr
 }
 
 }  // namespace
+
+TEST(recorderDlgMsgModal, QuestionsAreAskedWithYesAndNo) {
+    recorderTestEnsureApplication();
+    RecorderMessageDialog dialog;
+    for (const auto& [button, expected] : {std::pair{QMessageBox::Yes, true}, std::pair{QMessageBox::No, false}}) {
+        QString caption, text;
+        bool hasYesAndNo = false;
+        QTimer::singleShot(50, [&, button = button] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) return;
+            caption = box->windowTitle();
+            text = box->text();
+            hasYesAndNo = box->button(QMessageBox::Yes) && box->button(QMessageBox::No) &&
+                          !box->button(QMessageBox::Ok) && !box->button(QMessageBox::Cancel);
+            box->button(button)->click();
+        });
+        QTimer::singleShot(5000, [] {
+            if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+        });
+        bool yes = !expected;
+        ASSERT_EQ(dialog.ask("A recording is currently in progress.", yes), OKAY);
+        EXPECT_EQ(yes, expected);
+        EXPECT_TRUE(hasYesAndNo);
+        EXPECT_EQ(caption, "Tobrel Message");
+        EXPECT_EQ(text, "A recording is currently in progress.");
+    }
+    bool yes = true;
+    std::thread engine([&] { dialog.ask("From a thread", yes); });
+    engine.join();
+    EXPECT_FALSE(yes);  // nobody is kept waiting off the user-interface thread
+}
