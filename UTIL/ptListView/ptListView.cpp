@@ -42,6 +42,11 @@ void applyPalette(const ptListView& lv) {
     palette.setColor(QPalette::ButtonText, lv.textColour);
     lv.window->setPalette(palette);
     lv.window->header()->setPalette(palette);
+    // The header's sections in the same colours, with the rows' text inset.
+    lv.window->header()->setStyleSheet(
+        QString("QHeaderView::section { background-color: %1; color: %2; padding: 4px 7px;"
+                " border: 0; border-right: 1px solid %3; border-bottom: 1px solid %3; }")
+            .arg(palette.color(QPalette::Button).name(), lv.textColour.name(), gridColour(lv).name()));
     lv.window->viewport()->update();
 }
 
@@ -61,7 +66,7 @@ public:
         painter->save();
         painter->fillRect(o.rect, o.backgroundBrush);
         painter->setPen(o.palette.color(QPalette::Text));
-        const QRect textRect = o.rect.adjusted(4, 0, -4, 0);
+        const QRect textRect = o.rect.adjusted(kCellPadding, 0, -kCellPadding, 0);
         const QString text = o.fontMetrics.elidedText(o.text, Qt::ElideRight, textRect.width());
         painter->setFont(o.font);
         painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter, text);
@@ -72,7 +77,16 @@ public:
         painter->restore();
     }
 
+    // Rows with some air around the text read better than the style's tight default.
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        size.setHeight(std::max(size.height(), option.fontMetrics.height() + 2 * kRowPadding));
+        return size;
+    }
+
 private:
+    static constexpr int kCellPadding = 8;
+    static constexpr int kRowPadding = 5;
     ptListView* lv_;
 };
 
