@@ -155,8 +155,9 @@ struct sndDevicesContext {
     std::thread playbackThread;
 
     // --- pre-encoding
-    int mp3BitRate = 256;
-    int mp3Mono = 0;
+    // Set by the window's thread (options), read when a recording is finished.
+    std::atomic<int> mp3BitRate{256};
+    std::atomic<int> mp3Mono{0};
     int mp3Preset = 2;
     int mp3Normalise = 1;
     int mp3Limit = 0;

@@ -206,7 +206,7 @@ TEST(EngineInit, TracesItsStepsAndChecksTheEncoderLibrary) {
         EXPECT_EQ(e.context.nameSeed, 286492);
         EXPECT_EQ(e.context.minimumLengthMs, 2000);
         EXPECT_EQ(e.context.autoSegment.load(), 1);
-        EXPECT_EQ(e.context.mp3BitRate, 256);
+        EXPECT_EQ(e.context.mp3BitRate.load(), 256);
         EXPECT_EQ(e.context.scrambleKey.load(), 0);
         EXPECT_EQ(lastName(e.context), "");
     }
@@ -245,11 +245,11 @@ TEST(EngineControls, SettersAndGetters) {
         EXPECT_NE(sndDevicesSetMp3Settings(e.context, 160, 1, 1), OKAY);
         EXPECT_EQ(reports.count(), 1u);
     }
-    EXPECT_EQ(e.context.mp3BitRate, 256);
+    EXPECT_EQ(e.context.mp3BitRate.load(), 256);
     EXPECT_TRUE(std::filesystem::exists(dir.file("c.dat")));
     ASSERT_EQ(sndDevicesSetMp3Settings(e.context, 128, 1, 0), OKAY);
-    EXPECT_EQ(e.context.mp3BitRate, 128);
-    EXPECT_EQ(e.context.mp3Mono, 1);
+    EXPECT_EQ(e.context.mp3BitRate.load(), 128);
+    EXPECT_EQ(e.context.mp3Mono.load(), 1);
     EXPECT_TRUE(std::filesystem::exists(dir.file("c.dat")));
     for (int kbps : {64, 96, 192, 256, 320}) EXPECT_EQ(sndDevicesSetMp3Settings(e.context, kbps, 0, 0), OKAY);
     ASSERT_EQ(sndDevicesSetMp3Settings(e.context, 320, 0, 1), OKAY);
