@@ -1,24 +1,25 @@
 // Format helpers shared by the audio platform implementations and doubles.
 #include "audioPlatform.h"
 
-AudioFormat audioFloatFormat(uint16_t channels, uint32_t rate) {
+namespace {
+
+AudioFormat interleavedFormat(uint16_t tag, uint16_t bits, uint16_t channels, uint32_t rate) {
     AudioFormat f;
-    f.formatTag = kWaveFormatIeeeFloat;
+    f.formatTag = tag;
     f.channels = channels;
     f.sampleRate = rate;
-    f.bitsPerSample = 32;
-    f.blockAlign = static_cast<uint16_t>(channels * 4);
+    f.bitsPerSample = bits;
+    f.blockAlign = static_cast<uint16_t>(channels * bits / 8);
     f.avgBytesPerSec = rate * f.blockAlign;
     return f;
 }
 
+}  // namespace
+
+AudioFormat audioFloatFormat(uint16_t channels, uint32_t rate) {
+    return interleavedFormat(kWaveFormatIeeeFloat, 32, channels, rate);
+}
+
 AudioFormat audioPcm16Format(uint16_t channels, uint32_t rate) {
-    AudioFormat f;
-    f.formatTag = kWaveFormatPcm;
-    f.channels = channels;
-    f.sampleRate = rate;
-    f.bitsPerSample = 16;
-    f.blockAlign = static_cast<uint16_t>(channels * 2);
-    f.avgBytesPerSec = rate * f.blockAlign;
-    return f;
+    return interleavedFormat(kWaveFormatPcm, 16, channels, rate);
 }
