@@ -7,6 +7,8 @@
 // context's thread slot, so play does not start the real one.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <chrono>
 #include <cmath>
 #include <cstring>
@@ -424,15 +426,19 @@ TEST_F(PlayTest, ThreadPlaysToTheEndAndRewinds) {
 TEST_F(PlayTest, RenderFailuresAreInternalErrors) {
     attachRender(2, 48000);
     loadAndPlay(48000, 4800);
-    using Setter = void (ScriptedRenderStream::*)(bool);
-    for (Setter fail : {&ScriptedRenderStream::setFailPadding, &ScriptedRenderStream::setFailGetBuffer,
-                        &ScriptedRenderStream::setFailRelease}) {
+    ScriptedRenderStream& stream = *render;
+    const std::function<void(bool)> failures[] = {
+        [&stream](bool on) { stream.setFailPadding(on); },
+        [&stream](bool on) { stream.setFailGetBuffer(on); },
+        [&stream](bool on) { stream.setFailRelease(on); },
+    };
+    for (const auto& fail : failures) {
         reports.clear();
-        (render->*fail)(true);
+        fail(true);
         int code = -1;
         EXPECT_EQ(sndDevicesDoFilePlayback(ctx, code), NOT_OKAY);
         EXPECT_TRUE(reports.reported("UTIL/sndDevices/sndDevicesFilePlayback"));
-        (render->*fail)(false);
+        fail(false);
         ASSERT_EQ(sndDevicesPlaySeek(ctx, 0), OKAY);
     }
 }
