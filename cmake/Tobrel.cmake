@@ -25,6 +25,9 @@ function(tobrel_test name)
     set(ARG_LABELS unit)
   endif()
   set(scratch "${CMAKE_BINARY_DIR}/test-scratch/${name}")
+  if(TOBREL_TSAN)
+    list(APPEND ARG_ENV "TSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/cmake/tsan.supp")
+  endif()
   set_tests_properties(${name} PROPERTIES
     LABELS "${ARG_LABELS}"
     ENVIRONMENT "TOBREL_TEST_TMP=${scratch};QT_QPA_PLATFORM=offscreen;TOBREL_SOURCE_DIR=${CMAKE_SOURCE_DIR};TOBREL_BINARY_DIR=${CMAKE_BINARY_DIR};${ARG_ENV}")
