@@ -12,7 +12,7 @@ packages=(
   pulseaudio pulseaudio-utils xdg-utils
   # test and benchmark peers: tools we did not write
   sqlite3 sox mpg123 ffmpeg lame python3-mutagen python3-numpy
-  xvfb xauth x11-utils imagemagick fonts-dejavu-core
+  xvfb xauth x11-utils libxtst6 imagemagick fonts-dejavu-core
 )
 
 missing=()
