@@ -48,6 +48,12 @@ int sndDevicesInit(sndDevicesContext& context, CSlout* trace, int mode, int verb
 // set up and the previous ones are kept); flag is always 0 in mode 3.
 int sndDevicesReInit(sndDevicesContext& context, int mode, int& userDeviceCount, int& flag);
 
+// From the capture and render formats in the context: the cache format (48000
+// Hz when the capture rate is a multiple of 48000, else 44100; 16-bit stereo),
+// the decimation, and the conversion buffers sized for 200.2 ms of each
+// stream (kept when their size does not change). Takes the playback mutex.
+int sndDevicesDeriveFormats(sndDevicesContext& context);
+
 // The set-up steps: activate a stream on the endpoint and read its mix format
 // (initial), then initialise it with the requested duration and take its
 // service (final). The capture steps do nothing when there is no user output.

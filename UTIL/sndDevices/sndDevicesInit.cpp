@@ -191,6 +191,18 @@ int sndDevicesFinalSetupPlaybackDevice(sndDevicesContext& context) {
     return OKAY;
 }
 
+int sndDevicesDeriveFormats(sndDevicesContext& context) {
+    PlaybackLock lock;
+    REPORT_CHECK(sndDevicesLockPlayback(context, lock));
+    const uint32_t rate = context.captureFormat.sampleRate;
+    const uint32_t cacheRate = rate % 48000 == 0 ? 48000 : 44100;
+    context.cacheFormat = audioPcm16Format(2, cacheRate);
+    context.bufferLength = 100;
+    context.decimation = rate / cacheRate;
+    REPORT_CHECK(sizeBuffers(context));
+    return OKAY;
+}
+
 int sndDevicesReInit(sndDevicesContext& context, int mode, int& userDeviceCount, int& flag) {
     (void)mode;  // one mode: loopback of the default output
     traceLine(context, "sndDevicesReInit():: sndDevicesReInit() enters");
@@ -221,14 +233,9 @@ int sndDevicesReInit(sndDevicesContext& context, int mode, int& userDeviceCount,
     REPORT_CHECK(sndDevicesInitialSetupCaptureDevice(context));
     REPORT_CHECK(sndDevicesInitialSetupPlaybackDevice(context));
 
-    const uint32_t rate = context.captureFormat.sampleRate;
-    const uint32_t cacheRate = rate % 48000 == 0 ? 48000 : 44100;
-    context.cacheFormat = audioPcm16Format(2, cacheRate);
-    context.bufferLength = 100;
-    context.decimation = rate / cacheRate;
+    REPORT_CHECK(sndDevicesDeriveFormats(context));
     context.captureRequestedDuration = kSndStreamDuration;
     context.renderRequestedDuration = kSndStreamDuration;
-    REPORT_CHECK(sizeBuffers(context));
 
     traceLine(context, "sndDevicesReInit():: Calling sndDevicesFinalSetupCaptureDevice()");
     REPORT_CHECK(sndDevicesFinalSetupCaptureDevice(context));

@@ -16,6 +16,7 @@
 #include "CsndDevicesWaveFile.h"
 #include "scriptedCapture.h"
 #include "sndDevicesContext.h"
+#include "sndDevicesEngine.h"
 #include "sndDevicesDoRecording.h"
 
 namespace {
@@ -47,12 +48,7 @@ double measure(const std::string& folder, uint16_t channels, uint32_t rate, int 
     context.captureClient = stream->captureService();
     context.captureAudioClient = std::move(stream);
     context.captureFormat = audioFloatFormat(channels, rate);
-    const uint32_t cacheRate = rate % 48000 == 0 ? 48000 : 44100;
-    context.cacheFormat = audioPcm16Format(2, cacheRate);
-    context.decimation = rate / cacheRate;
-    const auto elements = static_cast<size_t>(channels * rate * 100 * 1.001 / 500);
-    context.pcmBuffer.assign(elements * 2, 0);
-    context.pcmBufferElements = elements;
+    if (sndDevicesDeriveFormats(context) != OKAY) return -1;
     context.cacheFolder = folder;
     context.scrambleKey = kSndScrambleKey;
     context.recordArmed = 1;

@@ -18,6 +18,7 @@
 #include "CsndDevicesWaveFile.h"
 #include "scriptedCapture.h"
 #include "sndDevicesContext.h"
+#include "sndDevicesEngine.h"
 #include "sndDevicesDoRecording.h"
 #include "sndDevicesScramble.h"
 #include "testsupport.h"
@@ -50,12 +51,7 @@ struct Rig {
         context.captureClient = stream->captureService();
         context.captureAudioClient = std::move(stream);
         context.captureFormat = audioFloatFormat(channels, rate);
-        const uint32_t cacheRate = rate % 48000 == 0 ? 48000 : 44100;
-        context.cacheFormat = audioPcm16Format(2, cacheRate);
-        context.decimation = rate / cacheRate;
-        const auto elements = static_cast<size_t>(channels * rate * 100 * 1.001 / 500);
-        context.pcmBuffer.assign(elements * 2, 0);
-        context.pcmBufferElements = elements;
+        EXPECT_EQ(OKAY, sndDevicesDeriveFormats(context));
         context.cacheFolder = dir.str();
         context.scrambleKey = key;
         context.recordArmed = 1;
