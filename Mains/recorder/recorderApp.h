@@ -45,19 +45,19 @@ struct RecorderApp {
     RecorderApp& operator=(const RecorderApp&) = delete;
 
     // --- given by the process start (or a test) before the window is created
-    AudioDevices* audioDevices = nullptr;    // the computer's outputs for the engine
-    ModalMessageDialog* dialog = nullptr;    // the modal message dialog
-    Browser* browser = nullptr;              // opens pages in the default browser
-    std::string skinsFolderOverride;         // tests: a skins folder instead of top_folder/Skins
+    AudioDevices* audioDevices = nullptr;  // the computer's outputs for the engine
+    ModalMessageDialog* dialog = nullptr;  // the modal message dialog
+    Browser* browser = nullptr;            // opens pages in the default browser
+    std::string skinsFolderOverride;       // tests: a skins folder instead of top_folder/Skins
 
     // --- the state record proper (reset by start-up step 0)
     QPointer<RecorderMainWindow> mainWindow;
     bool verbose = false;
     std::unique_ptr<CDerivedSlout1> trace;
-    sndDevicesContext* engine = nullptr;     // points at engineRecord while the engine runs
+    sndDevicesContext* engine = nullptr;  // points at engineRecord while the engine runs
     bool engineless = false;
     std::unique_ptr<recCache> cacheDb;
-    std::shared_ptr<void> webSession;        // the web features' connection (set by the web layer)
+    std::shared_ptr<void> webSession;  // the web features' connection (set by the web layer)
     std::unique_ptr<Skin> skin;
     QPointer<QTreeWidget> listView;
     std::unique_ptr<ptListView> listCtrl;
@@ -74,7 +74,7 @@ struct RecorderApp {
     bool soundSilenced = false;
     bool savePosition = true;
     bool trackingMouse = false;
-    int playingTrack = kRecorderNoTrack;     // the loaded track's id
+    int playingTrack = kRecorderNoTrack;  // the loaded track's id
     // Transport flags: a track shows as playing, a track is loaded in the
     // engine, record mode was switched off for playback and is to come back.
     bool playing = false;
@@ -85,14 +85,14 @@ struct RecorderApp {
     int namingCount = 0;
 
     // --- window-layer bookkeeping
-    int timerId = 0;                         // the 100 ms main timer, 0 when stopped
-    bool inTimerTick = false;                // a tick is running (a message box inside it pumps events)
-    std::string lastRecordingName;           // last finished recording the track list has taken in
-    int recordFlashFrame = 0;                // the recording indicator's current frame key
+    int timerId = 0;                // the 100 ms main timer, 0 when stopped
+    bool inTimerTick = false;       // a tick is running (a message box inside it pumps events)
+    std::string lastRecordingName;  // last finished recording the track list has taken in
+    int recordFlashFrame = 0;       // the recording indicator's current frame key
     // Dragging the caption-less window by its skin background.
     bool movingWindow = false;
-    QPoint moveAnchor;                       // pointer position (global) where the drag started
-    QPoint moveOrigin;                       // window position where the drag started
+    QPoint moveAnchor;  // pointer position (global) where the drag started
+    QPoint moveOrigin;  // window position where the drag started
 
     // Test hook: told the number of each timer-tick step before it runs.
     std::function<void(int step)> onTimerStep;

@@ -45,7 +45,7 @@ RecorderMessageBoxHook& boxHook() {
 // Dialog 5900. Escape answers OK when there is no Cancel button and Cancel
 // otherwise; OK confirms.
 class MessageDialog : public QDialog {
-public:
+  public:
     MessageDialog(QWidget* owner, const std::string& text, bool withCancel)
         : QDialog(owner), withCancel_(withCancel) {
         setWindowTitle(kMsgDlgCaption);
@@ -90,7 +90,7 @@ public:
             confirm();
     }
 
-private:
+  private:
     void confirm() {
         confirmed_ = true;
         accept();
@@ -148,7 +148,8 @@ int RecorderMessageDialog::ask(std::string_view text, bool& yes) {
     yes = false;
     if (!onUiThread()) return OKAY;
     QWidget* parent = owner_ && owner_->isVisible() ? owner_.data() : nullptr;
-    QMessageBox box(QMessageBox::Question, "Tobrel Message", QString::fromUtf8(text.data(), static_cast<int>(text.size())),
+    QMessageBox box(QMessageBox::Question, "Tobrel Message",
+                    QString::fromUtf8(text.data(), static_cast<int>(text.size())),
                     QMessageBox::Yes | QMessageBox::No, parent);
     box.setDefaultButton(QMessageBox::No);
     yes = box.exec() == QMessageBox::Yes;

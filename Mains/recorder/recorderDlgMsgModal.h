@@ -22,15 +22,15 @@
 struct RecorderApp;
 
 // Object names of the dialog's controls (for the window tests).
-inline constexpr const char* kMsgDlgText = "msgText";          // static text 5901
+inline constexpr const char* kMsgDlgText = "msgText";            // static text 5901
 inline constexpr const char* kMsgDlgOkCentred = "msgOkCentred";  // OK 5902, alone
-inline constexpr const char* kMsgDlgOk = "msgOk";              // OK 5903, beside Cancel
-inline constexpr const char* kMsgDlgCancel = "msgCancel";      // Cancel 5904
+inline constexpr const char* kMsgDlgOk = "msgOk";                // OK 5903, beside Cancel
+inline constexpr const char* kMsgDlgCancel = "msgCancel";        // Cancel 5904
 inline constexpr const char* kMsgDlgCaption = "Tobrel : Message";
 
 // The application's modal message dialog, shown over `owner` when it is visible.
 class RecorderMessageDialog : public ModalMessageDialog {
-public:
+  public:
     explicit RecorderMessageDialog(QWidget* owner = nullptr) : owner_(owner) {}
     void setOwner(QWidget* owner) { owner_ = owner; }
     // On the user-interface thread: shows the dialog and waits for it to close.
@@ -41,7 +41,7 @@ public:
     // answer is No at once (nobody may be kept waiting there).
     int ask(std::string_view text, bool& yes) override;
 
-private:
+  private:
     QPointer<QWidget> owner_;
 };
 

@@ -43,7 +43,8 @@
 static constexpr const char* kReportModule = "./recorderInit";
 
 // The message of string 1010.
-static constexpr const char* kMsgNeedsNewerSystem = "Tobrel requires a Windows Vista or higher Operating System.";
+static constexpr const char* kMsgNeedsNewerSystem =
+    "Tobrel requires a Windows Vista or higher Operating System.";
 
 RecorderApp::RecorderApp() = default;
 RecorderApp::~RecorderApp() = default;
@@ -124,10 +125,11 @@ int placeWindow(RecorderApp& app) {
     const QRect frame = w->frameGeometry();
     // Work in the area's own coordinates, whose origin may be off the screen's.
     const hwndRect window{frame.left() - area.left(), frame.top() - area.top(),
-                          frame.left() - area.left() + frame.width(), frame.top() - area.top() + frame.height()};
+                          frame.left() - area.left() + frame.width(),
+                          frame.top() - area.top() + frame.height()};
     const bool onScreen = x >= area.left() && y >= area.top();
-    const hwndRect placed = hwndPlaceAt(window, onScreen ? x - area.left() : -1, onScreen ? y - area.top() : -1,
-                                        area.width(), area.height());
+    const hwndRect placed = hwndPlaceAt(window, onScreen ? x - area.left() : -1,
+                                        onScreen ? y - area.top() : -1, area.width(), area.height());
     w->move(placed.left + area.left(), placed.top + area.top());
     w->showNormal();
     w->raise();
@@ -220,7 +222,9 @@ int steps(RecorderApp& app, int& success) {
     REPORT_CHECK(recorderSessionGetVolume(volume));
     if (!app.engine) return REPORT_ERR();
     REPORT_CHECK(sndDevicesPlaySetGain(*app.engine, static_cast<float>(volume)));
-    if (app.skin) REPORT_CHECK(skinSliderSetValue(app.skin.get(), app.mainWindow, kSkinSliderVolume, static_cast<float>(volume)));
+    if (app.skin)
+        REPORT_CHECK(skinSliderSetValue(app.skin.get(), app.mainWindow, kSkinSliderVolume,
+                                        static_cast<float>(volume)));
     REPORT_CHECK(recorderUpdateMainModeDisplays(app));
 
     // 13. A default sound an earlier run left silenced comes back.
@@ -358,7 +362,8 @@ int recorderMainWindowOpenPage(RecorderApp& app, std::string_view address) {
     // The desktop's own way of opening pages, as a second try; the failure of
     // the first is still reported.
     if (browserAddressAllowed(address))
-        QDesktopServices::openUrl(QUrl(QString::fromUtf8(address.data(), static_cast<qsizetype>(address.size()))));
+        QDesktopServices::openUrl(
+            QUrl(QString::fromUtf8(address.data(), static_cast<qsizetype>(address.size()))));
     return REPORT_ERR();
 }
 

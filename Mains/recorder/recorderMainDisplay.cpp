@@ -31,7 +31,7 @@ namespace {
 // watches the main window's events and shows the text while the pointer
 // rests on its tool, whether the main window is active or not.
 class RecorderTooltip : public QWidget {
-public:
+  public:
     explicit RecorderTooltip(QWidget* owner) : QWidget(owner, Qt::ToolTip) {
         setObjectName(kRecorderTooltipName);
         setAttribute(Qt::WA_DontShowOnScreen);
@@ -50,7 +50,7 @@ public:
     QRect toolRect() const { return rect_; }
     const QString& toolText() const { return text_; }
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() != QEvent::ToolTip || !active_ || !hasTool_) return false;
         auto* help = static_cast<QHelpEvent*>(event);
@@ -63,7 +63,7 @@ protected:
         return true;
     }
 
-private:
+  private:
     QRect rect_;
     QString text_;
     bool hasTool_ = false;
@@ -94,10 +94,13 @@ int indicatorStep(RecorderApp& app, int indicator) {
         app.recordFlashFrame = kSkinIndicatorFrame1;
     REPORT_CHECK(skinComponentSetValueAndRefresh(app.skin.get(), app.recordFlashFrame, 0, paintWindow(app)));
     if (indicator != 0) {
-        app.recordFlashFrame = app.recordFlashFrame == lastFrame ? kSkinIndicatorFrame1 : app.recordFlashFrame + 1;
-        REPORT_CHECK(skinComponentSetValueAndRefresh(app.skin.get(), app.recordFlashFrame, 1, paintWindow(app)));
+        app.recordFlashFrame =
+            app.recordFlashFrame == lastFrame ? kSkinIndicatorFrame1 : app.recordFlashFrame + 1;
+        REPORT_CHECK(
+            skinComponentSetValueAndRefresh(app.skin.get(), app.recordFlashFrame, 1, paintWindow(app)));
     } else {
-        REPORT_CHECK(skinComponentSetValueAndRefresh(app.skin.get(), kSkinIndicatorIdle, 1, paintWindow(app)));
+        REPORT_CHECK(
+            skinComponentSetValueAndRefresh(app.skin.get(), kSkinIndicatorIdle, 1, paintWindow(app)));
     }
     return OKAY;
 }
@@ -109,7 +112,8 @@ int recordingTime(RecorderApp& app, bool autoSegment, int indicator, long durati
     const bool shown = autoSegment ? indicator != 0 : durationMs > 0;
     int value = 0;
     REPORT_CHECK(skinComponentGetValue(app.skin.get(), kSkinTextRecordTime, value));
-    if ((value != 0) != shown) REPORT_CHECK(skinComponentSetValue(app.skin.get(), kSkinTextRecordTime, shown ? 1 : 0));
+    if ((value != 0) != shown)
+        REPORT_CHECK(skinComponentSetValue(app.skin.get(), kSkinTextRecordTime, shown ? 1 : 0));
     const std::string text = shown ? recorderTimeText(durationMs) : std::string(kRecorderTimeStopped);
     REPORT_CHECK(skinTextUpdate(app.skin.get(), kSkinTextRecordTime, text, paintWindow(app)));
     return OKAY;
@@ -135,7 +139,8 @@ int recorderCreateTooltips(RecorderApp& app) {
     int enabled = 0, left = 0, top = 0, right = 0, bottom = 0;
     if (app.skin)
         REPORT_CHECK(skinHotspotGet(app.skin.get(), kSkinHotFindSongs, enabled, left, top, right, bottom));
-    if (enabled != 0) tip->addTool(QRect(QPoint(left, top), QPoint(right, bottom)), QString::fromUtf8(kFindSongsTooltip));
+    if (enabled != 0)
+        tip->addTool(QRect(QPoint(left, top), QPoint(right, bottom)), QString::fromUtf8(kFindSongsTooltip));
     tip->activate();
     return OKAY;
 }
@@ -199,7 +204,8 @@ int recorderUpdatePlayButton(RecorderApp& app) {
 int recorderUpdateNewTrackButton(RecorderApp& app, bool autoSegment, long durationMs) {
     if (!app.skin) return OKAY;
     const bool shown = !autoSegment && durationMs > 0;
-    REPORT_CHECK(skinComponentSetValueAndRefresh(app.skin.get(), kSkinNewTrack, shown ? 1 : 0, paintWindow(app)));
+    REPORT_CHECK(
+        skinComponentSetValueAndRefresh(app.skin.get(), kSkinNewTrack, shown ? 1 : 0, paintWindow(app)));
     return OKAY;
 }
 
@@ -238,10 +244,10 @@ int recorderMainHover(RecorderApp& app, int x, int y) {
     Skin* skin = app.skin.get();
     PaintWindow* window = paintWindow(app);
     static constexpr int kPlainPairs[][2] = {
-        {kSkinMenuHover, kSkinHotMenu},         {kSkinLogoHover, kSkinHotLogo},
-        {kSkinDeleteHover, kSkinHotDelete},     {kSkinSaveHover, kSkinHotSave},
-        {kSkinRenameHover, kSkinHotRename},     {kSkinPreviousHover, kSkinHotPrevious},
-        {kSkinNextHover, kSkinHotNext},         {kSkinFindSongsHover, kSkinHotFindSongs},
+        {kSkinMenuHover, kSkinHotMenu},     {kSkinLogoHover, kSkinHotLogo},
+        {kSkinDeleteHover, kSkinHotDelete}, {kSkinSaveHover, kSkinHotSave},
+        {kSkinRenameHover, kSkinHotRename}, {kSkinPreviousHover, kSkinHotPrevious},
+        {kSkinNextHover, kSkinHotNext},     {kSkinFindSongsHover, kSkinHotFindSongs},
     };
     for (const auto& pair : kPlainPairs) REPORT_CHECK(skinHover(skin, window, x, y, pair[0], pair[1]));
 

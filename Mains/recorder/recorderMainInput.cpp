@@ -71,20 +71,34 @@ int newTrackIfShown(RecorderApp& app) {
 
 int hotspotAction(RecorderApp& app, int hotspot, int x, int y) {
     switch (hotspot) {
-    case kSkinHotMenu: return recorderMainMenu(app, x, y);
-    case kSkinHotLogo: return openLogoPage(app);
-    case kSkinHotRecordMode: return toggleRecordMode(app);
-    case kSkinHotHideShort: return toggleHideShort(app);
-    case kSkinHotAutoSegment: return toggleAutoSegment(app);
-    case kSkinHotDelete: return recorderSongListDelete(app);
-    case kSkinHotSave: return recorderSaveFromButton(app, x, y);
-    case kSkinHotPrevious: return recorderTransportPrevious(app);
-    case kSkinHotNext: return recorderTransportNext(app);
-    case kSkinHotPlayPause: return recorderTransportPlayPause(app);
-    case kSkinHotNewTrack: return newTrackIfShown(app);
-    case kSkinHotRename: return recorderDlgRename(app);
-    case kSkinHotFindSongs: return recorderDlgFindSongsOpen(app);
-    default: return OKAY;
+        case kSkinHotMenu:
+            return recorderMainMenu(app, x, y);
+        case kSkinHotLogo:
+            return openLogoPage(app);
+        case kSkinHotRecordMode:
+            return toggleRecordMode(app);
+        case kSkinHotHideShort:
+            return toggleHideShort(app);
+        case kSkinHotAutoSegment:
+            return toggleAutoSegment(app);
+        case kSkinHotDelete:
+            return recorderSongListDelete(app);
+        case kSkinHotSave:
+            return recorderSaveFromButton(app, x, y);
+        case kSkinHotPrevious:
+            return recorderTransportPrevious(app);
+        case kSkinHotNext:
+            return recorderTransportNext(app);
+        case kSkinHotPlayPause:
+            return recorderTransportPlayPause(app);
+        case kSkinHotNewTrack:
+            return newTrackIfShown(app);
+        case kSkinHotRename:
+            return recorderDlgRename(app);
+        case kSkinHotFindSongs:
+            return recorderDlgFindSongsOpen(app);
+        default:
+            return OKAY;
     }
 }
 
@@ -98,8 +112,9 @@ std::string recorderMainLogoAddress(int vendor, int subvendor) {
                                     std::chars_format::fixed, 3);
     *done.ptr = '\0';
     char address[512];
-    std::snprintf(address, sizeof address, "%s/%s/%s/?directive=%s&vendor=%d&subvendor=%d&plus=%d&product_version=%s",
-                  kRecorderWebServiceAddress, "fromPlayer", "redirect", "logo", vendor, subvendor, 1, version);
+    std::snprintf(
+        address, sizeof address, "%s/%s/%s/?directive=%s&vendor=%d&subvendor=%d&plus=%d&product_version=%s",
+        kRecorderWebServiceAddress, "fromPlayer", "redirect", "logo", vendor, subvendor, 1, version);
     return address;
 }
 

@@ -19,11 +19,24 @@ namespace {
 
 // Bitmap components in paint order (texts 1800-1803 go between the frames
 // and the hover images).
-constexpr int kBitmapsBeforeTexts[] = {
-    kSkinMaster,        kSkinRecordModeOff,  kSkinRecordModeOn,   kSkinHideShortOff,  kSkinHideShortOn,
-    kSkinAutoSegmentOff, kSkinAutoSegmentOn, kSkinPause,          kSkinPlay,          kSkinIndicatorIdle,
-    kSkinDeleteDisabled, kSkinSaveDisabled,  kSkinNewTrack,       kSkinInstructions,  1101,
-    1102,               1103,                1104};
+constexpr int kBitmapsBeforeTexts[] = {kSkinMaster,
+                                       kSkinRecordModeOff,
+                                       kSkinRecordModeOn,
+                                       kSkinHideShortOff,
+                                       kSkinHideShortOn,
+                                       kSkinAutoSegmentOff,
+                                       kSkinAutoSegmentOn,
+                                       kSkinPause,
+                                       kSkinPlay,
+                                       kSkinIndicatorIdle,
+                                       kSkinDeleteDisabled,
+                                       kSkinSaveDisabled,
+                                       kSkinNewTrack,
+                                       kSkinInstructions,
+                                       1101,
+                                       1102,
+                                       1103,
+                                       1104};
 constexpr int kTexts[] = {kSkinTextTrackList, kSkinTextPlayTime, kSkinTextRecordTime, kSkinTextSpare};
 constexpr int kBitmapsAfterTexts[] = {
     kSkinRecordModeOffHover, kSkinRecordModeOnHover, kSkinAutoSegmentOffHover, kSkinAutoSegmentOnHover,
@@ -31,9 +44,10 @@ constexpr int kBitmapsAfterTexts[] = {
     kSkinLogoHover,          kSkinMenuHover,         kSkinPauseHover,          kSkinPlayHover,
     kSkinSaveHover,          kSkinNextHover,         kSkinPreviousHover,       kSkinNewTrackHover,
     kSkinFindSongsHover};
-constexpr int kHotspots[] = {kSkinHotMenu,   kSkinHotLogo,     kSkinHotRecordMode, kSkinHotHideShort, kSkinHotAutoSegment,
-                             kSkinHotDelete, kSkinHotSave,     kSkinHotRename,     kSkinHotPrevious,  kSkinHotNext,
-                             kSkinHotPlayPause, kSkinHotNewTrack, kSkinHotFindSongs};
+constexpr int kHotspots[] = {kSkinHotMenu,        kSkinHotLogo,   kSkinHotRecordMode, kSkinHotHideShort,
+                             kSkinHotAutoSegment, kSkinHotDelete, kSkinHotSave,       kSkinHotRename,
+                             kSkinHotPrevious,    kSkinHotNext,   kSkinHotPlayPause,  kSkinHotNewTrack,
+                             kSkinHotFindSongs};
 constexpr int kValues[] = {kSkinListTextRed, kSkinListTextGreen, kSkinListTextBlue,
                            kSkinListBackRed, kSkinListBackGreen, kSkinListBackBlue};
 
@@ -110,10 +124,10 @@ constexpr PointGroup kPointGroups[] = {
 
 // Hotspot rectangles in file order (auto segment before short-track filter,
 // unlike the order in which they are registered).
-constexpr int kHotspotFileOrder[] = {kSkinHotMenu,      kSkinHotLogo,     kSkinHotRecordMode, kSkinHotAutoSegment,
-                                     kSkinHotHideShort, kSkinHotDelete,   kSkinHotSave,       kSkinHotRename,
-                                     kSkinHotPrevious,  kSkinHotNext,     kSkinHotPlayPause,  kSkinHotNewTrack,
-                                     kSkinHotFindSongs};
+constexpr int kHotspotFileOrder[] = {
+    kSkinHotMenu,      kSkinHotLogo,     kSkinHotRecordMode, kSkinHotAutoSegment, kSkinHotHideShort,
+    kSkinHotDelete,    kSkinHotSave,     kSkinHotRename,     kSkinHotPrevious,    kSkinHotNext,
+    kSkinHotPlayPause, kSkinHotNewTrack, kSkinHotFindSongs};
 
 std::string skinFile(const std::string& skinsFolder, const std::string& name) {
     return skinsFolder + "/" + kMainSkinFolder + "/" + name;
@@ -165,7 +179,8 @@ bool loadBitmaps(Skin* skin, const std::string& skinsFolder) {
     for (int frame = 1; frame <= kSkinIndicatorFrames; ++frame) {
         char name[64];
         std::snprintf(name, sizeof name, "%s_%d%s", "recording_progress_on", frame, ".bmp");
-        if (skinComponentBitmapLoad(skin, kSkinIndicatorFrame1 + frame - 1, skinFile(skinsFolder, name)) != OKAY)
+        if (skinComponentBitmapLoad(skin, kSkinIndicatorFrame1 + frame - 1, skinFile(skinsFolder, name)) !=
+            OKAY)
             return REPORT_ERR() == OKAY;
     }
     return true;

@@ -32,7 +32,7 @@ struct RecorderListEvent : QEvent {
 };
 
 class RecorderMainWindow : public QWidget, public PaintWindow {
-public:
+  public:
     RecorderMainWindow(RecorderApp& app, bool alwaysOnTop);
 
     // PaintWindow
@@ -45,10 +45,10 @@ public:
     bool painting() const { return painting_; }
     void setPainting(bool on) { painting_ = on; }
 
-protected:
+  protected:
     bool event(QEvent* event) override;
 
-private:
+  private:
     RecorderApp& app_;
     bool painting_ = false;
 };

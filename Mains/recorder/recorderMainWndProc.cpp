@@ -28,8 +28,8 @@
 static constexpr const char* kReportModule = "./recorderMainWndProc";
 
 RecorderMainWindow::RecorderMainWindow(RecorderApp& app, bool alwaysOnTop) : app_(app) {
-    Qt::WindowFlags flags = Qt::Window | Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint |
-                            Qt::WindowSystemMenuHint;
+    Qt::WindowFlags flags =
+        Qt::Window | Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint | Qt::WindowSystemMenuHint;
     if (alwaysOnTop) flags |= Qt::WindowStaysOnTopHint;
     setWindowFlags(flags);
     setWindowTitle(kRecorderTitle);
@@ -95,25 +95,25 @@ void startWindowMove(RecorderApp& app, const QMouseEvent& press) {
 
 int listNotification(RecorderApp& app, const RecorderListEvent& e, bool& handled) {
     switch (e.code) {
-    case RecorderListCode::ColumnClick:
-        return 0;  // the list is not re-sorted by the user
-    case RecorderListCode::Click:
-        handled = e.row >= 0;
-        return 0;
-    case RecorderListCode::DoubleClick:
-        handled = e.row >= 0;
-        if (handled && recorderSongListDoubleClick(app) != OKAY) {
-            REPORT_ERR();
-            return 1;
-        }
-        return 0;
-    case RecorderListCode::RightClick:
-        handled = e.row >= 0;
-        if (handled && recorderSongListRowMenu(app, e.globalPos) != OKAY) {
-            REPORT_ERR();
-            return 1;
-        }
-        return 0;
+        case RecorderListCode::ColumnClick:
+            return 0;  // the list is not re-sorted by the user
+        case RecorderListCode::Click:
+            handled = e.row >= 0;
+            return 0;
+        case RecorderListCode::DoubleClick:
+            handled = e.row >= 0;
+            if (handled && recorderSongListDoubleClick(app) != OKAY) {
+                REPORT_ERR();
+                return 1;
+            }
+            return 0;
+        case RecorderListCode::RightClick:
+            handled = e.row >= 0;
+            if (handled && recorderSongListRowMenu(app, e.globalPos) != OKAY) {
+                REPORT_ERR();
+                return 1;
+            }
+            return 0;
     }
     handled = false;
     return 0;
@@ -125,81 +125,81 @@ int recorderMainWndProc(RecorderApp& app, QEvent* event, bool& handled) {
     handled = true;
     RecorderMainWindow* window = app.mainWindow;
     switch (static_cast<int>(event->type())) {
-    case kRecorderEventCreate: {
-        int success = 0;
-        if (recorderInit(app, success) != OKAY || success == 0) {
-            recorderMessageBox(kMsgExecutionFailed, kMsgCaption);
-            recorderShutdown(app);
-        }
-        return 0;
-    }
-    case QEvent::Paint:
-        if (!window) return 0;
-        window->setPainting(true);
-        skinPaint(app.skin.get(), window);
-        window->setPainting(false);
-        return 0;
-    case QEvent::Close:
-        // The window closes through the shutdown, never by itself.
-        event->ignore();
-        if (recorderAskClearOnExit(app) == OKAY) recorderShutdown(app);
-        return 0;
-    case QEvent::FocusIn:
-        if (app.listView && app.listView->isVisible()) app.listView->setFocus(Qt::OtherFocusReason);
-        return 0;
-    case QEvent::Timer:
-        if (static_cast<QTimerEvent*>(event)->timerId() != app.timerId || app.timerId == 0) {
-            handled = false;
+        case kRecorderEventCreate: {
+            int success = 0;
+            if (recorderInit(app, success) != OKAY || success == 0) {
+                recorderMessageBox(kMsgExecutionFailed, kMsgCaption);
+                recorderShutdown(app);
+            }
             return 0;
         }
-        recorderTimer(app);
-        return 0;
-    case QEvent::MouseMove: {
-        auto* e = static_cast<QMouseEvent*>(event);
-        app.trackingMouse = true;  // Qt reports the pointer leaving without being asked
-        if (app.movingWindow && window) {
-            if (e->buttons() & Qt::LeftButton)
-                window->move(app.moveOrigin + (e->globalPosition().toPoint() - app.moveAnchor));
-            else
-                app.movingWindow = false;
-        }
-        const QPoint p = e->position().toPoint();
-        recorderMainMouseMove(app, p.x(), p.y());
-        return 0;
-    }
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonDblClick: {
-        // No double clicks: the second press of one is a press like the first.
-        auto* e = static_cast<QMouseEvent*>(event);
-        if (e->button() != Qt::LeftButton) {
-            handled = false;
+        case QEvent::Paint:
+            if (!window) return 0;
+            window->setPainting(true);
+            skinPaint(app.skin.get(), window);
+            window->setPainting(false);
+            return 0;
+        case QEvent::Close:
+            // The window closes through the shutdown, never by itself.
+            event->ignore();
+            if (recorderAskClearOnExit(app) == OKAY) recorderShutdown(app);
+            return 0;
+        case QEvent::FocusIn:
+            if (app.listView && app.listView->isVisible()) app.listView->setFocus(Qt::OtherFocusReason);
+            return 0;
+        case QEvent::Timer:
+            if (static_cast<QTimerEvent*>(event)->timerId() != app.timerId || app.timerId == 0) {
+                handled = false;
+                return 0;
+            }
+            recorderTimer(app);
+            return 0;
+        case QEvent::MouseMove: {
+            auto* e = static_cast<QMouseEvent*>(event);
+            app.trackingMouse = true;  // Qt reports the pointer leaving without being asked
+            if (app.movingWindow && window) {
+                if (e->buttons() & Qt::LeftButton)
+                    window->move(app.moveOrigin + (e->globalPosition().toPoint() - app.moveAnchor));
+                else
+                    app.movingWindow = false;
+            }
+            const QPoint p = e->position().toPoint();
+            recorderMainMouseMove(app, p.x(), p.y());
             return 0;
         }
-        const QPoint p = e->position().toPoint();
-        const bool background = onBackground(app, p.x(), p.y());
-        recorderMainLButtonDown(app, p.x(), p.y());
-        if (background && window && window->isVisible()) startWindowMove(app, *e);
-        return 0;
-    }
-    case QEvent::MouseButtonRelease: {
-        auto* e = static_cast<QMouseEvent*>(event);
-        if (e->button() != Qt::LeftButton) {
-            handled = false;
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick: {
+            // No double clicks: the second press of one is a press like the first.
+            auto* e = static_cast<QMouseEvent*>(event);
+            if (e->button() != Qt::LeftButton) {
+                handled = false;
+                return 0;
+            }
+            const QPoint p = e->position().toPoint();
+            const bool background = onBackground(app, p.x(), p.y());
+            recorderMainLButtonDown(app, p.x(), p.y());
+            if (background && window && window->isVisible()) startWindowMove(app, *e);
             return 0;
         }
-        app.movingWindow = false;
-        recorderMainLButtonUp(app, e->position().toPoint().x());
-        return 0;
-    }
-    case QEvent::Leave:
-        app.trackingMouse = false;
-        recorderMainMouseLeave(app);
-        return 0;
-    case kRecorderEventList:
-        handled = false;
-        return listNotification(app, *static_cast<RecorderListEvent*>(event), handled);
-    default:
-        handled = false;
-        return 0;
+        case QEvent::MouseButtonRelease: {
+            auto* e = static_cast<QMouseEvent*>(event);
+            if (e->button() != Qt::LeftButton) {
+                handled = false;
+                return 0;
+            }
+            app.movingWindow = false;
+            recorderMainLButtonUp(app, e->position().toPoint().x());
+            return 0;
+        }
+        case QEvent::Leave:
+            app.trackingMouse = false;
+            recorderMainMouseLeave(app);
+            return 0;
+        case kRecorderEventList:
+            handled = false;
+            return listNotification(app, *static_cast<RecorderListEvent*>(event), handled);
+        default:
+            handled = false;
+            return 0;
     }
 }

@@ -32,14 +32,29 @@ int recorderPaths(int id, std::string& path) {
     REPORT_CHECK(shellFolder(knownFolder::RoamingAppData, true, roaming));
     REPORT_CHECK(shellFolder(knownFolder::Documents, true, documents));
     switch (id) {
-    case RECORDER_PATH_SKINS: path = top + "/Skins"; break;
-    case RECORDER_PATH_ANNOUNCEMENTS: path = underLocal(local, "Announcements"); break;
-    case RECORDER_PATH_DOCUMENTS: path = documents + "/Tobrel"; break;
-    case RECORDER_PATH_TEMP: path = underLocal(local, "Temp"); break;
-    case RECORDER_PATH_CACHE: path = underLocal(local, "Cache"); break;
-    case RECORDER_PATH_MY_MUSIC: REPORT_CHECK(shellFolder(knownFolder::Music, true, path)); break;
-    case RECORDER_PATH_AUTOCOMPLETE: path = underLocal(local, "Autocomplete"); break;
-    default: return REPORT_ERR();
+        case RECORDER_PATH_SKINS:
+            path = top + "/Skins";
+            break;
+        case RECORDER_PATH_ANNOUNCEMENTS:
+            path = underLocal(local, "Announcements");
+            break;
+        case RECORDER_PATH_DOCUMENTS:
+            path = documents + "/Tobrel";
+            break;
+        case RECORDER_PATH_TEMP:
+            path = underLocal(local, "Temp");
+            break;
+        case RECORDER_PATH_CACHE:
+            path = underLocal(local, "Cache");
+            break;
+        case RECORDER_PATH_MY_MUSIC:
+            REPORT_CHECK(shellFolder(knownFolder::Music, true, path));
+            break;
+        case RECORDER_PATH_AUTOCOMPLETE:
+            path = underLocal(local, "Autocomplete");
+            break;
+        default:
+            return REPORT_ERR();
     }
     return OKAY;
 }

@@ -27,7 +27,8 @@ int playTime(RecorderApp& app, int positionMs) {
     const bool shown = app.loaded;
     int value = 0;
     REPORT_CHECK(skinComponentGetValue(app.skin.get(), kSkinTextPlayTime, value));
-    if ((value != 0) != shown) REPORT_CHECK(skinComponentSetValue(app.skin.get(), kSkinTextPlayTime, shown ? 1 : 0));
+    if ((value != 0) != shown)
+        REPORT_CHECK(skinComponentSetValue(app.skin.get(), kSkinTextPlayTime, shown ? 1 : 0));
     const std::string text = shown ? recorderTimeText(positionMs) : std::string(kRecorderTimeStopped);
     REPORT_CHECK(skinTextUpdate(app.skin.get(), kSkinTextPlayTime, text, app.mainWindow.data()));
     return OKAY;
@@ -72,12 +73,14 @@ int recorderPlayPositionSliderMoved(RecorderApp& app, float x) {
     if (app.verbose && app.trace) {
         // As "%g" prints it, but with a decimal point whatever the user's locale.
         char value[32];
-        *std::to_chars(value, value + sizeof value - 1, static_cast<double>(x), std::chars_format::general, 6).ptr = '\0';
+        *std::to_chars(value, value + sizeof value - 1, static_cast<double>(x), std::chars_format::general, 6)
+             .ptr = '\0';
         char line[256];
-        std::snprintf(line, sizeof line,
-                      "recorderPlayPositionSliderMoved(): r_new_relative_slider_value = %s, l_totalDurationMS = %ld, "
-                      "l_newFilePosMS = %ld",
-                      value, static_cast<long>(lengthMs), newPosition);
+        std::snprintf(
+            line, sizeof line,
+            "recorderPlayPositionSliderMoved(): r_new_relative_slider_value = %s, l_totalDurationMS = %ld, "
+            "l_newFilePosMS = %ld",
+            value, static_cast<long>(lengthMs), newPosition);
         app.trace->messageA(1, line);
     }
     REPORT_CHECK(sndDevicesPlaySeek(*app.engine, static_cast<int>(newPosition)));

@@ -20,7 +20,9 @@ namespace {
 const std::string kUserKey = "SOFTWARE\\Tobrel\\2\\500";
 const std::string kMachineKey = "SOFTWARE\\Tobrel\\500";
 
-std::string sessionKey(std::string_view name) { return std::string(RECORDER_SESSION_KEY) + "\\" + std::string(name); }
+std::string sessionKey(std::string_view name) {
+    return std::string(RECORDER_SESSION_KEY) + "\\" + std::string(name);
+}
 
 int readText(int root, const std::string& key, bool& found, std::string& text) {
     REPORT_CHECK(regWithoutKeynameRead(root, key, REG_VALUE_BUFFER_BYTES, found, text));
@@ -101,16 +103,46 @@ int recorderSessionSetWindowPosition(int xmin, int ymin) {
     return OKAY;
 }
 
-int recorderSessionGetAlwaysOnTop(bool& on) { REPORT_CHECK(getFlag("always_on_top", false, on)); return OKAY; }
-int recorderSessionSetAlwaysOnTop(bool on) { REPORT_CHECK(setFlag("always_on_top", on)); return OKAY; }
-int recorderSessionGetAutoSegment(bool& on) { REPORT_CHECK(getFlag("auto_segment", true, on)); return OKAY; }
-int recorderSessionSetAutoSegment(bool on) { REPORT_CHECK(setFlag("auto_segment", on)); return OKAY; }
-int recorderSessionGetRemoveAfterSave(bool& on) { REPORT_CHECK(getFlag("remove_after_save", true, on)); return OKAY; }
-int recorderSessionSetRemoveAfterSave(bool on) { REPORT_CHECK(setFlag("remove_after_save", on)); return OKAY; }
-int recorderSessionGetClearOnExit(bool& on) { REPORT_CHECK(getFlag("clear_on_exit", true, on)); return OKAY; }
-int recorderSessionSetClearOnExit(bool on) { REPORT_CHECK(setFlag("clear_on_exit", on)); return OKAY; }
-int recorderSessionGetUseSubfolders(bool& on) { REPORT_CHECK(getFlag("use_subfolders", true, on)); return OKAY; }
-int recorderSessionSetUseSubfolders(bool on) { REPORT_CHECK(setFlag("use_subfolders", on)); return OKAY; }
+int recorderSessionGetAlwaysOnTop(bool& on) {
+    REPORT_CHECK(getFlag("always_on_top", false, on));
+    return OKAY;
+}
+int recorderSessionSetAlwaysOnTop(bool on) {
+    REPORT_CHECK(setFlag("always_on_top", on));
+    return OKAY;
+}
+int recorderSessionGetAutoSegment(bool& on) {
+    REPORT_CHECK(getFlag("auto_segment", true, on));
+    return OKAY;
+}
+int recorderSessionSetAutoSegment(bool on) {
+    REPORT_CHECK(setFlag("auto_segment", on));
+    return OKAY;
+}
+int recorderSessionGetRemoveAfterSave(bool& on) {
+    REPORT_CHECK(getFlag("remove_after_save", true, on));
+    return OKAY;
+}
+int recorderSessionSetRemoveAfterSave(bool on) {
+    REPORT_CHECK(setFlag("remove_after_save", on));
+    return OKAY;
+}
+int recorderSessionGetClearOnExit(bool& on) {
+    REPORT_CHECK(getFlag("clear_on_exit", true, on));
+    return OKAY;
+}
+int recorderSessionSetClearOnExit(bool on) {
+    REPORT_CHECK(setFlag("clear_on_exit", on));
+    return OKAY;
+}
+int recorderSessionGetUseSubfolders(bool& on) {
+    REPORT_CHECK(getFlag("use_subfolders", true, on));
+    return OKAY;
+}
+int recorderSessionSetUseSubfolders(bool on) {
+    REPORT_CHECK(setFlag("use_subfolders", on));
+    return OKAY;
+}
 
 int recorderSessionGetVolume(double& volume) {
     bool found = false;
@@ -122,7 +154,8 @@ int recorderSessionGetVolume(double& volume) {
     size_t i = text.find_first_not_of(" \t");
     if (i != std::string::npos && text[i] == '+') ++i;
     double v = 0.0;
-    if (i == std::string::npos || std::from_chars(text.data() + i, text.data() + text.size(), v).ec != std::errc())
+    if (i == std::string::npos ||
+        std::from_chars(text.data() + i, text.data() + text.size(), v).ec != std::errc())
         v = 0.0;
     volume = v;
     return OKAY;
@@ -132,7 +165,8 @@ int recorderSessionSetVolume(double volume) {
     char buf[64];
     const auto r = std::to_chars(buf, buf + sizeof buf, volume);
     if (r.ec != std::errc()) return REPORT_ERR();
-    REPORT_CHECK(regWithoutKeynameWrite(REG_ROOT_CURRENT_USER, sessionKey("volume"), std::string_view(buf, r.ptr - buf)));
+    REPORT_CHECK(regWithoutKeynameWrite(REG_ROOT_CURRENT_USER, sessionKey("volume"),
+                                        std::string_view(buf, r.ptr - buf)));
     return OKAY;
 }
 
@@ -142,7 +176,10 @@ int recorderSessionGetMaxShortFileDuration(int& seconds) {
     if (seconds < 0) seconds = 30;
     return OKAY;
 }
-int recorderSessionSetMaxShortFileDuration(int seconds) { REPORT_CHECK(setInt("max_short_file_duration", seconds)); return OKAY; }
+int recorderSessionSetMaxShortFileDuration(int seconds) {
+    REPORT_CHECK(setInt("max_short_file_duration", seconds));
+    return OKAY;
+}
 
 int recorderSessionGetSaveAsType(int& type) {
     bool found = false;
@@ -150,7 +187,10 @@ int recorderSessionGetSaveAsType(int& type) {
     if (type != 1 && type != 2) type = 1;
     return OKAY;
 }
-int recorderSessionSetSaveAsType(int type) { REPORT_CHECK(setInt("save_as_type", type)); return OKAY; }
+int recorderSessionSetSaveAsType(int type) {
+    REPORT_CHECK(setInt("save_as_type", type));
+    return OKAY;
+}
 
 int recorderSessionGetNumChannels(int& channels) {
     bool found = false;
@@ -158,18 +198,31 @@ int recorderSessionGetNumChannels(int& channels) {
     if (channels != 1 && channels != 2) channels = 2;
     return OKAY;
 }
-int recorderSessionSetNumChannels(int channels) { REPORT_CHECK(setInt("num_channels", channels)); return OKAY; }
+int recorderSessionSetNumChannels(int channels) {
+    REPORT_CHECK(setInt("num_channels", channels));
+    return OKAY;
+}
 
 int recorderSessionGetNumKbps(int& kbps) {
     bool found = false;
     REPORT_CHECK(getInt("num_kbps", 256, found, kbps));
     switch (kbps) {
-    case 64: case 96: case 128: case 192: case 256: case 320: break;
-    default: kbps = 256;
+        case 64:
+        case 96:
+        case 128:
+        case 192:
+        case 256:
+        case 320:
+            break;
+        default:
+            kbps = 256;
     }
     return OKAY;
 }
-int recorderSessionSetNumKbps(int kbps) { REPORT_CHECK(setInt("num_kbps", kbps)); return OKAY; }
+int recorderSessionSetNumKbps(int kbps) {
+    REPORT_CHECK(setInt("num_kbps", kbps));
+    return OKAY;
+}
 
 int recorderSessionGetDateLastUsed(bool& present, long& seconds) {
     REPORT_CHECK(getDate(REG_ROOT_CURRENT_USER, sessionKey("date_last_used"), present, seconds));

@@ -74,7 +74,8 @@ int recorderSongListCreate(RecorderApp& app) {
         notify(*a, RecorderListCode::DoubleClick, rowOf(list, item), QCursor::pos());
     });
     QObject::connect(list, &QTreeWidget::customContextMenuRequested, list, [a, list](const QPoint& pos) {
-        notify(*a, RecorderListCode::RightClick, rowOf(list, list->itemAt(pos)), list->viewport()->mapToGlobal(pos));
+        notify(*a, RecorderListCode::RightClick, rowOf(list, list->itemAt(pos)),
+               list->viewport()->mapToGlobal(pos));
     });
     list->show();
     return OKAY;
@@ -175,7 +176,8 @@ int recorderSongListFill(RecorderApp& app) {
         for (int i = 0; i < count; ++i) {
             long data = 0;
             REPORT_CHECK(ptListViewGetItemData(lv, i, data));
-            if (std::find(keep.begin(), keep.end(), data) != keep.end()) REPORT_CHECK(ptListViewSelect(lv, i, true));
+            if (std::find(keep.begin(), keep.end(), data) != keep.end())
+                REPORT_CHECK(ptListViewSelect(lv, i, true));
         }
     }
     // 8. The newest row in view.
@@ -239,7 +241,9 @@ int recorderSongListViewTimerClicked(RecorderApp& app, bool changed) {
             tags.song = newest.song;
             REPORT_CHECK(recCacheSetTags(app.cacheDb.get(), ids.back(), tags));
             REPORT_CHECK(recCacheSetSource(app.cacheDb.get(), ids.back(), 1));
-            if (app.trace) app.trace->messageW(1, "recorderSongListViewTimerClicked(): Clearing artist name and song name");
+            if (app.trace)
+                app.trace->messageW(1,
+                                    "recorderSongListViewTimerClicked(): Clearing artist name and song name");
             REPORT_CHECK(recorderDlgFindSongsPopName(app));
         }
         REPORT_CHECK(recorderSongListFill(app));

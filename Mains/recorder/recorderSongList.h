@@ -14,17 +14,18 @@ struct Skin;
 struct recCacheTags;
 
 inline constexpr int kSongListControlId = 4000;
-inline constexpr const char* kSongListColumnTrack = "Track";        // string 1501
-inline constexpr const char* kSongListColumnDuration = "Duration";  // string 1502
-inline constexpr const char* kSongListToday = "Today";              // string 1014
+inline constexpr const char* kSongListColumnTrack = "Track";                   // string 1501
+inline constexpr const char* kSongListColumnDuration = "Duration";             // string 1502
+inline constexpr const char* kSongListToday = "Today";                         // string 1014
 inline constexpr const char* kSongListRecordingRow = "Recording in Progress";  // string 1038
 inline constexpr const char* kSongListRecordingDuration = "...";
-inline constexpr const char* kMsgSelectTrackToDelete = "You must select a track to delete.";           // 1021
-inline constexpr const char* kMsgCannotDeleteRecording = "You may not delete the currently recording track.";  // 1040
-inline constexpr const char* kMsgUnableToDeleteTrack = "Unable to delete the track.";                 // 1026
-inline constexpr const char* kSongListMenuRename = "Rename...";  // 1200, command 3100
-inline constexpr const char* kSongListMenuDelete = "Delete...";  // 1201, command 3101
-inline constexpr const char* kSongListMenuSave = "Save...";      // 1202, command 3102
+inline constexpr const char* kMsgSelectTrackToDelete = "You must select a track to delete.";  // 1021
+inline constexpr const char* kMsgCannotDeleteRecording =
+    "You may not delete the currently recording track.";                               // 1040
+inline constexpr const char* kMsgUnableToDeleteTrack = "Unable to delete the track.";  // 1026
+inline constexpr const char* kSongListMenuRename = "Rename...";                        // 1200, command 3100
+inline constexpr const char* kSongListMenuDelete = "Delete...";                        // 1201, command 3101
+inline constexpr const char* kSongListMenuSave = "Save...";                            // 1202, command 3102
 
 // Creates the list control on the main window, its wrapper and its two columns.
 int recorderSongListCreate(RecorderApp& app);

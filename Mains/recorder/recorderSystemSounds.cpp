@@ -25,38 +25,39 @@ int operatingSystemSounds(int action, const std::string& sessionKeyPath) {
 
     bool savedFound = false;
     std::string saved;
-    REPORT_CHECK(regWithoutKeynameRead(REG_ROOT_CURRENT_USER, savedKey, REG_VALUE_BUFFER_BYTES, savedFound, saved));
+    REPORT_CHECK(
+        regWithoutKeynameRead(REG_ROOT_CURRENT_USER, savedKey, REG_VALUE_BUFFER_BYTES, savedFound, saved));
     pstrStripTrailingBlanks(saved);
 
     bool currentFound = false;
     std::string current;
-    REPORT_CHECK(regWithoutKeynameRead(REG_ROOT_CURRENT_USER, kSystemSoundKey, REG_VALUE_BUFFER_BYTES, currentFound,
-                                       current));
+    REPORT_CHECK(regWithoutKeynameRead(REG_ROOT_CURRENT_USER, kSystemSoundKey, REG_VALUE_BUFFER_BYTES,
+                                       currentFound, current));
     if (!currentFound) return OKAY;  // no default sound configured: nothing to keep quiet
     pstrStripTrailingBlanks(current);
 
     const bool soundSaved = savedFound && saved != kSystemSoundRestored;
     switch (action) {
-    case kSystemSoundRepair:
-        if (soundSaved && current.empty()) {
-            REPORT_CHECK(writeSound(saved));
+        case kSystemSoundRepair:
+            if (soundSaved && current.empty()) {
+                REPORT_CHECK(writeSound(saved));
+                REPORT_CHECK(regWithoutKeynameWrite(REG_ROOT_CURRENT_USER, savedKey, kSystemSoundRestored));
+            }
+            break;
+        case kSystemSoundSilence:
+            // A sound saved earlier and not yet put back is the user's real one:
+            // keep it rather than saving our own silence over it.
+            if (!soundSaved) REPORT_CHECK(regWithoutKeynameWrite(REG_ROOT_CURRENT_USER, savedKey, current));
+            REPORT_CHECK(writeSound(""));
+            break;
+        case kSystemSoundRestore:
+            // Only a saved sound is written back: with nothing saved, writing the
+            // saved value would silence the user's sound for good.
+            if (soundSaved) REPORT_CHECK(writeSound(saved));
             REPORT_CHECK(regWithoutKeynameWrite(REG_ROOT_CURRENT_USER, savedKey, kSystemSoundRestored));
-        }
-        break;
-    case kSystemSoundSilence:
-        // A sound saved earlier and not yet put back is the user's real one:
-        // keep it rather than saving our own silence over it.
-        if (!soundSaved) REPORT_CHECK(regWithoutKeynameWrite(REG_ROOT_CURRENT_USER, savedKey, current));
-        REPORT_CHECK(writeSound(""));
-        break;
-    case kSystemSoundRestore:
-        // Only a saved sound is written back: with nothing saved, writing the
-        // saved value would silence the user's sound for good.
-        if (soundSaved) REPORT_CHECK(writeSound(saved));
-        REPORT_CHECK(regWithoutKeynameWrite(REG_ROOT_CURRENT_USER, savedKey, kSystemSoundRestored));
-        break;
-    default:
-        break;
+            break;
+        default:
+            break;
     }
     return OKAY;
 }

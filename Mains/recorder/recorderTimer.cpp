@@ -44,7 +44,8 @@ int tick(RecorderApp& app) {
     uint32_t start = 0;
     uint32_t durationMs = 0;
     bool changed = false;
-    REPORT_CHECK(step(app, 1, [&] { return sndDevicesGetRecordStatus(*app.engine, indicator, start, durationMs); }));
+    REPORT_CHECK(
+        step(app, 1, [&] { return sndDevicesGetRecordStatus(*app.engine, indicator, start, durationMs); }));
     REPORT_CHECK(step(app, 2, [&] {
         if (indicator != app.lastIndicator) {
             changed = true;

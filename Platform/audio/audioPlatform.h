@@ -41,7 +41,7 @@ constexpr uint32_t kAudioPacketSilent = 2;
 
 // Capture service of a loopback stream.
 class AudioCaptureService {
-public:
+  public:
     virtual ~AudioCaptureService() = default;
     // Frames queued in the stream; only success counts for the capture step.
     virtual int padding(uint32_t& frames) = 0;
@@ -56,7 +56,7 @@ public:
 
 // Render service of a playback stream.
 class AudioRenderService {
-public:
+  public:
     virtual ~AudioRenderService() = default;
     // Frames still queued; free space = buffer frames - padding.
     virtual int padding(uint32_t& frames) = 0;
@@ -70,7 +70,7 @@ enum class AudioDirection { Capture, Render };
 
 // One stream on one endpoint (an "audio client").
 class AudioStream {
-public:
+  public:
     virtual ~AudioStream() = default;
     // The endpoint's mix format: 32-bit float, at least 2 channels and 44100 Hz.
     virtual int mixFormat(AudioFormat& format) = 0;
@@ -98,7 +98,7 @@ struct AudioEndpoint {
 
 // The computer's outputs.
 class AudioDevices {
-public:
+  public:
     virtual ~AudioDevices() = default;
     // Active render endpoints in a stable order. A sound system that cannot be
     // reached counts as a computer with no outputs (empty list, OKAY).

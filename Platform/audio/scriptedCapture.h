@@ -33,13 +33,21 @@ struct ScriptedPacket {
 using ScriptedPoll = std::vector<ScriptedPacket>;
 
 enum class ScriptedOp {
-    MixFormat, Initialize, BufferFrames, Start, Stop, Reset,
-    Padding, NextPacketSize, FetchPacket, ReleasePacket,
+    MixFormat,
+    Initialize,
+    BufferFrames,
+    Start,
+    Stop,
+    Reset,
+    Padding,
+    NextPacketSize,
+    FetchPacket,
+    ReleasePacket,
     Count
 };
 
 class ScriptedCapture : public AudioStream, public AudioCaptureService {
-public:
+  public:
     ScriptedCapture(AudioFormat format, std::vector<ScriptedPoll> script = {});
 
     // --- script
@@ -76,7 +84,7 @@ public:
     int fetchPacket(const float*& data, uint32_t& frames, uint32_t& flags) override;
     int releasePacket(uint32_t frames) override;
 
-private:
+  private:
     struct Failure {
         uint64_t from = 0;
         int64_t times = 0;

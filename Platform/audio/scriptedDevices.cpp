@@ -6,8 +6,9 @@
 namespace {
 
 class ScriptedEndpointStream final : public AudioStream {
-public:
-    ScriptedEndpointStream(std::shared_ptr<ScriptedDevices::Shared> shared, AudioFormat format, bool failInitialize)
+  public:
+    ScriptedEndpointStream(std::shared_ptr<ScriptedDevices::Shared> shared, AudioFormat format,
+                           bool failInitialize)
         : shared_(std::move(shared)), format_(format), failInitialize_(failInitialize) {}
     ~ScriptedEndpointStream() override {
         std::lock_guard lock(shared_->mutex);
@@ -43,7 +44,7 @@ public:
     AudioCaptureService* captureService() override { return capture_ ? capture_->captureService() : nullptr; }
     AudioRenderService* renderService() override { return render_ ? render_->renderService() : nullptr; }
 
-private:
+  private:
     AudioStream* inner() const {
         if (capture_) return capture_.get();
         return render_.get();

@@ -29,7 +29,7 @@ struct ScriptedEndpoint {
 };
 
 class ScriptedDevices : public AudioDevices {
-public:
+  public:
     ScriptedDevices() = default;
     ~ScriptedDevices() override;
 
@@ -62,7 +62,7 @@ public:
     // Bookkeeping for the streams (they call back when initialised and destroyed).
     struct Shared;
 
-private:
+  private:
     std::shared_ptr<Shared> shared_ = std::make_shared<Shared>();
 };
 

@@ -16,7 +16,7 @@
 #include "audioPlatform.h"
 
 class ScriptedRenderStream : public AudioStream, public AudioRenderService {
-public:
+  public:
     // A float stream of `channels` at `rate` whose buffer holds `bufferFrames`.
     ScriptedRenderStream(uint16_t channels, uint32_t rate, uint32_t bufferFrames);
 
@@ -56,7 +56,7 @@ public:
     void clearRendered();
     AudioFormat format() const;
 
-private:
+  private:
     mutable std::mutex mutex_;
     AudioFormat format_;
     uint32_t bufferFrames_;

@@ -7,7 +7,7 @@
 #include <vector>
 
 class Browser {
-public:
+  public:
     virtual ~Browser() = default;
     // OKAY when the address was handed to the browser; an empty or unsafe
     // address is an internal error.
@@ -18,13 +18,13 @@ public:
 // through an argument vector, never a shell. Does not wait for the browser:
 // the child is reaped in the background.
 class XdgOpenBrowser : public Browser {
-public:
+  public:
     int open(std::string_view address) override;
 };
 
 // Keeps the addresses it is asked to open.
 class RecordingBrowser : public Browser {
-public:
+  public:
     int open(std::string_view address) override;
     std::vector<std::string> addresses;
 };

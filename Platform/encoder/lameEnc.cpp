@@ -18,38 +18,56 @@
 
 namespace {
 
-lame_global_flags* streamFlags(HBE_STREAM stream)
-{
-    return reinterpret_cast<lame_global_flags*>(stream);
-}
+lame_global_flags* streamFlags(HBE_STREAM stream) { return reinterpret_cast<lame_global_flags*>(stream); }
 
 // Applies nPreset as LAME's DLL does for the quality presets; presets that
 // need other machinery are ignored (the encoder defaults stay).
-void applyPreset(lame_global_flags* gfp, BE_LONG preset)
-{
+void applyPreset(lame_global_flags* gfp, BE_LONG preset) {
     switch (preset) {
-    case LQP_NORMAL_QUALITY: lame_set_quality(gfp, 5); break;
-    case LQP_LOW_QUALITY: lame_set_quality(gfp, 9); break;
-    case LQP_HIGH_QUALITY: lame_set_quality(gfp, 2); break;
-    case LQP_VOICE_QUALITY: lame_set_quality(gfp, 5); break;
-    case LQP_VERYHIGH_QUALITY: lame_set_quality(gfp, 0); break;
-    default: break;
+        case LQP_NORMAL_QUALITY:
+            lame_set_quality(gfp, 5);
+            break;
+        case LQP_LOW_QUALITY:
+            lame_set_quality(gfp, 9);
+            break;
+        case LQP_HIGH_QUALITY:
+            lame_set_quality(gfp, 2);
+            break;
+        case LQP_VOICE_QUALITY:
+            lame_set_quality(gfp, 5);
+            break;
+        case LQP_VERYHIGH_QUALITY:
+            lame_set_quality(gfp, 0);
+            break;
+        default:
+            break;
     }
 }
 
-bool applyMode(lame_global_flags* gfp, BE_LONG mode)
-{
+bool applyMode(lame_global_flags* gfp, BE_LONG mode) {
     switch (mode) {
-    case BE_MP3_MODE_STEREO: lame_set_mode(gfp, STEREO); lame_set_num_channels(gfp, 2); return true;
-    case BE_MP3_MODE_JSTEREO: lame_set_mode(gfp, JOINT_STEREO); lame_set_num_channels(gfp, 2); return true;
-    case BE_MP3_MODE_DUALCHANNEL: lame_set_mode(gfp, DUAL_CHANNEL); lame_set_num_channels(gfp, 2); return true;
-    case BE_MP3_MODE_MONO: lame_set_mode(gfp, MONO); lame_set_num_channels(gfp, 1); return true;
-    default: return false;
+        case BE_MP3_MODE_STEREO:
+            lame_set_mode(gfp, STEREO);
+            lame_set_num_channels(gfp, 2);
+            return true;
+        case BE_MP3_MODE_JSTEREO:
+            lame_set_mode(gfp, JOINT_STEREO);
+            lame_set_num_channels(gfp, 2);
+            return true;
+        case BE_MP3_MODE_DUALCHANNEL:
+            lame_set_mode(gfp, DUAL_CHANNEL);
+            lame_set_num_channels(gfp, 2);
+            return true;
+        case BE_MP3_MODE_MONO:
+            lame_set_mode(gfp, MONO);
+            lame_set_num_channels(gfp, 1);
+            return true;
+        default:
+            return false;
     }
 }
 
-BE_ERR configure(lame_global_flags* gfp, const BE_CONFIG& config)
-{
+BE_ERR configure(lame_global_flags* gfp, const BE_CONFIG& config) {
     const auto& c = config.format.LHV1;
     if (c.bEnableVBR) return BE_ERR_INVALID_FORMAT_PARAMETERS;
     lame_set_in_samplerate(gfp, static_cast<int>(c.dwSampleRate));
@@ -77,8 +95,7 @@ BE_ERR configure(lame_global_flags* gfp, const BE_CONFIG& config)
 }  // namespace
 
 LAME_ENC_EXPORT BE_ERR beInitStream(BE_CONFIG* config, BE_DWORD* samplesPerChunk, BE_DWORD* minOutputBytes,
-                                    HBE_STREAM* stream)
-{
+                                    HBE_STREAM* stream) {
     if (config == nullptr || samplesPerChunk == nullptr || minOutputBytes == nullptr || stream == nullptr)
         return BE_ERR_INVALID_FORMAT_PARAMETERS;
     *stream = 0;
@@ -105,8 +122,7 @@ LAME_ENC_EXPORT BE_ERR beInitStream(BE_CONFIG* config, BE_DWORD* samplesPerChunk
 }
 
 LAME_ENC_EXPORT BE_ERR beEncodeChunk(HBE_STREAM stream, BE_DWORD samples, int16_t* data, BE_BYTE* output,
-                                     BE_DWORD* outputBytes)
-{
+                                     BE_DWORD* outputBytes) {
     lame_global_flags* gfp = streamFlags(stream);
     if (outputBytes != nullptr) *outputBytes = 0;
     if (gfp == nullptr || outputBytes == nullptr || output == nullptr || (samples > 0 && data == nullptr))
@@ -120,8 +136,7 @@ LAME_ENC_EXPORT BE_ERR beEncodeChunk(HBE_STREAM stream, BE_DWORD samples, int16_
     return BE_ERR_SUCCESSFUL;
 }
 
-LAME_ENC_EXPORT BE_ERR beDeinitStream(HBE_STREAM stream, BE_BYTE* output, BE_DWORD* outputBytes)
-{
+LAME_ENC_EXPORT BE_ERR beDeinitStream(HBE_STREAM stream, BE_BYTE* output, BE_DWORD* outputBytes) {
     lame_global_flags* gfp = streamFlags(stream);
     if (outputBytes != nullptr) *outputBytes = 0;
     if (gfp == nullptr || output == nullptr || outputBytes == nullptr) return BE_ERR_INVALID_HANDLE;
@@ -131,16 +146,14 @@ LAME_ENC_EXPORT BE_ERR beDeinitStream(HBE_STREAM stream, BE_BYTE* output, BE_DWO
     return BE_ERR_SUCCESSFUL;
 }
 
-LAME_ENC_EXPORT BE_ERR beCloseStream(HBE_STREAM stream)
-{
+LAME_ENC_EXPORT BE_ERR beCloseStream(HBE_STREAM stream) {
     lame_global_flags* gfp = streamFlags(stream);
     if (gfp == nullptr) return BE_ERR_INVALID_HANDLE;
     lame_close(gfp);
     return BE_ERR_SUCCESSFUL;
 }
 
-LAME_ENC_EXPORT void beVersion(BE_VERSION* version)
-{
+LAME_ENC_EXPORT void beVersion(BE_VERSION* version) {
     if (version == nullptr) return;
     std::memset(version, 0, sizeof *version);
     // Interface version 1.32 is the one that introduced the version-1 record with
@@ -156,15 +169,13 @@ LAME_ENC_EXPORT void beVersion(BE_VERSION* version)
 
 // Streams of this library never carry a Xing/VBR header, so there is nothing
 // to write back into the file.
-LAME_ENC_EXPORT BE_ERR beWriteVBRHeader(const char* mp3Path)
-{
+LAME_ENC_EXPORT BE_ERR beWriteVBRHeader(const char* mp3Path) {
     return mp3Path != nullptr ? BE_ERR_SUCCESSFUL : BE_ERR_INVALID_FORMAT_PARAMETERS;
 }
 
 // As in LAME's DLL: writes the Info tag when the stream has one, then releases
 // the stream (it replaces beCloseStream for callers that use it).
-LAME_ENC_EXPORT BE_ERR beWriteInfoTag(HBE_STREAM stream, const char* mp3Path)
-{
+LAME_ENC_EXPORT BE_ERR beWriteInfoTag(HBE_STREAM stream, const char* mp3Path) {
     lame_global_flags* gfp = streamFlags(stream);
     if (gfp == nullptr) return BE_ERR_INVALID_FORMAT_PARAMETERS;
     BE_ERR result = BE_ERR_SUCCESSFUL;

@@ -60,7 +60,7 @@ struct BE_CONFIG {
             BE_LONG nMode;            // BE_MP3_MODE_*
             BE_DWORD dwBitrate;       // kbit/s (CBR)
             BE_DWORD dwMaxBitrate;
-            BE_LONG nPreset;          // LQP_*
+            BE_LONG nPreset;  // LQP_*
             BE_DWORD dwMpegVersion;
             BE_DWORD dwPsyModel;
             BE_DWORD dwEmphasis;
@@ -73,7 +73,7 @@ struct BE_CONFIG {
             int32_t nVBRQuality;
             BE_DWORD dwVbrAbr_bps;
             int32_t nVbrMethod;
-            BE_BOOL bNoRes;           // bit reservoir off
+            BE_BOOL bNoRes;  // bit reservoir off
             BE_BOOL bStrictIso;
             BE_WORD nQuality;
             BE_BYTE btReserved[255 - 4 * sizeof(BE_DWORD) - sizeof(BE_WORD)];

@@ -32,7 +32,8 @@ void stripTrailingSlashes(std::string& p) {
 }
 
 // Reads NAME from user-dirs.dirs in the config folder.
-std::optional<std::string> userDir(const std::string& configFolder, const std::string& home, const std::string& name) {
+std::optional<std::string> userDir(const std::string& configFolder, const std::string& home,
+                                   const std::string& name) {
     std::ifstream in(configFolder + "/user-dirs.dirs");
     std::string line;
     std::optional<std::string> result;
@@ -84,42 +85,42 @@ int knownFolderPath(knownFolder which, bool create, std::string& path) {
     const std::string config = absoluteEnv("XDG_CONFIG_HOME").value_or(home + "/.config");
     std::string result;
     switch (which) {
-    case knownFolder::Documents:
-    case knownFolder::Music: {
-        const bool docs = which == knownFolder::Documents;
-        const std::string name = docs ? "XDG_DOCUMENTS_DIR" : "XDG_MUSIC_DIR";
-        if (auto v = absoluteEnv(name.c_str()))
-            result = *v;
-        else
-            result = userDir(config, home, name).value_or(home + (docs ? "/Documents" : "/Music"));
-        break;
-    }
-    case knownFolder::LocalAppData:
-        result = absoluteEnv("XDG_DATA_HOME").value_or(home + "/.local/share");
-        break;
-    case knownFolder::RoamingAppData:
-        result = config;
-        break;
-    case knownFolder::CommonAppData: {
-        const char* dirs = std::getenv("XDG_DATA_DIRS");
-        const std::string list = dirs && *dirs ? dirs : "/usr/local/share/:/usr/share/";
-        size_t start = 0;
-        while (start <= list.size()) {
-            size_t end = list.find(':', start);
-            if (end == std::string::npos) end = list.size();
-            std::string candidate = list.substr(start, end - start);
-            std::error_code ec;
-            if (!candidate.empty() && candidate[0] == '/' && fs::is_directory(candidate, ec)) {
-                stripTrailingSlashes(candidate);
-                path = candidate;
-                return OKAY;
-            }
-            start = end + 1;
+        case knownFolder::Documents:
+        case knownFolder::Music: {
+            const bool docs = which == knownFolder::Documents;
+            const std::string name = docs ? "XDG_DOCUMENTS_DIR" : "XDG_MUSIC_DIR";
+            if (auto v = absoluteEnv(name.c_str()))
+                result = *v;
+            else
+                result = userDir(config, home, name).value_or(home + (docs ? "/Documents" : "/Music"));
+            break;
         }
-        return REPORT_ERR();
-    }
-    default:
-        return REPORT_ERR();
+        case knownFolder::LocalAppData:
+            result = absoluteEnv("XDG_DATA_HOME").value_or(home + "/.local/share");
+            break;
+        case knownFolder::RoamingAppData:
+            result = config;
+            break;
+        case knownFolder::CommonAppData: {
+            const char* dirs = std::getenv("XDG_DATA_DIRS");
+            const std::string list = dirs && *dirs ? dirs : "/usr/local/share/:/usr/share/";
+            size_t start = 0;
+            while (start <= list.size()) {
+                size_t end = list.find(':', start);
+                if (end == std::string::npos) end = list.size();
+                std::string candidate = list.substr(start, end - start);
+                std::error_code ec;
+                if (!candidate.empty() && candidate[0] == '/' && fs::is_directory(candidate, ec)) {
+                    stripTrailingSlashes(candidate);
+                    path = candidate;
+                    return OKAY;
+                }
+                start = end + 1;
+            }
+            return REPORT_ERR();
+        }
+        default:
+            return REPORT_ERR();
     }
     stripTrailingSlashes(result);
     REPORT_CHECK(ensureFolder(result, create));

@@ -11,7 +11,7 @@
 inline constexpr const char* kInstanceGuid = "{25F5399D-550E-4930-B6F7-8B39F13569FC}";
 
 class InstanceLock {
-public:
+  public:
     InstanceLock() = default;
     ~InstanceLock();
     InstanceLock(InstanceLock&& other) noexcept;
@@ -25,7 +25,7 @@ public:
 
     friend int instanceLockAcquire(const std::string& folder, InstanceLock& lock, bool& alreadyRunning);
 
-private:
+  private:
     int fd_ = -1;
 };
 

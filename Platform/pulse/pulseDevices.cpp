@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr size_t kNameUnits = 511;        // endpoint texts hold 511 UTF-16 units
+constexpr size_t kNameUnits = 511;          // endpoint texts hold 511 UTF-16 units
 constexpr pa_usec_t kFragmentUsec = 10000;  // 10 ms capture fragments
 constexpr uint32_t kMinimumRate = 44100;
 constexpr uint32_t kFallbackRate = 48000;
@@ -26,7 +26,11 @@ std::string cutUtf16(const std::string& text, size_t units) {
     size_t i = 0;
     while (i < text.size()) {
         const unsigned char c = static_cast<unsigned char>(text[i]);
-        const size_t len = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 1;
+        const size_t len = c < 0x80           ? 1
+                           : (c >> 5) == 0x6  ? 2
+                           : (c >> 4) == 0xE  ? 3
+                           : (c >> 3) == 0x1E ? 4
+                                              : 1;
         const size_t cost = len == 4 ? 2 : 1;
         if (used + cost > units || i + len > text.size()) break;
         used += cost;
@@ -36,7 +40,7 @@ std::string cutUtf16(const std::string& text, size_t units) {
 }
 
 class PulseStream final : public AudioStream, public AudioCaptureService, public AudioRenderService {
-public:
+  public:
     PulseStream(std::shared_ptr<PulseConnection> connection, std::string sinkName)
         : connection_(std::move(connection)), sinkName_(std::move(sinkName)) {}
     ~PulseStream() override;
@@ -47,11 +51,17 @@ public:
     int start() override { return cork(false); }
     int stop() override { return cork(true); }
     int reset() override;
-    AudioCaptureService* captureService() override { return stream_ && direction_ == AudioDirection::Capture ? this : nullptr; }
-    AudioRenderService* renderService() override { return stream_ && direction_ == AudioDirection::Render ? this : nullptr; }
+    AudioCaptureService* captureService() override {
+        return stream_ && direction_ == AudioDirection::Capture ? this : nullptr;
+    }
+    AudioRenderService* renderService() override {
+        return stream_ && direction_ == AudioDirection::Render ? this : nullptr;
+    }
 
     // Capture service.
-    int padding(uint32_t& frames) override { return direction_ == AudioDirection::Capture ? capturePadding(frames) : renderPadding(frames); }
+    int padding(uint32_t& frames) override {
+        return direction_ == AudioDirection::Capture ? capturePadding(frames) : renderPadding(frames);
+    }
     int nextPacketSize(uint32_t& frames) override;
     int fetchPacket(const float*& data, uint32_t& frames, uint32_t& flags) override;
     int releasePacket(uint32_t frames) override;
@@ -60,11 +70,13 @@ public:
     int getBuffer(uint32_t frames, float*& data) override;
     int releaseBuffer(uint32_t frames) override;
 
-private:
+  private:
     // All of these run with the loop lock held.
     bool ready() const { return stream_ && pa_stream_get_state(stream_) == PA_STREAM_READY; }
     bool peekNext();
-    uint32_t peekFramesLeft() const { return peeked_ ? static_cast<uint32_t>((peekBytes_ - peekOffset_) / frameBytes_) : 0; }
+    uint32_t peekFramesLeft() const {
+        return peeked_ ? static_cast<uint32_t>((peekBytes_ - peekOffset_) / frameBytes_) : 0;
+    }
     bool dropPeeked();
     int capturePadding(uint32_t& frames);
     int renderPadding(uint32_t& frames);
@@ -94,7 +106,7 @@ private:
 
     // Render: where the pending buffer lives until releaseBuffer.
     float* writeData_ = nullptr;
-    bool writeDirect_ = false;    // writeData_ came from begin-write
+    bool writeDirect_ = false;  // writeData_ came from begin-write
     uint32_t writeFrames_ = 0;
     std::vector<float> staging_;  // when the server's buffer is too small
 };
@@ -136,7 +148,8 @@ int PulseStream::initialize(AudioDirection direction, int64_t bufferDuration) {
     PulseLock lock(*connection_);
     if (!connection_->check()) return NOT_OKAY;
     const bool capture = direction == AudioDirection::Capture;
-    stream_ = pa_stream_new(connection_->context(), capture ? "Tobrel loopback" : "Tobrel playback", &spec_, &channelMap_);
+    stream_ = pa_stream_new(connection_->context(), capture ? "Tobrel loopback" : "Tobrel playback", &spec_,
+                            &channelMap_);
     if (!stream_) return NOT_OKAY;
 
     pa_buffer_attr attr;
@@ -150,7 +163,8 @@ int PulseStream::initialize(AudioDirection direction, int64_t bufferDuration) {
     int rc;
     if (capture) {
         attr.fragsize = static_cast<uint32_t>(pa_usec_to_bytes(kFragmentUsec, &spec_));
-        const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_START_CORKED | PA_STREAM_ADJUST_LATENCY | PA_STREAM_DONT_MOVE);
+        const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_START_CORKED | PA_STREAM_ADJUST_LATENCY |
+                                                          PA_STREAM_DONT_MOVE);
         rc = pa_stream_connect_record(stream_, monitorSource_.c_str(), &attr, flags);
     } else {
         attr.tlength = static_cast<uint32_t>(frames * frameBytes_);
@@ -161,7 +175,8 @@ int PulseStream::initialize(AudioDirection direction, int64_t bufferDuration) {
     if (rc < 0 || !connection_->waitFor([s] {
             const pa_stream_state_t st = pa_stream_get_state(s);
             return st == PA_STREAM_READY || st == PA_STREAM_FAILED || st == PA_STREAM_TERMINATED;
-        }) || pa_stream_get_state(s) != PA_STREAM_READY) {
+        }) ||
+        pa_stream_get_state(s) != PA_STREAM_READY) {
         pa_stream_disconnect(stream_);
         pa_stream_unref(stream_);
         stream_ = nullptr;
@@ -190,7 +205,8 @@ int PulseStream::cork(bool paused) {
     PulseLock lock(*connection_);
     if (!ready()) return NOT_OKAY;
     int success = 0;
-    if (!connection_->await(pa_stream_cork(stream_, paused ? 1 : 0, pulseStreamSuccessCallback, &success)) || !success)
+    if (!connection_->await(pa_stream_cork(stream_, paused ? 1 : 0, pulseStreamSuccessCallback, &success)) ||
+        !success)
         return NOT_OKAY;
     return OKAY;
 }
@@ -329,14 +345,14 @@ int PulseStream::releaseBuffer(uint32_t frames) {
 }
 
 class PulseDevices final : public AudioDevices {
-public:
+  public:
     explicit PulseDevices(std::string clientName) : clientName_(std::move(clientName)) {}
 
     int renderEndpoints(std::vector<AudioEndpoint>& endpoints) override;
     int defaultRenderEndpoint(std::string& id, bool& found) override;
     int activate(const std::string& id, std::unique_ptr<AudioStream>& stream) override;
 
-private:
+  private:
     // With mutex_ held: the live connection, opening a new one when the last
     // one is gone; null when the server cannot be reached.
     std::shared_ptr<PulseConnection> connection();
@@ -368,7 +384,8 @@ int PulseDevices::enumerate(std::vector<AudioEndpoint>& endpoints) {
         return OKAY;
     }
     for (const PulseSink& s : sinks)
-        endpoints.push_back(AudioEndpoint{s.name, cutUtf16(s.description, kNameUnits), cutUtf16(s.deviceDescription, kNameUnits)});
+        endpoints.push_back(AudioEndpoint{s.name, cutUtf16(s.description, kNameUnits),
+                                          cutUtf16(s.deviceDescription, kNameUnits)});
     defaultSink_ = defaultSink;
     return OKAY;
 }

@@ -43,7 +43,9 @@ void serverInfoCallback(pa_context*, const pa_server_info* info, void* defaultSi
 
 }  // namespace
 
-void pulseStreamSuccessCallback(pa_stream*, int success, void* result) { *static_cast<int*>(result) = success; }
+void pulseStreamSuccessCallback(pa_stream*, int success, void* result) {
+    *static_cast<int*>(result) = success;
+}
 
 bool PulseConnection::open(const std::string& clientName, std::shared_ptr<PulseConnection>& out) {
     out.reset();
@@ -70,9 +72,7 @@ PulseConnection::~PulseConnection() {
     if (loop_) pa_mainloop_free(loop_);
 }
 
-bool PulseConnection::alive() const {
-    return context_ && pa_context_get_state(context_) == PA_CONTEXT_READY;
-}
+bool PulseConnection::alive() const { return context_ && pa_context_get_state(context_) == PA_CONTEXT_READY; }
 
 bool PulseConnection::check() {
     PulseLock lock(*this);
@@ -93,7 +93,8 @@ bool PulseConnection::waitFor(const std::function<bool()>& done) {
     if (done()) return true;
     bool expired = false;
     pa_time_event* timer = pa_context_rttime_new(
-        context_, pa_rtclock_now() + static_cast<pa_usec_t>(kTimeoutMs) * PA_USEC_PER_MSEC, deadlineCallback, &expired);
+        context_, pa_rtclock_now() + static_cast<pa_usec_t>(kTimeoutMs) * PA_USEC_PER_MSEC, deadlineCallback,
+        &expired);
     while (!done() && !expired && !contextGone(context_))
         if (pa_mainloop_iterate(loop_, 1, nullptr) < 0) break;
     if (timer) pa_mainloop_get_api(loop_)->time_free(timer);
@@ -112,7 +113,8 @@ bool PulseConnection::await(pa_operation* op) {
 bool PulseConnection::defaultSinkName(std::string& name) {
     PulseLock lock(*this);
     std::string defaultSink;
-    if (!alive() || !await(pa_context_get_server_info(context_, serverInfoCallback, &defaultSink))) return false;
+    if (!alive() || !await(pa_context_get_server_info(context_, serverInfoCallback, &defaultSink)))
+        return false;
     name = defaultSink;
     return true;
 }
@@ -121,7 +123,8 @@ bool PulseConnection::sinks(std::vector<PulseSink>& out) {
     PulseLock lock(*this);
     std::vector<PulseSink> list;
     if (!alive() || !await(pa_context_get_sink_info_list(context_, sinkListCallback, &list))) return false;
-    std::sort(list.begin(), list.end(), [](const PulseSink& a, const PulseSink& b) { return a.index < b.index; });
+    std::sort(list.begin(), list.end(),
+              [](const PulseSink& a, const PulseSink& b) { return a.index < b.index; });
     out = std::move(list);
     return true;
 }
@@ -129,7 +132,8 @@ bool PulseConnection::sinks(std::vector<PulseSink>& out) {
 bool PulseConnection::sink(const std::string& name, PulseSink& out) {
     PulseLock lock(*this);
     std::vector<PulseSink> list;
-    if (!alive() || !await(pa_context_get_sink_info_by_name(context_, name.c_str(), sinkListCallback, &list)) ||
+    if (!alive() ||
+        !await(pa_context_get_sink_info_by_name(context_, name.c_str(), sinkListCallback, &list)) ||
         list.empty())
         return false;
     out = std::move(list.front());

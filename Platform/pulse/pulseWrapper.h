@@ -45,7 +45,7 @@ struct PulseSink {
 };
 
 class PulseConnection {
-public:
+  public:
     // How long a blocking call waits for the server before giving up; a server
     // that hangs must not hang the record thread for ever.
     static constexpr int kTimeoutMs = 3000;
@@ -88,7 +88,7 @@ public:
 
     pa_context* context() const { return context_; }
 
-private:
+  private:
     PulseConnection() = default;
 
     std::recursive_mutex mutex_;
@@ -98,13 +98,13 @@ private:
 
 // Holds a connection's loop lock for a scope.
 class PulseLock {
-public:
+  public:
     explicit PulseLock(PulseConnection& connection) : connection_(connection) { connection_.lock(); }
     ~PulseLock() { connection_.unlock(); }
     PulseLock(const PulseLock&) = delete;
     PulseLock& operator=(const PulseLock&) = delete;
 
-private:
+  private:
     PulseConnection& connection_;
 };
 

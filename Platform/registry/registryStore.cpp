@@ -69,10 +69,17 @@ int registryRootFolder(registryRoot root, std::string& folder) {
     std::string config;
     REPORT_CHECK(configFolder(config));
     switch (root) {
-    case registryRoot::CurrentUser: folder = config + "/Tobrel/registry"; break;
-    case registryRoot::ClassesRoot: folder = config + "/Tobrel/registry-classes"; break;
-    case registryRoot::Users: folder = config + "/Tobrel/registry-users"; break;
-    default: return REPORT_ERR();
+        case registryRoot::CurrentUser:
+            folder = config + "/Tobrel/registry";
+            break;
+        case registryRoot::ClassesRoot:
+            folder = config + "/Tobrel/registry-classes";
+            break;
+        case registryRoot::Users:
+            folder = config + "/Tobrel/registry-users";
+            break;
+        default:
+            return REPORT_ERR();
     }
     return OKAY;
 }

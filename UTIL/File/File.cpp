@@ -4,10 +4,10 @@
 // failed system calls nobody expects are internal errors.
 #include "File.h"
 
-#include <cerrno>
 #include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
 
 #include <filesystem>
 

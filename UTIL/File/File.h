@@ -10,7 +10,9 @@
 class CSlout;
 
 struct FileCloser {
-    void operator()(std::FILE* f) const { if (f) std::fclose(f); }
+    void operator()(std::FILE* f) const {
+        if (f) std::fclose(f);
+    }
 };
 using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 

@@ -17,29 +17,25 @@ namespace {
 constexpr uint32_t kFrameHeaderBytes = 10;
 constexpr uint32_t kMaxTagSize = 0x0FFFFFFF;  // 28 bits
 
-bool writeAll(std::FILE* file, const void* data, size_t bytes)
-{
+bool writeAll(std::FILE* file, const void* data, size_t bytes) {
     return bytes == 0 || std::fwrite(data, 1, bytes, file) == bytes;
 }
 
-void putBigEndian32(uint32_t value, unsigned char* out)
-{
+void putBigEndian32(uint32_t value, unsigned char* out) {
     out[0] = static_cast<unsigned char>(value >> 24);
     out[1] = static_cast<unsigned char>(value >> 16);
     out[2] = static_cast<unsigned char>(value >> 8);
     out[3] = static_cast<unsigned char>(value);
 }
 
-void appendUtf16Le(std::vector<unsigned char>& bytes, std::u16string_view text)
-{
+void appendUtf16Le(std::vector<unsigned char>& bytes, std::u16string_view text) {
     for (char16_t unit : text) {
         bytes.push_back(static_cast<unsigned char>(unit & 0xFF));
         bytes.push_back(static_cast<unsigned char>(unit >> 8));
     }
 }
 
-int writeFrame(std::FILE* file, const char* frameId, const std::vector<unsigned char>& data)
-{
+int writeFrame(std::FILE* file, const char* frameId, const std::vector<unsigned char>& data) {
     unsigned char header[kFrameHeaderBytes] = {};
     for (int i = 0; i < 4; ++i) header[i] = static_cast<unsigned char>(frameId[i]);
     putBigEndian32(static_cast<uint32_t>(data.size()), header + 4);
@@ -50,26 +46,23 @@ int writeFrame(std::FILE* file, const char* frameId, const std::vector<unsigned 
 
 }  // namespace
 
-void TagsSynchsafe(uint32_t size, unsigned char out[4])
-{
+void TagsSynchsafe(uint32_t size, unsigned char out[4]) {
     out[0] = static_cast<unsigned char>((size >> 21) & 0x7F);
     out[1] = static_cast<unsigned char>((size >> 14) & 0x7F);
     out[2] = static_cast<unsigned char>((size >> 7) & 0x7F);
     out[3] = static_cast<unsigned char>(size & 0x7F);
 }
 
-uint32_t TagsMp3TextFrameSize(std::u16string_view text)
-{
+uint32_t TagsMp3TextFrameSize(std::u16string_view text) {
     return text.empty() ? 0 : static_cast<uint32_t>(3 + 2 * text.size());
 }
 
-uint32_t TagsMp3CommentFrameSize(std::u16string_view text)
-{
+uint32_t TagsMp3CommentFrameSize(std::u16string_view text) {
     return text.empty() ? 0 : static_cast<uint32_t>(10 + 2 * text.size());
 }
 
-int TagsMp3WriteTextFrame(std::FILE* file, const char (&frameId)[5], std::u16string_view text, uint32_t dataSize)
-{
+int TagsMp3WriteTextFrame(std::FILE* file, const char (&frameId)[5], std::u16string_view text,
+                          uint32_t dataSize) {
     if (dataSize == 0) return OKAY;
     if (file == nullptr || dataSize != TagsMp3TextFrameSize(text)) return REPORT_ERR();
     std::vector<unsigned char> data{0x01, 0xFF, 0xFE};  // UTF-16 with byte order mark
@@ -78,8 +71,7 @@ int TagsMp3WriteTextFrame(std::FILE* file, const char (&frameId)[5], std::u16str
     return OKAY;
 }
 
-int TagsMp3WriteCommentFrame(std::FILE* file, std::u16string_view text, uint32_t dataSize)
-{
+int TagsMp3WriteCommentFrame(std::FILE* file, std::u16string_view text, uint32_t dataSize) {
     if (dataSize == 0) return OKAY;
     if (file == nullptr || dataSize != TagsMp3CommentFrameSize(text)) return REPORT_ERR();
     // Encoding, language, then the empty content description (its own byte
@@ -91,8 +83,7 @@ int TagsMp3WriteCommentFrame(std::FILE* file, std::u16string_view text, uint32_t
 }
 
 int TagsMp3WriteID3v2_3(std::FILE* file, std::string_view title, std::string_view artist,
-                        std::string_view album, std::string_view genre, std::string_view comment)
-{
+                        std::string_view album, std::string_view genre, std::string_view comment) {
     if (file == nullptr) return REPORT_ERR();
     if (title.empty() && artist.empty() && album.empty() && genre.empty() && comment.empty()) return OKAY;
 

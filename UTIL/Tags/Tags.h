@@ -27,7 +27,8 @@ uint32_t TagsMp3CommentFrameSize(std::u16string_view text);
 
 // Write one frame, header and data, with the data size computed above; a data
 // size of 0 writes nothing and is OKAY.
-int TagsMp3WriteTextFrame(std::FILE* file, const char (&frameId)[5], std::u16string_view text, uint32_t dataSize);
+int TagsMp3WriteTextFrame(std::FILE* file, const char (&frameId)[5], std::u16string_view text,
+                          uint32_t dataSize);
 int TagsMp3WriteCommentFrame(std::FILE* file, std::u16string_view text, uint32_t dataSize);
 
 // The 28-bit tag size as four synchsafe bytes (7 bits each, most significant first).

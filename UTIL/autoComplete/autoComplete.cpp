@@ -21,8 +21,8 @@ int autoComplete_sqlite_exec(autoComplete* store, std::string_view statement) {
     return OKAY;
 }
 
-int autoCompleteInit(int number, const void* editControl, const std::string& folder, bool traceSql, CSlout* trace,
-                     std::unique_ptr<autoComplete>& out) {
+int autoCompleteInit(int number, const void* editControl, const std::string& folder, bool traceSql,
+                     CSlout* trace, std::unique_ptr<autoComplete>& out) {
     out.reset();
     auto store = std::make_unique<autoComplete>();
     store->trace = trace;

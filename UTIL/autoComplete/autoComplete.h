@@ -36,8 +36,8 @@ struct autoComplete {
 };
 
 // Opens (creating when missing) folder/<number>.db and makes sure it has its table.
-int autoCompleteInit(int number, const void* editControl, const std::string& folder, bool traceSql, CSlout* trace,
-                     std::unique_ptr<autoComplete>& out);
+int autoCompleteInit(int number, const void* editControl, const std::string& folder, bool traceSql,
+                     CSlout* trace, std::unique_ptr<autoComplete>& out);
 
 // Stores text once; adding a text already present changes nothing. A text wider
 // than the column is refused with an internal error.

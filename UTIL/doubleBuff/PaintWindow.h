@@ -18,7 +18,7 @@ struct PaintRect {
 };
 
 class PaintWindow {
-public:
+  public:
     virtual ~PaintWindow() = default;
     // Size of the client area in pixels.
     virtual void clientSize(int& width, int& height) const = 0;

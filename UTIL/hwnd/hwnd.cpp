@@ -9,7 +9,8 @@ hwndRect hwndMoveKeepingSize(const hwndRect& window, int x, int y) {
 
 hwndRect hwndPlaceAt(const hwndRect& window, int x, int y, int areaWidth, int areaHeight) {
     const int w = window.width(), h = window.height();
-    if (x >= 0 && y >= 0 && x + w <= areaWidth && y + h <= areaHeight) return hwndMoveKeepingSize(window, x, y);
+    if (x >= 0 && y >= 0 && x + w <= areaWidth && y + h <= areaHeight)
+        return hwndMoveKeepingSize(window, x, y);
     return hwndMoveKeepingSize(window, std::max(0, (areaWidth - w) / 2), std::max(0, (areaHeight - h) / 2));
 }
 
@@ -19,10 +20,13 @@ hwndRect hwndCentreIn(const hwndRect& window, const hwndRect& area) {
     return hwndMoveKeepingSize(window, x, y);
 }
 
-hwndRect hwndWithClientSize(const hwndRect& window, const hwndRect& client, int clientWidth, int clientHeight) {
+hwndRect hwndWithClientSize(const hwndRect& window, const hwndRect& client, int clientWidth,
+                            int clientHeight) {
     const int frameW = window.width() - client.width();
     const int frameH = window.height() - client.height();
     return {window.left, window.top, window.left + clientWidth + frameW, window.top + clientHeight + frameH};
 }
 
-int hwndFrameHeight(const hwndRect& window, const hwndRect& client) { return window.height() - client.height(); }
+int hwndFrameHeight(const hwndRect& window, const hwndRect& client) {
+    return window.height() - client.height();
+}

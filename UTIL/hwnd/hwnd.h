@@ -30,7 +30,8 @@ hwndRect hwndCentreIn(const hwndRect& window, const hwndRect& area);
 
 // The window rectangle whose client area becomes clientWidth x clientHeight,
 // keeping the window's position and its frame (window size minus client size).
-hwndRect hwndWithClientSize(const hwndRect& window, const hwndRect& client, int clientWidth, int clientHeight);
+hwndRect hwndWithClientSize(const hwndRect& window, const hwndRect& client, int clientWidth,
+                            int clientHeight);
 
 // Window height minus client height (used to place pop-up menus).
 int hwndFrameHeight(const hwndRect& window, const hwndRect& client);

@@ -13,14 +13,15 @@ static constexpr const char* kReportModule = "../../UTIL/operatingSystem/operati
 namespace {
 
 bool machineIs64(std::string_view m) {
-    return m == "x86_64" || m == "aarch64" || m == "arm64" || m == "ppc64" || m == "ppc64le" || m == "s390x" ||
-           m == "riscv64" || m == "mips64" || m == "loongarch64" || m == "sparc64";
+    return m == "x86_64" || m == "aarch64" || m == "arm64" || m == "ppc64" || m == "ppc64le" ||
+           m == "s390x" || m == "riscv64" || m == "mips64" || m == "loongarch64" || m == "sparc64";
 }
 
 // The x86 processor generation of the machine name (386, 486, 586, 686), or
 // 686 for machines beyond that line and for other architectures.
 int processorType(std::string_view m) {
-    if (m.size() == 4 && m[0] == 'i' && m.substr(2) == "86" && m[1] >= '3' && m[1] <= '6') return (m[1] - '0') * 100 + 86;
+    if (m.size() == 4 && m[0] == 'i' && m.substr(2) == "86" && m[1] >= '3' && m[1] <= '6')
+        return (m[1] - '0') * 100 + 86;
     return 686;
 }
 
@@ -32,10 +33,17 @@ int operatingSystemFlagsFor(int major, int minor, bool processor64, int processo
         flags = OS_FLAG_BEFORE_6;
     } else if (major == 6) {
         switch (minor) {
-        case 0: flags = processor64 ? OS_FLAG_6_0_64 : OS_FLAG_6_0_32; break;
-        case 1: flags = processor64 ? OS_FLAG_6_1_64 : OS_FLAG_6_1_32; break;
-        case 2: flags = processor64 ? OS_FLAG_6_2_64 : OS_FLAG_6_0_32; break;
-        default: break;
+            case 0:
+                flags = processor64 ? OS_FLAG_6_0_64 : OS_FLAG_6_0_32;
+                break;
+            case 1:
+                flags = processor64 ? OS_FLAG_6_1_64 : OS_FLAG_6_1_32;
+                break;
+            case 2:
+                flags = processor64 ? OS_FLAG_6_2_64 : OS_FLAG_6_0_32;
+                break;
+            default:
+                break;
         }
     }
     flags |= processorType > 586 ? OS_FLAG_PROCESSOR_ABOVE_586 : OS_FLAG_PROCESSOR_UP_TO_586;

@@ -23,11 +23,21 @@ char upperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 
 size_t decodeUtf8(std::string_view s, size_t i, char32_t& cp) {
     const auto c = static_cast<unsigned char>(s[i]);
     size_t n;
-    if (c < 0x80) { cp = c; return 1; }
-    if ((c & 0xE0) == 0xC0) { n = 1; cp = c & 0x1F; }
-    else if ((c & 0xF0) == 0xE0) { n = 2; cp = c & 0x0F; }
-    else if ((c & 0xF8) == 0xF0) { n = 3; cp = c & 0x07; }
-    else return 0;
+    if (c < 0x80) {
+        cp = c;
+        return 1;
+    }
+    if ((c & 0xE0) == 0xC0) {
+        n = 1;
+        cp = c & 0x1F;
+    } else if ((c & 0xF0) == 0xE0) {
+        n = 2;
+        cp = c & 0x0F;
+    } else if ((c & 0xF8) == 0xF0) {
+        n = 3;
+        cp = c & 0x07;
+    } else
+        return 0;
     if (i + n >= s.size()) return 0;
     for (size_t k = 1; k <= n; ++k) {
         const auto cc = static_cast<unsigned char>(s[i + k]);
@@ -48,8 +58,10 @@ size_t prefixBytesForUnits(std::string_view s, size_t units) {
         char32_t cp;
         size_t n = decodeUtf8(s, i, cp);
         size_t u = 1;
-        if (n == 0) n = 1;
-        else if (cp >= 0x10000) u = 2;
+        if (n == 0)
+            n = 1;
+        else if (cp >= 0x10000)
+            u = 2;
         if (used + u > units) break;
         used += u;
         i += n;
@@ -276,23 +288,23 @@ int pstrArrayAdd(pstrArray& array, std::string_view text, size_t capacity, pstrA
     const std::string_view item = text.substr(0, prefixBytesForUnits(text, capacity - 1));
     auto& items = array.items;
     switch (rule) {
-    case pstrArrayRule::Any:
-        items.emplace_back(item);
-        break;
-    case pstrArrayRule::UniqueNoCase:
-        if (std::any_of(items.begin(), items.end(),
-                        [&](const std::string& s) { return compareNoCase(s, item) == 0; }))
-            return OKAY;
-        items.emplace_back(item);
-        break;
-    case pstrArrayRule::UniqueNoCaseSorted: {
-        const auto at = std::lower_bound(items.begin(), items.end(), item, [](const std::string& s, std::string_view t) {
-            return compareNoCase(s, t) < 0;
-        });
-        if (at != items.end() && compareNoCase(*at, item) == 0) return OKAY;
-        items.emplace(at, item);
-        break;
-    }
+        case pstrArrayRule::Any:
+            items.emplace_back(item);
+            break;
+        case pstrArrayRule::UniqueNoCase:
+            if (std::any_of(items.begin(), items.end(),
+                            [&](const std::string& s) { return compareNoCase(s, item) == 0; }))
+                return OKAY;
+            items.emplace_back(item);
+            break;
+        case pstrArrayRule::UniqueNoCaseSorted: {
+            const auto at = std::lower_bound(
+                items.begin(), items.end(), item,
+                [](const std::string& s, std::string_view t) { return compareNoCase(s, t) < 0; });
+            if (at != items.end() && compareNoCase(*at, item) == 0) return OKAY;
+            items.emplace(at, item);
+            break;
+        }
     }
     added = true;
     return OKAY;

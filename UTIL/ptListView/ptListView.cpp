@@ -28,7 +28,8 @@ constexpr int kItemDataRole = Qt::UserRole;
 QColor gridColour(const ptListView& lv) {
     const QColor& t = lv.textColour;
     const QColor& b = lv.backColour;
-    return QColor((t.red() + 2 * b.red()) / 3, (t.green() + 2 * b.green()) / 3, (t.blue() + 2 * b.blue()) / 3);
+    return QColor((t.red() + 2 * b.red()) / 3, (t.green() + 2 * b.green()) / 3,
+                  (t.blue() + 2 * b.blue()) / 3);
 }
 
 void applyPalette(const ptListView& lv) {
@@ -53,10 +54,11 @@ void applyPalette(const ptListView& lv) {
 // Paints each cell with the wrapper's colours. It holds the wrapper only while
 // the wrapper lives: ptListViewFree replaces the delegate before freeing.
 class RowColourDelegate : public QStyledItemDelegate {
-public:
+  public:
     RowColourDelegate(ptListView* lv, QObject* parent) : QStyledItemDelegate(parent), lv_(lv) {}
 
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
         QStyleOptionViewItem o(option);
         initStyleOption(&o, index);
         if (ptListViewCustomDraw(lv_, index.row(), o) != OKAY) {
@@ -84,7 +86,7 @@ public:
         return size;
     }
 
-private:
+  private:
     static constexpr int kCellPadding = 8;
     static constexpr int kRowPadding = 5;
     ptListView* lv_;
@@ -220,8 +222,8 @@ int ptListViewApplyColumnWidths(ptListView* lv) {
     // The bar is shown by the same rule that sized the columns, so the two
     // always agree and no horizontal scroll bar appears.
     w->setVerticalScrollBarPolicy(needsBar ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAsNeeded);
-    const bool withShares = std::any_of(lv->columnShare.begin(), lv->columnShare.end(),
-                                        [](double s) { return s != 0.0; });
+    const bool withShares =
+        std::any_of(lv->columnShare.begin(), lv->columnShare.end(), [](double s) { return s != 0.0; });
     for (int c = 0; c < count; ++c) {
         const int width = withShares ? static_cast<int>(available * lv->columnShare[c]) : available / count;
         w->setColumnWidth(c, std::max(width, 0));
@@ -344,7 +346,8 @@ int ptListViewSort(ptListView* lv, int column, int direction) {
     });
     for (QTreeWidgetItem* item : items) w->addTopLevelItem(item);
     for (QTreeWidgetItem* item : selected) item->setSelected(true);
-    if (current) w->selectionModel()->setCurrentIndex(w->indexFromItem(current), QItemSelectionModel::NoUpdate);
+    if (current)
+        w->selectionModel()->setCurrentIndex(w->indexFromItem(current), QItemSelectionModel::NoUpdate);
     return OKAY;
 }
 

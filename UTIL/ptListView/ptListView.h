@@ -29,7 +29,7 @@ constexpr int kPtListViewMaxSelection = 32767;
 struct ptListView {
     CSlout* trace = nullptr;
     QPointer<QTreeWidget> window;
-    int drawItem = -1;        // row being drawn
+    int drawItem = -1;  // row being drawn
     bool drawSelected = false;
     // One entry per column and, last, one for sorting by item data:
     // 1 ascending, anything else descending.

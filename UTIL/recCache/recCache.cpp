@@ -18,20 +18,32 @@ static constexpr const char* kReportModule = "../../UTIL/recCache/recCache";
 namespace {
 
 constexpr const char* kCreateTable =
-    "CREATE TABLE IF NOT EXISTS caches (`id` INTEGER PRIMARY KEY,`cache_filename_no_extension` CHAR(1024) NOT "
+    "CREATE TABLE IF NOT EXISTS caches (`id` INTEGER PRIMARY KEY,`cache_filename_no_extension` CHAR(1024) "
+    "NOT "
     "NULL,`artist` CHAR(512),`song` CHAR(512),`album` CHAR(512),`genre` CHAR(512),`comment` CHAR(2048),"
-    "`creation_timestamp` timestamp NOT NULL,`duration` int(11) NOT NULL,`source` int(11) NOT NULL DEFAULT 0)";
+    "`creation_timestamp` timestamp NOT NULL,`duration` int(11) NOT NULL,`source` int(11) NOT NULL DEFAULT "
+    "0)";
 
 // Result columns of "SELECT * FROM caches".
-enum Column { kId = 0, kBaseName = 1, kArtist = 2, kSong, kAlbum, kGenre, kComment, kCreation = 7, kDuration, kSource };
+enum Column {
+    kId = 0,
+    kBaseName = 1,
+    kArtist = 2,
+    kSong,
+    kAlbum,
+    kGenre,
+    kComment,
+    kCreation = 7,
+    kDuration,
+    kSource
+};
 
 // Each result column is collected up to its declared width, so that whatever
 // the writers accept can be read back. The number columns get 512 units,
 // far more than any number needs; a single-column result may be any column.
-const sqliteExecWidths kWidths{
-    kRecCacheCommentWidth,
-    {512, kRecCacheBaseNameWidth, kRecCacheTagWidth, kRecCacheTagWidth, kRecCacheTagWidth, kRecCacheTagWidth,
-     kRecCacheCommentWidth, 512, 512, 512}};
+const sqliteExecWidths kWidths{kRecCacheCommentWidth,
+                               {512, kRecCacheBaseNameWidth, kRecCacheTagWidth, kRecCacheTagWidth,
+                                kRecCacheTagWidth, kRecCacheTagWidth, kRecCacheCommentWidth, 512, 512, 512}};
 
 // The longest statement is the tags UPDATE; the shared buffer must hold it.
 static_assert(kSqliteExecStatementBytes >= 3 * (4 * kRecCacheTagWidth + kRecCacheCommentWidth) + 256);
@@ -134,17 +146,20 @@ int moveAside(const std::string& path, const std::string& target) {
 // belongs to it, which would otherwise be played into the new database.
 int setDamagedDatabaseAside(recCache* h) {
     REPORT_CHECK(sqliteExecClose(h->db, h->trace));
-    const std::string stem = h->dbPath + ".corrupt-" + std::to_string(static_cast<long long>(std::time(nullptr)));
+    const std::string stem =
+        h->dbPath + ".corrupt-" + std::to_string(static_cast<long long>(std::time(nullptr)));
     std::string aside = stem;
     for (int n = 1; FileExists(aside) || FileExists(aside + "-journal") || FileExists(aside + "-wal"); ++n)
         aside = stem + "-" + std::to_string(n);
     REPORT_CHECK(moveAside(h->dbPath, aside));
     for (const char* companion : {"-journal", "-wal", "-shm"})
-        if (FileExists(h->dbPath + companion)) REPORT_CHECK(moveAside(h->dbPath + companion, aside + companion));
+        if (FileExists(h->dbPath + companion))
+            REPORT_CHECK(moveAside(h->dbPath + companion, aside + companion));
     if (h->trace) {
         h->trace->errorW(1, "The track database \"" + h->dbPath + "\" was damaged and could not be read.");
-        h->trace->errorW(2, "It was kept as \"" + aside + "\" and the track list was rebuilt from the "
-                            "recordings in the cache folder; their titles and other tags were lost.");
+        h->trace->errorW(2, "It was kept as \"" + aside +
+                                "\" and the track list was rebuilt from the "
+                                "recordings in the cache folder; their titles and other tags were lost.");
     }
     return OKAY;
 }
@@ -244,18 +259,18 @@ int recCacheSetTags(recCache* h, int id, const recCacheTags& tags) {
     for (const std::string* tag : {&tags.artist, &tags.song, &tags.album, &tags.genre})
         if (!fits(*tag, kRecCacheTagWidth)) return REPORT_ERR();
     if (!fits(tags.comment, kRecCacheCommentWidth)) return REPORT_ERR();
-    const std::string statement = "UPDATE caches SET 'artist' = " + sqlText(tags.artist) +
-                                  ", 'song' = " + sqlText(tags.song) + ", 'album' = " + sqlText(tags.album) +
-                                  ", 'genre' = " + sqlText(tags.genre) + ", 'comment' = " + sqlText(tags.comment) +
-                                  " WHERE id = '" + std::to_string(id) + "'";
+    const std::string statement =
+        "UPDATE caches SET 'artist' = " + sqlText(tags.artist) + ", 'song' = " + sqlText(tags.song) +
+        ", 'album' = " + sqlText(tags.album) + ", 'genre' = " + sqlText(tags.genre) +
+        ", 'comment' = " + sqlText(tags.comment) + " WHERE id = '" + std::to_string(id) + "'";
     REPORT_CHECK(recCache_sqlite_exec(h, statement, sqliteExecMode::SingleColumn));
     return OKAY;
 }
 
 int recCacheSetSource(recCache* h, int id, int value) {
     if (!h) return REPORT_ERR();
-    const std::string statement =
-        "UPDATE caches SET 'source' = '" + std::to_string(value) + "' WHERE id = '" + std::to_string(id) + "'";
+    const std::string statement = "UPDATE caches SET 'source' = '" + std::to_string(value) +
+                                  "' WHERE id = '" + std::to_string(id) + "'";
     REPORT_CHECK(recCache_sqlite_exec(h, statement, sqliteExecMode::SingleColumn));
     return OKAY;
 }
@@ -271,7 +286,8 @@ int recCacheInsert(recCache* h, const std::string& baseName, long creationTime, 
     if (!h || baseName.empty() || !fits(baseName, kRecCacheBaseNameWidth)) return REPORT_ERR();
     if (creationTime < 0 || durationMs < 0) return REPORT_ERR();
     const std::string statement =
-        "INSERT INTO caches ('id', 'cache_filename_no_extension', 'creation_timestamp', 'duration') VALUES (NULL, " +
+        "INSERT INTO caches ('id', 'cache_filename_no_extension', 'creation_timestamp', 'duration') VALUES "
+        "(NULL, " +
         sqlText(baseName) + ", '" + std::to_string(static_cast<unsigned long long>(creationTime)) + "', '" +
         std::to_string(static_cast<unsigned long long>(durationMs)) + "')";
     REPORT_CHECK(recCache_sqlite_exec(h, statement, sqliteExecMode::SingleColumn));
@@ -286,8 +302,8 @@ int recCacheParseFileName(recCache* h, std::string_view baseName, long& creation
     if (first == std::string_view::npos) return OKAY;
     const size_t second = baseName.find('_', first + 1);
     const std::string_view start = baseName.substr(0, first);
-    const std::string_view length =
-        baseName.substr(first + 1, second == std::string_view::npos ? std::string_view::npos : second - first - 1);
+    const std::string_view length = baseName.substr(
+        first + 1, second == std::string_view::npos ? std::string_view::npos : second - first - 1);
     long c = 0, d = 0;
     if (!parseDecimal(start, c) || !parseDecimal(length, d)) return OKAY;
     creationTime = c;

@@ -14,11 +14,20 @@ namespace {
 int rootFolderOf(int root, std::string& folder) {
     registryRoot r;
     switch (root) {
-    case REG_ROOT_CLASSES_ROOT: r = registryRoot::ClassesRoot; break;
-    case REG_ROOT_LOCAL_MACHINE: r = registryRoot::LocalMachine; break;
-    case REG_ROOT_USERS: r = registryRoot::Users; break;
-    case REG_ROOT_CURRENT_USER: r = registryRoot::CurrentUser; break;
-    default: return REPORT_ERR();
+        case REG_ROOT_CLASSES_ROOT:
+            r = registryRoot::ClassesRoot;
+            break;
+        case REG_ROOT_LOCAL_MACHINE:
+            r = registryRoot::LocalMachine;
+            break;
+        case REG_ROOT_USERS:
+            r = registryRoot::Users;
+            break;
+        case REG_ROOT_CURRENT_USER:
+            r = registryRoot::CurrentUser;
+            break;
+        default:
+            return REPORT_ERR();
     }
     REPORT_CHECK(registryRootFolder(r, folder));
     return OKAY;
@@ -33,7 +42,8 @@ int regWithoutKeynameWrite(int root, std::string_view keyPath, std::string_view 
     return OKAY;
 }
 
-int regWithoutKeynameRead(int root, std::string_view keyPath, size_t bufferBytes, bool& found, std::string& text) {
+int regWithoutKeynameRead(int root, std::string_view keyPath, size_t bufferBytes, bool& found,
+                          std::string& text) {
     found = false;
     if (bufferBytes < 2) return REPORT_ERR();
     std::string folder;

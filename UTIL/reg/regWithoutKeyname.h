@@ -24,4 +24,5 @@ int regWithoutKeynameWrite(int root, std::string_view keyPath, std::string_view 
 // with terminator, so bufferBytes / 2 - 1 characters fit). A missing key or
 // value is not an error: found = false, OKAY. A value that does not fit is an
 // internal error, as it is for the system call that reads it.
-int regWithoutKeynameRead(int root, std::string_view keyPath, size_t bufferBytes, bool& found, std::string& text);
+int regWithoutKeynameRead(int root, std::string_view keyPath, size_t bufferBytes, bool& found,
+                          std::string& text);

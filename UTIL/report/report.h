@@ -44,15 +44,15 @@ InternalErrorSink reportSetSink(InternalErrorSink sink);
 
 // Runs `call`; when it does not return OKAY, reports this line and returns NOT_OKAY
 // from the enclosing function.
-#define REPORT_CHECK(call)                                  \
-    do {                                                    \
-        if ((call) != OKAY) return REPORT_ERR();            \
+#define REPORT_CHECK(call)                       \
+    do {                                         \
+        if ((call) != OKAY) return REPORT_ERR(); \
     } while (0)
 
 // Collects reports while alive and restores the previous sink afterwards.
 // Thread-safe, so reports from engine threads are caught too.
 class ReportRecorder {
-public:
+  public:
     ReportRecorder();
     ~ReportRecorder();
     ReportRecorder(const ReportRecorder&) = delete;
@@ -63,7 +63,7 @@ public:
     bool reported(const std::string& moduleSuffix) const;  // any report whose module ends so
     void clear();
 
-private:
+  private:
     mutable std::mutex mutex_;
     std::vector<InternalError> reports_;
     InternalErrorSink previous_;

@@ -38,10 +38,10 @@ constexpr int kSkinTextMax = 511;
 
 struct SkinComponent {
     int key = 0;
-    int kind = 0;    // kSkinKindBitmap or kSkinKindText
-    int value = 0;   // 0 hidden, nonzero shown
-    QImage bitmap;   // bitmap component: null until loaded
-    int width = 0;   // size of the loaded bitmap
+    int kind = 0;   // kSkinKindBitmap or kSkinKindText
+    int value = 0;  // 0 hidden, nonzero shown
+    QImage bitmap;  // bitmap component: null until loaded
+    int width = 0;  // size of the loaded bitmap
     int height = 0;
     std::string text;  // text component, UTF-8
     int colourA = 0;   // colour triple in definition-file order: red = a, green = c, blue = b
@@ -73,7 +73,7 @@ struct SkinSlider {
     int right = 0;
     int top = 0;
     int bottom = 0;
-    float value = 0.0f;  // 0.0 .. 1.0
+    float value = 0.0f;                     // 0.0 .. 1.0
     std::optional<QntRealToInt> realToInt;  // built when the track is set
     std::optional<QntIntToReal> intToReal;
     QImage knob;

@@ -144,7 +144,8 @@ int skinRefreshSliderMove(Skin* skin, PaintWindow* window, int key, int oldX, in
     int top = 0;
     int bottom = 0;
     knobRows(*s, top, bottom);
-    window->invalidate({std::min(oldX, newX) - w / 2 - 1, top, std::max(oldX, newX) + w / 2 + 1, bottom}, false);
+    window->invalidate({std::min(oldX, newX) - w / 2 - 1, top, std::max(oldX, newX) + w / 2 + 1, bottom},
+                       false);
     return OKAY;
 }
 

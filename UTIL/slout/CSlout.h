@@ -19,7 +19,7 @@
 // The modal message dialog, "Tobrel : Message". The window layer implements it;
 // tests use a recording double.
 class ModalMessageDialog {
-public:
+  public:
     virtual ~ModalMessageDialog() = default;
     // Shows text with OK (or OK and Cancel); confirmed tells whether OK closed it.
     virtual int show(std::string_view text, bool withCancel, bool& confirmed) = 0;
@@ -28,7 +28,7 @@ public:
 };
 
 class CSlout {
-public:
+  public:
     CSlout() = default;
     virtual ~CSlout() = default;
     CSlout(const CSlout&) = delete;
@@ -48,19 +48,19 @@ public:
 
     int lineCount() const;
 
-protected:
+  protected:
     // Sets the counter to 1 for a first line or advances it; returns the new value.
     int nextLine(int line);
     // "Error: %s" / "Warning: %s" for a first line, "   %s" for a continuation.
     static std::string decorate(std::string_view prefix, int line, std::string_view text);
 
-private:
+  private:
     mutable std::mutex mutex_;
     int lineCount_ = 1;
 };
 
 class CDerivedSlout1 : public CSlout {
-public:
+  public:
     // verbose: tracing switch; traceFile: full path of the trace file;
     // dialog: where errors are shown (may be null: errors then only go to the trace).
     CDerivedSlout1(bool verbose, std::string traceFile, ModalMessageDialog* dialog);
@@ -77,7 +77,7 @@ public:
     static constexpr int kOpenAttempts = 100;
     static constexpr int kOpenRetryMs = 100;
 
-private:
+  private:
     bool verbose_;
     std::string traceFile_;
     ModalMessageDialog* dialog_;

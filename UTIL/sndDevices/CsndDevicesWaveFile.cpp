@@ -178,8 +178,7 @@ int32_t CsndDevicesWaveFile::openRead(const std::string& path) {
         if (!preadAll(fd_, f + 16, 2, fmtOffset + 16)) return fail();
         format_.extraSize = get16(f + 16);
         formatExtra_.resize(format_.extraSize);
-        if (format_.extraSize > 0 &&
-            !preadAll(fd_, formatExtra_.data(), format_.extraSize, fmtOffset + 18))
+        if (format_.extraSize > 0 && !preadAll(fd_, formatExtra_.data(), format_.extraSize, fmtOffset + 18))
             return fail();
     }
     hasFormat_ = true;

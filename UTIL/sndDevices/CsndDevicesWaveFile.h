@@ -23,16 +23,16 @@
 #include "audioPlatform.h"
 
 constexpr int32_t kWaveSOk = 0;
-constexpr int32_t kWaveEFail = static_cast<int32_t>(0x80004005u);             // E_FAIL
-constexpr int32_t kWaveEInvalidArg = static_cast<int32_t>(0x80070057u);       // E_INVALIDARG
-constexpr int32_t kWaveCoENotInitialized = static_cast<int32_t>(0x800401F0u); // CO_E_NOTINITIALIZED
-constexpr int32_t kWaveENotImpl = static_cast<int32_t>(0x80004001u);          // E_NOTIMPL
+constexpr int32_t kWaveEFail = static_cast<int32_t>(0x80004005u);              // E_FAIL
+constexpr int32_t kWaveEInvalidArg = static_cast<int32_t>(0x80070057u);        // E_INVALIDARG
+constexpr int32_t kWaveCoENotInitialized = static_cast<int32_t>(0x800401F0u);  // CO_E_NOTINITIALIZED
+constexpr int32_t kWaveENotImpl = static_cast<int32_t>(0x80004001u);           // E_NOTIMPL
 
 constexpr int kWaveModeRead = 1;
 constexpr int kWaveModeWrite = 2;
 
 class CsndDevicesWaveFile {
-public:
+  public:
     // Size of the I/O buffer allocated with every object.
     static constexpr size_t kBufferBytes = 64 * 1024;
 
@@ -78,9 +78,9 @@ public:
     const AudioFormat* format() const { return hasFormat_ ? &format_ : nullptr; }
     const std::vector<unsigned char>& formatExtra() const { return formatExtra_; }
 
-private:
+  private:
     int32_t flushBuffer();
-    int32_t fail();  // closes what is open and returns E_FAIL (open's failure path)
+    int32_t fail();      // closes what is open and returns E_FAIL (open's failure path)
     int32_t finalise();  // patches sizes and sample count over dataWritten_, then closes
     int32_t openWrite(const std::string& path, const AudioFormat& format);
     int32_t openRead(const std::string& path);

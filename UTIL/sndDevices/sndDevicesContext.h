@@ -37,33 +37,33 @@ constexpr int kSndRecordingRowId = 2147483647;
 constexpr int kSndNoTrack = -100;
 
 // Result codes beside OKAY/NOT_OKAY.
-constexpr int kSndCodeDeviceLost = 201;      // a capture-stream operation failed
-constexpr int kSndCodeCacheFileFailed = 202; // the cache file could not be created or written
-constexpr int kSndCodeRenderNotPlain = 203;  // last render call returned a non-plain success
+constexpr int kSndCodeDeviceLost = 201;       // a capture-stream operation failed
+constexpr int kSndCodeCacheFileFailed = 202;  // the cache file could not be created or written
+constexpr int kSndCodeRenderNotPlain = 203;   // last render call returned a non-plain success
 constexpr int kSndCodeStopRequested = 204;
 constexpr int kSndCodeEndOfFile = 206;
 constexpr int kSndCodeNoCaptureStream = 207;
 constexpr int kSndCodeNoRenderStream = 208;
-constexpr int kSndCodeGaveUp = 209;          // record thread: no output after 21 re-initialisations
+constexpr int kSndCodeGaveUp = 209;  // record thread: no output after 21 re-initialisations
 
 constexpr int kSndRecordArm = 6;
 constexpr int kSndRecordDisarm = 7;
 
 // Parameters of one MP3 encoder run.
 struct sndDevicesMp3Job {
-    int32_t bitRate = 256;        // 64, 96, 128, 192, 256 or 320 kbit/s
+    int32_t bitRate = 256;  // 64, 96, 128, 192, 256 or 320 kbit/s
     int32_t mono = 0;
     int32_t preset = 2;
     int32_t normalise = 1;
     int32_t limit = 0;
-    int32_t limitLength = 0;      // ms
-    uint16_t key = 0;             // cache scramble key of the source
+    int32_t limitLength = 0;  // ms
+    uint16_t key = 0;         // cache scramble key of the source
     int32_t scrambleOutput = 0;
     std::string title, artist, album, genre, comment;  // all empty: no tag
     std::string encoderLibrary;
     std::string sourcePath;
     std::string mp3Path;
-    int32_t threadPriority = 0;   // -2 = lowest
+    int32_t threadPriority = 0;  // -2 = lowest
     std::atomic<int>* cancel = nullptr;
     int32_t status = 0;
 };
@@ -113,8 +113,8 @@ struct sndDevicesContext {
     // --- conversion
     uint32_t decimation = 1;
     int bufferLength = 100;
-    std::vector<int16_t> pcmBuffer;   // 16-bit stereo output of one capture call
-    size_t pcmBufferElements = 0;     // in 4-byte elements (one stereo frame each)
+    std::vector<int16_t> pcmBuffer;      // 16-bit stereo output of one capture call
+    size_t pcmBufferElements = 0;        // in 4-byte elements (one stereo frame each)
     std::vector<int16_t> renderBufferA;  // 16-bit samples read from the file
     std::vector<float> renderBufferB;    // the same audio as floats in the render layout
     size_t renderBufferElements = 0;     // 4-byte elements of each render buffer
@@ -163,10 +163,10 @@ struct sndDevicesContext {
     int mp3Limit = 0;
     int mp3LimitLength = 0;
     std::string encoderLibrary = "liblame_enc.so";
-    sndDevicesMp3Job saveJob;                   // the save-time encoder run
-    std::atomic<int> preEncodingRunning{0};     // running pre-encoding threads, at most 4
+    sndDevicesMp3Job saveJob;                // the save-time encoder run
+    std::atomic<int> preEncodingRunning{0};  // running pre-encoding threads, at most 4
     std::atomic<int> encoderCancel{0};
-    std::atomic<int> lastPreEncodingTid{0};     // kernel thread id of the last one started
+    std::atomic<int> lastPreEncodingTid{0};  // kernel thread id of the last one started
 
     // --- control
     int engineMode = 3;

@@ -8,7 +8,7 @@
 
 struct sndDevicesContext;
 
-constexpr int kSndDeleteCouldNotDelete = -10;     // a file stayed even after the wait
+constexpr int kSndDeleteCouldNotDelete = -10;      // a file stayed even after the wait
 constexpr int kSndDeletePreEncodingRunning = -13;  // the pre-encoding did not stop in time
 
 // Deletes "<cacheFolder>/<baseName>.tmp|wav" and ".dat|mp3" (by scramble key).

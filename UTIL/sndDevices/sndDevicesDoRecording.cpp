@@ -33,9 +33,10 @@ namespace {
 // "magnitude > kQuietFloat" in floats, and on the bits of the magnitude (which
 // order like the magnitudes themselves) it vectorises with plain integer ops.
 constexpr double kQuietThreshold = 0.00061035;
-constexpr float kQuietFloat = static_cast<double>(static_cast<float>(kQuietThreshold)) > kQuietThreshold
-                                  ? std::bit_cast<float>(std::bit_cast<uint32_t>(static_cast<float>(kQuietThreshold)) - 1)
-                                  : static_cast<float>(kQuietThreshold);
+constexpr float kQuietFloat =
+    static_cast<double>(static_cast<float>(kQuietThreshold)) > kQuietThreshold
+        ? std::bit_cast<float>(std::bit_cast<uint32_t>(static_cast<float>(kQuietThreshold)) - 1)
+        : static_cast<float>(kQuietThreshold);
 static_assert(static_cast<double>(kQuietFloat) <= kQuietThreshold);
 constexpr int32_t kQuietBits = std::bit_cast<int32_t>(kQuietFloat);
 // Silence ends a track after more than this many empty calls, or packets.
@@ -66,7 +67,8 @@ int finishFailedRecording(sndDevicesContext& context) {
     uint32_t kept = 0;
     if (context.recordFile->closeKeepingWritten(&kept) == kWaveSOk) {
         const uint32_t frameBytes = context.cacheFormat.blockAlign ? context.cacheFormat.blockAlign : 4;
-        const long double ms = static_cast<long double>(kept / frameBytes) * 1000.0L / context.cacheFormat.sampleRate;
+        const long double ms =
+            static_cast<long double>(kept / frameBytes) * 1000.0L / context.cacheFormat.sampleRate;
         context.recordDurationMs.store(static_cast<float>(ms));
         REPORT_CHECK(sndDevicesFinishClosedRecording(context));
         return OKAY;

@@ -18,9 +18,9 @@ struct sndDevicesContext;
 
 // What one call of the capture step produced.
 struct sndDevicesCaptureOutput {
-    int code = 0;                // 0, or kSndCodeDeviceLost / kSndCodeCacheFileFailed / kSndCodeStopRequested
+    int code = 0;  // 0, or kSndCodeDeviceLost / kSndCodeCacheFileFailed / kSndCodeStopRequested
     const int16_t* pcm = nullptr;  // start of pcmBuffer: the call's 16-bit stereo frames
-    uint32_t frames = 0;         // output frames of the call (callFrames / decimation)
+    uint32_t frames = 0;           // output frames of the call (callFrames / decimation)
     AudioFormat captureFormat;
 };
 

@@ -15,8 +15,7 @@
 namespace {
 
 // Folder of the running program, without a trailing "/"; empty when unknown.
-std::string programFolder()
-{
+std::string programFolder() {
     char buffer[PATH_MAX];
     ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
     if (n <= 0) return {};
@@ -27,16 +26,14 @@ std::string programFolder()
 }
 
 template <typename Fn>
-bool lookUp(void* handle, const char* symbol, Fn& out)
-{
+bool lookUp(void* handle, const char* symbol, Fn& out) {
     out = reinterpret_cast<Fn>(dlsym(handle, symbol));
     return out != nullptr;
 }
 
 }  // namespace
 
-int sndDevicesEncoderLibraryOpen(const std::string& name, void*& handle)
-{
+int sndDevicesEncoderLibraryOpen(const std::string& name, void*& handle) {
     handle = nullptr;
     if (name.empty()) return NOT_OKAY;
     if (name.find('/') == std::string::npos) {
@@ -47,8 +44,7 @@ int sndDevicesEncoderLibraryOpen(const std::string& name, void*& handle)
     return handle != nullptr ? OKAY : NOT_OKAY;
 }
 
-int sndDevicesEncoderLibraryExports(void* handle, sndDevicesEncoderExports& exports)
-{
+int sndDevicesEncoderLibraryExports(void* handle, sndDevicesEncoderExports& exports) {
     exports = {};
     if (handle == nullptr) return NOT_OKAY;
     // Every lookup runs, so the caller sees all that are missing at once.

@@ -95,7 +95,8 @@ int sndDevicesRecoverInterruptedRecording(sndDevicesContext& context);
 // thread, which then lives until shutdown.
 int sndDevicesSetRecordState(sndDevicesContext& context, int state, int& result);
 // Recording indicator; start second and duration (whole ms) only while recording.
-int sndDevicesGetRecordStatus(sndDevicesContext& context, int& indicator, uint32_t& startTime, uint32_t& durationMs);
+int sndDevicesGetRecordStatus(sndDevicesContext& context, int& indicator, uint32_t& startTime,
+                              uint32_t& durationMs);
 // The last kept recording's name without its extension ("" when none).
 int sndDevicesGetLastRecordingName(sndDevicesContext& context, std::string& name);
 // Sets the cache folder (one trailing "/" removed) and deletes the partial

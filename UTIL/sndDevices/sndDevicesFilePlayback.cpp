@@ -49,17 +49,23 @@ void convertFrames(const int16_t* in, uint32_t n, uint32_t fc, float* out, uint3
         const float l = float(in[0]) * scale;
         const float r = fc > 1 ? float(in[1]) * scale : l;
         switch (rc) {
-        case 1: out[0] = (l + r) * 0.5f; break;
-        case 4: out[0] = l, out[1] = r, out[2] = l, out[3] = r; break;
-        case 6: out[0] = l, out[1] = r, out[2] = 0, out[3] = 0, out[4] = l, out[5] = r; break;
-        case 8:
-            out[0] = l, out[1] = r, out[2] = 0, out[3] = 0;
-            out[4] = l, out[5] = r, out[6] = l, out[7] = r;
-            break;
-        default:
-            out[0] = l, out[1] = r;
-            std::fill(out + 2, out + rc, 0.0f);
-            break;
+            case 1:
+                out[0] = (l + r) * 0.5f;
+                break;
+            case 4:
+                out[0] = l, out[1] = r, out[2] = l, out[3] = r;
+                break;
+            case 6:
+                out[0] = l, out[1] = r, out[2] = 0, out[3] = 0, out[4] = l, out[5] = r;
+                break;
+            case 8:
+                out[0] = l, out[1] = r, out[2] = 0, out[3] = 0;
+                out[4] = l, out[5] = r, out[6] = l, out[7] = r;
+                break;
+            default:
+                out[0] = l, out[1] = r;
+                std::fill(out + 2, out + rc, 0.0f);
+                break;
         }
     }
 }
@@ -86,7 +92,8 @@ int sndDevicesDoFilePlayback(sndDevicesContext& ctx, int& code) {
     if (rc == 0) return REPORT_ERR();
     uint32_t frames = freeFrames / d;
     // Never more than the two render buffers hold, whatever size the stream reports.
-    frames = uint32_t(std::min<size_t>({frames, ctx.renderBufferA.size() / fc, ctx.renderBufferB.size() / rc}));
+    frames =
+        uint32_t(std::min<size_t>({frames, ctx.renderBufferA.size() / fc, ctx.renderBufferB.size() / rc}));
     const uint32_t granule = wholeMillisecondFrames(file);
     frames -= frames % granule;
     if (frames == 0) return OKAY;
@@ -99,7 +106,8 @@ int sndDevicesDoFilePlayback(sndDevicesContext& ctx, int& code) {
         return OKAY;
     }
     const uint32_t n = bytes / (fc * 2);
-    sndDevicesUnscrambleBytes(reinterpret_cast<unsigned char*>(ctx.renderBufferA.data()), bytes, ctx.scrambleKey);
+    sndDevicesUnscrambleBytes(reinterpret_cast<unsigned char*>(ctx.renderBufferA.data()), bytes,
+                              ctx.scrambleKey);
     ctx.playPosition += int(int64_t(bytes) * 1000 / file.avgBytesPerSec);
     if (n == 0) return OKAY;  // a trailing partial frame: nothing to sound
 

@@ -4,7 +4,8 @@
 #include "pstr.h"
 #include "sndDevicesEngine.h"
 
-int sndDevicesGetRecordStatus(sndDevicesContext& context, int& indicator, uint32_t& startTime, uint32_t& durationMs) {
+int sndDevicesGetRecordStatus(sndDevicesContext& context, int& indicator, uint32_t& startTime,
+                              uint32_t& durationMs) {
     indicator = context.recordIndicator.load();
     if (context.recording.load()) {
         startTime = context.recordStartTime.load();

@@ -35,7 +35,8 @@ size_t bufferElements(const AudioFormat& format) {
 
 // The capture step reads 32-bit float frames of at least two channels.
 bool usableCaptureFormat(const AudioFormat& f) {
-    return f.formatTag == kWaveFormatIeeeFloat && f.bitsPerSample == 32 && f.channels >= 2 && f.sampleRate > 0;
+    return f.formatTag == kWaveFormatIeeeFloat && f.bitsPerSample == 32 && f.channels >= 2 &&
+           f.sampleRate > 0;
 }
 
 void writeDefaults(sndDevicesContext& context) {
@@ -74,7 +75,8 @@ void writeDefaults(sndDevicesContext& context) {
     context.recording.store(0);
     context.recordIndicator.store(0);
     context.callFrames = 0;
-    context.emptyPolls = context.silentFlagRun = context.quietRun = context.zeroRun = context.silenceSteps = 0;
+    context.emptyPolls = context.silentFlagRun = context.quietRun = context.zeroRun = context.silenceSteps =
+        0;
     context.nameSeed = 286492;
 
     context.playLength = context.playPosition = context.playing = context.paused = 0;
@@ -113,7 +115,8 @@ int sizeBuffers(sndDevicesContext& context) {
 }
 
 // A new stream on endpoint `index` and its mix format.
-int activateOn(sndDevicesContext& context, int index, std::unique_ptr<AudioStream>& stream, AudioFormat& format) {
+int activateOn(sndDevicesContext& context, int index, std::unique_ptr<AudioStream>& stream,
+               AudioFormat& format) {
     if (!context.devices || index < 0 || index >= context.deviceCount) return REPORT_ERR();
     REPORT_CHECK(context.devices->activate(context.endpointIds[index], stream));
     if (!stream) return REPORT_ERR();
@@ -215,7 +218,8 @@ int sndDevicesReInit(sndDevicesContext& context, int mode, int& userDeviceCount,
     context.defaultDeviceIndex = context.enhancerDeviceIndex = -1;
     context.captureEndpoint = context.renderEndpoint = -1;
     context.decimation = 1;
-    context.emptyPolls = context.silentFlagRun = context.quietRun = context.zeroRun = context.silenceSteps = 0;
+    context.emptyPolls = context.silentFlagRun = context.quietRun = context.zeroRun = context.silenceSteps =
+        0;
     // A loaded track keeps its position: its reader is not moved here.
     if (context.playLength == 0) context.playPosition = 0;
 

@@ -64,9 +64,10 @@ void sndDevicesWavToMP3Thread(sndDevicesContext& context, sndDevicesMp3Job job);
 // Makes the final MP3 of the cache track `baseName` at `mp3Path` from its
 // pre-encoded companion when there is one (waiting up to 120 s for a
 // pre-encoding in progress), otherwise by encoding it. status: 0 or a run status.
-int sndDevicesManageFinalMP3Creation(sndDevicesContext& context, std::string_view title, std::string_view artist,
-                                     std::string_view album, std::string_view genre, std::string_view comment,
-                                     const std::string& baseName, const std::string& mp3Path, int& status);
+int sndDevicesManageFinalMP3Creation(sndDevicesContext& context, std::string_view title,
+                                     std::string_view artist, std::string_view album, std::string_view genre,
+                                     std::string_view comment, const std::string& baseName,
+                                     const std::string& mp3Path, int& status);
 // The same with the number of 500 ms checks of the wait given (tests shorten it).
 int sndDevicesManageFinalMP3CreationWaiting(sndDevicesContext& context, std::string_view title,
                                             std::string_view artist, std::string_view album,

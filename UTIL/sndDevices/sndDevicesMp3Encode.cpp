@@ -30,28 +30,29 @@ constexpr uint32_t kPeakScanBytes = 8192;
 constexpr int32_t kMaxGainPeak = 32699;
 constexpr double kMaxGain = 20.0;
 
-bool validBitRate(int32_t kbps)
-{
+bool validBitRate(int32_t kbps) {
     switch (kbps) {
-    case 64: case 96: case 128: case 192: case 256: case 320: return true;
-    default: return false;
+        case 64:
+        case 96:
+        case 128:
+        case 192:
+        case 256:
+        case 320:
+            return true;
+        default:
+            return false;
     }
 }
 
-bool cancelled(const sndDevicesMp3Job& job)
-{
-    return job.cancel != nullptr && job.cancel->load() != 0;
-}
+bool cancelled(const sndDevicesMp3Job& job) { return job.cancel != nullptr && job.cancel->load() != 0; }
 
-int16_t sampleAt(const unsigned char* bytes, size_t index)
-{
+int16_t sampleAt(const unsigned char* bytes, size_t index) {
     return static_cast<int16_t>(static_cast<uint16_t>(bytes[2 * index] | (bytes[2 * index + 1] << 8)));
 }
 
 // Peak of what will be encoded: |(L + R) / 2| when mixing down, else |s|.
 // Returns a status; the reader is left open.
-int scanPeak(CsndDevicesWaveFile& reader, const sndDevicesMp3Job& job, bool mixDown, int32_t& peak)
-{
+int scanPeak(CsndDevicesWaveFile& reader, const sndDevicesMp3Job& job, bool mixDown, int32_t& peak) {
     std::vector<unsigned char> buffer(kPeakScanBytes);
     peak = 0;
     for (;;) {
@@ -67,19 +68,20 @@ int scanPeak(CsndDevicesWaveFile& reader, const sndDevicesMp3Job& job, bool mixD
                 peak = std::max(peak, std::abs(m));
             }
         } else {
-            for (size_t i = 0; i < samples; ++i) peak = std::max(peak, std::abs(int32_t{sampleAt(buffer.data(), i)}));
+            for (size_t i = 0; i < samples; ++i)
+                peak = std::max(peak, std::abs(int32_t{sampleAt(buffer.data(), i)}));
         }
     }
 }
 
 // Writes the whole words of bytes[0, count), scrambled when asked; moves an odd
 // last byte to bytes[0] and reports it pending. False on a short write.
-bool writeWords(std::FILE* out, unsigned char* bytes, size_t count, uint16_t scrambleKey, bool& pending)
-{
+bool writeWords(std::FILE* out, unsigned char* bytes, size_t count, uint16_t scrambleKey, bool& pending) {
     const size_t wordBytes = count & ~size_t{1};
     if (scrambleKey != 0) {
         for (size_t i = 0; i < wordBytes; i += 2) {
-            const uint16_t w = sndDevicesScramble(static_cast<uint16_t>(bytes[i] | (bytes[i + 1] << 8)), scrambleKey);
+            const uint16_t w =
+                sndDevicesScramble(static_cast<uint16_t>(bytes[i] | (bytes[i + 1] << 8)), scrambleKey);
             bytes[i] = static_cast<unsigned char>(w & 0xFF);
             bytes[i + 1] = static_cast<unsigned char>(w >> 8);
         }
@@ -97,13 +99,11 @@ struct Run {
     const sndDevicesEncoderExports* exports = nullptr;
     HBE_STREAM stream = 0;
 
-    void closeStream()
-    {
+    void closeStream() {
         if (stream != 0) exports->beCloseStream(stream);
         stream = 0;
     }
-    ~Run()
-    {
+    ~Run() {
         closeStream();
         reader.close();
     }
@@ -111,11 +111,12 @@ struct Run {
 
 // Steps 3 to 11 of the run; returns the status, or NOT_OKAY through `failed`
 // for an internal error.
-int encode(sndDevicesMp3Job& job, const sndDevicesEncoderExports& exports, int32_t durationCapMs, bool& failed)
-{
+int encode(sndDevicesMp3Job& job, const sndDevicesEncoderExports& exports, int32_t durationCapMs,
+           bool& failed) {
     Run run;
     run.exports = &exports;
-    if (run.reader.open(job.sourcePath, nullptr, kWaveModeRead) != kWaveSOk) return kMp3StatusOpenSourceFailed;
+    if (run.reader.open(job.sourcePath, nullptr, kWaveModeRead) != kWaveSOk)
+        return kMp3StatusOpenSourceFailed;
     const AudioFormat* format = run.reader.format();
     if (format == nullptr) return kMp3StatusOpenSourceFailed;
     const uint32_t rate = format->sampleRate;
@@ -142,7 +143,8 @@ int encode(sndDevicesMp3Job& job, const sndDevicesEncoderExports& exports, int32
     std::FILE* created = std::fopen(job.mp3Path.c_str(), "wb");
     if (created == nullptr) return kMp3StatusCreateFailed;
     run.mp3.reset(created);
-    if (TagsMp3WriteID3v2_3(run.mp3.get(), job.title, job.artist, job.album, job.genre, job.comment) != OKAY) {
+    if (TagsMp3WriteID3v2_3(run.mp3.get(), job.title, job.artist, job.album, job.genre, job.comment) !=
+        OKAY) {
         failed = true;
         return REPORT_ERR();
     }
@@ -190,7 +192,8 @@ int encode(sndDevicesMp3Job& job, const sndDevicesEncoderExports& exports, int32
         if (run.reader.read(input.data(), readBytes, &got) != kWaveSOk) return kMp3StatusReadFailed;
         auto* bytes = reinterpret_cast<unsigned char*>(input.data());
         const uint32_t w = got / 2;
-        elapsedMs += static_cast<float>(w / static_cast<uint32_t>(channels)) * 1000.0f / static_cast<float>(rate);
+        elapsedMs +=
+            static_cast<float>(w / static_cast<uint32_t>(channels)) * 1000.0f / static_cast<float>(rate);
         if (w == 0) break;
         sndDevicesUnscrambleBytes(bytes, got, job.key);
 
@@ -201,8 +204,7 @@ int encode(sndDevicesMp3Job& job, const sndDevicesEncoderExports& exports, int32
         if (mixDown) {
             count = w / 2;
             for (uint32_t i = 0; i < count; ++i)
-                values[i] = static_cast<int16_t>(
-                    (sampleAt(bytes, 2 * i) + sampleAt(bytes, 2 * i + 1)) / 2);
+                values[i] = static_cast<int16_t>((sampleAt(bytes, 2 * i) + sampleAt(bytes, 2 * i + 1)) / 2);
         } else {
             for (uint32_t i = 0; i < count; ++i) values[i] = sampleAt(bytes, i);
         }
@@ -237,8 +239,7 @@ int encode(sndDevicesMp3Job& job, const sndDevicesEncoderExports& exports, int32
 
 }  // namespace
 
-void sndDevicesMp3JobFromEngine(const sndDevicesContext& context, sndDevicesMp3Job& job)
-{
+void sndDevicesMp3JobFromEngine(const sndDevicesContext& context, sndDevicesMp3Job& job) {
     job.bitRate = context.mp3BitRate;
     job.mono = context.mp3Mono;
     job.preset = context.mp3Preset;
@@ -249,8 +250,7 @@ void sndDevicesMp3JobFromEngine(const sndDevicesContext& context, sndDevicesMp3J
     job.encoderLibrary = context.encoderLibrary;
 }
 
-int sndDevicesWavToMP3(sndDevicesContext& context, sndDevicesMp3Job& job)
-{
+int sndDevicesWavToMP3(sndDevicesContext& context, sndDevicesMp3Job& job) {
     (void)context;
     if (!validBitRate(job.bitRate)) return REPORT_ERR();
     job.status = kMp3StatusOk;

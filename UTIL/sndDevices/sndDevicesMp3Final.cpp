@@ -29,22 +29,19 @@ namespace {
 constexpr size_t kCopyWords = 8192;
 constexpr const char* kTracePrefix = "sndDevicesManageFinalMP3Creation(): ";
 
-void trace(const sndDevicesContext& context, const std::string& text)
-{
+void trace(const sndDevicesContext& context, const std::string& text) {
     if (context.verbose && context.trace != nullptr) context.trace->outputW(1, kTracePrefix + text);
 }
 
 // The target can be replaced: absent, or a regular file we may write. A folder
 // or a write-protected file in its place fails like creating it would.
-bool targetWritable(const std::string& mp3Path)
-{
+bool targetWritable(const std::string& mp3Path) {
     if (!FileExists(mp3Path)) return true;
     return !FileIsFolder(mp3Path) && access(mp3Path.c_str(), W_OK) == 0;
 }
 
 // Moves a complete temporary file over the target; status -5 when it cannot.
-int commitTemporary(const std::string& temporary, const std::string& mp3Path)
-{
+int commitTemporary(const std::string& temporary, const std::string& mp3Path) {
     if (std::rename(temporary.c_str(), mp3Path.c_str()) == 0) return kMp3StatusOk;
     std::remove(temporary.c_str());
     return kMp3StatusCreateFailed;
@@ -53,8 +50,7 @@ int commitTemporary(const std::string& temporary, const std::string& mp3Path)
 // Raises the last pre-encoding thread started to normal priority while the user
 // waits for it. Best effort: an ordinary user may not lower a nice value, and a
 // thread that has ended (its id perhaps reused) is left alone.
-void raisePreEncoding(const sndDevicesContext& context)
-{
+void raisePreEncoding(const sndDevicesContext& context) {
     const int tid = context.lastPreEncodingTid.load();
     if (tid <= 0 || !FileIsFolder("/proc/self/task/" + std::to_string(tid))) return;
     setpriority(PRIO_PROCESS, static_cast<id_t>(tid), 0);
@@ -62,8 +58,7 @@ void raisePreEncoding(const sndDevicesContext& context)
 
 int fromScratch(sndDevicesContext& context, std::string_view title, std::string_view artist,
                 std::string_view album, std::string_view genre, std::string_view comment,
-                const std::string& audioPath, const std::string& mp3Path, int& status)
-{
+                const std::string& audioPath, const std::string& mp3Path, int& status) {
     trace(context, "Arrived at CreateMp3FromScratch");
     if (!targetWritable(mp3Path)) {
         status = kMp3StatusCreateFailed;
@@ -100,8 +95,7 @@ int fromScratch(sndDevicesContext& context, std::string_view title, std::string_
 
 int usePreEncoded(sndDevicesContext& context, std::string_view title, std::string_view artist,
                   std::string_view album, std::string_view genre, std::string_view comment,
-                  const std::string& finalPath, const std::string& mp3Path, int& status)
-{
+                  const std::string& finalPath, const std::string& mp3Path, int& status) {
     trace(context, "Arrived at UsePreEncodedFile");
     REPORT_CHECK(sndDevicesPreEncodedMp3ToFinalMp3(context, context.scrambleKey.load(), title, artist, album,
                                                    genre, comment, finalPath, mp3Path, status));
@@ -111,15 +105,13 @@ int usePreEncoded(sndDevicesContext& context, std::string_view title, std::strin
 
 }  // namespace
 
-std::string sndDevicesMp3TemporaryPath(const std::string& mp3Path)
-{
+std::string sndDevicesMp3TemporaryPath(const std::string& mp3Path) {
     const size_t slash = mp3Path.find_last_of('/');
     const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
     return mp3Path.substr(0, nameStart) + "." + mp3Path.substr(nameStart) + ".partial";
 }
 
-int pstrUserLibraryFilename(const std::string& path, std::string& folder, bool& found)
-{
+int pstrUserLibraryFilename(const std::string& path, std::string& folder, bool& found) {
     found = false;
     const size_t separator = path.find_last_of("/\\");
     if (separator == std::string::npos) return OKAY;
@@ -131,8 +123,7 @@ int pstrUserLibraryFilename(const std::string& path, std::string& folder, bool& 
 int sndDevicesPreEncodedMp3ToFinalMp3(sndDevicesContext& context, uint16_t key, std::string_view title,
                                       std::string_view artist, std::string_view album, std::string_view genre,
                                       std::string_view comment, const std::string& preEncodedPath,
-                                      const std::string& mp3Path, int& status)
-{
+                                      const std::string& mp3Path, int& status) {
     (void)context;
     status = kMp3StatusOk;
     FileHandle in(std::fopen(preEncodedPath.c_str(), "rb"));
@@ -165,7 +156,8 @@ int sndDevicesPreEncodedMp3ToFinalMp3(sndDevicesContext& context, uint16_t key, 
         // Whole words only; an odd last byte (never in a companion) is copied as it is.
         if (key != 0) {
             for (size_t i = 0; i + 1 < got; i += 2) {
-                const uint16_t w = sndDevicesUnscramble(static_cast<uint16_t>(block[i] | (block[i + 1] << 8)), key);
+                const uint16_t w =
+                    sndDevicesUnscramble(static_cast<uint16_t>(block[i] | (block[i + 1] << 8)), key);
                 block[i] = static_cast<unsigned char>(w & 0xFF);
                 block[i + 1] = static_cast<unsigned char>(w >> 8);
             }
@@ -182,8 +174,7 @@ int sndDevicesManageFinalMP3CreationWaiting(sndDevicesContext& context, std::str
                                             std::string_view artist, std::string_view album,
                                             std::string_view genre, std::string_view comment,
                                             const std::string& baseName, const std::string& mp3Path,
-                                            int waitSteps, int& status)
-{
+                                            int waitSteps, int& status) {
     status = kMp3StatusOk;
     trace(context, "entered");
     trace(context, "wcp_SongTitle = " + std::string(title));
@@ -204,7 +195,8 @@ int sndDevicesManageFinalMP3CreationWaiting(sndDevicesContext& context, std::str
 
     if (FileExists(finalPath)) {
         trace(context, "Completed pre-encoded file exists, use it to create the final .mp3 file.");
-        REPORT_CHECK(usePreEncoded(context, title, artist, album, genre, comment, finalPath, mp3Path, status));
+        REPORT_CHECK(
+            usePreEncoded(context, title, artist, album, genre, comment, finalPath, mp3Path, status));
         return OKAY;
     }
     trace(context, "findPreFinalHandle == INVALID_HANDLE_VALUE");
@@ -226,7 +218,8 @@ int sndDevicesManageFinalMP3CreationWaiting(sndDevicesContext& context, std::str
     trace(context, "Done waiting for pre-encoding thread to complete");
     if (appeared) {
         trace(context, "findPreFinalHandle != INVALID_HANDLE_VALUE");
-        REPORT_CHECK(usePreEncoded(context, title, artist, album, genre, comment, finalPath, mp3Path, status));
+        REPORT_CHECK(
+            usePreEncoded(context, title, artist, album, genre, comment, finalPath, mp3Path, status));
         return OKAY;
     }
     trace(context, "findPreFinalHandle == INVALID_HANDLE_VALUE");
@@ -234,11 +227,11 @@ int sndDevicesManageFinalMP3CreationWaiting(sndDevicesContext& context, std::str
     return OKAY;
 }
 
-int sndDevicesManageFinalMP3Creation(sndDevicesContext& context, std::string_view title, std::string_view artist,
-                                     std::string_view album, std::string_view genre, std::string_view comment,
-                                     const std::string& baseName, const std::string& mp3Path, int& status)
-{
-    REPORT_CHECK(sndDevicesManageFinalMP3CreationWaiting(context, title, artist, album, genre, comment, baseName,
-                                                         mp3Path, kMp3PreEncodingWaitSteps, status));
+int sndDevicesManageFinalMP3Creation(sndDevicesContext& context, std::string_view title,
+                                     std::string_view artist, std::string_view album, std::string_view genre,
+                                     std::string_view comment, const std::string& baseName,
+                                     const std::string& mp3Path, int& status) {
+    REPORT_CHECK(sndDevicesManageFinalMP3CreationWaiting(
+        context, title, artist, album, genre, comment, baseName, mp3Path, kMp3PreEncodingWaitSteps, status));
     return OKAY;
 }

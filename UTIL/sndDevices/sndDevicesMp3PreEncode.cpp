@@ -28,16 +28,14 @@ namespace {
 
 // Linux nice values for the Windows-style priorities of a job: the lowest
 // priority keeps encoding well behind capture and the user interface.
-int niceValue(int32_t priority)
-{
+int niceValue(int32_t priority) {
     if (priority <= kMp3PriorityLowest) return 10;
     if (priority < kMp3PriorityNormal) return 5;
     return 0;
 }
 
 // Takes one of the four pre-encoding places; false when all are taken.
-bool claimPlace(sndDevicesContext& context)
-{
+bool claimPlace(sndDevicesContext& context) {
     int running = context.preEncodingRunning.load();
     do {
         if (running >= kMp3MaxPreEncodings) return false;
@@ -52,8 +50,7 @@ struct PlaceRelease {
     ~PlaceRelease() { context.preEncodingRunning.fetch_sub(1); }
 };
 
-void runPreEncoding(sndDevicesContext& context, sndDevicesMp3Job& job)
-{
+void runPreEncoding(sndDevicesContext& context, sndDevicesMp3Job& job) {
     const std::string basePath = job.mp3Path;
     const std::string partialPath = basePath + "." + kSndPartialCompanionExtension;
     const std::string finalPath = basePath + "." + sndDevicesCompanionExtension(job.key);
@@ -81,8 +78,7 @@ void runPreEncoding(sndDevicesContext& context, sndDevicesMp3Job& job)
 
 }  // namespace
 
-void sndDevicesWavToMP3Thread(sndDevicesContext& context, sndDevicesMp3Job job)
-{
+void sndDevicesWavToMP3Thread(sndDevicesContext& context, sndDevicesMp3Job job) {
     PlaceRelease release{context};
     context.lastPreEncodingTid.store(static_cast<int>(gettid()));
     // Best effort: a failure leaves the thread at the normal priority.
@@ -95,8 +91,7 @@ void sndDevicesWavToMP3Thread(sndDevicesContext& context, sndDevicesMp3Job job)
 }
 
 int sndDevicesStartPreEncoding(sndDevicesContext& context, const std::string& sourcePath,
-                               const std::string& outputBasePath)
-{
+                               const std::string& outputBasePath) {
     if (!claimPlace(context)) return OKAY;  // not pre-encoded: encoded when saved
 
     // A job of the thread's own, so a later track never changes a run in progress.

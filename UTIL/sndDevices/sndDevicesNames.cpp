@@ -35,10 +35,12 @@ std::string sndDevicesFinishedBaseName(uint32_t startTime, long lengthMs, long n
 }
 
 std::string sndDevicesFinishedName(uint32_t startTime, long lengthMs, long number, uint16_t scrambleKey) {
-    return sndDevicesFinishedBaseName(startTime, lengthMs, number) + "." + sndDevicesAudioExtension(scrambleKey);
+    return sndDevicesFinishedBaseName(startTime, lengthMs, number) + "." +
+           sndDevicesAudioExtension(scrambleKey);
 }
 
-std::string sndDevicesAudioPath(const std::string& folder, const std::string& baseName, uint16_t scrambleKey) {
+std::string sndDevicesAudioPath(const std::string& folder, const std::string& baseName,
+                                uint16_t scrambleKey) {
     return sndDevicesCachePath(folder, baseName, sndDevicesAudioExtension(scrambleKey));
 }
 

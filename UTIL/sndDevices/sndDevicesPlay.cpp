@@ -76,7 +76,8 @@ int sndDevicesPlayLoad(sndDevicesContext& ctx, const std::string& baseName, int&
     REPORT_CHECK(closeLocked(ctx));
     if (!ctx.playbackReader) ctx.playbackReader = std::make_unique<CsndDevicesWaveFile>();
 
-    const std::string path = ctx.cacheFolder + "/" + baseName + "." + (ctx.scrambleKey.load() ? "tmp" : "wav");
+    const std::string path =
+        ctx.cacheFolder + "/" + baseName + "." + (ctx.scrambleKey.load() ? "tmp" : "wav");
     CsndDevicesWaveFile& reader = *ctx.playbackReader;
     if (reader.open(path, nullptr, kWaveModeRead) != kWaveSOk || !playableFormat(reader.format())) {
         if (reader.isOpen()) reader.close();

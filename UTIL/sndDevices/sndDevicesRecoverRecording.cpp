@@ -28,8 +28,8 @@ constexpr size_t kHeaderBytes = 56;  // RIFF, fmt, fact and data headers of a ca
 constexpr uint32_t kFrameBytes = 4;  // 16-bit stereo
 
 uint32_t le32(const unsigned char* p) {
-    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
-           static_cast<uint32_t>(p[3]) << 24;
+    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+           static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
 }
 uint16_t le16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 void putLe32(unsigned char* p, uint32_t v) {
@@ -62,7 +62,8 @@ int repair(const std::string& path, uint64_t& dataBytes, uint32_t& rate, bool& o
     if (::fstat(file.fd, &st) != 0) return REPORT_ERR();
     std::array<unsigned char, kHeaderBytes> header{};
     if (static_cast<uint64_t>(st.st_size) < kHeaderBytes ||
-        ::pread(file.fd, header.data(), header.size(), 0) != static_cast<ssize_t>(header.size()) || !isCacheHeader(header))
+        ::pread(file.fd, header.data(), header.size(), 0) != static_cast<ssize_t>(header.size()) ||
+        !isCacheHeader(header))
         return OKAY;  // not a recording we can read: left for the next one to overwrite
     ours = true;
     rate = le32(header.data() + 24);
@@ -73,7 +74,8 @@ int repair(const std::string& path, uint64_t& dataBytes, uint32_t& rate, bool& o
     putLe32(header.data() + 4, static_cast<uint32_t>(dataBytes + kHeaderBytes - 8));
     putLe32(header.data() + 44, 0);
     putLe32(header.data() + 52, static_cast<uint32_t>(dataBytes));
-    if (::pwrite(file.fd, header.data(), header.size(), 0) != static_cast<ssize_t>(header.size())) return REPORT_ERR();
+    if (::pwrite(file.fd, header.data(), header.size(), 0) != static_cast<ssize_t>(header.size()))
+        return REPORT_ERR();
     if (::fsync(file.fd) != 0) return REPORT_ERR();
     return OKAY;
 }
@@ -98,7 +100,8 @@ int sndDevicesRecoverInterruptedRecording(sndDevicesContext& context) {
     // Finished like a recording that just ended: the length rule, the final
     // name, lastFileName and the pre-encoding.
     context.tempPath = path;
-    context.recordStartTime.store(static_cast<uint32_t>(lastWritten - static_cast<int64_t>(lengthMs / 1000.0L)));
+    context.recordStartTime.store(
+        static_cast<uint32_t>(lastWritten - static_cast<int64_t>(lengthMs / 1000.0L)));
     context.recordDurationMs.store(static_cast<float>(lengthMs));
     const int finished = sndDevicesFinishClosedRecording(context);
     context.recordDurationMs.store(0.0f);

@@ -71,8 +71,15 @@ int sndDevicesSetAutoSegment(sndDevicesContext& context, int on) {
 
 int sndDevicesSetMp3Settings(sndDevicesContext& context, int kbps, int mono, int deleteOld) {
     switch (kbps) {
-        case 64: case 96: case 128: case 192: case 256: case 320: break;
-        default: return REPORT_ERR();
+        case 64:
+        case 96:
+        case 128:
+        case 192:
+        case 256:
+        case 320:
+            break;
+        default:
+            return REPORT_ERR();
     }
     context.mp3BitRate = kbps;
     context.mp3Mono = mono;

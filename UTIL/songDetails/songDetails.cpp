@@ -10,8 +10,7 @@
 
 static constexpr const char* kReportModule = "../../UTIL/songDetails/songDetails";
 
-std::string_view songDetailsCutToUnits(std::string_view text, size_t units)
-{
+std::string_view songDetailsCutToUnits(std::string_view text, size_t units) {
     size_t used = 0;
     size_t i = 0;
     while (i < text.size()) {
@@ -42,15 +41,14 @@ std::string_view songDetailsCutToUnits(std::string_view text, size_t units)
 
 namespace {
 
-int setFixed(songDetails* record, std::string songDetails::*field, std::string_view text, size_t capacity)
-{
+int setFixed(songDetails* record, std::string songDetails::*field, std::string_view text, size_t capacity) {
     if (record == nullptr) return REPORT_ERR();
     record->*field = std::string(songDetailsCutToUnits(text, capacity - 1));
     return OKAY;
 }
 
-int getFixed(const songDetails* record, std::string songDetails::*field, std::string& out, size_t bufferLength)
-{
+int getFixed(const songDetails* record, std::string songDetails::*field, std::string& out,
+             size_t bufferLength) {
     if (record == nullptr) return REPORT_ERR();
     const std::string& text = record->*field;
     if (pstrUtf16Length(text) >= bufferLength) return REPORT_ERR();
@@ -58,8 +56,7 @@ int getFixed(const songDetails* record, std::string songDetails::*field, std::st
     return OKAY;
 }
 
-int setLong(songDetails* record, std::optional<std::string> songDetails::*field, std::string_view text)
-{
+int setLong(songDetails* record, std::optional<std::string> songDetails::*field, std::string_view text) {
     if (record == nullptr) return REPORT_ERR();
     (record->*field).reset();
     try {
@@ -70,22 +67,20 @@ int setLong(songDetails* record, std::optional<std::string> songDetails::*field,
     return OKAY;
 }
 
-int getLong(const songDetails* record, std::optional<std::string> songDetails::*field, const std::string*& out)
-{
+int getLong(const songDetails* record, std::optional<std::string> songDetails::*field,
+            const std::string*& out) {
     if (record == nullptr) return REPORT_ERR();
     out = (record->*field) ? &*(record->*field) : nullptr;
     return OKAY;
 }
 
-int setNumber(songDetails* record, int32_t songDetails::*field, int32_t value)
-{
+int setNumber(songDetails* record, int32_t songDetails::*field, int32_t value) {
     if (record == nullptr) return REPORT_ERR();
     record->*field = value;
     return OKAY;
 }
 
-int getNumber(const songDetails* record, int32_t songDetails::*field, int32_t& out)
-{
+int getNumber(const songDetails* record, int32_t songDetails::*field, int32_t& out) {
     if (record == nullptr) return REPORT_ERR();
     out = record->*field;
     return OKAY;
@@ -93,8 +88,7 @@ int getNumber(const songDetails* record, int32_t songDetails::*field, int32_t& o
 
 }  // namespace
 
-int songDetailsInit(std::unique_ptr<songDetails>& out, int verbose, CSlout* trace)
-{
+int songDetailsInit(std::unique_ptr<songDetails>& out, int verbose, CSlout* trace) {
     try {
         out = std::make_unique<songDetails>();
     } catch (const std::bad_alloc&) {
@@ -105,8 +99,7 @@ int songDetailsInit(std::unique_ptr<songDetails>& out, int verbose, CSlout* trac
     return OKAY;
 }
 
-int songDetailsFreeTexts(songDetails* record)
-{
+int songDetailsFreeTexts(songDetails* record) {
     if (record == nullptr) return REPORT_ERR();
     record->comment.reset();
     record->composer.reset();
@@ -116,15 +109,13 @@ int songDetailsFreeTexts(songDetails* record)
     return OKAY;
 }
 
-#define SONG_DETAILS_FIXED_SETTER(Name, field, capacity)                          \
-    int songDetailsSet##Name(songDetails* record, std::string_view text)          \
-    {                                                                             \
+#define SONG_DETAILS_FIXED_SETTER(Name, field, capacity)                           \
+    int songDetailsSet##Name(songDetails* record, std::string_view text) {         \
         return setFixed(record, &songDetails::field, text, songDetails::capacity); \
     }
-#define SONG_DETAILS_FIXED_GETTER(Name, field)                                                    \
-    int songDetailsGet##Name(const songDetails* record, std::string& out, size_t bufferLength)    \
-    {                                                                                             \
-        return getFixed(record, &songDetails::field, out, bufferLength);                          \
+#define SONG_DETAILS_FIXED_GETTER(Name, field)                                                   \
+    int songDetailsGet##Name(const songDetails* record, std::string& out, size_t bufferLength) { \
+        return getFixed(record, &songDetails::field, out, bufferLength);                         \
     }
 #define SONG_DETAILS_FIXED(Name, field, capacity) \
     SONG_DETAILS_FIXED_SETTER(Name, field, capacity) SONG_DETAILS_FIXED_GETTER(Name, field)
@@ -147,14 +138,12 @@ SONG_DETAILS_FIXED(SortName, sortName, kTextCapacity)
 SONG_DETAILS_FIXED(SortShowName, sortShowName, kTextCapacity)
 SONG_DETAILS_FIXED(Location, location, kPathCapacity)
 
-#define SONG_DETAILS_LONG(Name, field)                                                \
-    int songDetailsSet##Name(songDetails* record, std::string_view text)              \
-    {                                                                                 \
-        return setLong(record, &songDetails::field, text);                            \
-    }                                                                                 \
-    int songDetailsGet##Name(const songDetails* record, const std::string*& out)      \
-    {                                                                                 \
-        return getLong(record, &songDetails::field, out);                             \
+#define SONG_DETAILS_LONG(Name, field)                                             \
+    int songDetailsSet##Name(songDetails* record, std::string_view text) {         \
+        return setLong(record, &songDetails::field, text);                         \
+    }                                                                              \
+    int songDetailsGet##Name(const songDetails* record, const std::string*& out) { \
+        return getLong(record, &songDetails::field, out);                          \
     }
 
 SONG_DETAILS_LONG(Comment, comment)
@@ -163,14 +152,12 @@ SONG_DETAILS_LONG(Lyrics, lyrics)
 SONG_DETAILS_LONG(Description, description)
 SONG_DETAILS_LONG(LongDescription, longDescription)
 
-#define SONG_DETAILS_NUMBER(Name, field)                                           \
-    int songDetailsSet##Name(songDetails* record, int32_t value)                   \
-    {                                                                              \
-        return setNumber(record, &songDetails::field, value);                      \
-    }                                                                              \
-    int songDetailsGet##Name(const songDetails* record, int32_t& out)              \
-    {                                                                              \
-        return getNumber(record, &songDetails::field, out);                        \
+#define SONG_DETAILS_NUMBER(Name, field)                                \
+    int songDetailsSet##Name(songDetails* record, int32_t value) {      \
+        return setNumber(record, &songDetails::field, value);           \
+    }                                                                   \
+    int songDetailsGet##Name(const songDetails* record, int32_t& out) { \
+        return getNumber(record, &songDetails::field, out);             \
     }
 
 SONG_DETAILS_NUMBER(Bitrate, bitrate)

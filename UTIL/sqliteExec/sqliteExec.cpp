@@ -102,8 +102,8 @@ int sqliteExecClose(sqliteExecDb& db, CSlout* trace) {
     return NOT_OKAY;
 }
 
-int sqliteExecRun(sqlite3* db, const sqliteExecCaller& caller, std::string_view statement, sqliteExecMode mode,
-                  const sqliteExecWidths& widths, sqliteExecResults& results) {
+int sqliteExecRun(sqlite3* db, const sqliteExecCaller& caller, std::string_view statement,
+                  sqliteExecMode mode, const sqliteExecWidths& widths, sqliteExecResults& results) {
     if (!db) return REPORT_ERR();
     const std::string name(caller.name);
     if (caller.traceSql && caller.trace)
@@ -140,7 +140,8 @@ int sqliteExecCheckDamage(sqlite3* db, const sqliteExecCaller& caller, bool& dam
     const int rc = sqlite3_exec(db, "PRAGMA quick_check", collect, &lines, nullptr);
     const int primary = rc & 0xff;
     if (rc != SQLITE_OK && primary != SQLITE_NOTADB && primary != SQLITE_CORRUPT) {
-        reportToUser(caller.trace, std::string(caller.name) + ": Error executing SQL: " + errorText(db) + "\n");
+        reportToUser(caller.trace,
+                     std::string(caller.name) + ": Error executing SQL: " + errorText(db) + "\n");
         return REPORT_ERR();
     }
     damaged = rc != SQLITE_OK || lines.size() != 1 || lines[0] != "ok";

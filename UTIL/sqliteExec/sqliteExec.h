@@ -78,8 +78,8 @@ int sqliteExecClose(sqliteExecDb& db, CSlout* trace);
 // holds a NUL byte or exceeds kSqliteExecStatementBytes - 1 bytes. A statement
 // that SQLite fails reports "<name>: Error executing SQL: %s\n" through
 // trace->errorW and returns NOT_OKAY with an internal error.
-int sqliteExecRun(sqlite3* db, const sqliteExecCaller& caller, std::string_view statement, sqliteExecMode mode,
-                  const sqliteExecWidths& widths, sqliteExecResults& results);
+int sqliteExecRun(sqlite3* db, const sqliteExecCaller& caller, std::string_view statement,
+                  sqliteExecMode mode, const sqliteExecWidths& widths, sqliteExecResults& results);
 
 // Tells whether the file behind db is damaged: not a database at all (garbage
 // bytes), or a database whose structure "PRAGMA quick_check" finds broken (a

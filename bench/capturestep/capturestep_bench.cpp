@@ -16,8 +16,8 @@
 #include "CsndDevicesWaveFile.h"
 #include "scriptedCapture.h"
 #include "sndDevicesContext.h"
-#include "sndDevicesEngine.h"
 #include "sndDevicesDoRecording.h"
+#include "sndDevicesEngine.h"
 
 namespace {
 
@@ -38,7 +38,8 @@ double measure(const std::string& folder, uint16_t channels, uint32_t rate, int 
         for (uint32_t j = 0; j < packetFrames; ++j) {
             const double t = static_cast<double>(p * packetFrames + j) / rate;
             for (uint16_t ch = 0; ch < channels; ++ch)
-                packet.samples[j * channels + ch] = static_cast<float>(0.5 * std::sin(2 * M_PI * 440.0 * t + ch));
+                packet.samples[j * channels + ch] =
+                    static_cast<float>(0.5 * std::sin(2 * M_PI * 440.0 * t + ch));
         }
         script.push_back({packet});
     }

@@ -47,7 +47,8 @@ int main(int argc, char** argv) {
     if (argc > 4) context->encoderLibrary = argv[4];
     int result = 0;
     if (sndDevicesInit(*context, nullptr, kSndEngineModeLoopback, 0) != OKAY ||
-        sndDevicesSetCacheFolder(*context, folder) != OKAY || sndDevicesSetScrambleKey(*context, key) != OKAY ||
+        sndDevicesSetCacheFolder(*context, folder) != OKAY ||
+        sndDevicesSetScrambleKey(*context, key) != OKAY ||
         sndDevicesSetRecordState(*context, kSndRecordArm, result) != OKAY || result != 0) {
         std::fprintf(stderr, "engine_record: the engine did not come up (result %d)\n", result);
         return 1;

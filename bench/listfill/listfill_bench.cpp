@@ -9,10 +9,10 @@
 // milliseconds (user + system) are printed; the ratio is taken on CPU time,
 // which the other jobs of a shared machine disturb far less than wall time.
 // The last line printed is "list-fill ratio=<ours/peer> target=1.0".
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -75,10 +75,11 @@ void fill(const std::string& folder, int tracks) {
             std::to_string(start) + "_" + std::to_string(length) + "_" + std::to_string(random() % 32768);
         if (recCacheInsert(db.get(), base, start, length) != OKAY) fail("insert");
         const bool wide = i % 5 == 0;
-        const recCacheTags tags{wide ? cjk + " artist " + std::to_string(i % 97) : "Artist " + std::to_string(i % 97),
-                                "Song number " + std::to_string(i) + (i % 7 == 0 ? " (Don't Stop)" : ""),
-                                "Album " + std::to_string(i % 31), i % 3 == 0 ? "Rock" : "",
-                                i % 4 == 0 ? "Recorded from the radio, " + std::string(i % 200, 'c') : ""};
+        const recCacheTags tags{
+            wide ? cjk + " artist " + std::to_string(i % 97) : "Artist " + std::to_string(i % 97),
+            "Song number " + std::to_string(i) + (i % 7 == 0 ? " (Don't Stop)" : ""),
+            "Album " + std::to_string(i % 31), i % 3 == 0 ? "Rock" : "",
+            i % 4 == 0 ? "Recorded from the radio, " + std::string(i % 200, 'c') : ""};
         if (recCacheSetTags(db.get(), i + 1, tags) != OKAY) fail("tags");
     }
     if (recCache_sqlite_exec(db.get(), "COMMIT", sqliteExecMode::SingleColumn) != OKAY) fail("COMMIT");
@@ -158,8 +159,10 @@ int main(int argc, char** argv) {
     }
     std::printf("statements per list fill: %zu (ids, then track and tags of each id), best of %d runs\n",
                 1 + 2 * ids.size(), runs);
-    std::printf("recCache list fill (open, ids, reads, close): %7.1f ms wall %7.1f ms cpu\n", ours.wall, ours.cpu);
-    std::printf("sqlite3 tool, same statements, same file:    %7.1f ms wall %7.1f ms cpu\n", peer.wall, peer.cpu);
+    std::printf("recCache list fill (open, ids, reads, close): %7.1f ms wall %7.1f ms cpu\n", ours.wall,
+                ours.cpu);
+    std::printf("sqlite3 tool, same statements, same file:    %7.1f ms wall %7.1f ms cpu\n", peer.wall,
+                peer.cpu);
     std::printf("list-fill ratio=%.2f target=1.0\n", ours.cpu / peer.cpu);
     return 0;
 }

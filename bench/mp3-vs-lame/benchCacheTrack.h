@@ -11,8 +11,7 @@
 #include "sndDevicesContext.h"
 #include "sndDevicesScramble.h"
 
-inline bool benchMakeCacheTrack(const std::string& wavPath, const std::string& cachePath)
-{
+inline bool benchMakeCacheTrack(const std::string& wavPath, const std::string& cachePath) {
     CsndDevicesWaveFile in, out;
     if (in.open(wavPath, nullptr, kWaveModeRead) != kWaveSOk || in.format() == nullptr) return false;
     const AudioFormat format = *in.format();
@@ -31,8 +30,8 @@ inline bool benchMakeCacheTrack(const std::string& wavPath, const std::string& c
 
 // The job of a save-time encode with the recorder's defaults: 256 kbit/s
 // joint stereo, preset 2, normalised, scrambled source.
-inline sndDevicesMp3Job benchSaveJob(const std::string& source, const std::string& mp3, const std::string& library)
-{
+inline sndDevicesMp3Job benchSaveJob(const std::string& source, const std::string& mp3,
+                                     const std::string& library) {
     sndDevicesMp3Job job;
     job.bitRate = 256;
     job.mono = 0;

@@ -10,8 +10,7 @@
 #include "report.h"
 #include "sndDevicesMp3.h"
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     const std::string mode = argc > 1 ? argv[1] : "";
     if (mode == "prepare" && argc == 4) return benchMakeCacheTrack(argv[2], argv[3]) ? 0 : 1;
     if (mode == "encode" && argc == 5) {

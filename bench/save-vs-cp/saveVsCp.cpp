@@ -13,8 +13,7 @@
 #include "sndDevicesMp3.h"
 #include "sndDevicesNames.h"
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     const std::string mode = argc > 1 ? argv[1] : "";
     sndDevicesContext context;
     context.scrambleKey = kSndScrambleKey;
@@ -22,7 +21,8 @@ int main(int argc, char** argv)
         const std::string folder = argv[3], base = argv[4];
         const std::string track = sndDevicesAudioPath(folder, base, kSndScrambleKey);
         if (!benchMakeCacheTrack(argv[2], track)) return 1;
-        sndDevicesMp3Job job = benchSaveJob(track, sndDevicesCompanionPath(folder, base, kSndScrambleKey), argv[5]);
+        sndDevicesMp3Job job =
+            benchSaveJob(track, sndDevicesCompanionPath(folder, base, kSndScrambleKey), argv[5]);
         job.scrambleOutput = 1;
         return sndDevicesWavToMP3(context, job) == OKAY && job.status == 0 ? 0 : 1;
     }
@@ -30,9 +30,9 @@ int main(int argc, char** argv)
         context.cacheFolder = argv[2];
         int status = 1;
         const auto start = std::chrono::steady_clock::now();
-        const int result = sndDevicesManageFinalMP3Creation(context, "Benchmark Title", "Benchmark Artist",
-                                                            "Benchmark Album", "Rock", "saved by the benchmark",
-                                                            argv[3], argv[4], status);
+        const int result = sndDevicesManageFinalMP3Creation(
+            context, "Benchmark Title", "Benchmark Artist", "Benchmark Album", "Rock",
+            "saved by the benchmark", argv[3], argv[4], status);
         const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
         if (result != OKAY || status != 0) {
             std::fprintf(stderr, "save failed: status %d\n", status);

@@ -23,8 +23,7 @@ struct Texts {
     std::string title, artist, album, genre, comment;
 };
 
-Bytes tagBytes(const TempDir& dir, const Texts& t)
-{
+Bytes tagBytes(const TempDir& dir, const Texts& t) {
     std::string path = dir.file("tag.bin");
     std::FILE* f = std::fopen(path.c_str(), "wb");
     EXPECT_NE(f, nullptr);
@@ -35,8 +34,7 @@ Bytes tagBytes(const TempDir& dir, const Texts& t)
 
 Bytes ascii(const std::string& s) { return Bytes(s.begin(), s.end()); }
 
-Bytes cat(std::initializer_list<Bytes> parts)
-{
+Bytes cat(std::initializer_list<Bytes> parts) {
     Bytes all;
     for (const Bytes& p : parts) all.insert(all.end(), p.begin(), p.end());
     return all;
@@ -56,22 +54,41 @@ TEST(Tags, ExactBytes) {
         {"all empty writes nothing", {}, {}},
         {"title only: 29 bytes",
          {"abc", "", "", "", ""},
-         cat({ascii("ID3"), {3, 0, 0, 0, 0, 0, 0x13}, ascii("TIT2"), {0, 0, 0, 9, 0, 0, 1, 0xFF, 0xFE}, abc16})},
+         cat({ascii("ID3"),
+              {3, 0, 0, 0, 0, 0, 0x13},
+              ascii("TIT2"),
+              {0, 0, 0, 9, 0, 0, 1, 0xFF, 0xFE},
+              abc16})},
         {"comment only: 26 bytes",
          {"", "", "", "", "abc"},
-         cat({ascii("ID3"), {3, 0, 0, 0, 0, 0, 0x1A}, ascii("COMM"), {0, 0, 0, 0x10, 0, 0, 1},
-              ascii("eng"), {0xFF, 0xFE, 0, 0, 0xFF, 0xFE}, abc16})},
+         cat({ascii("ID3"),
+              {3, 0, 0, 0, 0, 0, 0x1A},
+              ascii("COMM"),
+              {0, 0, 0, 0x10, 0, 0, 1},
+              ascii("eng"),
+              {0xFF, 0xFE, 0, 0, 0xFF, 0xFE},
+              abc16})},
         {"frames in fixed order, genre as free text",
          {"t", "a", "b", "(13)Pop", "c"},
-         cat({ascii("ID3"), {3, 0, 0, 0, 0, 0, 0x5E},
-              ascii("TIT2"), {0, 0, 0, 5, 0, 0, 1, 0xFF, 0xFE, 't', 0},
-              ascii("TPE1"), {0, 0, 0, 5, 0, 0, 1, 0xFF, 0xFE, 'a', 0},
-              ascii("TALB"), {0, 0, 0, 5, 0, 0, 1, 0xFF, 0xFE, 'b', 0},
-              ascii("TCON"), {0, 0, 0, 17, 0, 0, 1, 0xFF, 0xFE, '(', 0, '1', 0, '3', 0, ')', 0, 'P', 0, 'o', 0, 'p', 0},
-              ascii("COMM"), {0, 0, 0, 12, 0, 0, 1}, ascii("eng"), {0xFF, 0xFE, 0, 0, 0xFF, 0xFE, 'c', 0}})},
+         cat({ascii("ID3"),
+              {3, 0, 0, 0, 0, 0, 0x5E},
+              ascii("TIT2"),
+              {0, 0, 0, 5, 0, 0, 1, 0xFF, 0xFE, 't', 0},
+              ascii("TPE1"),
+              {0, 0, 0, 5, 0, 0, 1, 0xFF, 0xFE, 'a', 0},
+              ascii("TALB"),
+              {0, 0, 0, 5, 0, 0, 1, 0xFF, 0xFE, 'b', 0},
+              ascii("TCON"),
+              {0, 0, 0, 17, 0, 0, 1, 0xFF, 0xFE, '(', 0, '1', 0, '3', 0, ')', 0, 'P', 0, 'o', 0, 'p', 0},
+              ascii("COMM"),
+              {0, 0, 0, 12, 0, 0, 1},
+              ascii("eng"),
+              {0xFF, 0xFE, 0, 0, 0xFF, 0xFE, 'c', 0}})},
         {"surrogate pair passes as two units, CJK as one",
          {"", "\xF0\x9F\x8E\xB5\xE9\x9F\xB3", "", "", ""},
-         cat({ascii("ID3"), {3, 0, 0, 0, 0, 0, 0x13}, ascii("TPE1"),
+         cat({ascii("ID3"),
+              {3, 0, 0, 0, 0, 0, 0x13},
+              ascii("TPE1"),
               {0, 0, 0, 9, 0, 0, 1, 0xFF, 0xFE, 0x3C, 0xD8, 0xB5, 0xDF, 0xF3, 0x97}})},
     };
     for (const Case& c : cases) EXPECT_EQ(tagBytes(dir, c.texts), c.expected) << c.what;
@@ -130,17 +147,22 @@ TEST(Tags, ReadBackByMutagenAndFfprobe) {
     TempDir dir;
     const std::string audio = dir.file("audio.mp3");
     int rc = 0;
-    toolOutput("ffmpeg -nostdin -loglevel error -f lavfi -i sine=frequency=440:duration=0.3 -c:a libmp3lame "
-               "-id3v2_version 0 -write_xing 0 -f mp3 " + shellQuoted(audio), &rc);
+    toolOutput(
+        "ffmpeg -nostdin -loglevel error -f lavfi -i sine=frequency=440:duration=0.3 -c:a libmp3lame "
+        "-id3v2_version 0 -write_xing 0 -f mp3 " +
+            shellQuoted(audio),
+        &rc);
     ASSERT_EQ(rc, 0);
 
-    const Texts texts{"Don't Stop \xE2\x80\x94 \xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E", "Ren\xC3\xA9\xE2\x80\x99s Band",
-                      "\xF0\x9F\x8E\xB5 Album \xF0\x9F\x98\x80", "Synth-Pop", "it's \xEC\x95\x88\xEB\x85\x95"};
+    const Texts texts{"Don't Stop \xE2\x80\x94 \xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E",
+                      "Ren\xC3\xA9\xE2\x80\x99s Band", "\xF0\x9F\x8E\xB5 Album \xF0\x9F\x98\x80", "Synth-Pop",
+                      "it's \xEC\x95\x88\xEB\x85\x95"};
     const std::string tagged = dir.file("tagged.mp3");
     {
         std::FILE* f = std::fopen(tagged.c_str(), "wb");
         ASSERT_NE(f, nullptr);
-        ASSERT_EQ(TagsMp3WriteID3v2_3(f, texts.title, texts.artist, texts.album, texts.genre, texts.comment), OKAY);
+        ASSERT_EQ(TagsMp3WriteID3v2_3(f, texts.title, texts.artist, texts.album, texts.genre, texts.comment),
+                  OKAY);
         Bytes a = readBytes(audio);
         ASSERT_EQ(std::fwrite(a.data(), 1, a.size(), f), a.size());
         std::fclose(f);
@@ -155,14 +177,17 @@ TEST(Tags, ReadBackByMutagenAndFfprobe) {
         "c = t.getall('COMM')[0]\n"
         "sys.stdout.write(c.lang + '|' + c.desc + '|' + c.text[0] + '\\n')\n";
     testsupport::writeText(dir.file("read.py"), script);
-    std::string mutagen = toolOutput("/usr/bin/python3 " + shellQuoted(dir.file("read.py")) + " " + shellQuoted(tagged), &rc);
+    std::string mutagen =
+        toolOutput("/usr/bin/python3 " + shellQuoted(dir.file("read.py")) + " " + shellQuoted(tagged), &rc);
     ASSERT_EQ(rc, 0) << mutagen;
-    EXPECT_EQ(mutagen, texts.title + "\n" + texts.artist + "\n" + texts.album + "\n" + texts.genre + "\neng||" +
-                           texts.comment + "\n");
+    EXPECT_EQ(mutagen, texts.title + "\n" + texts.artist + "\n" + texts.album + "\n" + texts.genre +
+                           "\neng||" + texts.comment + "\n");
 
-    std::string probe = toolOutput("ffprobe -v error -show_entries format_tags=title,artist,album,genre,comment "
-                                   "-show_entries stream=codec_name -of default=noprint_wrappers=1 " +
-                                   shellQuoted(tagged), &rc);
+    std::string probe = toolOutput(
+        "ffprobe -v error -show_entries format_tags=title,artist,album,genre,comment "
+        "-show_entries stream=codec_name -of default=noprint_wrappers=1 " +
+            shellQuoted(tagged),
+        &rc);
     ASSERT_EQ(rc, 0);
     EXPECT_NE(probe.find("codec_name=mp3"), std::string::npos) << probe;
     EXPECT_NE(probe.find("TAG:title=" + texts.title + "\n"), std::string::npos) << probe;

@@ -10,8 +10,7 @@
 
 namespace testsupport {
 
-inline std::string toolOutput(const std::string& command, int* exitCode = nullptr)
-{
+inline std::string toolOutput(const std::string& command, int* exitCode = nullptr) {
     std::string out;
     std::FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr) {
@@ -27,8 +26,7 @@ inline std::string toolOutput(const std::string& command, int* exitCode = nullpt
 }
 
 // Single-quotes a path for the shell.
-inline std::string shellQuoted(const std::string& text)
-{
+inline std::string shellQuoted(const std::string& text) {
     std::string quoted = "'";
     for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return quoted + "'";

@@ -37,14 +37,12 @@ struct Stream {
     uint32_t counter = 0;
 };
 
-std::string env(const char* name)
-{
+std::string env(const char* name) {
     const char* v = std::getenv(name);
     return v ? v : "";
 }
 
-void produce(Stream& s, BE_BYTE* out, BE_DWORD n)
-{
+void produce(Stream& s, BE_BYTE* out, BE_DWORD n) {
     for (BE_DWORD i = 0; i < n; ++i) out[i] = static_cast<BE_BYTE>((s.counter++ * 7 + 3) & 0xFF);
 }
 
@@ -52,8 +50,7 @@ Stream* asStream(HBE_STREAM h) { return reinterpret_cast<Stream*>(h); }
 
 }  // namespace
 
-FAKE_EXPORT BE_ERR beInitStream(BE_CONFIG* config, BE_DWORD* samples, BE_DWORD* minOut, HBE_STREAM* stream)
-{
+FAKE_EXPORT BE_ERR beInitStream(BE_CONFIG* config, BE_DWORD* samples, BE_DWORD* minOut, HBE_STREAM* stream) {
     auto* s = new Stream;
     s->fail = env("FAKE_ENC_FAIL");
     if (s->fail == "init") {
@@ -72,7 +69,8 @@ FAKE_EXPORT BE_ERR beInitStream(BE_CONFIG* config, BE_DWORD* samples, BE_DWORD* 
         s->sizes.push_back(static_cast<BE_DWORD>(std::stoul(sizes.substr(pos, comma - pos))));
         pos = comma + 1;
     }
-    if (!env("FAKE_ENC_FLUSH").empty()) s->flushBytes = static_cast<BE_DWORD>(std::stoul(env("FAKE_ENC_FLUSH")));
+    if (!env("FAKE_ENC_FLUSH").empty())
+        s->flushBytes = static_cast<BE_DWORD>(std::stoul(env("FAKE_ENC_FLUSH")));
     if (!env("FAKE_ENC_DELAY_MS").empty()) s->delayMs = std::stoi(env("FAKE_ENC_DELAY_MS"));
     const bool mono = config->format.LHV1.nMode == BE_MP3_MODE_MONO;
     *samples = mono ? 1152 : 2304;
@@ -81,8 +79,7 @@ FAKE_EXPORT BE_ERR beInitStream(BE_CONFIG* config, BE_DWORD* samples, BE_DWORD* 
     return BE_ERR_SUCCESSFUL;
 }
 
-FAKE_EXPORT BE_ERR beEncodeChunk(HBE_STREAM h, BE_DWORD n, int16_t* data, BE_BYTE* out, BE_DWORD* outBytes)
-{
+FAKE_EXPORT BE_ERR beEncodeChunk(HBE_STREAM h, BE_DWORD n, int16_t* data, BE_BYTE* out, BE_DWORD* outBytes) {
     Stream& s = *asStream(h);
     if (s.delayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(s.delayMs));
     if (s.fail == "encode") return BE_ERR_BUFFER_TOO_SMALL;
@@ -92,8 +89,7 @@ FAKE_EXPORT BE_ERR beEncodeChunk(HBE_STREAM h, BE_DWORD n, int16_t* data, BE_BYT
     return BE_ERR_SUCCESSFUL;
 }
 
-FAKE_EXPORT BE_ERR beDeinitStream(HBE_STREAM h, BE_BYTE* out, BE_DWORD* outBytes)
-{
+FAKE_EXPORT BE_ERR beDeinitStream(HBE_STREAM h, BE_BYTE* out, BE_DWORD* outBytes) {
     Stream& s = *asStream(h);
     if (s.fail == "flush") return BE_ERR_BUFFER_TOO_SMALL;
     *outBytes = s.flushBytes;
@@ -101,8 +97,7 @@ FAKE_EXPORT BE_ERR beDeinitStream(HBE_STREAM h, BE_BYTE* out, BE_DWORD* outBytes
     return BE_ERR_SUCCESSFUL;
 }
 
-FAKE_EXPORT BE_ERR beCloseStream(HBE_STREAM h)
-{
+FAKE_EXPORT BE_ERR beCloseStream(HBE_STREAM h) {
     Stream* s = asStream(h);
     if (s->log) std::fclose(s->log);
     delete s;

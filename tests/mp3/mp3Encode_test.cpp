@@ -28,8 +28,7 @@ struct Log {
     Samples values;
 };
 
-Log readLog(const std::string& path)
-{
+Log readLog(const std::string& path) {
     Log log;
     Bytes b = readBytes(path);
     EXPECT_GE(b.size(), sizeof(BE_CONFIG));
@@ -41,23 +40,20 @@ Log readLog(const std::string& path)
 }
 
 // The counter stream the scripted library produces, cut to n bytes.
-Bytes counterBytes(size_t n)
-{
+Bytes counterBytes(size_t n) {
     Bytes b(n);
     for (size_t i = 0; i < n; ++i) b[i] = static_cast<unsigned char>((i * 7 + 3) & 0xFF);
     return b;
 }
 
-Bytes unscrambled(Bytes b, uint16_t key)
-{
+Bytes unscrambled(Bytes b, uint16_t key) {
     sndDevicesUnscrambleBytes(b.data(), b.size(), key);
     return b;
 }
 
 class Mp3Run : public ::testing::Test {
-protected:
-    sndDevicesMp3Job job(const std::string& library, uint16_t key = 0)
-    {
+  protected:
+    sndDevicesMp3Job job(const std::string& library, uint16_t key = 0) {
         sndDevicesMp3Job j;
         j.bitRate = 256;
         j.preset = 2;
@@ -70,8 +66,7 @@ protected:
         return j;
     }
     // Runs a job on the scripted library and returns what it was given.
-    Log runFake(sndDevicesMp3Job& j)
-    {
+    Log runFake(sndDevicesMp3Job& j) {
         ScopedEnv log("FAKE_ENC_LOG", dir.file("fake.log"));
         EXPECT_EQ(sndDevicesWavToMP3(context, j), OKAY);
         EXPECT_EQ(j.status, 0);
@@ -83,8 +78,7 @@ protected:
     std::atomic<int> cancel{0};
 };
 
-Samples repeated(const Samples& pattern, size_t count)
-{
+Samples repeated(const Samples& pattern, size_t count) {
     Samples s;
     while (s.size() < count) s.insert(s.end(), pattern.begin(), pattern.end());
     s.resize(count);
@@ -311,11 +305,13 @@ TEST_F(Mp3Run, RealEncoderAtEveryBitRate) {
             EXPECT_FALSE(w.crc) << what;
             EXPECT_TRUE(w.original) << what;
             if ((kbps == 256 && !mono) || (kbps == 64 && mono)) {
-                const std::string probe =
-                    toolOutput("ffprobe -v error -show_entries stream=sample_rate,channels,bit_rate "
-                               "-of default=noprint_wrappers=1 " + testsupport::shellQuoted(j.mp3Path));
+                const std::string probe = toolOutput(
+                    "ffprobe -v error -show_entries stream=sample_rate,channels,bit_rate "
+                    "-of default=noprint_wrappers=1 " +
+                    testsupport::shellQuoted(j.mp3Path));
                 EXPECT_NE(probe.find("sample_rate=44100"), std::string::npos) << probe;
-                EXPECT_NE(probe.find(std::string("channels=") + (mono ? "1" : "2")), std::string::npos) << probe;
+                EXPECT_NE(probe.find(std::string("channels=") + (mono ? "1" : "2")), std::string::npos)
+                    << probe;
                 EXPECT_NE(probe.find("bit_rate=" + std::to_string(kbps * 1000)), std::string::npos) << probe;
             }
 
@@ -334,16 +330,21 @@ TEST_F(Mp3Run, RealEncoderAtEveryBitRate) {
             Match m = bestMatch(reference, decode(j.mp3Path, 48000, channels, &errors), channels);
             EXPECT_EQ(errors, "") << what;
             EXPECT_GT(m.correlation, kbps >= 128 ? 0.99 : 0.97) << what;
-            const double expectedRatio = mono ? 32767.0 / [&] {
-                int16_t p = 0;
-                for (int16_t s : reference) p = std::max<int16_t>(p, static_cast<int16_t>(std::abs(s)));
-                return static_cast<double>(p);
-            }() : gain;
+            const double expectedRatio =
+                mono ? 32767.0 /
+                           [&] {
+                               int16_t p = 0;
+                               for (int16_t s : reference)
+                                   p = std::max<int16_t>(p, static_cast<int16_t>(std::abs(s)));
+                               return static_cast<double>(p);
+                           }()
+                     : gain;
             // The level after the gain; the encoder itself gives up to 5 per cent of these tones.
             EXPECT_NEAR(m.amplitudeRatio, expectedRatio, 0.08 * expectedRatio) << what;
         }
     }
-    const std::string mpg123 = toolOutput("mpg123 -t -v " + testsupport::shellQuoted(dir.file("out.mp3")) + " 2>&1");
+    const std::string mpg123 =
+        toolOutput("mpg123 -t -v " + testsupport::shellQuoted(dir.file("out.mp3")) + " 2>&1");
     EXPECT_NE(mpg123.find("cbr320"), std::string::npos) << mpg123;
 }
 

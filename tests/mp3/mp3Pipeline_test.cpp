@@ -30,9 +30,8 @@ constexpr uint16_t kKey = 14940;
 const char* const kBase = "1291648000_3000_1111317901";
 
 class TraceLines : public CSlout {
-public:
-    int outputW(int, std::string_view text) override
-    {
+  public:
+    int outputW(int, std::string_view text) override {
         std::lock_guard<std::mutex> lock(mutex);
         lines.emplace_back(text);
         return OKAY;
@@ -41,8 +40,7 @@ public:
     std::vector<std::string> lines;
 };
 
-bool waitFor(const std::function<bool()>& done, int ms = 10000)
-{
+bool waitFor(const std::function<bool()>& done, int ms = 10000) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     while (!done()) {
         if (std::chrono::steady_clock::now() > deadline) return false;
@@ -51,8 +49,7 @@ bool waitFor(const std::function<bool()>& done, int ms = 10000)
     return true;
 }
 
-Bytes tagOf(const std::string& path, const char* title, const char* artist)
-{
+Bytes tagOf(const std::string& path, const char* title, const char* artist) {
     std::FILE* f = std::fopen(path.c_str(), "wb");
     EXPECT_EQ(TagsMp3WriteID3v2_3(f, title, artist, "", "", ""), OKAY);
     std::fclose(f);
@@ -60,9 +57,8 @@ Bytes tagOf(const std::string& path, const char* title, const char* artist)
 }
 
 class Mp3Pipeline : public ::testing::Test {
-protected:
-    Mp3Pipeline()
-    {
+  protected:
+    Mp3Pipeline() {
         context.cacheFolder = dir.str();
         context.scrambleKey = kKey;
         context.encoderLibrary = TOBREL_ENCODER_PATH;
@@ -71,16 +67,15 @@ protected:
         context.verbose = 1;
     }
     std::string cache(const std::string& base, const char* ext) const { return dir.file(base + "." + ext); }
-    void writeTrack(const std::string& base, double seconds = 1.0)
-    {
+    void writeTrack(const std::string& base, double seconds = 1.0) {
         writeCacheWav(cache(base, "tmp"), 48000, 2, tones(48000, 2, seconds, 7000), kKey);
     }
     bool idle() const { return context.preEncodingRunning.load() == 0; }
-    std::vector<std::string> traced()
-    {
+    std::vector<std::string> traced() {
         std::lock_guard<std::mutex> lock(trace.mutex);
         std::vector<std::string> out;
-        for (const std::string& l : trace.lines) out.push_back(l.substr(std::string("sndDevicesManageFinalMP3Creation(): ").size()));
+        for (const std::string& l : trace.lines)
+            out.push_back(l.substr(std::string("sndDevicesManageFinalMP3Creation(): ").size()));
         trace.lines.clear();
         return out;
     }
@@ -120,8 +115,9 @@ TEST_F(Mp3Pipeline, PreEncodedCompanionMatchesADirectEncode) {
     EXPECT_EQ(companion, stream);
 
     int status = 1;
-    ASSERT_EQ(sndDevicesManageFinalMP3Creation(context, "Title", "Artist", "", "", "", kBase, out.file("saved.mp3"),
-                                               status), OKAY);
+    ASSERT_EQ(sndDevicesManageFinalMP3Creation(context, "Title", "Artist", "", "", "", kBase,
+                                               out.file("saved.mp3"), status),
+              OKAY);
     EXPECT_EQ(status, 0);
     Bytes expected = tagOf(out.file("tag.bin"), "Title", "Artist");
     expected.insert(expected.end(), stream.begin(), stream.end());
@@ -129,15 +125,17 @@ TEST_F(Mp3Pipeline, PreEncodedCompanionMatchesADirectEncode) {
     EXPECT_TRUE(fs::exists(cache(kBase, "dat")));  // saving never deletes the companion
     std::vector<std::string> lines = traced();
     ASSERT_GE(lines.size(), 14u);
-    EXPECT_EQ(std::vector<std::string>(lines.end() - 4, lines.end()),
-              (std::vector<std::string>{"PreEncodedFinalFilePathAndName = " + cache(kBase, "dat"),
-                                        "Completed pre-encoded file exists, use it to create the final .mp3 file.",
-                                        "Arrived at UsePreEncodedFile", "Returning OKAY from UsePreEncodedFile"}));
+    EXPECT_EQ(
+        std::vector<std::string>(lines.end() - 4, lines.end()),
+        (std::vector<std::string>{"PreEncodedFinalFilePathAndName = " + cache(kBase, "dat"),
+                                  "Completed pre-encoded file exists, use it to create the final .mp3 file.",
+                                  "Arrived at UsePreEncodedFile", "Returning OKAY from UsePreEncodedFile"}));
 
     // From scratch (no companion) gives the same file.
     fs::remove(cache(kBase, "dat"));
-    ASSERT_EQ(sndDevicesManageFinalMP3Creation(context, "Title", "Artist", "", "", "", kBase, out.file("again.mp3"),
-                                               status), OKAY);
+    ASSERT_EQ(sndDevicesManageFinalMP3Creation(context, "Title", "Artist", "", "", "", kBase,
+                                               out.file("again.mp3"), status),
+              OKAY);
     EXPECT_EQ(status, 0);
     EXPECT_EQ(readBytes(out.file("again.mp3")), expected);
     EXPECT_EQ(decodeErrors(out.file("again.mp3")), "");
@@ -146,8 +144,9 @@ TEST_F(Mp3Pipeline, PreEncodedCompanionMatchesADirectEncode) {
 TEST_F(Mp3Pipeline, SaveTraceLinesFollowThePathTaken) {
     writeTrack(kBase, 0.5);
     int status = 1;
-    ASSERT_EQ(sndDevicesManageFinalMP3Creation(context, "T", "A", "B", "G", "C", kBase, out.file("x.mp3"), status),
-              OKAY);
+    ASSERT_EQ(
+        sndDevicesManageFinalMP3Creation(context, "T", "A", "B", "G", "C", kBase, out.file("x.mp3"), status),
+        OKAY);
     EXPECT_EQ(status, 0);
     EXPECT_EQ(traced(), (std::vector<std::string>{
                             "entered", "wcp_SongTitle = T", "wcp_ArtistName = A", "wcp_AlbumName = B",
@@ -162,7 +161,9 @@ TEST_F(Mp3Pipeline, SaveTraceLinesFollowThePathTaken) {
 
     // Not verbose: no lines.
     context.verbose = 0;
-    ASSERT_EQ(sndDevicesManageFinalMP3Creation(context, "T", "", "", "", "", kBase, out.file("y.mp3"), status), OKAY);
+    ASSERT_EQ(
+        sndDevicesManageFinalMP3Creation(context, "T", "", "", "", "", kBase, out.file("y.mp3"), status),
+        OKAY);
     EXPECT_TRUE(traced().empty());
 }
 
@@ -179,7 +180,8 @@ TEST_F(Mp3Pipeline, SaveWaitsForAPreEncodingInProgress) {
     });
     int status = 1;
     const auto started = std::chrono::steady_clock::now();
-    ASSERT_EQ(sndDevicesManageFinalMP3Creation(context, "", "", "", "", "", kBase, out.file("w.mp3"), status), OKAY);
+    ASSERT_EQ(sndDevicesManageFinalMP3Creation(context, "", "", "", "", "", kBase, out.file("w.mp3"), status),
+              OKAY);
     finisher.join();
     EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(700));
     EXPECT_EQ(status, 0);
@@ -187,32 +189,32 @@ TEST_F(Mp3Pipeline, SaveWaitsForAPreEncodingInProgress) {
     sndDevicesUnscrambleBytes(expected.data(), expected.size(), kKey);
     EXPECT_EQ(readBytes(out.file("w.mp3")), expected);
     std::vector<std::string> lines = traced();
-    EXPECT_EQ(std::vector<std::string>(lines.begin() + 11, lines.end()),
-              (std::vector<std::string>{"findPreFinalHandle == INVALID_HANDLE_VALUE",
-                                        "Waiting for pre-encoding thread to complete",
-                                        "Done waiting for pre-encoding thread to complete",
-                                        "findPreFinalHandle != INVALID_HANDLE_VALUE", "Arrived at UsePreEncodedFile",
-                                        "Returning OKAY from UsePreEncodedFile"}));
+    EXPECT_EQ(
+        std::vector<std::string>(lines.begin() + 11, lines.end()),
+        (std::vector<std::string>{
+            "findPreFinalHandle == INVALID_HANDLE_VALUE", "Waiting for pre-encoding thread to complete",
+            "Done waiting for pre-encoding thread to complete", "findPreFinalHandle != INVALID_HANDLE_VALUE",
+            "Arrived at UsePreEncodedFile", "Returning OKAY from UsePreEncodedFile"}));
 
     // Never completes: after the wait (shortened here to two checks) the track is encoded.
     fs::remove(cache(kBase, "dat"));
     testsupport::writeBytes(cache(kBase, "dax"), marker);
-    ASSERT_EQ(sndDevicesManageFinalMP3CreationWaiting(context, "", "", "", "", "", kBase, out.file("s.mp3"), 2,
-                                                      status), OKAY);
+    ASSERT_EQ(sndDevicesManageFinalMP3CreationWaiting(context, "", "", "", "", "", kBase, out.file("s.mp3"),
+                                                      2, status),
+              OKAY);
     EXPECT_EQ(status, 0);
     EXPECT_EQ(walkFrames(readBytes(out.file("s.mp3"))).bitRates, std::set<int>{192});
     lines = traced();
-    EXPECT_EQ(std::vector<std::string>(lines.begin() + 11, lines.end()),
-              (std::vector<std::string>{"findPreFinalHandle == INVALID_HANDLE_VALUE",
-                                        "Waiting for pre-encoding thread to complete",
-                                        "Done waiting for pre-encoding thread to complete",
-                                        "findPreFinalHandle == INVALID_HANDLE_VALUE", "Arrived at CreateMp3FromScratch",
-                                        "Calling sndDevicesWavToMP3()", "return(OKAY)"}));
+    EXPECT_EQ(
+        std::vector<std::string>(lines.begin() + 11, lines.end()),
+        (std::vector<std::string>{
+            "findPreFinalHandle == INVALID_HANDLE_VALUE", "Waiting for pre-encoding thread to complete",
+            "Done waiting for pre-encoding thread to complete", "findPreFinalHandle == INVALID_HANDLE_VALUE",
+            "Arrived at CreateMp3FromScratch", "Calling sndDevicesWavToMP3()", "return(OKAY)"}));
 }
 
 // Nice value of one of this process's threads (field 19 of its stat line).
-static int niceOf(int tid)
-{
+static int niceOf(int tid) {
     std::string stat = testsupport::readText("/proc/self/task/" + std::to_string(tid) + "/stat");
     std::istringstream fields(stat.substr(stat.rfind(')') + 2));
     std::string field;
@@ -232,8 +234,9 @@ TEST_F(Mp3Pipeline, PreEncodingRunsLowUntilASaveWaitsForIt) {
     ASSERT_GT(tid, 0);
     EXPECT_EQ(niceOf(tid), 10);
     int status = 1;
-    ASSERT_EQ(sndDevicesManageFinalMP3CreationWaiting(context, "", "", "", "", "", kBase, out.file("r.mp3"), 1,
-                                                      status), OKAY);
+    ASSERT_EQ(sndDevicesManageFinalMP3CreationWaiting(context, "", "", "", "", "", kBase, out.file("r.mp3"),
+                                                      1, status),
+              OKAY);
     if (!idle()) {
         EXPECT_EQ(niceOf(tid), 0);
     }
@@ -260,7 +263,9 @@ TEST_F(Mp3Pipeline, AtMostFourPreEncodingsRunAtOnce) {
     // The fifth is encoded when saved.
     context.encoderLibrary = TOBREL_ENCODER_PATH;
     int status = 1;
-    ASSERT_EQ(sndDevicesManageFinalMP3Creation(context, "", "", "", "", "", bases[4], out.file("5.mp3"), status), OKAY);
+    ASSERT_EQ(
+        sndDevicesManageFinalMP3Creation(context, "", "", "", "", "", bases[4], out.file("5.mp3"), status),
+        OKAY);
     EXPECT_EQ(status, 0);
     EXPECT_GT(walkFrames(readBytes(out.file("5.mp3"))).frames, 30);
 }
@@ -325,7 +330,8 @@ TEST_F(Mp3Pipeline, SavesNeverDamageTheTarget) {
     context.encoderLibrary = FAKE_ENCODER_PATH;
     {
         ScopedEnv fail("FAKE_ENC_FAIL", "flush");
-        ASSERT_EQ(sndDevicesManageFinalMP3Creation(context, "T", "", "", "", "", kBase, target, status), OKAY);
+        ASSERT_EQ(sndDevicesManageFinalMP3Creation(context, "T", "", "", "", "", kBase, target, status),
+                  OKAY);
         EXPECT_EQ(status, -9);
         EXPECT_EQ(readBytes(target), precious);
         EXPECT_FALSE(fs::exists(temporary));
@@ -340,16 +346,19 @@ TEST_F(Mp3Pipeline, SavesNeverDamageTheTarget) {
 
     // A folder in the target's place, or a missing folder: -5 on both paths.
     fs::create_directory(out.file("taken.mp3"));
-    ASSERT_EQ(sndDevicesManageFinalMP3Creation(context, "T", "", "", "", "", kBase, out.file("taken.mp3"), status),
-              OKAY);
+    ASSERT_EQ(
+        sndDevicesManageFinalMP3Creation(context, "T", "", "", "", "", kBase, out.file("taken.mp3"), status),
+        OKAY);
     EXPECT_EQ(status, -5);
     EXPECT_TRUE(fs::is_directory(out.file("taken.mp3")));
     testsupport::writeBytes(cache(kBase, "dat"), Bytes{1, 2, 3, 4});
-    ASSERT_EQ(sndDevicesManageFinalMP3Creation(context, "T", "", "", "", "", kBase, out.file("taken.mp3"), status),
-              OKAY);
+    ASSERT_EQ(
+        sndDevicesManageFinalMP3Creation(context, "T", "", "", "", "", kBase, out.file("taken.mp3"), status),
+        OKAY);
     EXPECT_EQ(status, -5);
-    ASSERT_EQ(sndDevicesManageFinalMP3Creation(context, "T", "", "", "", "", kBase, out.file("none/x.mp3"), status),
-              OKAY);
+    ASSERT_EQ(
+        sndDevicesManageFinalMP3Creation(context, "T", "", "", "", "", kBase, out.file("none/x.mp3"), status),
+        OKAY);
     EXPECT_EQ(status, -5);
 }
 
@@ -358,9 +367,12 @@ TEST(Mp3Paths, UserLibraryFilename) {
         std::string path, folder;
         bool found;
     };
-    const Case cases[] = {{"/music/a/b.mp3", "/music/a", true}, {"C:\\Music\\x.mp3", "C:\\Music", true},
-                          {"/x.mp3", "", true},                 {"name.mp3", "keep", false},
-                          {"", "keep", false},                   {"a/b\\c.mp3", "a/b", true}};
+    const Case cases[] = {{"/music/a/b.mp3", "/music/a", true},
+                          {"C:\\Music\\x.mp3", "C:\\Music", true},
+                          {"/x.mp3", "", true},
+                          {"name.mp3", "keep", false},
+                          {"", "keep", false},
+                          {"a/b\\c.mp3", "a/b", true}};
     for (const Case& c : cases) {
         std::string folder = "keep";
         bool found = !c.found;

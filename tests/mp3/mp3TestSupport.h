@@ -20,25 +20,21 @@ namespace mp3test {
 using Samples = std::vector<int16_t>;
 using Bytes = std::vector<unsigned char>;
 
-inline void put16(Bytes& b, uint16_t v)
-{
+inline void put16(Bytes& b, uint16_t v) {
     b.push_back(static_cast<unsigned char>(v & 0xFF));
     b.push_back(static_cast<unsigned char>(v >> 8));
 }
-inline void put32(Bytes& b, uint32_t v)
-{
+inline void put32(Bytes& b, uint32_t v) {
     put16(b, static_cast<uint16_t>(v & 0xFFFF));
     put16(b, static_cast<uint16_t>(v >> 16));
 }
-inline void putTag(Bytes& b, const char* tag)
-{
+inline void putTag(Bytes& b, const char* tag) {
     for (int i = 0; i < 4; ++i) b.push_back(static_cast<unsigned char>(tag[i]));
 }
 
 // A closed cache audio file: RIFF, fmt (16), fact (0), data; samples scrambled with `key`.
 inline void writeCacheWav(const std::string& path, uint32_t rate, uint16_t channels, const Samples& samples,
-                          uint16_t key)
-{
+                          uint16_t key) {
     const uint32_t dataBytes = static_cast<uint32_t>(samples.size() * 2);
     Bytes b;
     putTag(b, "RIFF");
@@ -57,13 +53,13 @@ inline void writeCacheWav(const std::string& path, uint32_t rate, uint16_t chann
     put32(b, 0);
     putTag(b, "data");
     put32(b, dataBytes);
-    for (int16_t s : samples) put16(b, key ? sndDevicesScramble(static_cast<uint16_t>(s), key) : static_cast<uint16_t>(s));
+    for (int16_t s : samples)
+        put16(b, key ? sndDevicesScramble(static_cast<uint16_t>(s), key) : static_cast<uint16_t>(s));
     testsupport::writeBytes(path, b);
 }
 
 // A few seconds of two-tone music-like audio at the given peak (interleaved when stereo).
-inline Samples tones(uint32_t rate, int channels, double seconds, double peak)
-{
+inline Samples tones(uint32_t rate, int channels, double seconds, double peak) {
     const size_t frames = static_cast<size_t>(rate * seconds);
     Samples s;
     s.reserve(frames * channels);
@@ -79,8 +75,7 @@ inline Samples tones(uint32_t rate, int channels, double seconds, double peak)
     return s;
 }
 
-inline Samples fromBytes(const std::string& raw)
-{
+inline Samples fromBytes(const std::string& raw) {
     Samples s(raw.size() / 2);
     std::memcpy(s.data(), raw.data(), s.size() * 2);
     return s;
@@ -88,20 +83,19 @@ inline Samples fromBytes(const std::string& raw)
 
 // Decodes an MP3 with ffmpeg to 16-bit samples at `rate` Hz and `channels`
 // channels; `errors` receives what ffmpeg complained about (empty: clean).
-inline Samples decode(const std::string& mp3, int rate, int channels, std::string* errors = nullptr)
-{
+inline Samples decode(const std::string& mp3, int rate, int channels, std::string* errors = nullptr) {
     const std::string errorFile = mp3 + ".decode-errors";
-    Samples s = fromBytes(testsupport::toolOutput("ffmpeg -nostdin -v error -i " + testsupport::shellQuoted(mp3) +
-                                                  " -f s16le -ac " + std::to_string(channels) + " -ar " +
-                                                  std::to_string(rate) + " - 2>" + testsupport::shellQuoted(errorFile)));
+    Samples s = fromBytes(testsupport::toolOutput("ffmpeg -nostdin -v error -i " +
+                                                  testsupport::shellQuoted(mp3) + " -f s16le -ac " +
+                                                  std::to_string(channels) + " -ar " + std::to_string(rate) +
+                                                  " - 2>" + testsupport::shellQuoted(errorFile)));
     if (errors) *errors = testsupport::readText(errorFile);
     std::remove(errorFile.c_str());
     return s;
 }
 
 // What ffmpeg complains about while decoding the whole file (empty: clean).
-inline std::string decodeErrors(const std::string& mp3)
-{
+inline std::string decodeErrors(const std::string& mp3) {
     return testsupport::toolOutput("ffmpeg -nostdin -v error -i " + testsupport::shellQuoted(mp3) +
                                    " -f null - 2>&1");
 }
@@ -115,8 +109,7 @@ struct Match {
     int lag = 0;
 };
 inline Match matchAt(const Samples& reference, const Samples& decoded, int channels, int lag, size_t start,
-                     size_t count, size_t step)
-{
+                     size_t count, size_t step) {
     double xy = 0, xx = 0, yy = 0;
     for (size_t f = start; f < start + count; f += step) {
         for (int c = 0; c < channels; ++c) {
@@ -130,8 +123,7 @@ inline Match matchAt(const Samples& reference, const Samples& decoded, int chann
     const double r = (xx > 0 && yy > 0) ? xy / std::sqrt(xx * yy) : 0;
     return {r, xx > 0 ? std::sqrt(yy / xx) : 0, lag};
 }
-inline Match bestMatch(const Samples& reference, const Samples& decoded, int channels, int maxLag = 3000)
-{
+inline Match bestMatch(const Samples& reference, const Samples& decoded, int channels, int maxLag = 3000) {
     const size_t frames = std::min(reference.size(), decoded.size()) / channels;
     const size_t start = 2000;
     if (frames < start + maxLag + 1000) return {};
@@ -154,16 +146,15 @@ inline Match bestMatch(const Samples& reference, const Samples& decoded, int cha
 struct FrameWalk {
     size_t tagBytes = 0;
     int frames = 0;
-    std::set<int> bitRates;     // kbit/s
-    std::set<int> sampleRates;  // Hz
-    std::set<int> channelModes; // 0 stereo, 1 joint, 2 dual, 3 mono
-    bool infoHeader = false;    // Xing/Info frame
+    std::set<int> bitRates;      // kbit/s
+    std::set<int> sampleRates;   // Hz
+    std::set<int> channelModes;  // 0 stereo, 1 joint, 2 dual, 3 mono
+    bool infoHeader = false;     // Xing/Info frame
     bool crc = false;
     bool original = true;
-    bool endsOnFrame = false;   // the last frame ends at the end of the file (or one byte short)
+    bool endsOnFrame = false;  // the last frame ends at the end of the file (or one byte short)
 };
-inline FrameWalk walkFrames(const Bytes& b)
-{
+inline FrameWalk walkFrames(const Bytes& b) {
     static const int kMpeg1Rates[] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 0};
     static const int kMpeg2Rates[] = {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 0};
     static const int kSampleRates[] = {44100, 48000, 32000, 0};

@@ -22,7 +22,8 @@ TEST(browser, XdgOpenGetsTheAddressAsOneArgument) {
     TempDir dir;
     const std::string log = dir.file("args.txt");
     const std::string script = dir.file("xdg-open");
-    writeText(script, "#!/bin/sh\nprintf '%s\\n' \"$#\" \"$@\" > \"" + log + ".part\"\nmv \"" + log + ".part\" \"" + log + "\"\n");
+    writeText(script, "#!/bin/sh\nprintf '%s\\n' \"$#\" \"$@\" > \"" + log + ".part\"\nmv \"" + log +
+                          ".part\" \"" + log + "\"\n");
     ::chmod(script.c_str(), 0755);
     const char* oldPath = std::getenv("PATH");
     ScopedEnv path("PATH", dir.str() + ":" + (oldPath ? oldPath : "/usr/bin:/bin"));
@@ -30,17 +31,28 @@ TEST(browser, XdgOpenGetsTheAddressAsOneArgument) {
     const std::string address = "https://example.org/a b?q='x\"y'&z=$(touch " + dir.file("pwned") + ");`id`";
     XdgOpenBrowser browser;
     ASSERT_EQ(browser.open(address), OKAY);
-    for (int i = 0; i < 500 && !fs::exists(log); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    for (int i = 0; i < 500 && !fs::exists(log); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_EQ(readText(log), "1\n" + address + "\n");
     EXPECT_FALSE(fs::exists(dir.file("pwned")));
 }
 
 TEST(browser, OnlyWebAddressesAreOpened) {
-    struct Case { const char* address; bool allowed; };
+    struct Case {
+        const char* address;
+        bool allowed;
+    };
     const Case cases[] = {
-        {"http://example.org/", true}, {"https://x", true},
-        {"", false}, {"https://", false}, {"file:///etc/passwd", false}, {"/usr/bin/xterm", false},
-        {"--help", false}, {"javascript:alert(1)", false}, {"https://a\nb", false}, {"HTTP://upper", false},
+        {"http://example.org/", true},
+        {"https://x", true},
+        {"", false},
+        {"https://", false},
+        {"file:///etc/passwd", false},
+        {"/usr/bin/xterm", false},
+        {"--help", false},
+        {"javascript:alert(1)", false},
+        {"https://a\nb", false},
+        {"HTTP://upper", false},
     };
     RecordingBrowser recorder;
     for (const auto& c : cases) {

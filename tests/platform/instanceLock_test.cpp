@@ -22,7 +22,7 @@ namespace {
 
 // A helper process with a pipe to its standard input and one from its output.
 class Holder {
-public:
+  public:
     explicit Holder(std::vector<std::string> args) {
         int in[2], out[2];
         EXPECT_EQ(::pipe2(in, O_CLOEXEC), 0);
@@ -62,7 +62,7 @@ public:
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
-private:
+  private:
     pid_t pid_ = 0;
     int stdin_ = -1, stdout_ = -1;
 };

@@ -41,7 +41,8 @@ Drained drain(AudioCaptureService& svc, uint16_t channels, int ms) {
                 return d;
             }
             for (uint32_t i = 0; i < n && !(flags & kAudioPacketSilent); ++i)
-                if (std::fabs(data[i * channels]) > 0.01f && std::fabs(data[i * channels + 1]) > 0.01f) ++d.loudFrames;
+                if (std::fabs(data[i * channels]) > 0.01f && std::fabs(data[i * channels + 1]) > 0.01f)
+                    ++d.loudFrames;
             d.frames += n;
             call += n;
             if (svc.releasePacket(n) != OKAY || svc.nextPacketSize(next) != OKAY) {
@@ -128,7 +129,8 @@ TEST(PulseDevices, MixFormatIsFloatWithAtLeastTwoChannelsAnd44100) {
 TEST(PulseDevices, LoopbackCapturesWhatIsPlayedAndBoundsEachCall) {
     testsupport::TempDir dir;
     // A mono 22050 Hz sink: the stream asks for 48000 Hz stereo and the server converts.
-    for (const PulseServerOptions opts : {PulseServerOptions{48000, 2, true}, PulseServerOptions{22050, 1, false}}) {
+    for (const PulseServerOptions opts :
+         {PulseServerOptions{48000, 2, true}, PulseServerOptions{22050, 1, false}}) {
         SCOPED_TRACE(opts.speakersRate);
         LoopbackRig rig(opts);
         ASSERT_TRUE(rig.capture);
@@ -203,7 +205,8 @@ TEST(PulseDevices, RenderReachesTheMonitor) {
             float* buf = nullptr;
             ASSERT_EQ(r->getBuffer(n, buf), OKAY);
             for (uint32_t i = 0; i < n; ++i, ++phase)
-                buf[2 * i] = buf[2 * i + 1] = static_cast<float>(0.5 * std::sin(2 * M_PI * 440 * phase / 48000.0));
+                buf[2 * i] = buf[2 * i + 1] =
+                    static_cast<float>(0.5 * std::sin(2 * M_PI * 440 * phase / 48000.0));
             ASSERT_EQ(r->releaseBuffer(n), OKAY);
             written += n;
         }

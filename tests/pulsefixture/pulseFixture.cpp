@@ -36,7 +36,8 @@ std::string scratchRoot() {
 std::string makeFolder() {
     std::random_device rd;
     for (;;) {
-        fs::path candidate = fs::path(scratchRoot()) / ("pa" + std::to_string(::getpid()) + "_" + std::to_string(rd() % 100000));
+        fs::path candidate = fs::path(scratchRoot()) /
+                             ("pa" + std::to_string(::getpid()) + "_" + std::to_string(rd() % 100000));
         if (fs::create_directory(candidate)) return candidate.string();
     }
 }
@@ -79,12 +80,14 @@ PulseServer::PulseServer(PulseServerOptions options) : options_(options), folder
 
     std::ofstream pa(folder_ + "/tobrel.pa");
     pa << "load-module module-native-protocol-unix auth-anonymous=1\n";
-    pa << "load-module module-null-sink sink_name=" << kSpeakersSink << " format=float32le rate=" << options_.speakersRate
-       << " channels=" << options_.speakersChannels
-       << " sink_properties=device.description=" << quotedDescription(kSpeakersDescription) << " norewinds=1\n";
+    pa << "load-module module-null-sink sink_name=" << kSpeakersSink
+       << " format=float32le rate=" << options_.speakersRate << " channels=" << options_.speakersChannels
+       << " sink_properties=device.description=" << quotedDescription(kSpeakersDescription)
+       << " norewinds=1\n";
     if (options_.withEnhancer)
         pa << "load-module module-null-sink sink_name=" << kEnhancerSink << " format=float32le rate=48000"
-           << " sink_properties=device.description=" << quotedDescription(kEnhancerDescription) << " norewinds=1\n";
+           << " sink_properties=device.description=" << quotedDescription(kEnhancerDescription)
+           << " norewinds=1\n";
     pa << "set-default-sink " << kSpeakersSink << "\n";
     pa.close();
 
@@ -114,7 +117,8 @@ bool PulseServer::start() {
     std::vector<std::string> env;
     for (char** e = environ; *e; ++e) {
         const std::string v = *e;
-        if (v.rfind("HOME=", 0) == 0 || v.rfind("XDG_RUNTIME_DIR=", 0) == 0 || v.rfind("PULSE_", 0) == 0) continue;
+        if (v.rfind("HOME=", 0) == 0 || v.rfind("XDG_RUNTIME_DIR=", 0) == 0 || v.rfind("PULSE_", 0) == 0)
+            continue;
         env.push_back(v);
     }
     env.push_back("HOME=" + folder_);
@@ -126,9 +130,10 @@ bool PulseServer::start() {
     // The server runs as our own child rather than daemonized, so that we reap
     // it: a killed daemon left to an init that does not reap stays a zombie and
     // its pid file then blocks the restart.
-    pid_ = spawnWithEnv({"pulseaudio", "-n", "-F", folder_ + "/tobrel.pa", "--daemonize=no", "--exit-idle-time=-1",
-                         "--disallow-exit", "--log-level=error", "--log-target=file:" + folder_ + "/pulse.log"},
-                        envp.data());
+    pid_ = spawnWithEnv(
+        {"pulseaudio", "-n", "-F", folder_ + "/tobrel.pa", "--daemonize=no", "--exit-idle-time=-1",
+         "--disallow-exit", "--log-level=error", "--log-target=file:" + folder_ + "/pulse.log"},
+        envp.data());
     if (pid_ < 0) return false;
     // Ready in tens of milliseconds.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
@@ -176,14 +181,19 @@ pid_t playAsync(const std::string& wavPath, const std::string& sink) {
     return spawnProgram(argv);
 }
 
-int play(const std::string& wavPath, const std::string& sink) { return waitProgram(playAsync(wavPath, sink)); }
+int play(const std::string& wavPath, const std::string& sink) {
+    return waitProgram(playAsync(wavPath, sink));
+}
 
 bool writeSignal(const std::string& path, uint32_t rate, const std::vector<Segment>& segments) {
     std::string data;
     for (const Segment& s : segments) {
         const size_t frames = static_cast<size_t>(rate) * static_cast<size_t>(s.ms) / 1000;
         for (size_t i = 0; i < frames; ++i) {
-            const float v = s.hz > 0.0 ? static_cast<float>(0.5 * std::sin(2.0 * M_PI * s.hz * static_cast<double>(i) / rate)) : 0.0f;
+            const float v =
+                s.hz > 0.0
+                    ? static_cast<float>(0.5 * std::sin(2.0 * M_PI * s.hz * static_cast<double>(i) / rate))
+                    : 0.0f;
             uint32_t bits;
             std::memcpy(&bits, &v, 4);
             putLe(data, bits, 4);

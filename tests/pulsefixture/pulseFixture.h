@@ -31,7 +31,7 @@ struct PulseServerOptions {
 };
 
 class PulseServer {
-public:
+  public:
     // Writes the script and starts the server; check started().
     explicit PulseServer(PulseServerOptions options = {});
     // Kills the server and restores PULSE_SERVER.
@@ -50,7 +50,7 @@ public:
     pid_t pid() const { return pid_; }
     const PulseServerOptions& options() const { return options_; }
 
-private:
+  private:
     PulseServerOptions options_;
     std::string folder_;  // HOME of the daemon; the runtime folder is below it
     std::string previousServer_;

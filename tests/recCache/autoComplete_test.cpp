@@ -78,12 +78,14 @@ TEST(autoComplete, TracesStatementsAndTellsFailures) {
     sink.outputs.clear();
     ASSERT_EQ(autoCompleteAdd(store.get(), "It's"), OKAY);
     using Line = std::pair<int, std::string>;
-    EXPECT_EQ(sink.outputs, (std::vector<Line>{{1, "autoComplete_sqlite_exec: Executing: INSERT OR IGNORE INTO "
-                                                   "strings ('id', 'string') VALUES (NULL, 'It''s')"},
+    EXPECT_EQ(sink.outputs, (std::vector<Line>{{1,
+                                                "autoComplete_sqlite_exec: Executing: INSERT OR IGNORE INTO "
+                                                "strings ('id', 'string') VALUES (NULL, 'It''s')"},
                                                {1, "autoComplete_sqlite_exec: Success"}}));
     ReportRecorder reports;
     EXPECT_EQ(autoComplete_sqlite_exec(store.get(), "INSERT INTO nowhere VALUES (1)"), NOT_OKAY);
-    EXPECT_EQ(sink.errors,
-              (std::vector<Line>{{1, "autoComplete_sqlite_exec: Error executing SQL: no such table: nowhere\n"}}));
+    EXPECT_EQ(
+        sink.errors,
+        (std::vector<Line>{{1, "autoComplete_sqlite_exec: Error executing SQL: no such table: nowhere\n"}}));
     ASSERT_EQ(autoCompleteClose(store), OKAY);
 }

@@ -12,7 +12,7 @@ namespace dbtest {
 
 // Keeps the lines of the error and output operations.
 class CapturingSlout : public CSlout {
-public:
+  public:
     int errorW(int line, std::string_view text) override;
     int outputW(int line, std::string_view text) override;
     std::vector<std::pair<int, std::string>> errors, outputs;

@@ -18,8 +18,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::string kCjk = "\xe6\xbc\xa2";           // one UTF-16 unit, three UTF-8 bytes
-const std::string kEmoji = "\xf0\x9f\x8e\xb5";     // a surrogate pair: two units, four bytes
+const std::string kCjk = "\xe6\xbc\xa2";        // one UTF-16 unit, three UTF-8 bytes
+const std::string kEmoji = "\xf0\x9f\x8e\xb5";  // a surrogate pair: two units, four bytes
 
 struct Folder {
     TempDir dir;
@@ -52,25 +52,28 @@ std::vector<std::string> baseNamesInListOrder(recCache* db) {
 TEST(recCache, NewDatabaseHasExactlyTheCachesSchema) {
     Folder f;
     f.open();
-    EXPECT_EQ(sqliteCli(f.dbPath(), ".schema caches"),
-              "CREATE TABLE caches (`id` INTEGER PRIMARY KEY,`cache_filename_no_extension` CHAR(1024) NOT NULL,"
-              "`artist` CHAR(512),`song` CHAR(512),`album` CHAR(512),`genre` CHAR(512),`comment` CHAR(2048),"
-              "`creation_timestamp` timestamp NOT NULL,`duration` int(11) NOT NULL,`source` int(11) NOT NULL "
-              "DEFAULT 0);");
+    EXPECT_EQ(
+        sqliteCli(f.dbPath(), ".schema caches"),
+        "CREATE TABLE caches (`id` INTEGER PRIMARY KEY,`cache_filename_no_extension` CHAR(1024) NOT NULL,"
+        "`artist` CHAR(512),`song` CHAR(512),`album` CHAR(512),`genre` CHAR(512),`comment` CHAR(2048),"
+        "`creation_timestamp` timestamp NOT NULL,`duration` int(11) NOT NULL,`source` int(11) NOT NULL "
+        "DEFAULT 0);");
     EXPECT_TRUE(f.sink.errors.empty());
 }
 
 TEST(recCache, OldDatabaseWithoutSourceGainsItAndItsRowsReadZero) {
     Folder f;
-    sqliteCli(f.dbPath(),
-              "CREATE TABLE caches (`id` INTEGER PRIMARY KEY,`cache_filename_no_extension` CHAR(1024) NOT NULL,"
-              "`artist` CHAR(512),`song` CHAR(512),`album` CHAR(512),`genre` CHAR(512),`comment` CHAR(2048),"
-              "`creation_timestamp` timestamp NOT NULL,`duration` int(11) NOT NULL);"
-              "INSERT INTO caches VALUES (NULL,'1700000000_5000_7','Abba','SOS',NULL,NULL,NULL,1700000000,5000);"
-              "INSERT INTO caches VALUES (NULL,'1600000000_6000_8',NULL,NULL,NULL,NULL,NULL,1600000000,6000);");
+    sqliteCli(
+        f.dbPath(),
+        "CREATE TABLE caches (`id` INTEGER PRIMARY KEY,`cache_filename_no_extension` CHAR(1024) NOT NULL,"
+        "`artist` CHAR(512),`song` CHAR(512),`album` CHAR(512),`genre` CHAR(512),`comment` CHAR(2048),"
+        "`creation_timestamp` timestamp NOT NULL,`duration` int(11) NOT NULL);"
+        "INSERT INTO caches VALUES (NULL,'1700000000_5000_7','Abba','SOS',NULL,NULL,NULL,1700000000,5000);"
+        "INSERT INTO caches VALUES (NULL,'1600000000_6000_8',NULL,NULL,NULL,NULL,NULL,1600000000,6000);");
     f.touch("1800000000_1000_1.tmp");  // an existing database is not rebuilt from the files
     f.open();
-    EXPECT_NE(sqliteCli(f.dbPath(), "PRAGMA table_info(caches);").find("|source|INTEGER|0|0|0"), std::string::npos);
+    EXPECT_NE(sqliteCli(f.dbPath(), "PRAGMA table_info(caches);").find("|source|INTEGER|0|0|0"),
+              std::string::npos);
     std::vector<int> ids;
     ASSERT_EQ(recCacheGetIds(f.db.get(), kRecCacheMaxIds, ids), OKAY);
     EXPECT_EQ(ids, (std::vector<int>{2, 1}));
@@ -100,10 +103,11 @@ TEST(recCache, LostDatabaseIsRebuiltFromTheCacheFilesOldestFirst) {
     f.open();
     EXPECT_EQ(baseNamesInListOrder(f.db.get()),
               (std::vector<std::string>{"1700000100_5000_22", "1700000200_3000_33", "1700000300_4000_11"}));
-    EXPECT_EQ(sqliteCli(f.dbPath(),
-                        "SELECT creation_timestamp, duration, quote(artist), quote(comment), source FROM caches "
-                        "ORDER BY creation_timestamp;"),
-              "1700000100|5000|NULL|NULL|0\n1700000200|3000|NULL|NULL|0\n1700000300|4000|NULL|NULL|0");
+    EXPECT_EQ(
+        sqliteCli(f.dbPath(),
+                  "SELECT creation_timestamp, duration, quote(artist), quote(comment), source FROM caches "
+                  "ORDER BY creation_timestamp;"),
+        "1700000100|5000|NULL|NULL|0\n1700000200|3000|NULL|NULL|0\n1700000300|4000|NULL|NULL|0");
     recCacheTags tags;
     ASSERT_EQ(recCacheGetTags(f.db.get(), 1, tags), OKAY);
     EXPECT_EQ(tags, recCacheTags{});
@@ -184,8 +188,12 @@ TEST(recCache, TextsWiderThanTheirColumnAreRefusedNotCut) {
     ASSERT_EQ(recCacheSetTags(f.db.get(), 1, stored), OKAY);
     const std::string tag513 = repeat(kCjk, 513);
     const std::vector<recCacheTags> cases = {
-        {tag513, "", "", "", ""}, {"", tag513, "", "", ""}, {"", "", tag513, "", ""},
-        {"", "", "", tag513, ""}, {"", "", "", "", repeat("c", 2049)}, {"", "", "", "", repeat(kEmoji, 1024) + "c"},
+        {tag513, "", "", "", ""},
+        {"", tag513, "", "", ""},
+        {"", "", tag513, "", ""},
+        {"", "", "", tag513, ""},
+        {"", "", "", "", repeat("c", 2049)},
+        {"", "", "", "", repeat(kEmoji, 1024) + "c"},
     };
     for (const recCacheTags& tags : cases) {
         ReportRecorder reports;
@@ -292,10 +300,11 @@ TEST(recCache, DamagedDatabaseIsSetAsideAndRebuiltFromTheFiles) {
          }},
         {"truncated file",
          [](const std::string& path) {
-             sqliteCli(path, "CREATE TABLE caches (`id` INTEGER PRIMARY KEY, `cache_filename_no_extension` "
-                             "CHAR(1024) NOT NULL, `comment` CHAR(2048));"
-                             "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 400) "
-                             "INSERT INTO caches SELECT NULL, 'row' || i, printf('%.1000c', 'x') FROM n;");
+             sqliteCli(path,
+                       "CREATE TABLE caches (`id` INTEGER PRIMARY KEY, `cache_filename_no_extension` "
+                       "CHAR(1024) NOT NULL, `comment` CHAR(2048));"
+                       "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 400) "
+                       "INSERT INTO caches SELECT NULL, 'row' || i, printf('%.1000c', 'x') FROM n;");
              fs::resize_file(path, fs::file_size(path) / 2);
          }},
     };
@@ -356,13 +365,15 @@ TEST(recCache, StatementsAreTracedAndFailuresToldToTheUser) {
     ASSERT_EQ(recCacheGetIds(db.get(), 10, ids), OKAY);
     using Line = std::pair<int, std::string>;
     EXPECT_EQ(sink.outputs,
-              (std::vector<Line>{{1, "recCache_sqlite_exec: Executing: SELECT id FROM caches ORDER BY "
-                                     "creation_timestamp ASC"},
+              (std::vector<Line>{{1,
+                                  "recCache_sqlite_exec: Executing: SELECT id FROM caches ORDER BY "
+                                  "creation_timestamp ASC"},
                                  {1, "recCache_sqlite_exec: Success"}}));
     ReportRecorder reports;
     EXPECT_EQ(recCache_sqlite_exec(db.get(), "SELECT x FROM nowhere", sqliteExecMode::MultiColumn), NOT_OKAY);
-    EXPECT_EQ(sink.errors, (std::vector<Line>{{1, "recCache_sqlite_exec: Error executing SQL: no such table: "
-                                                  "nowhere\n"}}));
+    EXPECT_EQ(sink.errors, (std::vector<Line>{{1,
+                                               "recCache_sqlite_exec: Error executing SQL: no such table: "
+                                               "nowhere\n"}}));
     EXPECT_TRUE(reports.reported("UTIL/recCache/recCache"));
     EXPECT_TRUE(reports.reported("UTIL/sqliteExec/sqliteExec"));
     ASSERT_EQ(recCacheClose(db), OKAY);

@@ -33,7 +33,8 @@ using Texts = std::vector<std::string>;
 
 TEST(sqliteExec, SingleColumnModeKeepsOnlyOneColumnRows) {
     Db d;
-    ASSERT_EQ(d.run("SELECT 'a' UNION ALL SELECT NULL UNION ALL SELECT 'abcd'", sqliteExecMode::SingleColumn), OKAY);
+    ASSERT_EQ(d.run("SELECT 'a' UNION ALL SELECT NULL UNION ALL SELECT 'abcd'", sqliteExecMode::SingleColumn),
+              OKAY);
     EXPECT_EQ(d.results.single, (Texts{"a", "", "abcd"}));
     ASSERT_EQ(d.run("SELECT 1, 2", sqliteExecMode::SingleColumn), OKAY);
     EXPECT_TRUE(d.results.single.empty());  // emptied by the new statement, two-column row ignored
@@ -83,9 +84,10 @@ TEST(sqliteExec, RefusedCloseIsToldAndTheHandleClearedAnyway) {
     EXPECT_EQ(sqliteExecClose(d.db, &d.sink), NOT_OKAY);
     EXPECT_FALSE(d.db);
     ASSERT_EQ(d.sink.errors.size(), 1u);
-    EXPECT_EQ(d.sink.errors[0].second,
-              "Error closing database connection: unable to close due to unfinalized statements or unfinished "
-              "backups\n");
+    EXPECT_EQ(
+        d.sink.errors[0].second,
+        "Error closing database connection: unable to close due to unfinalized statements or unfinished "
+        "backups\n");
     sqlite3_finalize(pending);  // the connection goes with its last statement
     EXPECT_EQ(sqliteExecClose(d.db, &d.sink), OKAY);
 }

@@ -31,7 +31,8 @@ struct ListFixture : ::testing::Test {
     void TearDown() override { ptListViewFree(lv); }
 
     void addRows(std::initializer_list<std::pair<const char*, long>> rows) {
-        for (auto [text, data] : rows) ASSERT_EQ(ptListViewAppendRow(lv.get(), {text, "0:01"}, -1, data), OKAY);
+        for (auto [text, data] : rows)
+            ASSERT_EQ(ptListViewAppendRow(lv.get(), {text, "0:01"}, -1, data), OKAY);
     }
     std::vector<long> order() {
         std::vector<long> out;
@@ -146,7 +147,10 @@ TEST_F(ListFixture, RowColoursFollowSelectionAndFocus) {
     other->show();
     window->activateWindow();
     for (const Case& c : cases) {
-        if (c.focus) control->setFocus(); else other->setFocus();
+        if (c.focus)
+            control->setFocus();
+        else
+            other->setFocus();
         QApplication::processEvents();
         ASSERT_EQ(control->hasFocus(), c.focus);
         QStyleOptionViewItem option;

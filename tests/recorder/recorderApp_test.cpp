@@ -7,17 +7,17 @@
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
-#include <QScreen>
 #include <QTreeWidget>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
 
 #include "File.h"
-#include "instanceLock.h"
 #include "Ptime.h"
+#include "instanceLock.h"
 #include "ptListView.h"
 #include "recCache.h"
 #include "recorderInit.h"
@@ -133,11 +133,12 @@ TEST(recorderApp, StartUpThenShutdownLeavesNothingOpenAndASecondShutdownReleases
     const std::string trace = testsupport::readText(documents + "/trace_messages.txt");
     EXPECT_EQ(trace.find("earlier run"), std::string::npos);
     size_t at = 0;
-    for (const char* line : {"recorderInit: Initializing", "recorderInit: Calling recorderInitCommonCtls",
-                             "recorderInit: Calling recorderInitWeb", "recorderInit: Calling recorderInitMainSkin",
-                             "recorderInit: Calling recorderCreateTooltips",
-                             "recorderInit: Calling recorderUpdateMainModeDisplays",
-                             "recorderInit: Calling recorderInitTimer", "recorderInit: Success"}) {
+    for (const char* line :
+         {"recorderInit: Initializing", "recorderInit: Calling recorderInitCommonCtls",
+          "recorderInit: Calling recorderInitWeb", "recorderInit: Calling recorderInitMainSkin",
+          "recorderInit: Calling recorderCreateTooltips",
+          "recorderInit: Calling recorderUpdateMainModeDisplays", "recorderInit: Calling recorderInitTimer",
+          "recorderInit: Success"}) {
         const size_t found = trace.find(line, at);
         ASSERT_NE(found, std::string::npos) << line;
         at = found;
@@ -192,7 +193,8 @@ TEST(recorderApp, AFailedStartUpSaysSoAndLeavesNoDatabaseOpen) {
     ReportRecorder reports;
     ASSERT_EQ(h.start(), OKAY);
     ASSERT_FALSE(h.boxes.empty());
-    EXPECT_EQ(h.boxes.back(), std::make_pair(std::string("Tobrel execution failed."), std::string("Tobrel Message")));
+    EXPECT_EQ(h.boxes.back(),
+              std::make_pair(std::string("Tobrel execution failed."), std::string("Tobrel Message")));
     EXPECT_TRUE(reports.reported("./recorderInit"));
     EXPECT_EQ(h.app.cacheDb, nullptr);
     EXPECT_EQ(h.app.engine, nullptr);
@@ -231,17 +233,22 @@ TEST(recorderApp, AWindowPositionOffTheScreenIsCentred) {
     struct Case {
         int x, y;
         bool kept;
-    } cases[] = {{-1, -1, false}, {-5, 100, false}, {100, -5, false}, {area.width() + 10, 10, false},
-                 {10, area.height() - 5, false}, {40, 50, true}};
+    } cases[] = {{-1, -1, false},
+                 {-5, 100, false},
+                 {100, -5, false},
+                 {area.width() + 10, 10, false},
+                 {10, area.height() - 5, false},
+                 {40, 50, true}};
     for (const Case& c : cases) {
         RecorderHarness h;
         ASSERT_EQ(recorderSessionSetWindowPosition(c.x, c.y), OKAY);
         ASSERT_EQ(h.start(), OKAY);
         ASSERT_TRUE(h.app.mainWindow && h.app.mainWindow->isVisible());
         const QSize size = h.app.mainWindow->size();
-        const QPoint expected = c.kept ? QPoint(c.x, c.y)
-                                       : QPoint(area.left() + std::max(0, (area.width() - size.width()) / 2),
-                                                area.top() + std::max(0, (area.height() - size.height()) / 2));
+        const QPoint expected = c.kept
+                                    ? QPoint(c.x, c.y)
+                                    : QPoint(area.left() + std::max(0, (area.width() - size.width()) / 2),
+                                             area.top() + std::max(0, (area.height() - size.height()) / 2));
         EXPECT_EQ(h.app.mainWindow->pos(), expected) << c.x << "," << c.y;
     }
 }
@@ -309,9 +316,11 @@ TEST(operatingSystemSounds, SilenceRestoreAndRepair) {
         {"restore writes the saved sound back", 3, "/snd/ding.wav", "", "restored", "/snd/ding.wav"},
         {"restore replaces a sound chosen meanwhile", 3, "/snd/ding.wav", "/snd/mine.wav", "restored",
          "/snd/ding.wav"},
-        {"restore with nothing saved keeps the sound", 3, "restored", "/snd/mine.wav", "restored", "/snd/mine.wav"},
+        {"restore with nothing saved keeps the sound", 3, "restored", "/snd/mine.wav", "restored",
+         "/snd/mine.wav"},
         {"repair after a kill", 1, "/snd/ding.wav", "", "restored", "/snd/ding.wav"},
-        {"repair leaves a sound that is set", 1, "/snd/ding.wav", "/snd/mine.wav", "/snd/ding.wav", "/snd/mine.wav"},
+        {"repair leaves a sound that is set", 1, "/snd/ding.wav", "/snd/mine.wav", "/snd/ding.wav",
+         "/snd/mine.wav"},
         {"repair after a clean end", 1, "restored", "", "restored", ""},
         {"no default sound key: nothing", 2, "restored", nullptr, "restored", "<missing>"},
         {"other action: nothing", 4, "/snd/ding.wav", "", "/snd/ding.wav", ""},
@@ -522,8 +531,10 @@ TEST_F(ListTest, TheRowMenuOffersRenameDeleteAndSaveAndDeletes) {
 TEST(recorderApp, PagesOpenInTheBrowserAndAnythingElseIsAnInternalError) {
     RecorderHarness h;
     ReportRecorder reports;
-    EXPECT_EQ(recorderMainWindowOpenPage(h.app, "https://example.org/fromPlayer/redirect/?directive=logo"), OKAY);
-    EXPECT_EQ(h.browser.addresses, std::vector<std::string>{"https://example.org/fromPlayer/redirect/?directive=logo"});
+    EXPECT_EQ(recorderMainWindowOpenPage(h.app, "https://example.org/fromPlayer/redirect/?directive=logo"),
+              OKAY);
+    EXPECT_EQ(h.browser.addresses,
+              std::vector<std::string>{"https://example.org/fromPlayer/redirect/?directive=logo"});
     EXPECT_EQ(reports.count(), 0u);
     EXPECT_EQ(recorderMainWindowOpenPage(h.app, ""), NOT_OKAY);
     EXPECT_EQ(recorderMainWindowOpenPage(h.app, "--help"), NOT_OKAY);

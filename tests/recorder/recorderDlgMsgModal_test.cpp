@@ -40,9 +40,15 @@ void answerNextDialog(Answer answer, Seen& seen) {
         seen.ok = ok->isVisible();
         seen.cancel = cancel->isVisible();
         switch (answer) {
-        case Answer::Ok: (seen.okCentred ? okCentred : ok)->click(); break;
-        case Answer::Cancel: cancel->click(); break;
-        case Answer::Escape: QTest::keyClick(modal, Qt::Key_Escape); break;
+            case Answer::Ok:
+                (seen.okCentred ? okCentred : ok)->click();
+                break;
+            case Answer::Cancel:
+                cancel->click();
+                break;
+            case Answer::Escape:
+                QTest::keyClick(modal, Qt::Key_Escape);
+                break;
         }
     });
     QTimer::singleShot(5000, [] {
@@ -99,9 +105,8 @@ TEST(recorderDlgMsgModal, MessagesFromAnotherThreadAreShownOnTheUiThreadWithoutW
 TEST(recorderDlgMsgModal, InternalErrorsBecomeBoxesNamingModuleAndLineFromAnyThread) {
     recorderTestEnsureApplication();
     std::vector<std::pair<std::string, std::string>> boxes;
-    recorderSetMessageBoxHook([&](const std::string& text, const std::string& caption) {
-        boxes.emplace_back(text, caption);
-    });
+    recorderSetMessageBoxHook(
+        [&](const std::string& text, const std::string& caption) { boxes.emplace_back(text, caption); });
     recorderInstallInternalErrorBoxes();
     reportInternalError("./recorderInit", 120);
     std::thread engine([] { reportInternalError("../../UTIL/sndDevices/sndDevicesInit", 77); });
@@ -111,7 +116,8 @@ TEST(recorderDlgMsgModal, InternalErrorsBecomeBoxesNamingModuleAndLineFromAnyThr
     reportSetSink(nullptr);
     recorderSetMessageBoxHook(nullptr);
     using B = std::pair<std::string, std::string>;
-    EXPECT_EQ(boxes, (std::vector<B>{{"./recorderInit", "120"}, {"../../UTIL/sndDevices/sndDevicesInit", "77"}}));
+    EXPECT_EQ(boxes,
+              (std::vector<B>{{"./recorderInit", "120"}, {"../../UTIL/sndDevices/sndDevicesInit", "77"}}));
 }
 
 }  // namespace
@@ -119,7 +125,8 @@ TEST(recorderDlgMsgModal, InternalErrorsBecomeBoxesNamingModuleAndLineFromAnyThr
 TEST(recorderDlgMsgModal, QuestionsAreAskedWithYesAndNo) {
     recorderTestEnsureApplication();
     RecorderMessageDialog dialog;
-    for (const auto& [button, expected] : {std::pair{QMessageBox::Yes, true}, std::pair{QMessageBox::No, false}}) {
+    for (const auto& [button, expected] :
+         {std::pair{QMessageBox::Yes, true}, std::pair{QMessageBox::No, false}}) {
         QString caption, text;
         bool hasYesAndNo = false;
         QTimer::singleShot(50, [&, button = button] {

@@ -54,7 +54,8 @@ TEST(recorderRecording, ASongBecomesATrackAndTheSystemSoundIsQuietWhileItRecords
     // Within a tick (100 ms, and some slack for a loaded machine).
     EXPECT_TRUE(h.pumpUntil([&] { return currentSound().empty(); }, 250));
     EXPECT_EQ(recorderTestSessionValue("current_system_sound"), "/snd/ding.wav");
-    EXPECT_TRUE(h.pumpUntil([&] { return column(h.app, 0) == std::vector<std::string>{"Recording in Progress"}; }, 250));
+    EXPECT_TRUE(h.pumpUntil(
+        [&] { return column(h.app, 0) == std::vector<std::string>{"Recording in Progress"}; }, 250));
     EXPECT_EQ(column(h.app, 1), std::vector<std::string>{"..."});
 
     EXPECT_EQ(pulsefixture::waitProgram(player), 0);

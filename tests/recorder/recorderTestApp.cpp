@@ -39,10 +39,10 @@ RecorderHarness::RecorderHarness() {
     recorderTestEnsureApplication();
     env_.push_back(std::make_unique<testsupport::ScopedEnv>("TOBREL_MACHINE_REGISTRY", machine.str()));
     env_.push_back(std::make_unique<testsupport::ScopedEnv>("TOBREL_INSTANCE_LOCK_DIR", lockDir.str()));
-    regWithoutKeynameWrite(REG_ROOT_LOCAL_MACHINE, "SOFTWARE\\Tobrel\\500\\top_folder", testsupport::sourceDir());
-    recorderSetMessageBoxHook([this](const std::string& text, const std::string& caption) {
-        boxes.emplace_back(text, caption);
-    });
+    regWithoutKeynameWrite(REG_ROOT_LOCAL_MACHINE, "SOFTWARE\\Tobrel\\500\\top_folder",
+                           testsupport::sourceDir());
+    recorderSetMessageBoxHook(
+        [this](const std::string& text, const std::string& caption) { boxes.emplace_back(text, caption); });
     app.audioDevices = &noOutputs;
     app.dialog = &dialog;
     app.browser = &browser;

@@ -18,7 +18,7 @@ void recorderTestEnsureApplication();
 
 // A computer without outputs: nothing to record from or play to.
 class NoOutputs : public AudioDevices {
-public:
+  public:
     int renderEndpoints(std::vector<AudioEndpoint>& endpoints) override;
     int defaultRenderEndpoint(std::string& id, bool& found) override;
     int activate(const std::string& id, std::unique_ptr<AudioStream>& stream) override;
@@ -30,7 +30,7 @@ public:
 // message boxes. The audio platform is NoOutputs unless a test sets another
 // before start().
 class RecorderHarness {
-public:
+  public:
     RecorderHarness();
     ~RecorderHarness();
 
@@ -58,7 +58,7 @@ public:
     std::vector<std::pair<std::string, std::string>> boxes;
     RecorderApp app;
 
-private:
+  private:
     std::vector<std::unique_ptr<testsupport::ScopedEnv>> env_;
 };
 

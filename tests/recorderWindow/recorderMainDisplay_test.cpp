@@ -49,12 +49,10 @@ TEST(recorderMainDisplay, RecordingTimeAndNewTrackButtonFollowTheRecordStatus) {
         int newTrack;
     };
     const Case cases[] = {
-        {false, true, 1, 3661000.0f, "1:01:01", 1},
-        {false, true, 1, 59999.0f, "0:59", 1},
-        {false, true, 0, 5000.0f, "0:05", 1},     // indicator dimmed: the time still counts
-        {true, true, 0, 5000.0f, "stopped", 0},   // auto segment: hidden while the indicator is off
-        {true, true, 1, 5000.0f, "0:05", 0},
-        {true, true, 1, 3600000.0f, "1:00:00", 0},
+        {false, true, 1, 3661000.0f, "1:01:01", 1}, {false, true, 1, 59999.0f, "0:59", 1},
+        {false, true, 0, 5000.0f, "0:05", 1},    // indicator dimmed: the time still counts
+        {true, true, 0, 5000.0f, "stopped", 0},  // auto segment: hidden while the indicator is off
+        {true, true, 1, 5000.0f, "0:05", 0},        {true, true, 1, 3600000.0f, "1:00:00", 0},
         {false, false, 0, 0.0f, "stopped", 0},
     };
     ReportRecorder reports;

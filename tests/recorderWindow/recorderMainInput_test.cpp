@@ -24,9 +24,10 @@ TEST(recorderMainInput, LogoOpensThePageOfTheInstallation) {
     ASSERT_EQ(regWithoutKeynameWrite(REG_ROOT_LOCAL_MACHINE, "SOFTWARE\\Tobrel\\500\\subvendor", "77"), OKAY);
     ASSERT_EQ(w.start(), OKAY);
     w.click(w.hotspot(kSkinHotLogo));
-    EXPECT_EQ(w.h.browser.addresses,
-              std::vector<std::string>{"https://www.tobrel.com/fromPlayer/redirect/"
-                                       "?directive=logo&vendor=500&subvendor=77&plus=1&product_version=2.005"});
+    EXPECT_EQ(
+        w.h.browser.addresses,
+        std::vector<std::string>{"https://www.tobrel.com/fromPlayer/redirect/"
+                                 "?directive=logo&vendor=500&subvendor=77&plus=1&product_version=2.005"});
 }
 
 TEST(recorderMainInput, ModeButtonsToggleTheirModes) {
@@ -175,10 +176,12 @@ TEST(recorderMainInput, NewTrackCutsTheRecordingOnlyWhileItsButtonShows) {
     w.click(w.hotspot(kSkinHotNewTrack));
     EXPECT_TRUE(app.recordMode);
     std::string last;
-    ASSERT_TRUE(w.h.pumpUntil([&] {
-        sndDevicesGetLastRecordingName(*app.engine, last);
-        return !last.empty();
-    }, 3000));
+    ASSERT_TRUE(w.h.pumpUntil(
+        [&] {
+            sndDevicesGetLastRecordingName(*app.engine, last);
+            return !last.empty();
+        },
+        3000));
 
     // In playback mode the hidden button does nothing: record mode stays off.
     w.click(w.hotspot(kSkinHotRecordMode));

@@ -59,8 +59,10 @@ struct XTest {
         openDisplay = reinterpret_cast<void* (*)(const char*)>(dlsym(x11, "XOpenDisplay"));
         closeDisplay = reinterpret_cast<int (*)(void*)>(dlsym(x11, "XCloseDisplay"));
         sync = reinterpret_cast<int (*)(void*, int)>(dlsym(x11, "XSync"));
-        fakeMotion = reinterpret_cast<int (*)(void*, int, int, int, unsigned long)>(dlsym(xtst, "XTestFakeMotionEvent"));
-        fakeButton = reinterpret_cast<int (*)(void*, unsigned int, int, unsigned long)>(dlsym(xtst, "XTestFakeButtonEvent"));
+        fakeMotion = reinterpret_cast<int (*)(void*, int, int, int, unsigned long)>(
+            dlsym(xtst, "XTestFakeMotionEvent"));
+        fakeButton = reinterpret_cast<int (*)(void*, unsigned int, int, unsigned long)>(
+            dlsym(xtst, "XTestFakeButtonEvent"));
         if (!openDisplay || !closeDisplay || !sync || !fakeMotion || !fakeButton) return false;
         display = openDisplay(name.c_str());
         return display != nullptr;
@@ -96,7 +98,8 @@ std::string artifactsFolder() {
 bool screenshot(const std::string& display, const std::string& name) {
     const std::string path = artifactsFolder() + "/" + name + ".png";
     fs::remove(path);
-    return pulsefixture::runProgram({"import", "-display", display, "-window", "root", path}) == 0 && fs::exists(path);
+    return pulsefixture::runProgram({"import", "-display", display, "-window", "root", path}) == 0 &&
+           fs::exists(path);
 }
 
 // Kept tracks in the cache folder (start_length_random.tmp).
@@ -132,9 +135,9 @@ struct Heard {
 Heard listen(int ms) {
     testsupport::TempDir dir;
     const std::string raw = dir.file("monitor.raw");
-    const pid_t parec = pulsefixture::spawnProgram({"parec", "--device=" + std::string(pulsefixture::kSpeakersSink) + ".monitor",
-                                                    "--raw", "--format=s16le", "--rate=48000", "--channels=1",
-                                                    "--latency-msec=10", "--file-format=raw", raw});
+    const pid_t parec = pulsefixture::spawnProgram(
+        {"parec", "--device=" + std::string(pulsefixture::kSpeakersSink) + ".monitor", "--raw",
+         "--format=s16le", "--rate=48000", "--channels=1", "--latency-msec=10", "--file-format=raw", raw});
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
     ::kill(parec, SIGTERM);
     pulsefixture::waitProgram(parec);
@@ -143,7 +146,8 @@ Heard listen(int ms) {
     const size_t n = bytes.size() / 2;
     if (n == 0) return heard;
     std::vector<double> s(n);
-    for (size_t i = 0; i < n; ++i) s[i] = static_cast<int16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8)) / 32768.0;
+    for (size_t i = 0; i < n; ++i)
+        s[i] = static_cast<int16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8)) / 32768.0;
     double sum = 0.0;
     size_t crossings = 0, sounding = 0;
     for (size_t i = 0; i < n; ++i) {
@@ -165,7 +169,8 @@ TEST(recorderWindowE2E, RecordTwoSongsThenPlayPauseSeekAndNextThroughTheWindow) 
     testsupport::TempDir machine, lockDir;
     testsupport::ScopedEnv machineEnv("TOBREL_MACHINE_REGISTRY", machine.str());
     testsupport::ScopedEnv lockEnv("TOBREL_INSTANCE_LOCK_DIR", lockDir.str());
-    ASSERT_EQ(regWithoutKeynameWrite(REG_ROOT_LOCAL_MACHINE, "SOFTWARE\\Tobrel\\500\\top_folder", testsupport::sourceDir()),
+    ASSERT_EQ(regWithoutKeynameWrite(REG_ROOT_LOCAL_MACHINE, "SOFTWARE\\Tobrel\\500\\top_folder",
+                                     testsupport::sourceDir()),
               OKAY);
     ASSERT_EQ(recorderSessionSetWindowPosition(0, 0), OKAY);
     std::string documents, cache;
@@ -184,7 +189,8 @@ TEST(recorderWindowE2E, RecordTwoSongsThenPlayPauseSeekAndNextThroughTheWindow) 
         return std::pair<int, int>((l + r) / 2, (t + b) / 2);
     };
     int listLeft = 0, listTop = 0, listRight = 0, listBottom = 0;
-    ASSERT_EQ(skinTextGetRect(skin.get(), kSkinTextTrackList, listLeft, listTop, listRight, listBottom), OKAY);
+    ASSERT_EQ(skinTextGetRect(skin.get(), kSkinTextTrackList, listLeft, listTop, listRight, listBottom),
+              OKAY);
     int knobMinX = 0, knobMaxX = 0, knobY = 0;
     ASSERT_EQ(skinSliderValueToX(skin.get(), kSkinSliderPosition, 0.0f, knobMinX), OKAY);
     ASSERT_EQ(skinSliderValueToX(skin.get(), kSkinSliderPosition, 1.0f, knobMaxX), OKAY);
@@ -202,8 +208,8 @@ TEST(recorderWindowE2E, RecordTwoSongsThenPlayPauseSeekAndNextThroughTheWindow) 
     // The display: Xvfb picks a free number and tells it through a pipe.
     int numberPipe[2];
     ASSERT_EQ(::pipe(numberPipe), 0);
-    const pid_t xvfb = pulsefixture::spawnProgram(
-        {"Xvfb", "-displayfd", std::to_string(numberPipe[1]), "-screen", "0", "800x600x24", "-nolisten", "tcp"});
+    const pid_t xvfb = pulsefixture::spawnProgram({"Xvfb", "-displayfd", std::to_string(numberPipe[1]),
+                                                   "-screen", "0", "800x600x24", "-nolisten", "tcp"});
     ::close(numberPipe[1]);
     ASSERT_GT(xvfb, 0);
     struct Reap {
@@ -285,7 +291,8 @@ TEST(recorderWindowE2E, RecordTwoSongsThenPlayPauseSeekAndNextThroughTheWindow) 
     EXPECT_GT(heard.rms, 0.1);
     EXPECT_NEAR(heard.hz, 550.0, 25.0);
     const std::string trace = testsupport::readText(documents + "/trace_messages.txt");
-    EXPECT_NE(trace.find("recorderPlayPositionSliderMoved(): r_new_relative_slider_value = 0.7"), std::string::npos);
+    EXPECT_NE(trace.find("recorderPlayPositionSliderMoved(): r_new_relative_slider_value = 0.7"),
+              std::string::npos);
 
     // Next: the second song.
     auto [nextX, nextY] = centre(kSkinHotNext);

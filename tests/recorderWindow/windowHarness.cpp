@@ -8,8 +8,8 @@
 #include "CsndDevicesWaveFile.h"
 #include "ptListView.h"
 #include "recCache.h"
-#include "recorderMainSkin.h"
 #include "recorderInit.h"
+#include "recorderMainSkin.h"
 #include "recorderMainWindow.h"
 #include "recorderPaths.h"
 #include "recorderSongList.h"
@@ -19,8 +19,8 @@
 #include "sndDevicesPlay.h"
 
 WindowHarness::WindowHarness(bool outputs) : outputs_(outputs) {
-    devices.setEndpoints({ScriptedEndpoint{AudioEndpoint{"spk", "Speakers", "Speakers device"},
-                                           audioFloatFormat(2, 48000)}});
+    devices.setEndpoints(
+        {ScriptedEndpoint{AudioEndpoint{"spk", "Speakers", "Speakers device"}, audioFloatFormat(2, 48000)}});
     devices.setDefault("spk");
     if (outputs_) h.app.audioDevices = &devices;
 }
@@ -109,7 +109,8 @@ int WindowHarness::addTrack(long lengthMs, long start) {
     std::string cache;
     recorderPaths(RECORDER_PATH_CACHE, cache);
     static int serial = 0;
-    const std::string base = std::to_string(start) + "_" + std::to_string(lengthMs) + "_" + std::to_string(++serial);
+    const std::string base =
+        std::to_string(start) + "_" + std::to_string(lengthMs) + "_" + std::to_string(++serial);
     const AudioFormat format = audioPcm16Format(2, 1000);
     CsndDevicesWaveFile file;
     if (file.open(cache + "/" + base + ".tmp", &format, kWaveModeWrite) != kWaveSOk) return -1;

@@ -19,7 +19,7 @@
 #include "scriptedDevices.h"
 
 class WindowHarness {
-public:
+  public:
     // outputs = false: a computer without outputs (record mode falls back to
     // playback mode, nothing plays).
     explicit WindowHarness(bool outputs = true);
@@ -30,8 +30,8 @@ public:
     RecorderApp& app() { return h.app; }
 
     // --- the skin
-    QPoint hotspot(int key);          // centre of a hotspot
-    QPoint knob(int sliderKey);       // centre of a slider's knob where it is now
+    QPoint hotspot(int key);     // centre of a hotspot
+    QPoint knob(int sliderKey);  // centre of a slider's knob where it is now
     int sliderX(int sliderKey, float value);
     int knobRange(int sliderKey, int& minX, int& maxX);
     int value(int componentKey);
@@ -64,6 +64,6 @@ public:
     ScriptedDevices devices;
     RecorderHarness h;
 
-private:
+  private:
     bool outputs_;
 };

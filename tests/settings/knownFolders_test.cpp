@@ -26,7 +26,8 @@ TEST(knownFolders, DefaultsUnderHome) {
     EXPECT_EQ(lookup(knownFolder::Music), h + "/Music");
     EXPECT_EQ(lookup(knownFolder::LocalAppData), h + "/.local/share");
     EXPECT_EQ(lookup(knownFolder::RoamingAppData), h + "/.config");
-    for (const char* sub : {"/Documents", "/Music", "/.local/share"}) EXPECT_TRUE(fs::is_directory(h + sub)) << sub;
+    for (const char* sub : {"/Documents", "/Music", "/.local/share"})
+        EXPECT_TRUE(fs::is_directory(h + sub)) << sub;
 }
 
 TEST(knownFolders, VariablesAndUserDirs) {
@@ -35,7 +36,7 @@ TEST(knownFolders, VariablesAndUserDirs) {
     writeText(h + "/.config/user-dirs.dirs",
               "XDG_DESKTOP_DIR=\"$HOME/Desktop\"\n"
               "  XDG_DOCUMENTS_DIR=\"$HOME/Docs old\"\n"
-              "XDG_DOCUMENTS_DIR=\"$HOME/Docs new\"\n"   // the later line wins
+              "XDG_DOCUMENTS_DIR=\"$HOME/Docs new\"\n"  // the later line wins
               "#XDG_MUSIC_DIR=\"$HOME/commented\"\n"
               "XDG_MUSIC_DIR=\"relative/skipped\"\n");
     EXPECT_EQ(lookup(knownFolder::Documents), h + "/Docs new");

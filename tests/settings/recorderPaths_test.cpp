@@ -18,7 +18,8 @@ namespace {
 
 struct Installed : SettingsProfile {
     Installed() {
-        regWithoutKeynameWrite(REG_ROOT_LOCAL_MACHINE, "SOFTWARE\\Tobrel\\500\\top_folder", home.home() + "/install/");
+        regWithoutKeynameWrite(REG_ROOT_LOCAL_MACHINE, "SOFTWARE\\Tobrel\\500\\top_folder",
+                               home.home() + "/install/");
     }
 };
 
@@ -26,9 +27,12 @@ TEST(recorderPaths, EveryIdentifier) {
     Installed p;
     const std::string h = p.home.home();
     writeText(h + "/.config/user-dirs.dirs",
-              "# written by xdg-user-dirs-update\nXDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\nXDG_MUSIC_DIR=\"" + h +
-                  "/Musik/\"\n");
-    struct Case { int id; std::string path; };
+              "# written by xdg-user-dirs-update\nXDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\nXDG_MUSIC_DIR=\"" +
+                  h + "/Musik/\"\n");
+    struct Case {
+        int id;
+        std::string path;
+    };
     const Case cases[] = {
         {1101, h + "/install/Skins"},
         {1104, h + "/.local/share/Tobrel/500/Announcements"},

@@ -18,7 +18,9 @@ namespace {
 using Profile = SettingsProfile;
 
 void storeSession(const std::string& name, const std::string& text) {
-    ASSERT_EQ(regWithoutKeynameWrite(REG_ROOT_CURRENT_USER, std::string(RECORDER_SESSION_KEY) + "\\" + name, text), OKAY);
+    ASSERT_EQ(
+        regWithoutKeynameWrite(REG_ROOT_CURRENT_USER, std::string(RECORDER_SESSION_KEY) + "\\" + name, text),
+        OKAY);
 }
 
 void storeMachine(const std::string& name, const std::string& text) {
@@ -88,7 +90,12 @@ TEST(recorderSession, FreshProfileReadsEveryDefault) {
 }
 
 TEST(recorderSession, StoredValuesAreCorrectedOnRead) {
-    struct Case { const char* name; const char* stored; int (*reader)(int&); int expected; };
+    struct Case {
+        const char* name;
+        const char* stored;
+        int (*reader)(int&);
+        int expected;
+    };
     const Case cases[] = {
         {"num_kbps", "100", recorderSessionGetNumKbps, 256},
         {"num_kbps", "320", recorderSessionGetNumKbps, 320},
@@ -100,7 +107,8 @@ TEST(recorderSession, StoredValuesAreCorrectedOnRead) {
         {"save_as_type", "2", recorderSessionGetSaveAsType, 2},
         {"max_short_file_duration", "-5", recorderSessionGetMaxShortFileDuration, 30},
         {"max_short_file_duration", "0", recorderSessionGetMaxShortFileDuration, 0},
-        {"max_short_file_duration", "45s", recorderSessionGetMaxShortFileDuration, 45},  // stops at the first non-digit
+        {"max_short_file_duration", "45s", recorderSessionGetMaxShortFileDuration,
+         45},  // stops at the first non-digit
         {"max_short_file_duration", "99999999999", recorderSessionGetMaxShortFileDuration, 2147483647},
     };
     Profile p;
@@ -108,13 +116,21 @@ TEST(recorderSession, StoredValuesAreCorrectedOnRead) {
         storeSession(c.name, c.stored);
         EXPECT_EQ(getInt(c.reader), c.expected) << c.name << " stored as " << c.stored;
     }
-    struct FlagCase { const char* stored; bool expected; };
-    for (const FlagCase& c : {FlagCase{"0", false}, FlagCase{"1", true}, FlagCase{"255", true}, FlagCase{"-3", true}}) {
+    struct FlagCase {
+        const char* stored;
+        bool expected;
+    };
+    for (const FlagCase& c :
+         {FlagCase{"0", false}, FlagCase{"1", true}, FlagCase{"255", true}, FlagCase{"-3", true}}) {
         storeSession("auto_segment", c.stored);
         EXPECT_EQ(getFlag(recorderSessionGetAutoSegment), c.expected) << c.stored;
     }
-    struct VolumeCase { const char* stored; double expected; };
-    for (const VolumeCase& c : {VolumeCase{"", 1.0}, VolumeCase{"0.5", 0.5}, VolumeCase{" 0.25", 0.25}, VolumeCase{"loud", 0.0}}) {
+    struct VolumeCase {
+        const char* stored;
+        double expected;
+    };
+    for (const VolumeCase& c :
+         {VolumeCase{"", 1.0}, VolumeCase{"0.5", 0.5}, VolumeCase{" 0.25", 0.25}, VolumeCase{"loud", 0.0}}) {
         storeSession("volume", c.stored);
         double v = -1;
         ASSERT_EQ(recorderSessionGetVolume(v), OKAY);
@@ -130,7 +146,10 @@ TEST(recorderSession, WritersRoundTrip) {
     EXPECT_EQ(x, 120);
     EXPECT_EQ(y, -30);
 
-    struct FlagCase { int (*set)(bool); int (*get)(bool&); };
+    struct FlagCase {
+        int (*set)(bool);
+        int (*get)(bool&);
+    };
     const FlagCase flags[] = {
         {recorderSessionSetAlwaysOnTop, recorderSessionGetAlwaysOnTop},
         {recorderSessionSetAutoSegment, recorderSessionGetAutoSegment},
@@ -144,7 +163,11 @@ TEST(recorderSession, WritersRoundTrip) {
             EXPECT_EQ(getFlag(f.get), v);
         }
     }
-    struct IntCase { int (*set)(int); int (*get)(int&); int value; };
+    struct IntCase {
+        int (*set)(int);
+        int (*get)(int&);
+        int value;
+    };
     const IntCase ints[] = {
         {recorderSessionSetNumKbps, recorderSessionGetNumKbps, 192},
         {recorderSessionSetNumChannels, recorderSessionGetNumChannels, 1},
@@ -166,13 +189,15 @@ TEST(recorderSession, WritersRoundTrip) {
     ASSERT_EQ(recorderSessionGetDateLastUsed(present, t), OKAY);
     EXPECT_TRUE(present);
     EXPECT_EQ(t, 1700000000);
-    EXPECT_EQ(readText(p.home.home() + "/.config/Tobrel/registry/SOFTWARE/Tobrel/2/500/session/date_last_used/(default)"),
+    EXPECT_EQ(readText(p.home.home() +
+                       "/.config/Tobrel/registry/SOFTWARE/Tobrel/2/500/session/date_last_used/(default)"),
               "1700000000");
     ASSERT_EQ(recorderSessionSetLastDynamicUpdate(1600000000), OKAY);
     ASSERT_EQ(recorderSessionGetLastDynamicUpdate(present, t), OKAY);
     EXPECT_TRUE(present);
     EXPECT_EQ(t, 1600000000);
-    EXPECT_EQ(readText(p.home.home() + "/.config/Tobrel/registry/SOFTWARE/Tobrel/2/500/last_dynamic_update/(default)"),
+    EXPECT_EQ(readText(p.home.home() +
+                       "/.config/Tobrel/registry/SOFTWARE/Tobrel/2/500/last_dynamic_update/(default)"),
               "1600000000");
 
     std::string sound;
@@ -187,9 +212,14 @@ TEST(recorderSession, WritersRoundTrip) {
 
 TEST(recorderSession, DefaultSaveFolderLosesOneTrailingSeparator) {
     Profile p;
-    struct Case { const char* stored; const char* read; };
-    const Case cases[] = {{"D:\\Music\\", "D:\\Music"}, {"/home/u/Music/", "/home/u/Music"},
-                          {"/srv/a//", "/srv/a/"}, {"/srv/b", "/srv/b"}};
+    struct Case {
+        const char* stored;
+        const char* read;
+    };
+    const Case cases[] = {{"D:\\Music\\", "D:\\Music"},
+                          {"/home/u/Music/", "/home/u/Music"},
+                          {"/srv/a//", "/srv/a/"},
+                          {"/srv/b", "/srv/b"}};
     for (const auto& c : cases) {
         storeSession("default_mp3_save_folder", c.stored);
         std::string folder;
@@ -217,7 +247,9 @@ TEST(recorderSession, AskEmailValuesTravelTogether) {
     EXPECT_EQ(ask.dialogShown, 1);
     EXPECT_EQ(ask.emailAddress, "someone@example.org");
     EXPECT_EQ(ask.emailSent, 1);
-    EXPECT_EQ(readText(p.home.home() + "/.config/Tobrel/registry/SOFTWARE/Tobrel/2/500/askEmail/email_sent/(default)"), "1");
+    EXPECT_EQ(readText(p.home.home() +
+                       "/.config/Tobrel/registry/SOFTWARE/Tobrel/2/500/askEmail/email_sent/(default)"),
+              "1");
 }
 
 TEST(recorderSession, MachineValuesAndTheFirstRunRule) {
@@ -239,16 +271,16 @@ TEST(recorderSession, MachineValuesAndTheFirstRunRule) {
     EXPECT_EQ(text, "installer@example.org");
 
     // Stored dates, as read and as the first-run rule sees them.
-    struct Case { const char* installed; const char* lastUsed; bool firstRun; };
+    struct Case {
+        const char* installed;
+        const char* lastUsed;
+        bool firstRun;
+    };
     const Case cases[] = {
-        {"1000", "2000", false},
-        {"2000", "1000", true},
-        {"1000", "1000", true},
-        {"12a", "2000", true},   // not numeric: absent
-        {"", "2000", true},
-        {"-5", "2000", false},   // a "-" in the first place is numeric
-        {"1000", nullptr, true},
-        {nullptr, "2000", true},
+        {"1000", "2000", false}, {"2000", "1000", true},
+        {"1000", "1000", true},  {"12a", "2000", true},  // not numeric: absent
+        {"", "2000", true},      {"-5", "2000", false},  // a "-" in the first place is numeric
+        {"1000", nullptr, true}, {nullptr, "2000", true},
     };
     for (const auto& c : cases) {
         Profile q;

@@ -5,8 +5,8 @@
 
 #include <filesystem>
 
-#include "registryStore.h"
 #include "regWithoutKeyname.h"
+#include "registryStore.h"
 #include "report.h"
 #include "settingsProfile.h"
 #include "testsupport.h"
@@ -21,7 +21,10 @@ using Profile = SettingsProfile;
 TEST(registry, EachRootKeepsItsOwnTree) {
     Profile p;
     const std::string config = p.home.home() + "/.config/Tobrel/";
-    struct Case { int root; std::string folder; };
+    struct Case {
+        int root;
+        std::string folder;
+    };
     const Case cases[] = {
         {REG_ROOT_CLASSES_ROOT, config + "registry-classes"},
         {REG_ROOT_LOCAL_MACHINE, p.home.home() + "/machine"},
@@ -36,7 +39,8 @@ TEST(registry, EachRootKeepsItsOwnTree) {
     for (const auto& c : cases) {
         bool found = false;
         std::string text;
-        ASSERT_EQ(regWithoutKeynameRead(c.root, "SOFTWARE/Tobrel/2/500/session/name", 1024, found, text), OKAY);
+        ASSERT_EQ(regWithoutKeynameRead(c.root, "SOFTWARE/Tobrel/2/500/session/name", 1024, found, text),
+                  OKAY);
         EXPECT_TRUE(found);
         EXPECT_EQ(text, "value of root " + std::to_string(c.root));
     }
@@ -75,14 +79,19 @@ TEST(registry, BufferLimitCountsCharacters) {
     std::string fits511, accented511;
     for (int i = 0; i < 511; ++i) accented511 += e;
     fits511.assign(511, 'x');
-    struct Case { std::string text; bool ok; };
-    const Case cases[] = {{fits511, true}, {accented511, true}, {fits511 + "x", false}, {accented511 + e, false}};
+    struct Case {
+        std::string text;
+        bool ok;
+    };
+    const Case cases[] = {
+        {fits511, true}, {accented511, true}, {fits511 + "x", false}, {accented511 + e, false}};
     for (const auto& c : cases) {
         ASSERT_EQ(regWithoutKeynameWrite(REG_ROOT_CURRENT_USER, "long", c.text), OKAY);
         ReportRecorder reports;
         bool found = false;
         std::string text;
-        EXPECT_EQ(regWithoutKeynameRead(REG_ROOT_CURRENT_USER, "long", 1024, found, text), c.ok ? OKAY : NOT_OKAY);
+        EXPECT_EQ(regWithoutKeynameRead(REG_ROOT_CURRENT_USER, "long", 1024, found, text),
+                  c.ok ? OKAY : NOT_OKAY);
         EXPECT_EQ(found, c.ok);
         if (c.ok) {
             EXPECT_EQ(text, c.text);

@@ -19,14 +19,15 @@ namespace {
 ::testing::Environment* const gui = ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
 
 class DefaultSkin : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         RecorderMainSkinHooks hooks;
         hooks.sizeWindow = [this](int w, int h) {
             size = QSize(w, h);
             return OKAY;
         };
-        ASSERT_EQ(recorderInitMainSkin(testsupport::sourceDir() + "/Skins", nullptr, &dialog, hooks, skin), OKAY);
+        ASSERT_EQ(recorderInitMainSkin(testsupport::sourceDir() + "/Skins", nullptr, &dialog, hooks, skin),
+                  OKAY);
         ASSERT_TRUE(skin);
     }
     const SkinComponent& component(int key) {
@@ -88,32 +89,43 @@ TEST_F(DefaultSkin, LoadsAndFitsTogether) {
     ASSERT_EQ(recorderMainSkinListLayout(skin.get(), l, t, r, b, ink, back), OKAY);
     EXPECT_GT(r - l, 400);
     EXPECT_GT(b - t, 120);
-    EXPECT_GT(std::abs(ink.red - back.red) + std::abs(ink.green - back.green) + std::abs(ink.blue - back.blue), 300);
+    EXPECT_GT(
+        std::abs(ink.red - back.red) + std::abs(ink.green - back.green) + std::abs(ink.blue - back.blue),
+        300);
     // The instructions take the list's place exactly.
     EXPECT_EQ(rectOf(component(kSkinInstructions)), QRect(l, t, r - l, b - t));
 }
 
 TEST_F(DefaultSkin, NormalOverlaysMatchTheBackground) {
     const QImage& master = component(kSkinMaster).bitmap;
-    for (int key : {kSkinRecordModeOff, kSkinAutoSegmentOff, kSkinHideShortOff, kSkinPlay, kSkinIndicatorIdle}) {
+    for (int key :
+         {kSkinRecordModeOff, kSkinAutoSegmentOff, kSkinHideShortOff, kSkinPlay, kSkinIndicatorIdle}) {
         const SkinComponent& c = component(key);
         EXPECT_EQ(c.bitmap.convertToFormat(QImage::Format_RGB32),
                   master.copy(rectOf(c)).convertToFormat(QImage::Format_RGB32))
             << key;
     }
     // Every state image differs from the one it replaces, so each state shows.
-    const int pairs[][2] = {{kSkinRecordModeOn, kSkinRecordModeOff}, {kSkinAutoSegmentOn, kSkinAutoSegmentOff},
-                            {kSkinHideShortOn, kSkinHideShortOff},   {kSkinPause, kSkinPlay},
-                            {kSkinRecordModeOnHover, kSkinRecordModeOn}, {kSkinRecordModeOffHover, kSkinRecordModeOff},
-                            {kSkinPlayHover, kSkinPlay},             {kSkinPauseHover, kSkinPause},
-                            {kSkinNewTrackHover, kSkinNewTrack},     {1101, 1102}, {1102, 1103}, {1103, 1104},
+    const int pairs[][2] = {{kSkinRecordModeOn, kSkinRecordModeOff},
+                            {kSkinAutoSegmentOn, kSkinAutoSegmentOff},
+                            {kSkinHideShortOn, kSkinHideShortOff},
+                            {kSkinPause, kSkinPlay},
+                            {kSkinRecordModeOnHover, kSkinRecordModeOn},
+                            {kSkinRecordModeOffHover, kSkinRecordModeOff},
+                            {kSkinPlayHover, kSkinPlay},
+                            {kSkinPauseHover, kSkinPause},
+                            {kSkinNewTrackHover, kSkinNewTrack},
+                            {1101, 1102},
+                            {1102, 1103},
+                            {1103, 1104},
                             {1104, kSkinIndicatorIdle}};
     for (auto& p : pairs) EXPECT_NE(component(p[0]).bitmap, component(p[1]).bitmap) << p[0] << " vs " << p[1];
 }
 
 TEST_F(DefaultSkin, ReadOutsHaveRoomForTheirLongestText) {
-    for (auto [key, longest] : {std::pair{kSkinTextRecordTime, "88:88:88"}, std::pair{kSkinTextPlayTime, "stopped"},
-                                std::pair{kSkinTextPlayTime, "88:88:88"}}) {
+    for (auto [key, longest] :
+         {std::pair{kSkinTextRecordTime, "88:88:88"}, std::pair{kSkinTextPlayTime, "stopped"},
+          std::pair{kSkinTextPlayTime, "88:88:88"}}) {
         const SkinComponent& c = component(key);
         QFont font;
         font.setStyleHint(QFont::SansSerif);

@@ -16,22 +16,46 @@ namespace {
 
 ::testing::Environment* const gui = ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
 
-const char* const kBitmaps[] = {
-    "auto_record_off.bmp", "auto_record_on.bmp", "hide_short_files_off.bmp", "hide_short_files_on.bmp",
-    "manual_segment.bmp", "auto_segment_off.bmp", "auto_segment_on.bmp", "recording_progress_off.bmp",
-    "delete_disabled.bmp", "save_disabled.bmp", "pause.bmp", "play.bmp", "recording_instructions.bmp",
-    "auto_record_off_hover.bmp", "auto_record_on_hover.bmp", "auto_segment_off_hover.bmp",
-    "auto_segment_on_hover.bmp", "delete_hover.bmp", "rename_hover.bmp", "hide_short_files_off_hover.bmp",
-    "hide_short_files_on_hover.bmp", "manual_segment_hover.bmp", "logo_hover.bmp", "menu_hover.bmp",
-    "pause_hover.bmp", "play_hover.bmp", "save_hover.bmp", "track_next_hover.bmp", "track_previous_hover.bmp",
-    "find_songs_hover.bmp", "recording_progress_on_1.bmp", "recording_progress_on_2.bmp",
-    "recording_progress_on_3.bmp", "recording_progress_on_4.bmp"};
+const char* const kBitmaps[] = {"auto_record_off.bmp",
+                                "auto_record_on.bmp",
+                                "hide_short_files_off.bmp",
+                                "hide_short_files_on.bmp",
+                                "manual_segment.bmp",
+                                "auto_segment_off.bmp",
+                                "auto_segment_on.bmp",
+                                "recording_progress_off.bmp",
+                                "delete_disabled.bmp",
+                                "save_disabled.bmp",
+                                "pause.bmp",
+                                "play.bmp",
+                                "recording_instructions.bmp",
+                                "auto_record_off_hover.bmp",
+                                "auto_record_on_hover.bmp",
+                                "auto_segment_off_hover.bmp",
+                                "auto_segment_on_hover.bmp",
+                                "delete_hover.bmp",
+                                "rename_hover.bmp",
+                                "hide_short_files_off_hover.bmp",
+                                "hide_short_files_on_hover.bmp",
+                                "manual_segment_hover.bmp",
+                                "logo_hover.bmp",
+                                "menu_hover.bmp",
+                                "pause_hover.bmp",
+                                "play_hover.bmp",
+                                "save_hover.bmp",
+                                "track_next_hover.bmp",
+                                "track_previous_hover.bmp",
+                                "find_songs_hover.bmp",
+                                "recording_progress_on_1.bmp",
+                                "recording_progress_on_2.bmp",
+                                "recording_progress_on_3.bmp",
+                                "recording_progress_on_4.bmp"};
 const char* const kKnobs[] = {"volume_slider.bmp", "volume_slider_hover.bmp", "play_position_slider.bmp",
                               "play_position_slider_hover.bmp"};
 
 // Line numbers (0-based) of the definition file's value groups.
 int pointLine(int group) { return 4 + 2 * (group - 5); }  // groups 5..19
-int rectLine(int group) {                                  // groups 20..35
+int rectLine(int group) {                                 // groups 20..35
     return group <= 21 ? 34 + 4 * (group - 20) : 42 + 4 * (group - 22);
 }
 constexpr int kListTextColourLine = 98;
@@ -43,7 +67,7 @@ constexpr int kPlayTimeColourLine = 105;
 // places at (10 * (g - 5), 50); hotspot i of the file order gets
 // (10i, 0)-(10i + 9, 9).
 class MainSkinTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         folder = skins.str() + "/default_Tobrel";
         std::filesystem::create_directories(folder);
@@ -116,10 +140,10 @@ TEST_F(MainSkinTest, LoadsEveryPieceInItsOrderAndHandsOnTheLayout) {
 
     std::vector<int> order;
     for (const auto& c : skin->components) order.push_back(c.key);
-    const std::vector<int> expected = {1000, 1001, 1002, 1005, 1006, 1003, 1004, 1007, 1008, 1009, 1010, 1012,
-                                       1013, 1014, 1101, 1102, 1103, 1104, 1800, 1801, 1802, 1803, 1200, 1201,
-                                       1202, 1203, 1205, 1219, 1206, 1207, 1208, 1209, 1212, 1213, 1214, 1216,
-                                       1217, 1218, 1220};
+    const std::vector<int> expected = {1000, 1001, 1002, 1005, 1006, 1003, 1004, 1007, 1008, 1009,
+                                       1010, 1012, 1013, 1014, 1101, 1102, 1103, 1104, 1800, 1801,
+                                       1802, 1803, 1200, 1201, 1202, 1203, 1205, 1219, 1206, 1207,
+                                       1208, 1209, 1212, 1213, 1214, 1216, 1217, 1218, 1220};
     EXPECT_EQ(order, expected);
     for (const auto& c : skin->components) {
         EXPECT_EQ(c.value, c.key == 1000 ? 1 : 0) << c.key;
@@ -131,10 +155,21 @@ TEST_F(MainSkinTest, LoadsEveryPieceInItsOrderAndHandsOnTheLayout) {
     EXPECT_EQ(component(1000).placed, 1);
 
     // Point groups, in file order.
-    const std::vector<std::vector<int>> groups = {
-        {1209}, {1208}, {1001, 1002, 1200, 1201}, {1003, 1004, 1202, 1203}, {1009, 1101, 1102, 1103, 1104},
-        {1005, 1006, 1206, 1207}, {1205, 1010}, {1214, 1012}, {1219}, {1217}, {1216}, {1220},
-        {1007, 1008, 1212, 1213}, {1013, 1218}, {1014}};
+    const std::vector<std::vector<int>> groups = {{1209},
+                                                  {1208},
+                                                  {1001, 1002, 1200, 1201},
+                                                  {1003, 1004, 1202, 1203},
+                                                  {1009, 1101, 1102, 1103, 1104},
+                                                  {1005, 1006, 1206, 1207},
+                                                  {1205, 1010},
+                                                  {1214, 1012},
+                                                  {1219},
+                                                  {1217},
+                                                  {1216},
+                                                  {1220},
+                                                  {1007, 1008, 1212, 1213},
+                                                  {1013, 1218},
+                                                  {1014}};
     for (size_t g = 0; g < groups.size(); ++g)
         for (int key : groups[g]) {
             EXPECT_EQ(component(key).placed, 1) << key;
@@ -199,8 +234,8 @@ TEST_F(MainSkinTest, VersionLine) {
     struct {
         const char* line;
         bool ok;
-    } cases[] = {{"Version 1", true},   {"Version 12", true}, {"Version 1.5 beta", true},
-                 {"version 1", false},  {"Version", false},   {" Version 1", false}, {"Version 2", false}};
+    } cases[] = {{"Version 1", true}, {"Version 12", true},  {"Version 1.5 beta", true}, {"version 1", false},
+                 {"Version", false},  {" Version 1", false}, {"Version 2", false}};
     for (auto c : cases) {
         lines[2] = c.line;
         ReportRecorder reports;

@@ -16,15 +16,23 @@ namespace {
 
 ::testing::Environment* const gui = ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
 
-enum Key { kBack = 1, kCover = 2, kUnplaced = 3, kText = 4, kHotFirst = 10, kHotSecond = 11, kHotOff = 12,
-           kSlider = 20 };
+enum Key {
+    kBack = 1,
+    kCover = 2,
+    kUnplaced = 3,
+    kText = 4,
+    kHotFirst = 10,
+    kHotSecond = 11,
+    kHotOff = 12,
+    kSlider = 20
+};
 
 // Background 40x30 red at (0,0), a 20x20 blue cover at (10,10) painted after
 // it, a green component never placed, a text field (50,0)-(90,20); hotspots:
 // a disabled one, (0,0)-(19,19), then the overlapping (10,10)-(39,29);
 // a slider 10..110 x 30..40 with a 10x8 red knob and a green hover knob.
 class PaintTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         writeBmp(dir.file("back.bmp"), 40, 30, kRed);
         writeBmp(dir.file("cover.bmp"), 20, 20, kBlue);
@@ -80,10 +88,10 @@ TEST_F(PaintTest, ComponentsPaintInInsertionOrderAndOnlyWhenShownAndPlaced) {
     show(kUnplaced, 1);
     paint();
     EXPECT_EQ(window.pixel(5, 5), kRed);
-    EXPECT_EQ(window.pixel(15, 15), kBlue);   // the later component covers the earlier
+    EXPECT_EQ(window.pixel(15, 15), kBlue);  // the later component covers the earlier
     EXPECT_EQ(window.pixel(29, 29), kBlue);
     EXPECT_EQ(window.pixel(39, 29), kRed);
-    EXPECT_EQ(window.pixel(100, 5), kBlack);  // back buffer beyond every piece
+    EXPECT_EQ(window.pixel(100, 5), kBlack);           // back buffer beyond every piece
     EXPECT_EQ(count(kGreen, window.image.rect()), 0);  // shown but never placed
     EXPECT_EQ(skin->backBuffer->width, 120);
     EXPECT_EQ(skin->backBuffer->height, 60);
@@ -128,7 +136,8 @@ TEST_F(PaintTest, KnobIsDrawnAtItsValueWithTheHoverBitmapAndNotWhenDisabled) {
 
 TEST_F(PaintTest, HoverShowsItsImageAndInvalidatesOnlyOnChange) {
     show(kBack, 1);
-    ASSERT_EQ(skinHover(skin.get(), &window, 39, 29, kCover, kHotSecond), OKAY);  // right-bottom corner: inside
+    ASSERT_EQ(skinHover(skin.get(), &window, 39, 29, kCover, kHotSecond),
+              OKAY);  // right-bottom corner: inside
     ASSERT_EQ(skinHover(skin.get(), &window, 30, 20, kCover, kHotSecond), OKAY);
     ASSERT_EQ(window.invalidations.size(), 1u);
     EXPECT_EQ(window.invalidations[0], (Invalidation{{10, 10, 30, 30}, false}));
@@ -146,8 +155,9 @@ TEST_F(PaintTest, HoverShowsItsImageAndInvalidatesOnlyOnChange) {
 TEST_F(PaintTest, HitTestIncludesRightAndBottomEdgesAndTheFirstHotspotWins) {
     struct {
         int x, y, key;
-    } cases[] = {{0, 0, kHotFirst},   {19, 19, kHotFirst}, {15, 15, kHotFirst} /* overlap */,
-                 {20, 19, kHotSecond}, {39, 29, kHotSecond}, {40, 29, -1}, {39, 30, -1}, {-1, 0, -1}};
+    } cases[] = {{0, 0, kHotFirst},    {19, 19, kHotFirst},  {15, 15, kHotFirst} /* overlap */,
+                 {20, 19, kHotSecond}, {39, 29, kHotSecond}, {40, 29, -1},
+                 {39, 30, -1},         {-1, 0, -1}};
     for (auto c : cases) EXPECT_EQ(hit(c.x, c.y), c.key) << c.x << "," << c.y;
 }
 

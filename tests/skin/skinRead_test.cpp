@@ -55,10 +55,19 @@ TEST(SkinRead, IntegersFollowPercentD) {
         const char* line;
         int expected;  // -99: no number, the variable keeps its value
     } cases[] = {
-        {"42", 42},          {"  -7", -7},        {"+13", 13},       {"\t8 apples", 8},
-        {"12abc", 12},       {"   ", -99},        {"abc", -99},      {"-", -99},
-        {"- 5", -99},        {"2147483647", 2147483647},              {"-2147483648", -2147483647 - 1},
-        {"2147483648", -99}, {"99999999999999999999", -99},
+        {"42", 42},
+        {"  -7", -7},
+        {"+13", 13},
+        {"\t8 apples", 8},
+        {"12abc", 12},
+        {"   ", -99},
+        {"abc", -99},
+        {"-", -99},
+        {"- 5", -99},
+        {"2147483647", 2147483647},
+        {"-2147483648", -2147483647 - 1},
+        {"2147483648", -99},
+        {"99999999999999999999", -99},
     };
     testsupport::TempDir dir;
     for (const Case& c : cases) {
@@ -88,11 +97,11 @@ TEST(SkinRead, ColourLines) {
         int a, b, c;
     } cases[] = {
         {"255,0,128", true, 255, 0, 128},
-        {"255, 0, 128", true, 255, 0, 128},   // spaces after the commas
+        {"255, 0, 128", true, 255, 0, 128},  // spaces after the commas
         {"  1,2,3 trailing", true, 1, 2, 3},
         {"0,0,0", true, 0, 0, 0},
-        {"255,0", false, 0, 0, 0},            // two numbers
-        {"255 ,0,128", false, 0, 0, 0},       // no space before a comma
+        {"255,0", false, 0, 0, 0},       // two numbers
+        {"255 ,0,128", false, 0, 0, 0},  // no space before a comma
         {"256,0,0", false, 0, 0, 0},
         {"1,-1,1", false, 0, 0, 0},
         {"", false, 0, 0, 0},

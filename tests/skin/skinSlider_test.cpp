@@ -57,7 +57,7 @@ TEST(Qnt, RealToIntRoundsHalfUpAndRejectsNonsense) {
 
 // A skin with one slider whose track runs from 10 to 110 with a 10-pixel knob.
 class SliderTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_EQ(skinInit(skin, 1, nullptr), OKAY);
         skintest::writeBmp(dir.file("knob.bmp"), 10, 8, skintest::kRed);
@@ -117,8 +117,9 @@ TEST_F(SliderTest, OnlyTheKnobIsATargetAndHiddenKnobsCount) {
     ASSERT_EQ(skinSliderSetValue(skin.get(), &window, 7, 0.5f), OKAY);  // knob 55..65
     struct {
         int x, y, key;
-    } cases[] = {{60, 25, 7}, {55, 20, 7}, {65, 30, 7}, {54, 25, -1}, {66, 25, -1},
-                 {30, 25, -1} /* track beside the knob */, {60, 19, -1}, {60, 31, -1}};
+    } cases[] = {{60, 25, 7},  {55, 20, 7},  {65, 30, 7},
+                 {54, 25, -1}, {66, 25, -1}, {30, 25, -1} /* track beside the knob */,
+                 {60, 19, -1}, {60, 31, -1}};
     for (auto c : cases) {
         int key = 99;
         ASSERT_EQ(skinSliderHitTest(skin.get(), c.x, c.y, key), OKAY);
@@ -159,9 +160,9 @@ TEST_F(SliderTest, FaultsAreInternalErrors) {
     ReportRecorder reports;
     float v = 0;
     int x = 0;
-    EXPECT_NE(skinSliderXToValue(skin.get(), 8, 10, v), OKAY);       // unknown key
+    EXPECT_NE(skinSliderXToValue(skin.get(), 8, 10, v), OKAY);  // unknown key
     EXPECT_NE(skinSliderSetDrag(skin.get(), 8, 0, 0), OKAY);
-    EXPECT_NE(skinSliderValueToX(nullptr, 7, 0.5f, x), OKAY);         // null skin
+    EXPECT_NE(skinSliderValueToX(nullptr, 7, 0.5f, x), OKAY);           // null skin
     EXPECT_NE(skinSliderSetValue(skin.get(), nullptr, 7, 0.5f), OKAY);  // no window
     ASSERT_EQ(skinSliderAdd(skin.get(), 8), OKAY);
     EXPECT_NE(skinSliderSetRect(skin.get(), 8, 0, 0, 100, 10), OKAY);  // no knob yet

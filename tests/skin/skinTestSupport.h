@@ -23,7 +23,7 @@ struct Invalidation {
 };
 
 class ImageWindow : public PaintWindow {
-public:
+  public:
     ImageWindow(int width, int height) : image(width, height, QImage::Format_RGB32) { image.fill(Qt::white); }
     void clientSize(int& width, int& height) const override {
         width = image.width();
@@ -40,7 +40,7 @@ public:
 
 // One QGuiApplication for the whole test program (text painting needs fonts).
 class GuiEnvironment : public ::testing::Environment {
-public:
+  public:
     void SetUp() override {
         static int argc = 1;
         static char name[] = "skin_test";
@@ -49,7 +49,7 @@ public:
     }
     void TearDown() override { app_.reset(); }
 
-private:
+  private:
     std::unique_ptr<QGuiApplication> app_;
 };
 

@@ -16,7 +16,7 @@ namespace {
 
 // Captures what reaches the two output slots of the base class.
 class CapturingSlout : public CSlout {
-public:
+  public:
     int outputA(int line, std::string_view text) override {
         narrow.emplace_back(line, std::string(text));
         return OKAY;
@@ -40,8 +40,11 @@ TEST(CSlout, BaseFormatsErrorsWarningsAndContinuationLines) {
     s.errorA(1, "narrow");
     s.warningA(3, "narrow more");
     using P = std::pair<int, std::string>;
-    EXPECT_EQ(s.wide, (std::vector<P>{{1, "Error: disk full"}, {2, "   second line"}, {1, "Warning: careful"},
-                                      {1, "plain"}, {2, "more"}}));
+    EXPECT_EQ(s.wide, (std::vector<P>{{1, "Error: disk full"},
+                                      {2, "   second line"},
+                                      {1, "Warning: careful"},
+                                      {1, "plain"},
+                                      {2, "more"}}));
     EXPECT_EQ(s.narrow, (std::vector<P>{{1, "Error: narrow"}, {2, "   narrow more"}}));
 }
 

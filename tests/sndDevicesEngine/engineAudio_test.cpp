@@ -37,7 +37,8 @@ std::vector<Track> tracks(const std::string& folder, const std::string& ext) {
     for (const auto& f : fs::directory_iterator(folder)) {
         long start = 0, length = 0, number = 0;
         const std::string name = f.path().filename().string();
-        if (f.path().extension() == "." + ext && std::sscanf(name.c_str(), "%ld_%ld_%ld.", &start, &length, &number) == 3)
+        if (f.path().extension() == "." + ext &&
+            std::sscanf(name.c_str(), "%ld_%ld_%ld.", &start, &length, &number) == 3)
             out.push_back(Track{start, length, f.path().string()});
     }
     std::sort(out.begin(), out.end(), [](const Track& a, const Track& b) { return a.start < b.start; });
@@ -56,7 +57,8 @@ CacheAudio readCache(const std::string& path, uint16_t key) {
     a.rate = b[24] | b[25] << 8 | b[26] << 16 | static_cast<uint32_t>(b[27]) << 24;
     std::vector<unsigned char> data(b.begin() + 56, b.end());
     if (key) sndDevicesUnscrambleBytes(data.data(), data.size(), key);
-    for (size_t i = 0; i + 3 < data.size(); i += 4) a.left.push_back(static_cast<int16_t>(data[i] | data[i + 1] << 8));
+    for (size_t i = 0; i + 3 < data.size(); i += 4)
+        a.left.push_back(static_cast<int16_t>(data[i] | data[i + 1] << 8));
     return a;
 }
 
@@ -68,9 +70,11 @@ size_t crossings(const std::vector<int16_t>& v) {
 }
 
 struct PulseEngine {
-    explicit PulseEngine(const std::string& folder, uint16_t key) : devices(pulseDevicesCreate("tobrel-test")), engine(*devices) {
+    explicit PulseEngine(const std::string& folder, uint16_t key)
+        : devices(pulseDevicesCreate("tobrel-test")), engine(*devices) {
         ok = sndDevicesInit(engine.context, nullptr, kSndEngineModeLoopback, 0) == OKAY &&
-             sndDevicesSetCacheFolder(engine.context, folder) == OKAY && sndDevicesSetScrambleKey(engine.context, key) == OKAY;
+             sndDevicesSetCacheFolder(engine.context, folder) == OKAY &&
+             sndDevicesSetScrambleKey(engine.context, key) == OKAY;
         int result = -1;
         ok = ok && sndDevicesSetRecordState(engine.context, kSndRecordArm, result) == OKAY && result == 0;
     }
@@ -116,7 +120,8 @@ void recordsThreeOfFour(uint32_t rate, uint16_t key) {
         const CacheAudio audio = readCache(kept[i].path, key);
         EXPECT_EQ(audio.rate, 48000u);
         EXPECT_NEAR(audio.left.size() * 1000.0 / 48000, kept[i].lengthMs, 1.0);
-        EXPECT_NEAR(static_cast<double>(crossings(audio.left)), 2 * expected[i].hz * expected[i].ms / 1000, 0.02 * 2 * expected[i].hz * expected[i].ms / 1000);
+        EXPECT_NEAR(static_cast<double>(crossings(audio.left)), 2 * expected[i].hz * expected[i].ms / 1000,
+                    0.02 * 2 * expected[i].hz * expected[i].ms / 1000);
         if (i > 0) {
             EXPECT_GE(kept[i].start - kept[i - 1].start, 4);
         }
@@ -133,7 +138,9 @@ void recordsThreeOfFour(uint32_t rate, uint16_t key) {
 
 TEST(EngineAudioSegments48k, ThreeTracksOfFourSignals) { recordsThreeOfFour(48000, 0); }
 
-TEST(EngineAudioSegments96k, ThreeTracksOfFourSignalsDecimated) { recordsThreeOfFour(96000, kSndScrambleKey); }
+TEST(EngineAudioSegments96k, ThreeTracksOfFourSignalsDecimated) {
+    recordsThreeOfFour(96000, kSndScrambleKey);
+}
 
 TEST(EngineAudioRecovery, ServerKilledAndRestartedMidRecording) {
     PulseServer server;
@@ -183,7 +190,8 @@ TEST(EngineAudioRecovery, RecorderKilledMidRecordingLeavesATrack) {
     const char* recorder = std::getenv("TOBREL_ENGINE_RECORD");
     ASSERT_NE(recorder, nullptr);
 
-    const pid_t child = spawnProgram({recorder, cache.str(), "0", std::to_string(kSndScrambleKey), encoderLibraryPath()});
+    const pid_t child =
+        spawnProgram({recorder, cache.str(), "0", std::to_string(kSndScrambleKey), encoderLibraryPath()});
     ASSERT_GT(child, 0);
     const std::string temp = cache.file("sdrtfn.tmp");
     // Armed within a few hundred ms; then play and wait for 3 s of audio on disk.
@@ -206,5 +214,6 @@ TEST(EngineAudioRecovery, RecorderKilledMidRecordingLeavesATrack) {
     EXPECT_EQ(kept[0].lengthMs, frames * 1000 / 48000);
     EXPECT_EQ(fs::file_size(kept[0].path), 56 + static_cast<uintmax_t>(frames) * 4);
     const CacheAudio audio = readCache(kept[0].path, kSndScrambleKey);
-    EXPECT_NEAR(static_cast<double>(crossings(audio.left)), 2 * 440 * frames / 48000.0, 0.02 * 2 * 440 * frames / 48000.0);
+    EXPECT_NEAR(static_cast<double>(crossings(audio.left)), 2 * 440 * frames / 48000.0,
+                0.02 * 2 * 440 * frames / 48000.0);
 }

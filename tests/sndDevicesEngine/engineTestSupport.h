@@ -17,7 +17,7 @@ namespace enginetest {
 
 // Keeps every trace and error line it is given.
 class KeepingSlout : public CSlout {
-public:
+  public:
     int outputW(int, std::string_view text) override {
         lines.emplace_back(text);
         return 0;

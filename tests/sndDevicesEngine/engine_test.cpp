@@ -21,7 +21,8 @@ using namespace enginetest;
 
 namespace {
 
-ScriptedEndpoint endpoint(const std::string& id, const std::string& name, uint32_t rate = 48000, uint16_t channels = 2) {
+ScriptedEndpoint endpoint(const std::string& id, const std::string& name, uint32_t rate = 48000,
+                          uint16_t channels = 2) {
     return ScriptedEndpoint{AudioEndpoint{id, name, name + " device"}, audioFloatFormat(channels, rate)};
 }
 
@@ -49,10 +50,38 @@ TEST(EngineOutputs, UserOutputsAndTheCapturedOne) {
         std::string captured;  // "" = no streams
     };
     const std::vector<Case> cases = {
-        {"speakers and the enhancer", {endpoint("spk", "Speakers"), endpoint("enh", kEnhancer)}, "spk", 2, 1, 0, 1, "spk"},
-        {"the enhancer as default is captured", {endpoint("spk", "Speakers"), endpoint("enh", kEnhancer)}, "enh", 2, 1, 1, 1, "enh"},
-        {"other letter case is a user output", {endpoint("spk", "Speakers"), endpoint("enh", "zentic audio enhancer 11.1")}, "spk", 2, 2, 0, -1, "spk"},
-        {"the last enhancer wins", {endpoint("e1", kEnhancer), endpoint("spk", "Speakers"), endpoint("e2", kEnhancer)}, "spk", 3, 1, 1, 2, "spk"},
+        {"speakers and the enhancer",
+         {endpoint("spk", "Speakers"), endpoint("enh", kEnhancer)},
+         "spk",
+         2,
+         1,
+         0,
+         1,
+         "spk"},
+        {"the enhancer as default is captured",
+         {endpoint("spk", "Speakers"), endpoint("enh", kEnhancer)},
+         "enh",
+         2,
+         1,
+         1,
+         1,
+         "enh"},
+        {"other letter case is a user output",
+         {endpoint("spk", "Speakers"), endpoint("enh", "zentic audio enhancer 11.1")},
+         "spk",
+         2,
+         2,
+         0,
+         -1,
+         "spk"},
+        {"the last enhancer wins",
+         {endpoint("e1", kEnhancer), endpoint("spk", "Speakers"), endpoint("e2", kEnhancer)},
+         "spk",
+         3,
+         1,
+         1,
+         2,
+         "spk"},
         {"only the enhancer", {endpoint("enh", kEnhancer)}, "enh", 1, 0, 0, 0, ""},
         {"no outputs", {}, "", 0, 0, -1, -1, ""},
     };
@@ -68,7 +97,8 @@ TEST(EngineOutputs, UserOutputsAndTheCapturedOne) {
         EXPECT_EQ(e.context.defaultDeviceIndex, c.defaultIndex);
         EXPECT_EQ(e.context.enhancerDeviceIndex, c.enhancerIndex);
         for (int i = 0; i < c.userCount; ++i)
-            EXPECT_EQ(e.context.interfaceNames[e.context.userEndpoints[i]].find("Zentic Audio Enhancer 11.1"), std::string::npos);
+            EXPECT_EQ(e.context.interfaceNames[e.context.userEndpoints[i]].find("Zentic Audio Enhancer 11.1"),
+                      std::string::npos);
         if (c.captured.empty()) {
             EXPECT_FALSE(e.context.captureAudioClient);
             EXPECT_FALSE(e.context.renderAudioClient);
@@ -90,7 +120,8 @@ TEST(EngineOutputs, UserOutputsAndTheCapturedOne) {
 TEST(EngineOutputs, SixteenAtMost) {
     ScriptedDevices devices;
     std::vector<ScriptedEndpoint> many;
-    for (int i = 0; i < 20; ++i) many.push_back(endpoint("out" + std::to_string(i), "Output " + std::to_string(i)));
+    for (int i = 0; i < 20; ++i)
+        many.push_back(endpoint("out" + std::to_string(i), "Output " + std::to_string(i)));
     devices.setEndpoints(many);
     devices.setDefault("out3");
     Engine e(devices);
@@ -129,8 +160,9 @@ TEST(EngineFormats, CacheRateDecimationAndBuffers) {
         uint32_t cacheRate, decimation;
         size_t pcmElements;
     };
-    for (const Case c : {Case{48000, 2, 48000, 1, 19219}, Case{44100, 2, 44100, 1, 17657}, Case{96000, 2, 48000, 2, 38438},
-                         Case{88200, 2, 44100, 2, 35315}, Case{48000, 6, 48000, 1, 57657}}) {
+    for (const Case c :
+         {Case{48000, 2, 48000, 1, 19219}, Case{44100, 2, 44100, 1, 17657}, Case{96000, 2, 48000, 2, 38438},
+          Case{88200, 2, 44100, 2, 35315}, Case{48000, 6, 48000, 1, 57657}}) {
         SCOPED_TRACE(c.rate);
         ScriptedDevices devices;
         devices.setEndpoints({endpoint("spk", "Speakers", c.rate, c.channels)});
@@ -159,7 +191,8 @@ TEST(EngineReInit, KeepsBuffersOfTheSameSizeAndReleasesReplacedStreams) {
     const int16_t* pcm = e.context.pcmBuffer.data();
     const float* renderB = e.context.renderBufferB.data();
     int count = 0, flag = 7;
-    for (int i = 0; i < 3; ++i) ASSERT_EQ(sndDevicesReInit(e.context, kSndEngineModeLoopback, count, flag), OKAY);
+    for (int i = 0; i < 3; ++i)
+        ASSERT_EQ(sndDevicesReInit(e.context, kSndEngineModeLoopback, count, flag), OKAY);
     EXPECT_EQ(count, 1);
     EXPECT_EQ(flag, 0);
     EXPECT_EQ(e.context.pcmBuffer.data(), pcm);
@@ -232,7 +265,8 @@ TEST(EngineControls, SettersAndGetters) {
     ScriptedDevices devices;
     Engine e(devices);
     ASSERT_EQ(sndDevicesInit(e.context, nullptr, kSndEngineModeLoopback, 0), OKAY);
-    for (const char* name : {"a.dax", "b.dax", "c.dat", "d.mp3", "e.tmp", "f.daxx"}) testsupport::writeText(dir.file(name), "x");
+    for (const char* name : {"a.dax", "b.dax", "c.dat", "d.mp3", "e.tmp", "f.daxx"})
+        testsupport::writeText(dir.file(name), "x");
 
     ASSERT_EQ(sndDevicesSetCacheFolder(e.context, dir.str() + "/"), OKAY);
     EXPECT_EQ(e.context.cacheFolder, dir.str());
@@ -387,8 +421,10 @@ TEST(EngineCrashRecovery, TheInterruptedRecordingBecomesATrack) {
         // the sample count still 0xFFFFFFFF, then the audio.
         {
             const std::array<unsigned char, 56> header = {
-                'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16, 0, 0, 0, 1, 0, 2, 0, 0x80, 0xBB, 0, 0, 0,
-                0xEE, 2, 0, 4, 0, 16, 0, 'f', 'a', 'c', 't', 4, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 'd', 'a', 't', 'a', 0, 0, 0, 0};
+                'R', 'I',  'F',  'F',  0,    0,    0,   0,   'W', 'A', 'V',  'E',  'f', 'm',
+                't', ' ',  16,   0,    0,    0,    1,   0,   2,   0,   0x80, 0xBB, 0,   0,
+                0,   0xEE, 2,    0,    4,    0,    16,  0,   'f', 'a', 'c',  't',  4,   0,
+                0,   0,    0xFF, 0xFF, 0xFF, 0xFF, 'd', 'a', 't', 'a', 0,    0,    0,   0};
             std::vector<unsigned char> bytes(56 + c.frames * 4 + c.extraBytes, 0x11);
             std::copy(header.begin(), header.end(), bytes.begin());
             testsupport::writeBytes(temp, bytes);

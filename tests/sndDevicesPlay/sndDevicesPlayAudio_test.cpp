@@ -154,7 +154,8 @@ TEST_P(PlayAudio, ScrambledTrackReachesTheSinkIntactUnderPreEncoding) {
             if (mismatches++ == 0) first = i;
         }
     }
-    std::printf("[ info ] sink %u Hz: track at monitor frame %zu, %d pre-encodings\n", GetParam(), start / 2, encodings);
+    std::printf("[ info ] sink %u Hz: track at monitor frame %zu, %d pre-encodings\n", GetParam(), start / 2,
+                encodings);
     EXPECT_EQ(mismatches, 0u) << "first at sink frame " << first / 2 << " of " << frames * d;
     // After the track: silence only.
     for (size_t i = start + track.size() * d; i < monitor.size(); ++i) ASSERT_EQ(monitor[i], 0.0f) << i;

@@ -48,8 +48,8 @@ void put32(std::vector<unsigned char>& b, uint32_t v) {
 
 // A cache file laid out by hand (RIFF, fmt, fact, data), its samples scrambled
 // with `key`. `bits` other than 16 only writes a header that claims so.
-void writeCacheFile(const std::string& path, uint32_t rate, uint16_t channels, const std::vector<int16_t>& samples,
-                    uint16_t key, uint16_t bits = 16) {
+void writeCacheFile(const std::string& path, uint32_t rate, uint16_t channels,
+                    const std::vector<int16_t>& samples, uint16_t key, uint16_t bits = 16) {
     std::vector<unsigned char> b;
     const uint32_t dataBytes = uint32_t(samples.size() * 2);
     b.insert(b.end(), {'R', 'I', 'F', 'F'});
@@ -74,7 +74,7 @@ void writeCacheFile(const std::string& path, uint32_t rate, uint16_t channels, c
 float toFloat(int16_t s, float gain = 1.0f) { return float(s) * (gain / 32768.0f); }
 
 class PlayTest : public ::testing::Test {
-protected:
+  protected:
     ReportRecorder reports;
     testsupport::TempDir dir;
     sndDevicesContext ctx;
@@ -103,7 +103,9 @@ protected:
     }
 
     // Keeps play from starting the real playback thread.
-    void standInThread() { ctx.playbackThread = std::thread([] {}); }
+    void standInThread() {
+        ctx.playbackThread = std::thread([] {});
+    }
 
     int load(const std::string& name) {
         int length = -1;
@@ -210,16 +212,21 @@ TEST_F(PlayTest, GainScalesEverySampleAndIsClamped) {
 // Expected render frame for a file frame L, R on `rc` channels.
 std::vector<float> layout(uint32_t rc, float l, float r) {
     switch (rc) {
-    case 1: return {(l + r) * 0.5f};
-    case 2: return {l, r};
-    case 4: return {l, r, l, r};
-    case 6: return {l, r, 0, 0, l, r};
-    case 8: return {l, r, 0, 0, l, r, l, r};
-    default: {
-        std::vector<float> v(rc, 0.0f);
-        v[0] = l, v[1] = r;
-        return v;
-    }
+        case 1:
+            return {(l + r) * 0.5f};
+        case 2:
+            return {l, r};
+        case 4:
+            return {l, r, l, r};
+        case 6:
+            return {l, r, 0, 0, l, r};
+        case 8:
+            return {l, r, 0, 0, l, r, l, r};
+        default: {
+            std::vector<float> v(rc, 0.0f);
+            v[0] = l, v[1] = r;
+            return v;
+        }
     }
 }
 
@@ -282,9 +289,9 @@ TEST_F(PlayTest, SeekSkipsWholeBlocksAndClamps) {
         int request, position;
         size_t firstFrame;  // frame the next step starts with
     } cases[] = {
-        {500, 500, 86 * 1024 / 4},    // 86 blocks = 88064 bytes
-        {1, 1, 0},                    // 176 bytes: no whole block
-        {999, 999, 172 * 1024 / 4},   // 176223 bytes: 172 blocks
+        {500, 500, 86 * 1024 / 4},   // 86 blocks = 88064 bytes
+        {1, 1, 0},                   // 176 bytes: no whole block
+        {999, 999, 172 * 1024 / 4},  // 176223 bytes: 172 blocks
         {-20, 0, 0},
         {2500, 1000, 172 * 1024 / 4},  // 176128 bytes: the last 68 frames remain
     };

@@ -66,7 +66,8 @@ TEST(Names, GeneratorYieldsTheKnownSequenceAfterEngineStart) {
 TEST(Names, PathsByKey) {
     EXPECT_EQ("/c/sdrtfn.tmp", sndDevicesTempPath("/c", kSndScrambleKey));
     EXPECT_EQ("/c/sdrtfn.wav", sndDevicesTempPath("/c", 0));
-    EXPECT_EQ("1291648000_183456_1111317901.tmp", sndDevicesFinishedName(1291648000u, 183456, 1111317901, 14940));
+    EXPECT_EQ("1291648000_183456_1111317901.tmp",
+              sndDevicesFinishedName(1291648000u, 183456, 1111317901, 14940));
     EXPECT_EQ("1291648000_183456_1111317901", sndDevicesFinishedBaseName(1291648000u, 183456, 1111317901));
     // Past 2038 the low 32 bits of the time stay positive.
     EXPECT_EQ("3000000000_2000_7", sndDevicesFinishedBaseName(3000000000u, 2000, 7));
@@ -109,8 +110,8 @@ TEST(DeleteCacheFiles, DeletesAudioAndCompanionAndToleratesMissingOnes) {
 TEST(DeleteCacheFiles, WaitsForPreEncodingThenRetries) {
     struct Case {
         const char* what;
-        bool encoderStops;    // the pre-encoding ends when asked
-        bool fileFreed;       // the file becomes deletable once it was asked to
+        bool encoderStops;  // the pre-encoding ends when asked
+        bool fileFreed;     // the file becomes deletable once it was asked to
         int result;
     };
     const Case cases[] = {
@@ -128,7 +129,8 @@ TEST(DeleteCacheFiles, WaitsForPreEncodingThenRetries) {
         context.preEncodingRunning = 1;
         std::atomic<bool> sawCancel{false};
         std::thread encoder([&] {
-            while (context.encoderCancel.load() == 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            while (context.encoderCancel.load() == 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
             sawCancel = true;
             if (c.fileFreed) {
                 fs::remove_all(audio);
@@ -156,7 +158,8 @@ TEST(Context, TeardownCancelsRunningPreEncodingsAndWaitsForThem) {
         EXPECT_TRUE(context.playbackReader);
         context.preEncodingRunning = 1;
         encoder = std::thread([&context, &cancelled] {
-            while (context.encoderCancel.load() == 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            while (context.encoderCancel.load() == 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
             cancelled = true;
             context.preEncodingRunning.fetch_sub(1);

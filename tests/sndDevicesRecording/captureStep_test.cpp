@@ -18,8 +18,8 @@
 #include "CsndDevicesWaveFile.h"
 #include "scriptedCapture.h"
 #include "sndDevicesContext.h"
-#include "sndDevicesEngine.h"
 #include "sndDevicesDoRecording.h"
+#include "sndDevicesEngine.h"
 #include "sndDevicesScramble.h"
 #include "testsupport.h"
 
@@ -76,7 +76,8 @@ struct Rig {
     }
     std::vector<std::string> files() const {
         std::vector<std::string> names;
-        for (const auto& e : fs::directory_iterator(dir.path())) names.push_back(e.path().filename().string());
+        for (const auto& e : fs::directory_iterator(dir.path()))
+            names.push_back(e.path().filename().string());
         std::sort(names.begin(), names.end());
         return names;
     }
@@ -102,7 +103,14 @@ TEST(CaptureStep, EmptyCallsEndARecordingAtTheHundredAndFirst) {
 
 TEST(CaptureStep, SilenceCountsFromTheNinthPacket) {
     // Packets in one call, then one more packet in the next call: silenceSteps after each.
-    struct Case { const char* what; float value; uint32_t flags; int packets; int first; int second; };
+    struct Case {
+        const char* what;
+        float value;
+        uint32_t flags;
+        int packets;
+        int first;
+        int second;
+    };
     const Case cases[] = {
         {"8 flagged", kLoud, kAudioPacketSilent, 8, 0, 1},
         {"9 flagged", kLoud, kAudioPacketSilent, 9, 1, 2},
@@ -124,7 +132,11 @@ TEST(CaptureStep, SilenceCountsFromTheNinthPacket) {
 
 TEST(CaptureStep, QuietThresholdLiesAtTheNearestFloat) {
     ASSERT_LT(static_cast<double>(kQuietEdge), 0.00061035);
-    struct Case { float value; int quietRun; int recording; };
+    struct Case {
+        float value;
+        int quietRun;
+        int recording;
+    };
     const Case cases[] = {
         {kQuietEdge, 1, 0},
         {-kQuietEdge, 1, 0},
@@ -169,16 +181,19 @@ TEST(CaptureStep, FlaggedPacketClearsTheCallsQuietAndZeroFlags) {
     EXPECT_EQ(before, rig.context.recordDurationMs.load());
     rig.step({rig.packet(480, 0.0f), rig.packet(480, kLoud, kAudioPacketSilent)});
     EXPECT_EQ(before + 20.0f, rig.context.recordDurationMs.load());
-    EXPECT_EQ(0, rig.output.pcm[480 * 2 + 7]);  // the flagged packet's data is not read
+    EXPECT_EQ(0, rig.output.pcm[480 * 2 + 7]);               // the flagged packet's data is not read
     rig.step({rig.packet(480, kLoud, kAudioPacketSilent)});  // all flagged: not written
     EXPECT_EQ(before + 20.0f, rig.context.recordDurationMs.load());
 }
 
 TEST(CaptureStep, ConvertsWithClampsAndTruncation) {
-    struct Case { float in; int16_t out; };
-    const Case cases[] = {{1.0f, 32767},    {-1.0f, -32768}, {1.5f, 32767},     {-2.0f, -32768},
-                          {0.5f, 16384},    {-0.5f, -16384}, {0.99999f, 32767}, {-0.99999f, -32767},
-                          {0.0001f, 3},     {-0.0001f, -3},  {kQuietEdge, 19}};
+    struct Case {
+        float in;
+        int16_t out;
+    };
+    const Case cases[] = {{1.0f, 32767}, {-1.0f, -32768}, {1.5f, 32767},     {-2.0f, -32768},
+                          {0.5f, 16384}, {-0.5f, -16384}, {0.99999f, 32767}, {-0.99999f, -32767},
+                          {0.0001f, 3},  {-0.0001f, -3},  {kQuietEdge, 19}};
     Rig rig;
     ScriptedPacket p = rig.packet(std::size(cases), 0.0f);
     for (size_t i = 0; i < std::size(cases); ++i) {
@@ -198,8 +213,8 @@ TEST(CaptureStep, ConvertsWithClampsAndTruncation) {
 
 TEST(CaptureStep, DecimatesAt96kHzKeepingEveryOtherFrame) {
     // Sample value = frame number of the call, so the output shows which frames it took.
-    for (std::vector<uint32_t> sizes : {std::vector<uint32_t>{960}, std::vector<uint32_t>{441, 519},
-                                        std::vector<uint32_t>{1, 300, 659}}) {
+    for (std::vector<uint32_t> sizes :
+         {std::vector<uint32_t>{960}, std::vector<uint32_t>{441, 519}, std::vector<uint32_t>{1, 300, 659}}) {
         Rig rig(2, 96000);
         ASSERT_EQ(2u, rig.context.decimation);
         ScriptedPoll poll;
@@ -275,7 +290,11 @@ TEST(CaptureStep, DurationOf441CallsOf441FramesAt44100) {
 }
 
 TEST(CaptureStep, FinishKeepsTwoSecondsAndDiscardsLess) {
-    struct Case { uint32_t frames; bool kept; int indicatorBeforeEnd; };
+    struct Case {
+        uint32_t frames;
+        bool kept;
+        int indicatorBeforeEnd;
+    };
     // 48000 Hz: 96000 frames = 2000 ms; 95952 = 1999 ms; 96048 = 2001 ms lights the indicator.
     const Case cases[] = {{95952, false, 1}, {96000, true, 1}, {96048, true, 1}};
     for (const Case& c : cases) {
@@ -297,7 +316,8 @@ TEST(CaptureStep, FinishKeepsTwoSecondsAndDiscardsLess) {
             EXPECT_EQ("", rig.lastName());
             continue;
         }
-        const std::string name = std::to_string(start) + "_" + std::to_string(c.frames / 48) + "_1111317901.tmp";
+        const std::string name =
+            std::to_string(start) + "_" + std::to_string(c.frames / 48) + "_1111317901.tmp";
         EXPECT_EQ(name, rig.lastName());
         EXPECT_EQ(std::vector<std::string>{name}, rig.files());
         EXPECT_EQ(56u + c.frames * 4u, fs::file_size(rig.dir.file(name)));
@@ -368,7 +388,13 @@ TEST(CaptureStep, TakesNoMoreThanPcmBufferHoldsAndLeavesTheRestQueued) {
 }
 
 TEST(CaptureStep, ResultCodesOfTheCaptureStream) {
-    struct Case { const char* what; ScriptedOp op; uint64_t call; int status; int code; };
+    struct Case {
+        const char* what;
+        ScriptedOp op;
+        uint64_t call;
+        int status;
+        int code;
+    };
     const Case cases[] = {
         {"padding", ScriptedOp::Padding, 0, OKAY, kSndCodeDeviceLost},
         {"first packet query", ScriptedOp::NextPacketSize, 0, OKAY, kSndCodeDeviceLost},
@@ -418,7 +444,7 @@ namespace {
 
 // Files of this process may grow only to `bytes`; writes beyond fail with EFBIG.
 class FileSizeLimit {
-public:
+  public:
     explicit FileSizeLimit(rlim_t bytes) {
         old_signal_ = std::signal(SIGXFSZ, SIG_IGN);
         ::getrlimit(RLIMIT_FSIZE, &old_);
@@ -431,7 +457,7 @@ public:
         std::signal(SIGXFSZ, old_signal_);
     }
 
-private:
+  private:
     rlimit old_{};
     void (*old_signal_)(int) = nullptr;
 };

@@ -25,16 +25,36 @@ uint32_t le32(const std::vector<unsigned char>& b, size_t at) {
 }
 
 // The 56 header bytes the layout prescribes for 16-bit stereo at `rate`.
-std::vector<unsigned char> expectedHeader(uint32_t rate, uint32_t dataSize, uint32_t riffSize, uint32_t fact) {
+std::vector<unsigned char> expectedHeader(uint32_t rate, uint32_t dataSize, uint32_t riffSize,
+                                          uint32_t fact) {
     std::vector<unsigned char> h;
     h.reserve(56);
-    auto text = [&](const char* s) { for (int i = 0; i < 4; ++i) h.push_back(static_cast<unsigned char>(s[i])); };
-    auto u32 = [&](uint32_t v) { for (int i = 0; i < 4; ++i) h.push_back(static_cast<unsigned char>(v >> (8 * i))); };
-    auto u16 = [&](uint16_t v) { h.push_back(v & 0xFF); h.push_back(v >> 8); };
-    text("RIFF"); u32(riffSize); text("WAVE");
-    text("fmt "); u32(16); u16(1); u16(2); u32(rate); u32(rate * 4); u16(4); u16(16);
-    text("fact"); u32(4); u32(fact);
-    text("data"); u32(dataSize);
+    auto text = [&](const char* s) {
+        for (int i = 0; i < 4; ++i) h.push_back(static_cast<unsigned char>(s[i]));
+    };
+    auto u32 = [&](uint32_t v) {
+        for (int i = 0; i < 4; ++i) h.push_back(static_cast<unsigned char>(v >> (8 * i)));
+    };
+    auto u16 = [&](uint16_t v) {
+        h.push_back(v & 0xFF);
+        h.push_back(v >> 8);
+    };
+    text("RIFF");
+    u32(riffSize);
+    text("WAVE");
+    text("fmt ");
+    u32(16);
+    u16(1);
+    u16(2);
+    u32(rate);
+    u32(rate * 4);
+    u16(4);
+    u16(16);
+    text("fact");
+    u32(4);
+    u32(fact);
+    text("data");
+    u32(dataSize);
     return h;
 }
 
@@ -49,7 +69,9 @@ int32_t writeFile(const std::string& path, uint32_t rate, const std::vector<int1
     const AudioFormat f = audioPcm16Format(2, rate);
     if (int32_t s = w.open(path, &f, kWaveModeWrite); s != kWaveSOk) return s;
     uint32_t written = 0;
-    if (int32_t s = w.write(static_cast<uint32_t>(samples.size() * 2), samples.data(), &written); s != kWaveSOk) return s;
+    if (int32_t s = w.write(static_cast<uint32_t>(samples.size() * 2), samples.data(), &written);
+        s != kWaveSOk)
+        return s;
     return w.close();
 }
 
@@ -92,7 +114,8 @@ TEST(WaveFile, UnclosedWriterLeavesSizesZeroAndReadsAsEmpty) {
         EXPECT_EQ(samples.size() * 2, written);
         const auto bytes = readBytes(path);
         ASSERT_GE(bytes.size(), 56u);
-        EXPECT_EQ(expectedHeader(48000, 0, 0, 0xFFFFFFFFu), std::vector<unsigned char>(bytes.begin(), bytes.begin() + 56));
+        EXPECT_EQ(expectedHeader(48000, 0, 0, 0xFFFFFFFFu),
+                  std::vector<unsigned char>(bytes.begin(), bytes.begin() + 56));
         w.abandon();  // the program ended while recording
     }
     CsndDevicesWaveFile r;
@@ -171,7 +194,11 @@ TEST(WaveFile, StatusesOfMisuseAndDamagedFiles) {
     std::vector<unsigned char> shortData = goodBytes;
     shortData[52] = 0xFF;  // claims more data than the file holds
 
-    struct Case { const char* what; std::string path; int32_t open; };
+    struct Case {
+        const char* what;
+        std::string path;
+        int32_t open;
+    };
     const Case cases[] = {
         {"no such file", dir.file("missing.wav"), kWaveEFail},
         {"empty path", "", kWaveEInvalidArg},
@@ -179,7 +206,8 @@ TEST(WaveFile, StatusesOfMisuseAndDamagedFiles) {
         {"not WAVE", damaged("b.wav", withId(8, "AVI ")), kWaveEFail},
         {"no fmt chunk", damaged("c.wav", withId(12, "junk")), kWaveEFail},
         {"no data chunk", damaged("d.wav", withId(48, "list")), kWaveEFail},
-        {"too short", damaged("e.wav", std::vector<unsigned char>(goodBytes.begin(), goodBytes.begin() + 30)), kWaveEFail},
+        {"too short", damaged("e.wav", std::vector<unsigned char>(goodBytes.begin(), goodBytes.begin() + 30)),
+         kWaveEFail},
     };
     for (const Case& c : cases) {
         CsndDevicesWaveFile r;

@@ -12,20 +12,22 @@ using LongGetter = int (*)(const songDetails*, const std::string*&);
 using NumberGetter = int (*)(const songDetails*, int32_t&);
 
 const FixedGetter kFixedGetters[] = {
-    songDetailsGetName,       songDetailsGetAlbum,        songDetailsGetArtist,      songDetailsGetGenre,
-    songDetailsGetGrouping,   songDetailsGetTime,         songDetailsGetCategory,    songDetailsGetAlbumArtist,
-    songDetailsGetShowName,   songDetailsGetSortAlbum,    songDetailsGetSortAlbumArtist,
-    songDetailsGetSortArtist, songDetailsGetSortComposer, songDetailsGetSortName,    songDetailsGetSortShowName,
+    songDetailsGetName,         songDetailsGetAlbum,           songDetailsGetArtist,
+    songDetailsGetGenre,        songDetailsGetGrouping,        songDetailsGetTime,
+    songDetailsGetCategory,     songDetailsGetAlbumArtist,     songDetailsGetShowName,
+    songDetailsGetSortAlbum,    songDetailsGetSortAlbumArtist, songDetailsGetSortArtist,
+    songDetailsGetSortComposer, songDetailsGetSortName,        songDetailsGetSortShowName,
     songDetailsGetLocation};
 const LongGetter kLongGetters[] = {songDetailsGetComment, songDetailsGetComposer, songDetailsGetLyrics,
                                    songDetailsGetDescription, songDetailsGetLongDescription};
-const NumberGetter kNumberGetters[] = {
-    songDetailsGetBitrate,    songDetailsGetBPM,         songDetailsGetDiscCount,  songDetailsGetDiscNumber,
-    songDetailsGetDurationInSeconds, songDetailsGetRating, songDetailsGetSampleRate, songDetailsGetTrackCount,
-    songDetailsGetTrackNumber, songDetailsGetYearRecorded, songDetailsGetIsCompilation};
+const NumberGetter kNumberGetters[] = {songDetailsGetBitrate,           songDetailsGetBPM,
+                                       songDetailsGetDiscCount,         songDetailsGetDiscNumber,
+                                       songDetailsGetDurationInSeconds, songDetailsGetRating,
+                                       songDetailsGetSampleRate,        songDetailsGetTrackCount,
+                                       songDetailsGetTrackNumber,       songDetailsGetYearRecorded,
+                                       songDetailsGetIsCompilation};
 
-std::unique_ptr<songDetails> fresh()
-{
+std::unique_ptr<songDetails> fresh() {
     std::unique_ptr<songDetails> r;
     EXPECT_EQ(songDetailsInit(r, 1, nullptr), OKAY);
     return r;

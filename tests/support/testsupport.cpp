@@ -1,12 +1,12 @@
 #include "testsupport.h"
 
+#include <unistd.h>
 #include <atomic>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <random>
 #include <sstream>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -55,7 +55,9 @@ ScopedEnv::~ScopedEnv() {
 
 TempHome::TempHome() {
     const std::string h = dir_.str();
-    auto set = [&](const char* n, std::optional<std::string> v) { env_.push_back(std::make_unique<ScopedEnv>(n, v)); };
+    auto set = [&](const char* n, std::optional<std::string> v) {
+        env_.push_back(std::make_unique<ScopedEnv>(n, v));
+    };
     set("HOME", h);
     set("XDG_CONFIG_HOME", h + "/.config");
     set("XDG_DATA_HOME", h + "/.local/share");

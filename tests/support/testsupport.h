@@ -14,7 +14,7 @@ namespace testsupport {
 // A fresh folder below $TOBREL_TEST_TMP (or the system temp folder), removed
 // with everything in it when the object dies.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -23,19 +23,19 @@ public:
     std::string str() const { return path_.string(); }
     std::string file(const std::string& name) const { return (path_ / name).string(); }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
 // Sets (or unsets, with nullopt) an environment variable for its lifetime.
 class ScopedEnv {
-public:
+  public:
     ScopedEnv(std::string name, std::optional<std::string> value);
     ~ScopedEnv();
     ScopedEnv(const ScopedEnv&) = delete;
     ScopedEnv& operator=(const ScopedEnv&) = delete;
 
-private:
+  private:
     std::string name_;
     std::optional<std::string> old_;
 };
@@ -43,19 +43,19 @@ private:
 // HOME and the XDG variables pointed into a scratch folder, so that settings
 // and folders of a test never touch the real profile.
 class TempHome {
-public:
+  public:
     TempHome();
     const TempDir& dir() const { return dir_; }
     std::string home() const { return dir_.str(); }
 
-private:
+  private:
     TempDir dir_;
     std::vector<std::unique_ptr<ScopedEnv>> env_;
 };
 
 // A message dialog that records what it was asked to show and answers as told.
 class RecordingDialog : public ModalMessageDialog {
-public:
+  public:
     int show(std::string_view text, bool withCancel, bool& confirmed) override;
     std::vector<std::string> texts;
     std::vector<bool> withCancel;

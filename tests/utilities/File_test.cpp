@@ -104,7 +104,8 @@ TEST(File, CopyOverwritesAndReportsFailure) {
 
     EXPECT_EQ(FileCopy(t.file("missing"), t.file("to"), &sink.slout), NOT_OKAY);
     ASSERT_EQ(sink.dialog.texts.size(), 2u);
-    EXPECT_EQ(sink.dialog.texts[0], "Unable to copy file \"" + t.file("missing") + "\" to \"" + t.file("to") + "\"");
+    EXPECT_EQ(sink.dialog.texts[0],
+              "Unable to copy file \"" + t.file("missing") + "\" to \"" + t.file("to") + "\"");
     EXPECT_EQ(sink.dialog.texts[1], "No such file or directory");
     EXPECT_EQ(testsupport::readText(t.file("to")), "new");
 }
@@ -133,10 +134,19 @@ TEST(File, OpenReadAndCount) {
     ASSERT_EQ(FileReadText(t.file("t"), nullptr, text), OKAY);
     EXPECT_EQ(text, "one\r\n" + big + "\n");
 
-    struct Case { std::string content; int lines; };
+    struct Case {
+        std::string content;
+        int lines;
+    };
     const Case cases[] = {
-        {"", 0}, {"a", 1}, {"a\n", 1}, {"a\nb", 2}, {"\n\n", 2},
-        {std::string(127, 'x') + "\n", 1}, {std::string(128, 'x') + "\n", 2}, {std::string(254, 'x'), 2},
+        {"", 0},
+        {"a", 1},
+        {"a\n", 1},
+        {"a\nb", 2},
+        {"\n\n", 2},
+        {std::string(127, 'x') + "\n", 1},
+        {std::string(128, 'x') + "\n", 2},
+        {std::string(254, 'x'), 2},
         {std::string(255, 'x') + "\r\nshort\n", 4},
     };
     for (const auto& c : cases) {

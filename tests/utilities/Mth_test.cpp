@@ -7,10 +7,14 @@
 namespace {
 
 TEST(Mth, NumericAndHexadecimal) {
-    struct Case { const char* text; bool numeric; bool hex; };
+    struct Case {
+        const char* text;
+        bool numeric;
+        bool hex;
+    };
     const Case cases[] = {
-        {"0", true, true},       {"-12", true, false},   {"12a", false, true}, {"", false, false},
-        {"-", true, false},      {"1-2", false, false},  {" 1", false, false}, {"+1", false, false},
+        {"0", true, true},         {"-12", true, false},  {"12a", false, true}, {"", false, false},
+        {"-", true, false},        {"1-2", false, false}, {" 1", false, false}, {"+1", false, false},
         {"deadBEEF", false, true}, {"0x1", false, false},
     };
     for (const auto& c : cases) {

@@ -13,11 +13,11 @@ namespace {
 
 // Sets TZ for the test and makes the C library take it up.
 class Zone {
-public:
+  public:
     explicit Zone(const char* tz) : env_("TZ", tz) { tzset(); }
     ~Zone() { tzset(); }
 
-private:
+  private:
     testsupport::ScopedEnv env_;
 };
 
@@ -25,12 +25,15 @@ TEST(Ptime, TimeText) {
     Zone zone("UTC0");
     const long t = 1700000000;  // 2023-11-14 22:13:20 UTC
     const long nextDay = t + 3 * 3600;
-    struct Case { long now; const char* word; bool safe; const char* text; };
+    struct Case {
+        long now;
+        const char* word;
+        bool safe;
+        const char* text;
+    };
     const Case cases[] = {
-        {nextDay, "", false, "22:13:20 - 11/14/2023"},
-        {nextDay, "Today", false, "22:13:20 - 11/14/2023"},
-        {t + 60, "Today", false, "22:13:20 - Today"},
-        {t + 60, "", true, "22-13-20 - 11-14-2023"},
+        {nextDay, "", false, "22:13:20 - 11/14/2023"}, {nextDay, "Today", false, "22:13:20 - 11/14/2023"},
+        {t + 60, "Today", false, "22:13:20 - Today"},  {t + 60, "", true, "22-13-20 - 11-14-2023"},
         {t + 60, "Today", true, "22-13-20 - Today"},
     };
     for (const auto& c : cases) {
@@ -41,9 +44,13 @@ TEST(Ptime, TimeText) {
 }
 
 TEST(Ptime, TodayFollowsTheLocalDate) {
-    Zone zone("EST5");  // five hours behind UTC, no daylight saving
+    Zone zone("EST5");                    // five hours behind UTC, no daylight saving
     const long midnightUtc = 1700006400;  // 2023-11-15 00:00:00 UTC = 11/14 19:00 local
-    struct Case { long t; long now; bool today; };
+    struct Case {
+        long t;
+        long now;
+        bool today;
+    };
     const Case cases[] = {
         {midnightUtc, midnightUtc - 3600, true},       // same local day though UTC days differ
         {midnightUtc, midnightUtc + 5 * 3600, false},  // local midnight has passed

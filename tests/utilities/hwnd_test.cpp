@@ -8,7 +8,10 @@ namespace {
 
 TEST(hwnd, PlaceAtKeepsInsidePositionsAndCentresOthers) {
     const hwndRect window{500, 500, 800, 700};  // 300 x 200
-    struct Case { int x, y, areaW, areaH; hwndRect expected; };
+    struct Case {
+        int x, y, areaW, areaH;
+        hwndRect expected;
+    };
     const Case cases[] = {
         {10, 20, 1920, 1040, {10, 20, 310, 220}},          // inside
         {0, 0, 1920, 1040, {0, 0, 300, 200}},              // the corner is inside

@@ -8,7 +8,10 @@
 namespace {
 
 TEST(pstr, StripHelpers) {
-    struct Case { void (*op)(std::string&); std::string in, out; };
+    struct Case {
+        void (*op)(std::string&);
+        std::string in, out;
+    };
     const Case cases[] = {
         {pstrStripTrailingSlash, "/music/", "/music"},
         {pstrStripTrailingSlash, "C:\\Music\\", "C:\\Music"},
@@ -58,9 +61,14 @@ TEST(pstr, FindEndsSplitUpperCompare) {
     EXPECT_TRUE(pstrSplit("", ";").empty());
     EXPECT_EQ(pstrUpper("abZ\xC3\xA9"), "ABZ\xC3\xA9");
 
-    struct Case { const char* a; const char* b; bool sensitive; int r; };
+    struct Case {
+        const char* a;
+        const char* b;
+        bool sensitive;
+        int r;
+    };
     const Case cases[] = {
-        {"abc", "abc", true, 0}, {"abc", "ABC", true, 1}, {"abc", "ABC", false, 0},
+        {"abc", "abc", true, 0},  {"abc", "ABC", true, 1}, {"abc", "ABC", false, 0},
         {"ab", "abc", false, -1}, {"b", "A", false, 1},
     };
     for (const auto& c : cases) EXPECT_EQ(pstrCompare(c.a, c.b, c.sensitive), c.r) << c.a << " vs " << c.b;
@@ -70,11 +78,13 @@ TEST(pstr, FindEndsSplitUpperCompare) {
 }
 
 TEST(pstr, PathPieces) {
-    struct Case { const char* in; const char* ext; const char* stripped; };
+    struct Case {
+        const char* in;
+        const char* ext;
+        const char* stripped;
+    };
     const Case cases[] = {
-        {"a/b/song.mp3", "mp3", "a/b/song"},
-        {"archive.tar.gz", "gz", "archive.tar"},
-        {"noext", "", "noext"},
+        {"a/b/song.mp3", "mp3", "a/b/song"}, {"archive.tar.gz", "gz", "archive.tar"}, {"noext", "", "noext"},
         {"dir.d/noext", "", "dir.d/noext"},  // a dot in a folder name is not an extension
         {"trailing.", "", "trailing"},
     };
@@ -93,8 +103,11 @@ TEST(pstr, PathPieces) {
 }
 
 TEST(pstr, TimeDisplay) {
-    struct Case { long s; const char* text; };
-    const Case cases[] = {{0, "0:00"}, {59, "0:59"}, {61, "1:01"}, {3599, "59:59"},
+    struct Case {
+        long s;
+        const char* text;
+    };
+    const Case cases[] = {{0, "0:00"},       {59, "0:59"},      {61, "1:01"},          {3599, "59:59"},
                           {3600, "1:00:00"}, {3661, "1:01:01"}, {360000, "100:00:00"}, {-5, "0:00"}};
     for (const auto& c : cases) EXPECT_EQ(pstrTimeDisplay(c.s), c.text) << c.s;
 }

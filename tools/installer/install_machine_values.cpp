@@ -19,7 +19,8 @@ const std::string kMachineKey = "SOFTWARE\\Tobrel\\500\\";
 int ensure(const char* name, const std::string& value, bool (*present)(const std::string&)) {
     bool found = false;
     std::string text;
-    if (regWithoutKeynameRead(REG_ROOT_LOCAL_MACHINE, kMachineKey + name, REG_VALUE_BUFFER_BYTES, found, text) != OKAY)
+    if (regWithoutKeynameRead(REG_ROOT_LOCAL_MACHINE, kMachineKey + name, REG_VALUE_BUFFER_BYTES, found,
+                              text) != OKAY)
         return NOT_OKAY;
     if (found && present(text)) {
         std::printf("%s already set: %s\n", name, text.c_str());

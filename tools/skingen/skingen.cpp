@@ -42,7 +42,7 @@ const QRect kRecordCard(12, 66, 676, 74);
 const QRect kRecordMode(24, 78, 136, 50);
 const QRect kDisplay(172, 78, 250, 50);
 const QRect kIndicator(176, 82, 108, 42);
-const QRect kRecordTime(292, 89, 126, 30);   // text 1802
+const QRect kRecordTime(292, 89, 126, 30);  // text 1802
 const QRect kNewTrack(434, 78, 118, 50);
 const QRect kAutoSplit(564, 78, 112, 50);
 
@@ -89,21 +89,37 @@ const QColor kTimeText(0xF2, 0xF4, 0xF7);
 const QColor kPlayTimeText(0xAE, 0xB6, 0xC4);
 
 // ---------------------------------------------------------------- state --
-enum class Hover { None, Logo, FindSongs, Menu, RecordMode, NewTrack, AutoSplit, HideShort, Rename, Delete, Save,
-                   Previous, Play, Next, PositionKnob, VolumeKnob };
+enum class Hover {
+    None,
+    Logo,
+    FindSongs,
+    Menu,
+    RecordMode,
+    NewTrack,
+    AutoSplit,
+    HideShort,
+    Rename,
+    Delete,
+    Save,
+    Previous,
+    Play,
+    Next,
+    PositionKnob,
+    VolumeKnob
+};
 
 struct State {
     bool recordOn = false;
     bool autoSplitOn = false;
     bool hideShortOn = false;
-    bool playing = false;        // the play button shows pause
+    bool playing = false;  // the play button shows pause
     bool newTrackActive = false;
-    int indicatorFrame = 0;      // 0 idle, 1..4 recording
+    int indicatorFrame = 0;  // 0 idle, 1..4 recording
     bool deleteDisabled = false;
     bool saveDisabled = false;
     bool instructions = false;
     Hover hover = Hover::None;
-    int positionKnobX = -1;      // knob centres; -1 = no knob
+    int positionKnobX = -1;  // knob centres; -1 = no knob
     int volumeKnobX = -1;
 };
 
@@ -281,7 +297,8 @@ void glyphSkip(QPainter& p, double cx, double cy, double s, const QColor& c, boo
     p.setBrush(c);
     p.drawPath(t);
     p.setPen(Qt::NoPen);
-    p.drawRoundedRect(QRectF(forward ? cx + s * 0.38 : cx - s * 0.38 - s * 0.16, cy - s * 0.5, s * 0.16, s), 1, 1);
+    p.drawRoundedRect(QRectF(forward ? cx + s * 0.38 : cx - s * 0.38 - s * 0.16, cy - s * 0.5, s * 0.16, s),
+                      1, 1);
 }
 
 // ---------------------------------------------------------------- pieces --
@@ -294,8 +311,8 @@ void toggleSwitch(QPainter& p, double x, double y, bool on, const QColor& onColo
 }
 
 // A toggle button of two rows: icon and label, then switch and state word.
-void toggleTall(QPainter& p, const QRect& r, const QString& label, bool on, bool hovered, const QColor& onColour,
-                void (*icon)(QPainter&, double, double, const QColor&)) {
+void toggleTall(QPainter& p, const QRect& r, const QString& label, bool on, bool hovered,
+                const QColor& onColour, void (*icon)(QPainter&, double, double, const QColor&)) {
     buttonFace(p, r, hovered);
     if (on) {
         // A thin coloured edge on the left marks an active toggle at a glance.
@@ -320,9 +337,7 @@ void iconRecordDot(QPainter& p, double x, double y, const QColor& c) {
     p.drawEllipse(QPointF(x + 10, y + 10), 4.2, 4.2);
 }
 
-void iconSplit(QPainter& p, double x, double y, const QColor& c) {
-    iconWave(p, x, y, c);
-}
+void iconSplit(QPainter& p, double x, double y, const QColor& c) { iconWave(p, x, y, c); }
 
 // A one-row button: icon then label, centred.
 void labelButton(QPainter& p, const QRect& r, const QString& label, bool hovered,
@@ -335,7 +350,10 @@ void labelButton(QPainter& p, const QRect& r, const QString& label, bool hovered
         buttonFace(p, r, hovered, disabled);
         if (danger && hovered) roundRect(p, r, 8, QColor(0x3A, 0x26, 0x2B), kRed);
     }
-    const QColor ink = disabled ? kTextMuted : primary ? QColor(Qt::white) : (danger && hovered) ? QColor(0xFF, 0x9A, 0xA4) : kText;
+    const QColor ink = disabled              ? kTextMuted
+                       : primary             ? QColor(Qt::white)
+                       : (danger && hovered) ? QColor(0xFF, 0x9A, 0xA4)
+                                             : kText;
     const QFont f = font(13, true);
     const int textWidth = QFontMetrics(f).horizontalAdvance(label);
     const double total = 20 + 7 + textWidth;
@@ -355,7 +373,8 @@ void logo(QPainter& p, const QRect& r, bool hovered) {
     p.setBrush(g);
     p.drawRoundedRect(mark, 8, 8);
     iconWave(p, mark.x() + 4.5, mark.y() + 5, Qt::white, 1.0);
-    text(p, QRectF(r.x() + 44, r.y() + 2, 120, 22), "Tobrel", font(20, true), kText, Qt::AlignLeft | Qt::AlignVCenter);
+    text(p, QRectF(r.x() + 44, r.y() + 2, 120, 22), "Tobrel", font(20, true), kText,
+         Qt::AlignLeft | Qt::AlignVCenter);
     text(p, QRectF(r.x() + 45, r.y() + 23, 120, 12), "DESKTOP RECORDER", font(8, true, 1.2),
          hovered ? kBlue : kTextMuted, Qt::AlignLeft | Qt::AlignVCenter);
 }
@@ -403,7 +422,8 @@ void transportButton(QPainter& p, const QRect& r, int diameter, const QString& c
                      bool primary, int glyph /* 0 prev, 1 play, 2 pause, 3 next */) {
     const QPointF c(r.x() + r.width() / 2.0, r.y() + 4 + diameter / 2.0);
     if (hovered) roundRect(p, r, 10, QColor(0x1A, 0x1E, 0x26), QColor(0x2E, 0x34, 0x40));
-    p.setPen(primary ? QPen(hovered ? QColor(0xA9, 0xC8, 0xFF) : kBlueDeep, 1) : QPen(hovered ? kBlue : kButtonLine, 1));
+    p.setPen(primary ? QPen(hovered ? QColor(0xA9, 0xC8, 0xFF) : kBlueDeep, 1)
+                     : QPen(hovered ? kBlue : kButtonLine, 1));
     p.setBrush(primary ? (hovered ? QColor(0x62, 0x9C, 0xFF) : kBlue) : (hovered ? kButtonHover : kButton));
     p.drawEllipse(c, diameter / 2.0 - 0.5, diameter / 2.0 - 0.5);
     const QColor ink = primary ? QColor(Qt::white) : kText;
@@ -452,12 +472,12 @@ void instructions(QPainter& p, const QRect& r) {
     p.drawEllipse(c, 19, 19);
     iconWave(p, c.x() - 10.5, c.y() - 11, QColor(0xFF, 0x8A, 0x95), 1.1);
     text(p, QRectF(r.x(), r.y() + 72, r.width(), 24), "No recordings yet", font(16, true), kText);
-    text(p, QRectF(r.x(), r.y() + 98, r.width(), 18),
-         "Play music in any app while Record is on.", font(12), kTextSoft);
+    text(p, QRectF(r.x(), r.y() + 98, r.width(), 18), "Play music in any app while Record is on.", font(12),
+         kTextSoft);
     text(p, QRectF(r.x(), r.y() + 116, r.width(), 18),
          "Tobrel captures it and splits it into tracks at the silences.", font(12), kTextSoft);
-    text(p, QRectF(r.x(), r.y() + 140, r.width(), 18), "Tip: \u201cFind songs\u201d names tracks as they play.",
-         font(11), kTextMuted);
+    text(p, QRectF(r.x(), r.y() + 140, r.width(), 18),
+         "Tip: \u201cFind songs\u201d names tracks as they play.", font(11), kTextMuted);
 }
 
 // ---------------------------------------------------------------- scene --
@@ -513,7 +533,8 @@ QImage scene(const State& st) {
 
     // Transport.
     transportButton(p, kPrevious, 38, "Previous", st.hover == Hover::Previous, false, 0);
-    transportButton(p, kPlay, 46, st.playing ? "Pause" : "Play", st.hover == Hover::Play, true, st.playing ? 2 : 1);
+    transportButton(p, kPlay, 46, st.playing ? "Pause" : "Play", st.hover == Hover::Play, true,
+                    st.playing ? 2 : 1);
     transportButton(p, kNext, 38, "Next", st.hover == Hover::Next, false, 3);
     groove(p, kPositionTrack);
     text(p, QRectF(kPositionTrack.right() - 80, 424, 80, 18), "Position", font(10, true, 0.5), kTextMuted,
@@ -568,32 +589,34 @@ void hotspot(const QRect& r) {  // inclusive bounds
     line(r.bottom());
 }
 void colourRgb(const QColor& c) {  // list colours: red, green, blue
-    gLines.push_back(std::to_string(c.red()) + "," + std::to_string(c.green()) + "," + std::to_string(c.blue()));
+    gLines.push_back(std::to_string(c.red()) + "," + std::to_string(c.green()) + "," +
+                     std::to_string(c.blue()));
 }
 void colourText(const QColor& c) {  // text colours are given as red, blue, green
-    gLines.push_back(std::to_string(c.red()) + "," + std::to_string(c.blue()) + "," + std::to_string(c.green()));
+    gLines.push_back(std::to_string(c.red()) + "," + std::to_string(c.blue()) + "," +
+                     std::to_string(c.green()));
 }
 
 void writeDefinition() {
     gLines = {"Tobrel default skin", "Generated by tools/skingen; change the generator, not this file.",
               "Version 1", "0"};
-    point(kMenu);            // menu hover
-    point(kLogo);            // logo hover
-    point(kRecordMode);      // record mode off/on and hovers
-    point(kAutoSplit);       // auto segment off/on and hovers
-    point(kIndicator);       // indicator idle and frames
-    point(kHideShort);       // hide short off/on and hovers
-    point(kDelete);          // delete hover, delete disabled
-    point(kSave);            // save hover, save disabled
-    point(kRename);          // rename hover
-    point(kPrevious);        // previous hover
-    point(kNext);            // next hover
-    point(kFindSongs);       // find songs hover
-    point(kPlay);            // pause, play and hovers
-    point(kNewTrack);        // new track and hover
-    point(kList);            // recording instructions
-    rect(kVolumeTrack);      // slider 1700
-    rect(kPositionTrack);    // slider 1701
+    point(kMenu);          // menu hover
+    point(kLogo);          // logo hover
+    point(kRecordMode);    // record mode off/on and hovers
+    point(kAutoSplit);     // auto segment off/on and hovers
+    point(kIndicator);     // indicator idle and frames
+    point(kHideShort);     // hide short off/on and hovers
+    point(kDelete);        // delete hover, delete disabled
+    point(kSave);          // save hover, save disabled
+    point(kRename);        // rename hover
+    point(kPrevious);      // previous hover
+    point(kNext);          // next hover
+    point(kFindSongs);     // find songs hover
+    point(kPlay);          // pause, play and hovers
+    point(kNewTrack);      // new track and hover
+    point(kList);          // recording instructions
+    rect(kVolumeTrack);    // slider 1700
+    rect(kPositionTrack);  // slider 1701
     for (const QRect* r : {&kMenu, &kLogo, &kRecordMode, &kAutoSplit, &kHideShort, &kDelete, &kSave, &kRename,
                            &kPrevious, &kNext, &kPlay, &kNewTrack, &kFindSongs})
         hotspot(*r);

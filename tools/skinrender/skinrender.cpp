@@ -26,7 +26,7 @@ static constexpr const char* kReportModule = "../../tools/skinrender/skinrender"
 namespace {
 
 class ImageWindow : public PaintWindow {
-public:
+  public:
     explicit ImageWindow(QSize size) : image(size, QImage::Format_RGB32) { image.fill(Qt::black); }
     void clientSize(int& width, int& height) const override {
         width = image.width();
@@ -48,7 +48,7 @@ struct View {
     std::string recordTime = "stopped";
     std::string playTime = "stopped";
     float volume = 0.8f;
-    float position = -1;     // < 0: no track loaded (slider disabled)
+    float position = -1;  // < 0: no track loaded (slider disabled)
     int hoverX = 0;
     int hoverY = 0;
 };
@@ -57,10 +57,10 @@ int set(Skin* skin, int key, int value) { return skinComponentSetValue(skin, key
 
 // The hover routine of the main window: each hover image follows its hotspot.
 int hover(Skin* skin, PaintWindow* w, const View& v) {
-    const int pairs[][2] = {{kSkinMenuHover, kSkinHotMenu},       {kSkinLogoHover, kSkinHotLogo},
-                            {kSkinDeleteHover, kSkinHotDelete},   {kSkinSaveHover, kSkinHotSave},
-                            {kSkinRenameHover, kSkinHotRename},   {kSkinPreviousHover, kSkinHotPrevious},
-                            {kSkinNextHover, kSkinHotNext},       {kSkinFindSongsHover, kSkinHotFindSongs}};
+    const int pairs[][2] = {{kSkinMenuHover, kSkinHotMenu},     {kSkinLogoHover, kSkinHotLogo},
+                            {kSkinDeleteHover, kSkinHotDelete}, {kSkinSaveHover, kSkinHotSave},
+                            {kSkinRenameHover, kSkinHotRename}, {kSkinPreviousHover, kSkinHotPrevious},
+                            {kSkinNextHover, kSkinHotNext},     {kSkinFindSongsHover, kSkinHotFindSongs}};
     const int x = v.hoverX, y = v.hoverY;
     for (auto& p : pairs) REPORT_CHECK(skinHover(skin, w, x, y, p[0], p[1]));
     REPORT_CHECK(set(skin, v.recordMode ? kSkinRecordModeOffHover : kSkinRecordModeOnHover, 0));
@@ -131,9 +131,10 @@ void drawList(Skin* skin, QImage& image, const View& v) {
     p.setPen(inkColour.darker(130));
     p.drawText(QRect(l + 8, t, split - l - 8, 22), Qt::AlignVCenter, "Track");
     p.drawText(QRect(split + 8, t, r - split - 8, 22), Qt::AlignVCenter, "Duration");
-    std::vector<std::pair<std::string, std::string>> rows = {
-        {"Night Drive - Coastline", "3:42"}, {"Slow Lights - Paper Harbour", "4:05"},
-        {"Untitled 2026-12-10 11:02", "2:58"}, {"Glass Orchard - Morning Static", "5:11"}};
+    std::vector<std::pair<std::string, std::string>> rows = {{"Night Drive - Coastline", "3:42"},
+                                                             {"Slow Lights - Paper Harbour", "4:05"},
+                                                             {"Untitled 2026-12-10 11:02", "2:58"},
+                                                             {"Glass Orchard - Morning Static", "5:11"}};
     if (v.recording) rows.insert(rows.begin(), {"Recording...", v.recordTime});
     int y = t + 22;
     for (size_t i = 0; i < rows.size() && y + 22 <= b; ++i, y += 22) {
@@ -142,7 +143,8 @@ void drawList(Skin* skin, QImage& image, const View& v) {
         p.setPen(QColor(0x2B, 0x30, 0x3A));
         p.drawLine(l, y + 21, r - 1, y + 21);
         p.setPen(selected ? QColor(Qt::white) : inkColour);
-        p.drawText(QRect(l + 8, y, split - l - 8, 22), Qt::AlignVCenter, QString::fromStdString(rows[i].first));
+        p.drawText(QRect(l + 8, y, split - l - 8, 22), Qt::AlignVCenter,
+                   QString::fromStdString(rows[i].first));
         p.drawText(QRect(split + 8, y, r - split - 8, 22), Qt::AlignVCenter,
                    QString::fromStdString(rows[i].second));
     }
