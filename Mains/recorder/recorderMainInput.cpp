@@ -33,7 +33,9 @@ namespace {
 int openLogoPage(RecorderApp& app) {
     int subvendor = 0, vendor = 0;
     REPORT_CHECK(recorderProductCodes(subvendor, vendor));
-    REPORT_CHECK(recorderMainWindowOpenPage(app, recorderMainLogoAddress(vendor, subvendor)));
+    std::string service;
+    REPORT_CHECK(recorderSessionGetWebServiceAddress(service));
+    REPORT_CHECK(recorderMainWindowOpenPage(app, recorderMainLogoAddress(service, vendor, subvendor)));
     return OKAY;
 }
 
@@ -104,7 +106,7 @@ int hotspotAction(RecorderApp& app, int hotspot, int x, int y) {
 
 }  // namespace
 
-std::string recorderMainLogoAddress(int vendor, int subvendor) {
+std::string recorderMainLogoAddress(const std::string& service, int vendor, int subvendor) {
     // The version is printed without the user's locale, which could make its
     // decimal point a comma.
     char version[32];
@@ -114,7 +116,7 @@ std::string recorderMainLogoAddress(int vendor, int subvendor) {
     char address[512];
     std::snprintf(
         address, sizeof address, "%s/%s/%s/?directive=%s&vendor=%d&subvendor=%d&plus=%d&product_version=%s",
-        kRecorderWebServiceAddress, "fromPlayer", "redirect", "logo", vendor, subvendor, 1, version);
+        service.c_str(), "fromPlayer", "redirect", "logo", vendor, subvendor, 1, version);
     return address;
 }
 

@@ -8,8 +8,6 @@
 
 struct RecorderApp;
 
-// The maker's web service, the start of every address the program opens there.
-inline constexpr const char* kRecorderWebServiceAddress = "https://www.tobrel.com";
 // The product version sent with the requests to the web service.
 inline constexpr double kRecorderProductVersion = 2.005;
 
@@ -26,4 +24,4 @@ int recorderMainNewTrack(RecorderApp& app);
 
 // The address the logo opens, e.g.
 // <service>/fromPlayer/redirect/?directive=logo&vendor=500&subvendor=0&plus=1&product_version=2.005
-std::string recorderMainLogoAddress(int vendor, int subvendor);
+std::string recorderMainLogoAddress(const std::string& service, int vendor, int subvendor);

@@ -328,6 +328,15 @@ int recorderSessionGetInstallEmailAddress(std::string& address) {
     return OKAY;
 }
 
+int recorderSessionGetWebServiceAddress(std::string& address) {
+    bool found = false;
+    std::string text;
+    REPORT_CHECK(readText(REG_ROOT_LOCAL_MACHINE, kMachineKey + "\\web_service_address", found, text));
+    while (!text.empty() && (text.back() == '/' || text.back() == ' ')) text.pop_back();
+    address = found && !text.empty() ? text : std::string(RECORDER_WEB_SERVICE_DEFAULT);
+    return OKAY;
+}
+
 int recorderProductCodes(int& subvendor, int& vendor) {
     REPORT_CHECK(recorderSessionGetSubvendor(subvendor));
     vendor = RECORDER_VENDOR;

@@ -86,6 +86,9 @@ int recorderSessionGetDateInstalled(bool& present, long& seconds);
 int recorderSessionGetSubvendor(int& subvendor);
 // E-mail address entered at installation; empty when missing.
 int recorderSessionGetInstallEmailAddress(std::string& address);
+// Base address of the web service (no trailing "/"); the default when missing or empty.
+inline constexpr const char* RECORDER_WEB_SERVICE_DEFAULT = "https://www.tobrel.com";
+int recorderSessionGetWebServiceAddress(std::string& address);
 
 // The codes sent with every request to the web service.
 int recorderProductCodes(int& subvendor, int& vendor);

@@ -1,5 +1,5 @@
-// The installer step of a source checkout: writes top_folder and
-// date_installed into the machine-wide root only when they are absent.
+// The installer step of a source checkout: writes top_folder, date_installed
+// and web_service_address into the machine-wide root only when they are absent.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -28,6 +28,9 @@ TEST(installMachineValues, WritesOnlyWhatIsAbsent) {
     EXPECT_EQ(top, "/checkout/one");
     ASSERT_EQ(recorderSessionGetDateInstalled(present, installed), 0);
     EXPECT_TRUE(present);
+    std::string service;
+    ASSERT_EQ(recorderSessionGetWebServiceAddress(service), 0);
+    EXPECT_EQ(service, "https://www.tobrel.com");
 
     // A second run keeps both values, so the next start is not a first run again.
     regWithoutKeynameWrite(REG_ROOT_LOCAL_MACHINE, "SOFTWARE\\Tobrel\\500\\date_installed", "1000");

@@ -269,6 +269,11 @@ TEST(recorderSession, MachineValuesAndTheFirstRunRule) {
     EXPECT_EQ(subvendor, 0);
     ASSERT_EQ(recorderSessionGetInstallEmailAddress(text), OKAY);
     EXPECT_EQ(text, "installer@example.org");
+    ASSERT_EQ(recorderSessionGetWebServiceAddress(text), OKAY);
+    EXPECT_EQ(text, "https://www.tobrel.com");
+    storeMachine("web_service_address", "http://127.0.0.1:8080/");
+    ASSERT_EQ(recorderSessionGetWebServiceAddress(text), OKAY);
+    EXPECT_EQ(text, "http://127.0.0.1:8080");
 
     // Stored dates, as read and as the first-run rule sees them.
     struct Case {

@@ -1,6 +1,7 @@
 // Plays the installer for a source checkout: writes the machine-wide values
-// top_folder (the folder that holds Skins/) and date_installed (now) into the
-// machine-wide settings root, each only when absent. Rewriting date_installed
+// top_folder (the folder that holds Skins/), date_installed (now) and
+// web_service_address (the web service's base address) into the machine-wide
+// settings root, each only when absent. Rewriting date_installed
 // on every run would make every start a first run.
 //
 // Usage: tobrel-install-machine-values TOP_FOLDER
@@ -9,6 +10,7 @@
 #include <string>
 
 #include "Mth.h"
+#include "recorderSession.h"
 #include "regWithoutKeyname.h"
 #include "report.h"
 
@@ -43,7 +45,9 @@ int main(int argc, char** argv) {
     const std::string now = std::to_string(static_cast<long>(std::time(nullptr)));
     // A date that is not numeric counts as absent for the program, so it is replaced.
     if (ensure("top_folder", top, [](const std::string& t) { return !t.empty(); }) != OKAY ||
-        ensure("date_installed", now, [](const std::string& t) { return MthIsNumeric(t); }) != OKAY) {
+        ensure("date_installed", now, [](const std::string& t) { return MthIsNumeric(t); }) != OKAY ||
+        ensure("web_service_address", RECORDER_WEB_SERVICE_DEFAULT,
+               [](const std::string& t) { return !t.empty(); }) != OKAY) {
         std::fprintf(stderr, "Unable to write the machine-wide settings\n");
         return 1;
     }
