@@ -39,9 +39,9 @@ int main(int argc, char** argv) {
     XdgOpenBrowser browser;
     RecorderMessageDialog dialog;
     RecorderApp app;
-    app.audioDevices = devices.get();
-    app.browser = &browser;
-    app.dialog = &dialog;
+    app.services.audioDevices = devices.get();
+    app.services.browser = &browser;
+    app.services.dialog = &dialog;
 
     InstanceLock lock;
     bool refused = false;

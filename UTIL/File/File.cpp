@@ -80,7 +80,7 @@ int FileDeleteIfPresent(const std::string& path, CSlout* trace) {
     struct stat st;
     if (::lstat(path.c_str(), &st) != 0) return OKAY;
     if (::unlink(path.c_str()) != 0) {
-        traceError(trace, 1, path + ": " + pstrSystemErrorText(errno), false);
+        traceError(trace, 1, path + ": " + reportErrnoText(errno), false);
         return NOT_OKAY;
     }
     return OKAY;
@@ -106,7 +106,7 @@ int FileCopy(const std::string& from, const std::string& to, CSlout* trace) {
     std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, ec);
     if (ec) {
         traceError(trace, 1, "Unable to copy file " + quoted(from) + " to " + quoted(to), false);
-        traceError(trace, 2, pstrSystemErrorText(ec.value()), false);
+        traceError(trace, 2, reportErrnoText(ec.value()), false);
         return NOT_OKAY;
     }
     return OKAY;
@@ -121,7 +121,7 @@ int FileOpen(const std::string& path, const char* mode, CSlout* trace, FileHandl
     }
     std::FILE* f = std::fopen(path.c_str(), mode);
     if (!f) {
-        traceError(trace, 1, path + ": " + pstrSystemErrorText(errno), false);
+        traceError(trace, 1, path + ": " + reportErrnoText(errno), false);
         return NOT_OKAY;
     }
     out.reset(f);

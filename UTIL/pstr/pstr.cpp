@@ -86,10 +86,6 @@ size_t nameStart(std::string_view path) {
     return p == std::string_view::npos ? 0 : p + 1;
 }
 
-// Picks the right result of strerror_r whichever variant the C library has.
-[[maybe_unused]] const char* errorTextResult(const char* r, const char*) { return r; }
-[[maybe_unused]] const char* errorTextResult(int r, const char* buf) { return r == 0 ? buf : nullptr; }
-
 }  // namespace
 
 void pstrStripTrailingSlash(std::string& s) {
@@ -193,14 +189,6 @@ bool pstrFolderPart(std::string_view path, std::string& folder) {
     if (p == std::string_view::npos) return false;
     folder.assign(path.substr(0, p));
     return true;
-}
-
-std::string pstrSystemErrorText(int errnum) {
-    char buf[256] = {};
-    const char* text = errorTextResult(strerror_r(errnum, buf, sizeof buf), buf);
-    std::string out = text ? text : ("Unknown error " + std::to_string(errnum));
-    pstrStripLineEnd(out);
-    return out;
 }
 
 size_t pstrUtf16Length(std::string_view utf8) {

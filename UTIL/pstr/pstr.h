@@ -43,8 +43,6 @@ std::string pstrExtension(std::string_view name);
 std::string pstrStripExtension(std::string_view name);
 // Text before the last "/" or "\"; false (folder untouched) when there is none.
 bool pstrFolderPart(std::string_view path, std::string& folder);
-// The system's message for an error number (errno), without a trailing line feed.
-std::string pstrSystemErrorText(int errnum);
 // Number of UTF-16 code units of a UTF-8 text (invalid bytes count one each).
 size_t pstrUtf16Length(std::string_view utf8);
 // UTF-8 <-> UTF-16 conversions; OKAY, or NOT_OKAY (internal error) on malformed input.

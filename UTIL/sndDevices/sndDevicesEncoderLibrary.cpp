@@ -1,47 +1,22 @@
-// Run-time loading of the MP3 encoder library. See sndDevicesEncoderLibrary.h.
-//
-// The program's own folder is tried first so that an installed copy of the
-// program uses the encoder library shipped beside it, whatever else the
-// system's search path holds.
+// Run-time loading of the MP3 encoder library (see sndDevicesEncoderLibrary.h),
+// over the platform's shared-library loader.
 #include "sndDevicesEncoderLibrary.h"
 
-#include <dlfcn.h>
-#include <unistd.h>
-
-#include <climits>
-
 #include "report.h"
+#include "sharedLibrary.h"
 
 namespace {
 
-// Folder of the running program, without a trailing "/"; empty when unknown.
-std::string programFolder() {
-    char buffer[PATH_MAX];
-    ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-    if (n <= 0) return {};
-    std::string path(buffer, static_cast<size_t>(n));
-    size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return {};
-    return path.substr(0, slash);
-}
-
 template <typename Fn>
 bool lookUp(void* handle, const char* symbol, Fn& out) {
-    out = reinterpret_cast<Fn>(dlsym(handle, symbol));
+    out = reinterpret_cast<Fn>(sharedLibrarySymbol(handle, symbol));
     return out != nullptr;
 }
 
 }  // namespace
 
-int sndDevicesEncoderLibraryOpen(const std::string& name, void*& handle) {
-    handle = nullptr;
-    if (name.empty()) return NOT_OKAY;
-    if (name.find('/') == std::string::npos) {
-        std::string folder = programFolder();
-        if (!folder.empty()) handle = dlopen((folder + "/" + name).c_str(), RTLD_NOW | RTLD_LOCAL);
-    }
-    if (handle == nullptr) handle = dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
-    return handle != nullptr ? OKAY : NOT_OKAY;
+int sndDevicesEncoderLibraryOpen(const std::string& name, void*& handle, std::string& why) {
+    return sharedLibraryOpen(name, handle, why);
 }
 
 int sndDevicesEncoderLibraryExports(void* handle, sndDevicesEncoderExports& exports) {

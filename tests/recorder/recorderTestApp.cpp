@@ -43,9 +43,9 @@ RecorderHarness::RecorderHarness() {
                            testsupport::sourceDir());
     recorderSetMessageBoxHook(
         [this](const std::string& text, const std::string& caption) { boxes.emplace_back(text, caption); });
-    app.audioDevices = &noOutputs;
-    app.dialog = &dialog;
-    app.browser = &browser;
+    app.services.audioDevices = &noOutputs;
+    app.services.dialog = &dialog;
+    app.services.browser = &browser;
 }
 
 RecorderHarness::~RecorderHarness() {

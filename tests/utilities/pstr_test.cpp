@@ -133,11 +133,6 @@ TEST(pstr, Utf16) {
     EXPECT_TRUE(reports.reported("UTIL/pstr/pstr"));
 }
 
-TEST(pstr, SystemErrorText) {
-    EXPECT_EQ(pstrSystemErrorText(ENOENT), "No such file or directory");
-    EXPECT_FALSE(pstrSystemErrorText(123456).empty());
-}
-
 TEST(pstr, ArrayAdd) {
     pstrArray a;
     bool added = false;
