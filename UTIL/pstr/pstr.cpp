@@ -191,6 +191,13 @@ bool pstrFolderPart(std::string_view path, std::string& folder) {
     return true;
 }
 
+bool pstrIsUtf8(std::string_view text) {
+    char32_t cp;
+    for (size_t i = 0, n = 0; i < text.size(); i += n)
+        if ((n = decodeUtf8(text, i, cp)) == 0) return false;
+    return true;
+}
+
 size_t pstrUtf16Length(std::string_view utf8) {
     size_t units = 0;
     for (size_t i = 0; i < utf8.size();) {

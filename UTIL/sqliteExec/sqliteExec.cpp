@@ -30,7 +30,7 @@ int collectValue(const char* value, size_t width, std::vector<std::string>& list
         return OKAY;
     }
     const std::string_view text(value);
-    if (!sloutIsUtf8(text) || pstrUtf16Length(text) > width) return REPORT_ERR();
+    if (!pstrIsUtf8(text) || pstrUtf16Length(text) > width) return REPORT_ERR();
     list.emplace_back(text);
     return OKAY;
 }
@@ -113,7 +113,7 @@ int sqliteExecRun(sqlite3* db, const sqliteExecCaller& caller, std::string_view 
     // sqlite3_exec reads a NUL-terminated text: a NUL inside would silently
     // shorten the statement, so it is refused like malformed UTF-8.
     if (statement.empty() || statement.size() >= kSqliteExecStatementBytes) return REPORT_ERR();
-    if (statement.find('\0') != std::string_view::npos || !sloutIsUtf8(statement)) return REPORT_ERR();
+    if (statement.find('\0') != std::string_view::npos || !pstrIsUtf8(statement)) return REPORT_ERR();
     const std::string text(statement);
 
     Collector collector{mode, &widths, &results};

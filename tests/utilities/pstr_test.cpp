@@ -117,6 +117,19 @@ TEST(pstr, Utf16) {
     EXPECT_EQ(pstrUtf16Length("a\xC3\xA9\xF0\x9D\x84\x9E"), 4u);
     EXPECT_EQ(pstrUtf16Length("\xFF"), 1u);
 
+    struct Case {
+        const char* text;
+        bool utf8;
+    };
+    const Case cases[] = {{"", true},
+                          {"a\xC3\xA9\xF0\x9D\x84\x9E", true},
+                          {"\xFF", false},
+                          {"\xC3", false},      // cut short
+                          {"\xC0\xAF", false},  // overlong "/"
+                          {"\xED\xA0\x80", false},
+                          {"\xF4\x90\x80\x80", false}};  // surrogate, above U+10FFFF
+    for (const Case& c : cases) EXPECT_EQ(pstrIsUtf8(c.text), c.utf8) << c.text;
+
     std::u16string w;
     ASSERT_EQ(pstrToUtf16("a\xC3\xA9\xF0\x9D\x84\x9E", w), OKAY);
     EXPECT_EQ(w, (std::u16string{u'a', 0x00E9, 0xD834, 0xDD1E}));
