@@ -46,8 +46,8 @@ void RecorderMainWindow::clientSize(int& width, int& height) const {
     height = this->height();
 }
 
-void RecorderMainWindow::invalidate(const PaintRect& rect, bool) {
-    update(QRect(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top));
+void RecorderMainWindow::invalidate(const hwndRect& rect, bool) {
+    update(QRect(rect.left, rect.top, rect.width(), rect.height()));
 }
 
 QPaintDevice* RecorderMainWindow::paintDevice() { return painting_ ? this : nullptr; }

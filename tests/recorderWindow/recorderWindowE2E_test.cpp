@@ -195,7 +195,7 @@ TEST(recorderWindowE2E, RecordTwoSongsThenPlayPauseSeekAndNextThroughTheWindow) 
     ASSERT_EQ(skinSliderValueToX(skin.get(), kSkinSliderPosition, 0.0f, knobMinX), OKAY);
     ASSERT_EQ(skinSliderValueToX(skin.get(), kSkinSliderPosition, 1.0f, knobMaxX), OKAY);
     for (const SkinSlider& s : skin->sliders)
-        if (s.key == kSkinSliderPosition) knobY = s.top + (s.bottom - s.top) / 2;
+        if (s.key == kSkinSliderPosition) knobY = s.track.top + s.track.height() / 2;
 
     // The songs: a 6-second one whose second half is higher, and a 4-second one.
     testsupport::TempDir songs;

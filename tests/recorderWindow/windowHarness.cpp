@@ -57,7 +57,8 @@ int WindowHarness::knobRange(int sliderKey, int& minX, int& maxX) {
 
 QPoint WindowHarness::knob(int sliderKey) {
     for (const SkinSlider& s : h.app.owned.skin->sliders)
-        if (s.key == sliderKey) return QPoint(sliderX(sliderKey, s.value), s.top + (s.bottom - s.top) / 2);
+        if (s.key == sliderKey)
+            return QPoint(sliderX(sliderKey, s.value), s.track.top + s.track.height() / 2);
     return QPoint(-1, -1);
 }
 

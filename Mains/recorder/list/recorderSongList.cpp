@@ -117,14 +117,8 @@ int recorderSongListFill(RecorderApp& app) {
     if (!lv || !app.owned.cacheDb) return REPORT_ERR();
 
     // 1. What is selected now, by item data.
-    std::vector<int> rows;
-    REPORT_CHECK(ptListViewGetSelected(lv, kPtListViewMaxSelection, rows));
     std::vector<long> keep;
-    for (int row : rows) {
-        long data = 0;
-        REPORT_CHECK(ptListViewGetItemData(lv, row, data));
-        keep.push_back(data);
-    }
+    REPORT_CHECK(ptListViewGetSelectedItemData(lv, kPtListViewMaxSelection, keep));
 
     // 2. Empty, quietly.
     REPORT_CHECK(ptListViewDeleteAll(lv));
@@ -188,13 +182,9 @@ int recorderSongListFill(RecorderApp& app) {
 int recorderSongListIsSelected(RecorderApp& app, int id, bool& selected) {
     selected = false;
     if (!app.owned.listCtrl) return REPORT_ERR();
-    std::vector<int> rows;
-    REPORT_CHECK(ptListViewGetSelected(app.owned.listCtrl.get(), kPtListViewMaxSelection, rows));
-    for (int row : rows) {
-        long data = 0;
-        REPORT_CHECK(ptListViewGetItemData(app.owned.listCtrl.get(), row, data));
-        if (data == id) selected = true;
-    }
+    std::vector<long> items;
+    REPORT_CHECK(ptListViewGetSelectedItemData(app.owned.listCtrl.get(), kPtListViewMaxSelection, items));
+    selected = std::find(items.begin(), items.end(), id) != items.end();
     return OKAY;
 }
 
@@ -286,11 +276,7 @@ int recorderSongListDelete(RecorderApp& app) {
 
     // Item data first: deleting must not depend on row positions.
     std::vector<long> items;
-    for (int row : rows) {
-        long data = 0;
-        REPORT_CHECK(ptListViewGetItemData(lv, row, data));
-        items.push_back(data);
-    }
+    REPORT_CHECK(ptListViewGetSelectedItemData(lv, kPtListViewMaxSelection, items));
 
     QApplication::setOverrideCursor(Qt::WaitCursor);
     int processed = 0;
@@ -332,11 +318,10 @@ int recorderSongListGetSelectedTrack(RecorderApp& app, bool& found, int& id, std
     id = kRecorderNoTrack;
     baseName.clear();
     if (!app.owned.listCtrl) return REPORT_ERR();
-    std::vector<int> rows;
-    REPORT_CHECK(ptListViewGetSelected(app.owned.listCtrl.get(), 1, rows));
-    if (rows.empty()) return OKAY;
-    long data = 0;
-    REPORT_CHECK(ptListViewGetItemData(app.owned.listCtrl.get(), rows[0], data));
+    std::vector<long> items;
+    REPORT_CHECK(ptListViewGetSelectedItemData(app.owned.listCtrl.get(), 1, items));
+    if (items.empty()) return OKAY;
+    const long data = items.front();
     found = true;
     id = static_cast<int>(data);
     if (data == kRecorderRecordingRow) return OKAY;
