@@ -185,32 +185,29 @@ int sndDevicesManageFinalMP3CreationWaiting(sndDevicesContext& context, std::str
     trace(context, "PreEncodedPartialFilePathAndName = " + partialPath);
     trace(context, "PreEncodedFinalFilePathAndName = " + finalPath);
 
-    if (FileExists(finalPath)) {
+    bool preEncoded = FileExists(finalPath);
+    if (preEncoded) {
         trace(context, "Completed pre-encoded file exists, use it to create the final .mp3 file.");
+    } else {
+        trace(context, "findPreFinalHandle == INVALID_HANDLE_VALUE");
+        if (!FileExists(partialPath)) {
+            trace(context, "findPrePartialHandle == INVALID_HANDLE_VALUE");
+        } else {
+            // A pre-encoding of this track is under way: let it finish at
+            // normal priority rather than encode the same track twice.
+            trace(context, "Waiting for pre-encoding thread to complete");
+            REPORT_CHECK(sndDevicesPreEncodingWait(context, audioPath, waitLimitMs));
+            trace(context, "Done waiting for pre-encoding thread to complete");
+            preEncoded = FileExists(finalPath);
+            trace(context, preEncoded ? "findPreFinalHandle != INVALID_HANDLE_VALUE"
+                                      : "findPreFinalHandle == INVALID_HANDLE_VALUE");
+        }
+    }
+    if (preEncoded)
         REPORT_CHECK(
             usePreEncoded(context, title, artist, album, genre, comment, finalPath, mp3Path, status));
-        return OKAY;
-    }
-    trace(context, "findPreFinalHandle == INVALID_HANDLE_VALUE");
-    if (!FileExists(partialPath)) {
-        trace(context, "findPrePartialHandle == INVALID_HANDLE_VALUE");
+    else
         REPORT_CHECK(fromScratch(context, title, artist, album, genre, comment, audioPath, mp3Path, status));
-        return OKAY;
-    }
-
-    // A pre-encoding of this track is under way: let it finish at normal
-    // priority rather than encode the same track twice.
-    trace(context, "Waiting for pre-encoding thread to complete");
-    REPORT_CHECK(sndDevicesPreEncodingWait(context, audioPath, waitLimitMs));
-    trace(context, "Done waiting for pre-encoding thread to complete");
-    if (FileExists(finalPath)) {
-        trace(context, "findPreFinalHandle != INVALID_HANDLE_VALUE");
-        REPORT_CHECK(
-            usePreEncoded(context, title, artist, album, genre, comment, finalPath, mp3Path, status));
-        return OKAY;
-    }
-    trace(context, "findPreFinalHandle == INVALID_HANDLE_VALUE");
-    REPORT_CHECK(fromScratch(context, title, artist, album, genre, comment, audioPath, mp3Path, status));
     return OKAY;
 }
 
