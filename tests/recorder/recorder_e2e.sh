@@ -15,6 +15,15 @@ for tool in Xvfb pulseaudio pactl paplay sox sqlite3 import xwininfo; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool is missing"; exit 77; }
 done
 
+# Polls a shell condition every 0.1 s for at most 60 s.
+wait_for() {
+  local deadline=$((SECONDS + 60))
+  until eval "$1"; do
+    [ "$SECONDS" -ge "$deadline" ] && return 1
+    sleep 0.1
+  done
+}
+
 pids=()
 cleanup() {
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
@@ -42,7 +51,7 @@ display=":$((90 + RANDOM % 100))"
 Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >"$scratch/xvfb.log" 2>&1 &
 pids+=($!)
 export DISPLAY="$display"
-for _ in $(seq 50); do xwininfo -root >/dev/null 2>&1 && break; sleep 0.1; done
+wait_for "xwininfo -root >/dev/null 2>&1" || { echo "FAIL: Xvfb did not start"; exit 1; }
 
 # The sound server: a "Speakers" null sink (the default output) and the
 # companion enhancer's virtual output, which the recorder must leave alone.
@@ -58,30 +67,41 @@ export PULSE_SERVER="unix:$XDG_RUNTIME_DIR/pulse/native"
 pulseaudio -n -F "$scratch/server.pa" --daemonize=no --exit-idle-time=-1 --disallow-exit \
   >"$scratch/pulse.log" 2>&1 &
 pids+=($!)
-for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.05; done
-pactl info >/dev/null
+wait_for "pactl info >/dev/null 2>&1" || { echo "FAIL: the sound server did not start"; exit 1; }
 
 # Three songs: 6.5, 8.5 and 10.5 seconds of tones.
 sox -n -r 48000 -c 2 "$scratch/song1.wav" synth 6.5 sine 440 gain -6
 sox -n -r 48000 -c 2 "$scratch/song2.wav" synth 8.5 sine 660 gain -6
 sox -n -r 48000 -c 2 "$scratch/song3.wav" synth 10.5 sine 550 gain -6
 
+# The trace tells when the start-up is done (record mode is armed by then).
+trace="$HOME/Documents/Tobrel/trace_messages.txt"
+mkdir -p "$HOME/Documents/Tobrel"; touch "$HOME/Documents/Tobrel/trace_on.txt"
+db="$XDG_DATA_HOME/Tobrel/500/Cache/cache.db"
+tracks() { sqlite3 "$db" "SELECT count(*) FROM caches;" 2>/dev/null || echo 0; }
+recorded() { stat -c %s "$XDG_DATA_HOME/Tobrel/500/Cache/sdrtfn.tmp" 2>/dev/null || echo 0; }
+
 # As ./run.sh does: the installer's values, then the recorder itself.
 "$build/tools/installer/tobrel-install-machine-values" "$source" >/dev/null
 "$build/Mains/recorder/tobrel" >"$scratch/tobrel.log" 2>&1 &
 recorder=$!
 pids+=($recorder)
-for _ in $(seq 100); do xwininfo -name Tobrel >/dev/null 2>&1 && break; sleep 0.1; done
-xwininfo -name Tobrel >/dev/null || { echo "FAIL: no Tobrel window"; cat "$scratch/tobrel.log"; exit 1; }
-sleep 1  # armed 250 ms after start
+wait_for "xwininfo -name Tobrel >/dev/null 2>&1" || { echo "FAIL: no Tobrel window"; cat "$scratch/tobrel.log"; exit 1; }
+wait_for "grep -q 'recorderInit: Success' '$trace' 2>/dev/null" ||
+  { echo "FAIL: the start-up did not finish"; cat "$scratch/tobrel.log"; exit 1; }
 
-paplay "$scratch/song1.wav"; sleep 2
-paplay "$scratch/song2.wav"; sleep 2
+# Each song becomes a row of the list once the silence after it has cut it.
+paplay "$scratch/song1.wav"
+wait_for '[ "$(tracks)" -eq 1 ]' || { echo "FAIL: the first song did not become a track"; exit 1; }
+paplay "$scratch/song2.wav"
+wait_for '[ "$(tracks)" -eq 2 ]' || { echo "FAIL: the second song did not become a track"; exit 1; }
 paplay "$scratch/song3.wav" &
 player=$!
-sleep 5
+# Five seconds into the third song: 48000 frames of 4 bytes a second.
+wait_for '[ "$(recorded)" -gt $((56 + 5 * 48000 * 4)) ]' || { echo "FAIL: the third song is not recorded"; exit 1; }
 import -window root "$scratch/recording.png"
-wait "$player"; sleep 3
+wait "$player"
+wait_for '[ "$(tracks)" -eq 3 ]' || echo "the third song did not become a track"
 import -window root "$scratch/final.png"
 kill -0 "$recorder" || { echo "FAIL: the recorder ended"; cat "$scratch/tobrel.log"; exit 1; }
 
@@ -89,14 +109,12 @@ kill -0 "$recorder" || { echo "FAIL: the recorder ended"; cat "$scratch/tobrel.l
 "$build/Mains/recorder/tobrel" >"$scratch/second.log" 2>&1 &
 second=$!
 pids+=($second)
-for _ in $(seq 50); do xwininfo -name "Tobrel Message" >/dev/null 2>&1 && break; sleep 0.1; done
-import -window root "$scratch/second-copy.png"
 status=0
-xwininfo -name "Tobrel Message" >/dev/null 2>&1 || { echo "FAIL: no message from the second copy"; status=1; }
+wait_for 'xwininfo -name "Tobrel Message" >/dev/null 2>&1' || { echo "FAIL: no message from the second copy"; status=1; }
+import -window root "$scratch/second-copy.png"
 kill "$second"; wait "$second" 2>/dev/null || true
 kill -0 "$recorder" || { echo "FAIL: the first copy ended"; status=1; }
 
-db="$XDG_DATA_HOME/Tobrel/500/Cache/cache.db"
 rows=$(sqlite3 "$db" "SELECT duration FROM caches ORDER BY creation_timestamp, id;")
 echo "durations (ms): $(echo $rows)"
 [ "$(echo "$rows" | wc -l)" -eq 3 ] || { echo "FAIL: expected 3 tracks"; status=1; }

@@ -20,8 +20,10 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <regex>
 #include <thread>
@@ -70,6 +72,9 @@ struct XTest {
     ~XTest() {
         if (display) closeDisplay(display);
     }
+    // Each event is followed by a pause at the pace of a quick hand: the
+    // window asks for the button's state while it handles a move, and a
+    // release queued behind the move would already show there.
     void move(int x, int y) {
         fakeMotion(display, -1, x, y, 0);
         sync(display, 0);
@@ -80,14 +85,49 @@ struct XTest {
         sync(display, 0);
         std::this_thread::sleep_for(40ms);
     }
+    // The window handles the events in the order they come, so a click
+    // needs no wait behind it; what it does is waited for where it shows.
     void click(int x, int y) {
         move(x, y);
         button(true);
         button(false);
-        // The window needs a moment to act (record mode waits 250 ms before arming).
-        std::this_thread::sleep_for(400ms);
     }
 };
+
+// Polls `done` every 50 ms for at most `ms`.
+bool waitFor(const std::function<bool()>& done, int ms = 20000) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(50ms);
+    }
+    return true;
+}
+
+// What a program prints (run through the shell; the test passes fixed commands).
+std::string output(const std::string& command) {
+    testsupport::TempDir dir;
+    const std::string file = dir.file("out.txt");
+    pulsefixture::runProgram({"sh", "-c", command + " > '" + file + "' 2>/dev/null"});
+    return fs::exists(file) ? testsupport::readText(file) : std::string();
+}
+
+// Whether the recorder's playback stream is fed: a stream on the sound server
+// that is not corked (a paused or stopped track corks it).
+bool playbackRunning() { return output("pactl list sink-inputs").find("Corked: no") != std::string::npos; }
+
+// Rows of the cache database: the tracks the list has taken in.
+int cachedTracks(const std::string& cache) {
+    const std::string n = output("sqlite3 '" + cache + "/cache.db' 'select count(*) from caches'");
+    return n.empty() ? -1 : std::atoi(n.c_str());
+}
+
+// Bytes of the recording in progress (0 when there is none).
+uintmax_t recordingBytes(const std::string& cache) {
+    std::error_code ec;
+    const uintmax_t size = fs::file_size(cache + "/sdrtfn.tmp", ec);
+    return ec ? 0 : size;
+}
 
 std::string artifactsFolder() {
     const fs::path folder = fs::path(testsupport::binaryDir()) / "test-artifacts" / "recorderWindowE2E";
@@ -161,7 +201,7 @@ Heard listen(int ms) {
 }
 
 TEST(recorderWindowE2E, RecordTwoSongsThenPlayPauseSeekAndNextThroughTheWindow) {
-    for (const char* tool : {"Xvfb", "import", "parec", "paplay", "pulseaudio"})
+    for (const char* tool : {"Xvfb", "import", "parec", "paplay", "pactl", "pulseaudio", "sqlite3"})
         if (pulsefixture::runProgram({"sh", "-c", std::string("command -v ") + tool + " >/dev/null"}) != 0)
             GTEST_SKIP() << tool << " is missing";
     // A scratch profile and machine settings, as the installer leaves them.
@@ -237,20 +277,25 @@ TEST(recorderWindowE2E, RecordTwoSongsThenPlayPauseSeekAndNextThroughTheWindow) 
     const pid_t app = pulsefixture::spawnProgram({program});
     ASSERT_GT(app, 0);
     Reap reapApp{app};
-    std::this_thread::sleep_for(2500ms);
+    // Up and armed: the start-up's last trace line comes after record mode.
+    const std::string traceFile = documents + "/trace_messages.txt";
+    ASSERT_TRUE(waitFor([&] {
+        return fs::exists(traceFile) &&
+               testsupport::readText(traceFile).find("recorderInit: Success") != std::string::npos;
+    })) << "the recorder did not start";
     ASSERT_EQ(::waitpid(app, nullptr, WNOHANG), 0) << "the recorder ended";
     ASSERT_TRUE(screenshot(display, "1-started"));
 
-    // Record two songs.
+    // Record two songs, the first cut from the second by the silence between them.
     const pid_t first = pulsefixture::playAsync(songs.file("one.wav"));
-    std::this_thread::sleep_for(2500ms);
+    const uintmax_t pastTwoSeconds = 56 + 48000 * 4 * 2300 / 1000;  // the indicator lights after 2 s
+    ASSERT_TRUE(waitFor([&] { return recordingBytes(cache) > pastTwoSeconds; })) << "nothing is recorded";
     ASSERT_TRUE(screenshot(display, "2-recording"));
     pulsefixture::waitProgram(first);
-    std::this_thread::sleep_for(2000ms);
+    ASSERT_TRUE(waitFor([&] { return keptTracks(cache) == 1; })) << "the first song was not kept";
     ASSERT_EQ(pulsefixture::play(songs.file("two.wav")), 0);
-    for (int i = 0; i < 100 && keptTracks(cache) < 2; ++i) std::this_thread::sleep_for(100ms);
-    ASSERT_EQ(keptTracks(cache), 2);
-    std::this_thread::sleep_for(500ms);  // the list takes them in at its next tick
+    ASSERT_TRUE(waitFor([&] { return keptTracks(cache) == 2; })) << "the second song was not kept";
+    ASSERT_TRUE(waitFor([&] { return cachedTracks(cache) == 2; })) << "the list did not take both in";
     x.move(5, 5);
     ASSERT_TRUE(screenshot(display, "3-idle-two-tracks"));
 
@@ -259,23 +304,22 @@ TEST(recorderWindowE2E, RecordTwoSongsThenPlayPauseSeekAndNextThroughTheWindow) 
     x.click((listLeft + listRight) / 2, listTop + 25);
     auto [playX, playY] = centre(kSkinHotPlayPause);
     x.click(playX, playY);
+    ASSERT_TRUE(waitFor(playbackRunning)) << "the track does not play";
     Heard heard = listen(1200);
     EXPECT_GT(heard.rms, 0.1);
     EXPECT_NEAR(heard.hz, 440.0, 25.0);
     x.move(5, 5);  // the pause image, without the play button's hover image over it
-    std::this_thread::sleep_for(200ms);
     ASSERT_TRUE(screenshot(display, "4-playing"));
 
     // Pause: quiet.
     x.click(playX, playY);
-    std::this_thread::sleep_for(300ms);
+    ASSERT_TRUE(waitFor([] { return !playbackRunning(); })) << "the track goes on playing";
     heard = listen(600);
     EXPECT_LT(heard.rms, 0.01);
 
     // The knob dragged to three quarters and let go below the window: the
     // second tone. The knob is found where the screen shows it.
     x.move(5, 5);
-    std::this_thread::sleep_for(200ms);
     ASSERT_TRUE(screenshot(display, "5-paused"));
     const int knobX = brightCentre(artifactsFolder() + "/5-paused.png", knobMinX - 8, knobMaxX + 8, knobY);
     ASSERT_GE(knobX, knobMinX);
@@ -285,12 +329,12 @@ TEST(recorderWindowE2E, RecordTwoSongsThenPlayPauseSeekAndNextThroughTheWindow) 
     x.move((knobX + target) / 2, knobY);
     x.move(target, knobY + 200);
     x.button(false);
-    std::this_thread::sleep_for(300ms);
     x.click(playX, playY);
+    ASSERT_TRUE(waitFor(playbackRunning)) << "the track does not play";
     heard = listen(1000);
     EXPECT_GT(heard.rms, 0.1);
     EXPECT_NEAR(heard.hz, 550.0, 25.0);
-    const std::string trace = testsupport::readText(documents + "/trace_messages.txt");
+    const std::string trace = testsupport::readText(traceFile);
     EXPECT_NE(trace.find("recorderPlayPositionSliderMoved(): r_new_relative_slider_value = 0.7"),
               std::string::npos);
 
@@ -301,7 +345,6 @@ TEST(recorderWindowE2E, RecordTwoSongsThenPlayPauseSeekAndNextThroughTheWindow) 
     EXPECT_GT(heard.rms, 0.1);
     EXPECT_NEAR(heard.hz, 660.0, 25.0);
     x.move(5, 5);
-    std::this_thread::sleep_for(200ms);
     ASSERT_TRUE(screenshot(display, "6-playing-next"));
 
     // Record mode was off while tracks played.
