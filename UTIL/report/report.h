@@ -65,6 +65,14 @@ InternalErrorSink reportSetSink(InternalErrorSink sink);
         if ((call) != OKAY) return REPORT_ERR(); \
     } while (0)
 
+// The same, with the detail (evaluated only when the call failed): for a
+// platform call whose object keeps its reason, as
+//     REPORT_CHECK_WHY(stream->start(), stream->lastError());
+#define REPORT_CHECK_WHY(call, detail)                     \
+    do {                                                   \
+        if ((call) != OKAY) return REPORT_ERR_WHY(detail); \
+    } while (0)
+
 // Collects reports while alive and restores the previous sink afterwards.
 // Thread-safe, so reports from engine threads are caught too.
 class ReportRecorder {

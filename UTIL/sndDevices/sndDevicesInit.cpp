@@ -62,9 +62,10 @@ int sizeBuffers(sndDevicesStreams& s) {
 int activateOn(sndDevicesContext& context, int index, std::unique_ptr<AudioStream>& stream,
                AudioFormat& format) {
     if (!context.devices || index < 0 || index >= context.endpoints.deviceCount) return REPORT_ERR();
-    REPORT_CHECK(context.devices->activate(context.endpoints.endpointIds[index], stream));
+    REPORT_CHECK_WHY(context.devices->activate(context.endpoints.endpointIds[index], stream),
+                     context.devices->lastError());
     if (!stream) return REPORT_ERR();
-    REPORT_CHECK(stream->mixFormat(format));
+    REPORT_CHECK_WHY(stream->mixFormat(format), stream->lastError());
     return OKAY;
 }
 
@@ -109,7 +110,8 @@ int sndDevicesFinalSetupCaptureDevice(sndDevicesContext& context) {
     sndDevicesStreams& s = context.streams;
     AudioStream* stream = s.captureAudioClient.get();
     if (!stream) return REPORT_ERR();
-    REPORT_CHECK(stream->initialize(AudioDirection::Capture, s.captureRequestedDuration));
+    REPORT_CHECK_WHY(stream->initialize(AudioDirection::Capture, s.captureRequestedDuration),
+                     stream->lastError());
     uint32_t frames = 0;
     REPORT_CHECK(stream->bufferFrames(frames));
     AudioCaptureService* service = stream->captureService();
@@ -126,7 +128,8 @@ int sndDevicesFinalSetupPlaybackDevice(sndDevicesContext& context) {
     sndDevicesStreams& s = context.streams;
     AudioStream* stream = s.renderAudioClient.get();
     if (!stream) return REPORT_ERR();
-    REPORT_CHECK(stream->initialize(AudioDirection::Render, s.renderRequestedDuration));
+    REPORT_CHECK_WHY(stream->initialize(AudioDirection::Render, s.renderRequestedDuration),
+                     stream->lastError());
     uint32_t frames = 0;
     REPORT_CHECK(stream->bufferFrames(frames));
     AudioRenderService* service = stream->renderService();
@@ -136,7 +139,8 @@ int sndDevicesFinalSetupPlaybackDevice(sndDevicesContext& context) {
     s.renderActualDuration = actualDuration(frames, s.renderFormat.sampleRate);
     // A track that was playing goes on playing on the new stream rather than
     // feeding one that never starts.
-    if (context.playback.playing && !context.playback.paused) REPORT_CHECK(stream->start());
+    if (context.playback.playing && !context.playback.paused)
+        REPORT_CHECK_WHY(stream->start(), stream->lastError());
     return OKAY;
 }
 

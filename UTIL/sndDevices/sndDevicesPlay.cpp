@@ -33,8 +33,8 @@ bool trackLoaded(const sndDevicesContext& ctx) {
 int flushRender(sndDevicesContext& ctx) {
     AudioStream* render = ctx.streams.renderAudioClient.get();
     if (!render) return OKAY;
-    REPORT_CHECK(render->stop());
-    REPORT_CHECK(render->reset());
+    REPORT_CHECK_WHY(render->stop(), render->lastError());
+    REPORT_CHECK_WHY(render->reset(), render->lastError());
     return OKAY;
 }
 
@@ -120,7 +120,7 @@ int sndDevicesPlayPlay(sndDevicesContext& ctx, int& code) {
     }
     if (!wasRunning) {
         p.playing = 1;
-        REPORT_CHECK(ctx.streams.renderAudioClient->start());
+        REPORT_CHECK_WHY(ctx.streams.renderAudioClient->start(), ctx.streams.renderAudioClient->lastError());
     }
     return OKAY;
 }
@@ -131,7 +131,7 @@ int sndDevicesPlayPause(sndDevicesContext& ctx) {
     if (!trackLoaded(ctx)) return OKAY;
     sndDevicesPlayback& p = ctx.playback;
     if (p.playing && !p.paused && ctx.streams.renderAudioClient)
-        REPORT_CHECK(ctx.streams.renderAudioClient->stop());
+        REPORT_CHECK_WHY(ctx.streams.renderAudioClient->stop(), ctx.streams.renderAudioClient->lastError());
     p.paused = 1;
     return OKAY;
 }
@@ -147,7 +147,8 @@ int sndDevicesPlaySeek(sndDevicesContext& ctx, int ms) {
     if (p.playing) {
         const bool paused = p.paused;
         REPORT_CHECK(flushRender(ctx));
-        if (!paused) REPORT_CHECK(ctx.streams.renderAudioClient->start());
+        AudioStream* render = ctx.streams.renderAudioClient.get();
+        if (!paused) REPORT_CHECK_WHY(render->start(), render->lastError());
     }
     p.positionMs = ms;
     CsndDevicesWaveFile& reader = *p.reader;

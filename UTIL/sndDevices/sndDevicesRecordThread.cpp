@@ -52,7 +52,8 @@ int recordLoop(sndDevicesContext& context, RunningSignal& running) {
     // The thread alone replaces the capture objects from now on, so it reads
     // them without the playback mutex.
     if (!context.streams.captureAudioClient || !context.streams.captureClient) return REPORT_ERR();
-    REPORT_CHECK(context.streams.captureAudioClient->start());
+    AudioStream* capture = context.streams.captureAudioClient.get();
+    REPORT_CHECK_WHY(capture->start(), capture->lastError());
     running.give();
     int fruitless = 0;
     for (;;) {

@@ -145,6 +145,10 @@ TEST(EngineOutputs, PlatformFailuresAreInternalErrors) {
         ReportRecorder reports;
         EXPECT_NE(sndDevicesInit(e.context, nullptr, kSndEngineModeLoopback, 0), OKAY);
         EXPECT_TRUE(reports.reported("sndDevicesInit"));
+        // The platform's reason travels with the first report.
+        const std::vector<std::string> why[] = {
+            {}, {"scripted: activation refused"}, {"scripted: initialisation refused"}};
+        EXPECT_EQ(reports.details(), why[which]);
     }
     // The default names no listed output.
     devices.setFailInitialize(false);
