@@ -84,8 +84,9 @@ int sqliteExecOpen(const std::string& path, CSlout* trace, sqliteExecDb& db) {
     const int rc = sqlite3_open(path.c_str(), &raw);
     sqliteExecDb opened(raw);  // sqlite3_open hands out a connection even when it fails
     if (rc != SQLITE_OK) {
-        reportToUser(trace, "Can't open database: " + errorText(opened.get()) + "\n");
-        return REPORT_ERR();
+        const std::string why = errorText(opened.get());
+        reportToUser(trace, "Can't open database: " + why + "\n");
+        return REPORT_ERR_WHY(why);
     }
     db = std::move(opened);
     return OKAY;
@@ -118,8 +119,9 @@ int sqliteExecRun(sqlite3* db, const sqliteExecCaller& caller, std::string_view 
 
     Collector collector{mode, &widths, &results};
     if (sqlite3_exec(db, text.c_str(), collectRow, &collector, nullptr) != SQLITE_OK) {
-        reportToUser(caller.trace, name + ": Error executing SQL: " + errorText(db) + "\n");
-        return REPORT_ERR();
+        const std::string why = errorText(db);
+        reportToUser(caller.trace, name + ": Error executing SQL: " + why + "\n");
+        return REPORT_ERR_WHY(why);
     }
     if (caller.traceSql && caller.trace) caller.trace->outputW(1, name + ": Success");
     return OKAY;
@@ -140,9 +142,9 @@ int sqliteExecCheckDamage(sqlite3* db, const sqliteExecCaller& caller, bool& dam
     const int rc = sqlite3_exec(db, "PRAGMA quick_check", collect, &lines, nullptr);
     const int primary = rc & 0xff;
     if (rc != SQLITE_OK && primary != SQLITE_NOTADB && primary != SQLITE_CORRUPT) {
-        reportToUser(caller.trace,
-                     std::string(caller.name) + ": Error executing SQL: " + errorText(db) + "\n");
-        return REPORT_ERR();
+        const std::string why = errorText(db);
+        reportToUser(caller.trace, std::string(caller.name) + ": Error executing SQL: " + why + "\n");
+        return REPORT_ERR_WHY(why);
     }
     damaged = rc != SQLITE_OK || lines.size() != 1 || lines[0] != "ok";
     return OKAY;
