@@ -88,7 +88,7 @@ int CDerivedSlout1::outputW(int, std::string_view text) {
         if (f) break;
         std::this_thread::sleep_for(std::chrono::milliseconds(kOpenRetryMs));
     }
-    if (!f) return REPORT_ERR();
+    if (!f) return REPORT_ERR_WHY(traceFile_ + ": " + reportErrnoText(errno));
     std::string lineText = "[";
     lineText.append(clock).append("] ").append(text).append("\n");
     const bool written = std::fwrite(lineText.data(), 1, lineText.size(), f) == lineText.size();
