@@ -378,15 +378,21 @@ constexpr double kMarkWaveY = 5;
 const QColor kMarkFrom(0xFF, 0x6A, 0x5C);
 const QColor kMarkTo(0xE0, 0x2E, 0x6E);
 
-void logo(QPainter& p, const QRect& r, bool hovered) {
-    if (hovered) roundRect(p, r, 9, QColor(0x1C, 0x20, 0x28), QColor(0x34, 0x3A, 0x46));
-    const QRectF mark(r.x() + 5, r.y() + 4, kMarkSize, kMarkSize);
+// The mark's rounded square with its top-left corner at `at`.
+QRectF markSquare(QPainter& p, const QPointF& at) {
+    const QRectF mark(at, QSizeF(kMarkSize, kMarkSize));
     QLinearGradient g(mark.topLeft(), mark.bottomRight());
     g.setColorAt(0, kMarkFrom);
     g.setColorAt(1, kMarkTo);
     p.setPen(Qt::NoPen);
     p.setBrush(g);
     p.drawRoundedRect(mark, kMarkRadius, kMarkRadius);
+    return mark;
+}
+
+void logo(QPainter& p, const QRect& r, bool hovered) {
+    if (hovered) roundRect(p, r, 9, QColor(0x1C, 0x20, 0x28), QColor(0x34, 0x3A, 0x46));
+    const QRectF mark = markSquare(p, QPointF(r.x() + 5, r.y() + 4));
     iconWave(p, mark.x() + kMarkWaveX, mark.y() + kMarkWaveY, Qt::white, 1.0);
     text(p, QRectF(r.x() + 44, r.y() + 2, 120, 22), "Tobrel", font(20, true), kText,
          Qt::AlignLeft | Qt::AlignVCenter);
@@ -694,13 +700,7 @@ QImage iconImage(int size) {
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     p.scale(size / kIconCanvas, size / kIconCanvas);
-    const QRectF mark(kIconMargin, kIconMargin, kMarkSize, kMarkSize);
-    QLinearGradient g(mark.topLeft(), mark.bottomRight());
-    g.setColorAt(0, kMarkFrom);
-    g.setColorAt(1, kMarkTo);
-    p.setPen(Qt::NoPen);
-    p.setBrush(g);
-    p.drawRoundedRect(mark, kMarkRadius, kMarkRadius);
+    markSquare(p, QPointF(kIconMargin, kIconMargin));
     if (size >= kSmallIcon) {
         p.setPen(iconPen(Qt::white, 2.0));
         for (const WaveBar& b : iconBars(false)) p.drawLine(QPointF(b.x, b.top), QPointF(b.x, b.bottom));
