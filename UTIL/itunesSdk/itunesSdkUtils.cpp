@@ -142,10 +142,12 @@ int itunesSdkUtilsDeleteTrack(itunesSdkContext* context, const itunesSdkTrackIds
     std::shared_ptr<IITTrack> found;
     REPORT_CHECK(itunesSdkGet_ITrackByIDs(context, track, found));
     if (!found) return REPORT_ERR();
-    for (int waitedMs = 0;;) {
+    // The time limit counts the wrapper's own retries too.
+    ItunesAutomation& clock = *context->automation;
+    const int64_t startMs = clock.nowMs();
+    for (;;) {
         if (itunesSdk_IITTrack_Delete(context, found.get()) == kItSOk) return OKAY;
-        context->automation->sleepMs(kItunesSdkDeleteStepMs);
-        waitedMs += kItunesSdkDeleteStepMs;
-        if (waitedMs >= kItunesSdkDeleteTimeoutMs) return REPORT_ERR();
+        clock.sleepMs(kItunesSdkDeleteStepMs);
+        if (clock.nowMs() - startMs >= kItunesSdkDeleteTimeoutMs) return REPORT_ERR();
     }
 }

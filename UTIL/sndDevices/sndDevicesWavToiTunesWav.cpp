@@ -1,7 +1,8 @@
 // Cache track -> plain WAV for iTunes (sndDevicesWavToiTunesWav). The copy
 // follows the encoder's reading exactly: the same peak scan and gain, the same
-// mix-down (L + R) / 2, the same elapsed-time count and 8-hour cap, so the WAV
-// iTunes converts holds the very samples the MP3 path would have encoded.
+// mix-down (L + R) / 2 and the same 8-hour cap, so the WAV iTunes converts
+// holds the very samples the MP3 path would have encoded. The length is
+// counted in frames, so the duration handed out is exact to the millisecond.
 #include "sndDevicesWavToiTunesWav.h"
 
 #include <cstdio>
@@ -23,7 +24,7 @@ constexpr uint32_t kCopyBytes = 8192;
 
 // Steps of the conversion; returns a status, or NOT_OKAY through `failed`.
 int convert(const std::string& sourcePath, const std::string& outputPath, bool mono, bool normalise,
-            uint16_t key, float& elapsedMs, bool& failed) {
+            uint16_t key, int64_t& elapsedMs, bool& failed) {
     CsndDevicesWaveFile reader;
     if (reader.open(sourcePath, nullptr, kWaveModeRead) != kWaveSOk) return kMp3StatusOpenSourceFailed;
     const AudioFormat* source = reader.format();
@@ -53,12 +54,10 @@ int convert(const std::string& sourcePath, const std::string& outputPath, bool m
     std::vector<int16_t> values(kCopyBytes / 2);
     std::vector<unsigned char> out(kCopyBytes);
     const uint32_t frameBytes = static_cast<uint32_t>(channels) * 2;
+    int64_t frames = 0;
     for (;;) {
         uint32_t got = 0;
         if (reader.read(bytes.data(), kCopyBytes, &got) != kWaveSOk) return kMp3StatusReadFailed;
-        const uint32_t w = got / 2;
-        elapsedMs +=
-            static_cast<float>(w / static_cast<uint32_t>(channels)) * 1000.0f / static_cast<float>(rate);
         // Whole frames only: a cut last frame has no place in the output.
         got -= got % frameBytes;
         if (got == 0) break;
@@ -84,7 +83,9 @@ int convert(const std::string& sourcePath, const std::string& outputPath, bool m
             failed = true;
             return REPORT_ERR();
         }
-        if (static_cast<int64_t>(elapsedMs) >= kMp3DefaultDurationCapMs) break;
+        frames += got / frameBytes;
+        elapsedMs = frames * 1000 / rate;
+        if (elapsedMs >= kMp3DefaultDurationCapMs) break;
     }
     if (writer.close() != kWaveSOk) {
         writer.abandon();
@@ -103,7 +104,7 @@ int sndDevicesWavToiTunesWav(sndDevicesContext& context, bool mono, bool normali
     status = kMp3StatusOk;
     if (baseName.empty() || outputPath.empty()) return REPORT_ERR();
     const std::string sourcePath = sndDevicesAudioPath(context.cacheFolder, baseName, key);
-    float elapsedMs = 0.0f;
+    int64_t elapsedMs = 0;
     bool failed = false;
     const int result = convert(sourcePath, outputPath, mono, normalise, key, elapsedMs, failed);
     if (failed || result != kMp3StatusOk) std::remove(outputPath.c_str());
