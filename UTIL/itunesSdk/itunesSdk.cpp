@@ -131,7 +131,8 @@ int itunesSdkInit(std::unique_ptr<itunesSdkContext>& out, itunesSdkWindow* windo
         itunesSdkRelease(context, false);
         return REPORT_ERR();
     }
-    if (!ok) traceInit(context.get(), "Failed to load iTunes: " + itunesSdkHex(context->lastCreateResult));
+    if (!ok && context->lastCreateResult != kItSOk)
+        traceInit(context.get(), "Failed to load iTunes: " + itunesSdkHex(context->lastCreateResult));
     traceInit(context.get(), "Done");
     out = std::move(context);
     return OKAY;
