@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "pstr.h"
+
 bool pstrXMLNextElement(std::string_view text, size_t from, std::string_view tag, std::string_view& content,
                         size_t& next) {
     const std::string open = "<" + std::string(tag) + ">";
@@ -19,24 +21,6 @@ bool pstrXMLNextElement(std::string_view text, size_t from, std::string_view tag
 }
 
 namespace {
-
-void appendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
-}
 
 // The character of a numeric reference's digits ("#65", "#x41"); false when
 // they are malformed or name no character a text may hold.
@@ -104,7 +88,7 @@ std::string pstrXMLUnescape(std::string_view text) {
             out.push_back(text[i++]);
             continue;
         }
-        appendUtf8(out, cp);
+        pstrAppendUtf8(out, cp);
         i += semicolon + 1;
     }
     return out;

@@ -179,15 +179,22 @@ int itunesSdkRelease(std::unique_ptr<itunesSdkContext>& context, bool quit) {
 
 // --- sinks
 
+namespace {
+
+// A sink answers for IUnknown, IDispatch and its events interface.
+ItHresult offerSink(std::shared_ptr<ItUnknown> sink, ItGuid iid, ItGuid events,
+                    std::shared_ptr<ItUnknown>& out) {
+    const bool offered = iid == kItIidIUnknown || iid == kItIidIDispatch || iid == events;
+    out = offered ? std::move(sink) : nullptr;
+    return offered ? kItSOk : kItENoInterface;
+}
+
+}  // namespace
+
 CITunesEventSink::CITunesEventSink(itunesSdkContext* context) : context_(context) {}
 
 ItHresult CITunesEventSink::QueryInterface(ItGuid iid, std::shared_ptr<ItUnknown>& out) {
-    if (iid == kItIidIUnknown || iid == kItIidIDispatch || iid == kItIidIiTunesEvents) {
-        out = shared_from_this();
-        return kItSOk;
-    }
-    out.reset();
-    return kItENoInterface;
+    return offerSink(shared_from_this(), iid, kItIidIiTunesEvents, out);
 }
 
 ItHresult CITunesEventSink::Invoke(int32_t dispId) {
@@ -204,12 +211,7 @@ ItHresult CITunesEventSink::Invoke(int32_t dispId) {
 
 ItHresult CITunesConvertOperationStatusEventSink::QueryInterface(ItGuid iid,
                                                                  std::shared_ptr<ItUnknown>& out) {
-    if (iid == kItIidIUnknown || iid == kItIidIDispatch || iid == kItIidIITConvertOperationStatusEvents) {
-        out = shared_from_this();
-        return kItSOk;
-    }
-    out.reset();
-    return kItENoInterface;
+    return offerSink(shared_from_this(), iid, kItIidIITConvertOperationStatusEvents, out);
 }
 
 ItHresult CITunesConvertOperationStatusEventSink::Invoke(int32_t dispId) {

@@ -4,9 +4,9 @@
 // file URLs, line search).
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
 #include <fstream>
-#include <cctype>
 #include <random>
 
 #include "fileSmartStringSearch.h"
