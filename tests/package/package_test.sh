@@ -139,6 +139,7 @@ fixture_wait 60 xwininfo -name Tobrel || { cat "$scratch/desktop.log"; fail "no 
 import -window root "$scratch/desktop-entry.png"
 xprop -name Tobrel WM_CLASS | grep -q "\"$(sed -n 's/^StartupWMClass=//p' "$desktop")\"" ||
   fail "the window's class is not the menu entry's StartupWMClass: $(xprop -name Tobrel WM_CLASS)"
+xprop -name Tobrel _NET_WM_ICON | grep -q "_NET_WM_ICON(CARDINAL) = " || fail "the window has no icon"
 x=$(xwininfo -name Tobrel | sed -n 's/.*Absolute upper-left X: *//p')
 y=$(xwininfo -name Tobrel | sed -n 's/.*Absolute upper-left Y: *//p')
 # The logo area as the skin's master bitmap has it.
