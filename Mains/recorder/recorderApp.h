@@ -20,12 +20,15 @@
 #include <memory>
 #include <string>
 
+#include "recorderItunesState.h"
 #include "recorderMainSkin.h"
 #include "sndDevicesContext.h"
 
 class AudioDevices;
 class Browser;
+class ItunesAutomation;
 class CDerivedSlout1;
+class ItunesAutomation;
 class ModalMessageDialog;
 class QTreeWidget;
 class RecorderMainWindow;
@@ -41,10 +44,11 @@ constexpr long kRecorderRecordingRow = 2147483647;
 // What the process start (or a test) gives before the window is created;
 // start-up leaves it alone.
 struct RecorderServices {
-    AudioDevices* audioDevices = nullptr;  // the computer's outputs for the engine
-    ModalMessageDialog* dialog = nullptr;  // the modal message dialog
-    Browser* browser = nullptr;            // opens pages in the default browser
-    std::string skinsFolderOverride;       // tests: a skins folder instead of top_folder/Skins
+    AudioDevices* audioDevices = nullptr;          // the computer's outputs for the engine
+    ModalMessageDialog* dialog = nullptr;          // the modal message dialog
+    Browser* browser = nullptr;                    // opens pages in the default browser
+    ItunesAutomation* itunesAutomation = nullptr;  // reaches iTunes (none: iTunes cannot be started)
+    std::string skinsFolderOverride;               // tests: a skins folder instead of top_folder/Skins
 };
 
 // The subsystems start-up creates and shutdown releases, in that order.
@@ -135,6 +139,7 @@ struct RecorderApp {
     RecorderListState list;
     RecorderWebState web;
     RecorderWizardState wizard;
+    RecorderItunesState itunes;  // the iTunes export's lookups of this run
 
     // Test hook: told the number of each timer-tick step before it runs.
     std::function<void(int step)> onTimerStep;

@@ -64,6 +64,7 @@ void recorderAppReset(RecorderApp& app) {
     app.list = RecorderListState{};
     app.web = RecorderWebState{};
     app.wizard = RecorderWizardState{};
+    app.itunes = RecorderItunesState{};
 }
 
 uint16_t recorderScrambleKey(const RecorderApp& app) { return app.modes.scramble ? kSndScrambleKey : 0; }

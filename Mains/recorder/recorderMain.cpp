@@ -3,17 +3,39 @@
 // browser, message dialogs), the single-instance guard, the main window and
 // the event loop.
 #include <QApplication>
+#include <QDir>
+#include <QIcon>
 #include <cstdio>
 #include <cstdlib>
 
 #include "browser.h"
 #include "instanceLock.h"
+#include "itunesAutomation.h"
+#include "programFolders.h"
 #include "pulseDevices.h"
 #include "recorderApp.h"
 #include "recorderDlgMsgModal.h"
 #include "recorderInit.h"
 #include "recorderMainWindow.h"
 #include "report.h"
+
+namespace {
+
+// The installed icon: from the desktop's icon theme, or else straight from the
+// hicolor files the installation put beside bin/ (a stale theme cache or an
+// unusual prefix hides them from the theme lookup). A checkout has none.
+QIcon installedIcon() {
+    const QString folder = QString::fromStdString(programFolder()) + "/../share/icons/hicolor";
+    QIcon files;
+    const QStringList sizes = QDir(folder).entryList({"*x*"}, QDir::Dirs);
+    for (const QString& size : sizes) {
+        const QString file = folder + "/" + size + "/apps/" TOBREL_APP_ID ".png";
+        if (QFileInfo::exists(file)) files.addFile(file);
+    }
+    return QIcon::fromTheme(TOBREL_APP_ID, files);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     const char* platform = std::getenv("QT_QPA_PLATFORM");
@@ -33,14 +55,20 @@ int main(int argc, char** argv) {
 
     QApplication qtApp(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
+    // The menu entry's name and icon: desktops show them for the window (an
+    // installed program finds the icon in the hicolor theme; a checkout has none).
+    QGuiApplication::setDesktopFileName(TOBREL_APP_ID);
+    QApplication::setWindowIcon(installedIcon());
     recorderInstallInternalErrorBoxes();
 
     std::unique_ptr<AudioDevices> devices = pulseDevicesCreate("Tobrel");
     XdgOpenBrowser browser;
+    ItunesUnavailable itunes;
     RecorderMessageDialog dialog;
     RecorderApp app;
     app.services.audioDevices = devices.get();
     app.services.browser = &browser;
+    app.services.itunesAutomation = &itunes;
     app.services.dialog = &dialog;
 
     InstanceLock lock;

@@ -3,24 +3,11 @@
 #include "sharedLibrary.h"
 
 #include <dlfcn.h>
-#include <unistd.h>
 
-#include <climits>
-
+#include "programFolders.h"
 #include "report.h"
 
 namespace {
-
-// Folder of the running program, without a trailing "/"; empty when unknown.
-std::string programFolder() {
-    char buffer[PATH_MAX];
-    const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-    if (n <= 0) return {};
-    const std::string path(buffer, static_cast<size_t>(n));
-    const size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return {};
-    return path.substr(0, slash);
-}
 
 void* load(const std::string& path, std::string& why) {
     void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
@@ -40,12 +27,16 @@ int sharedLibraryOpen(const std::string& name, void*& handle, std::string& why) 
         why = "no library name";
         return NOT_OKAY;
     }
-    if (name.find('/') == std::string::npos) {
-        const std::string folder = programFolder();
-        if (!folder.empty()) handle = load(folder + "/" + name, why);
+    if (name.find('/') != std::string::npos) {
+        handle = load(name, why);
+        return handle != nullptr ? OKAY : NOT_OKAY;
     }
-    if (handle == nullptr) handle = load(name, why);
-    return handle != nullptr ? OKAY : NOT_OKAY;
+    // The reason kept is the last candidate's: the system's own search.
+    for (const std::string& candidate : programLibraryCandidates(name)) {
+        handle = load(candidate, why);
+        if (handle != nullptr) return OKAY;
+    }
+    return NOT_OKAY;
 }
 
 void* sharedLibrarySymbol(void* handle, const char* name) {

@@ -1,9 +1,9 @@
 // Loading a shared library at run time and finding its exports.
 //
-// A name holding a "/" is used as a path; a plain name is looked for first in
-// the folder of the running program (so an installed copy uses the library
-// shipped beside it), then by the system's normal library search. A loaded
-// library is never unloaded.
+// A name holding a "/" is used as a path; a plain name is looked for where the
+// program keeps its own libraries (programLibraryCandidates: beside the
+// program, then the installation's private library folder), then by the
+// system's normal library search. A loaded library is never unloaded.
 #pragma once
 
 #include <string>

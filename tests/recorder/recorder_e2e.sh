@@ -15,30 +15,12 @@ for tool in Xvfb pulseaudio pactl paplay sox sqlite3 import xwininfo; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool is missing"; exit 77; }
 done
 
-# Polls a shell condition every 0.1 s for at most 60 s.
-wait_for() {
-  local deadline=$((SECONDS + 60))
-  until eval "$1"; do
-    [ "$SECONDS" -ge "$deadline" ] && return 1
-    sleep 0.1
-  done
-}
-
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
-}
-trap cleanup EXIT
-
-# A user profile of its own.
-export HOME="$scratch/home"
-export XDG_CONFIG_HOME="$HOME/.config" XDG_DATA_HOME="$HOME/.local/share"
-export XDG_RUNTIME_DIR="$scratch/run"
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR"; chmod 700 "$XDG_RUNTIME_DIR"
-export TOBREL_INSTANCE_LOCK_DIR="$scratch"
+# shellcheck source=../support/fixture.sh
+source "$(dirname "$0")/../support/fixture.sh"
+trap fixture_cleanup EXIT
+fixture_profile "$scratch"
 export TOBREL_MACHINE_REGISTRY="$scratch/machine"
-unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+unset QT_QPA_PLATFORM
 
 # Without a display the recorder says so and ends.
 if env -u DISPLAY "$build/Mains/recorder/tobrel" >"$scratch/nodisplay.log" 2>&1; then
@@ -46,72 +28,54 @@ if env -u DISPLAY "$build/Mains/recorder/tobrel" >"$scratch/nodisplay.log" 2>&1;
 fi
 grep -q "DISPLAY is not set" "$scratch/nodisplay.log" || { echo "FAIL: no word about the display"; exit 1; }
 
-# The display.
-display=":$((90 + RANDOM % 100))"
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >"$scratch/xvfb.log" 2>&1 &
-pids+=($!)
-export DISPLAY="$display"
-wait_for "xwininfo -root >/dev/null 2>&1" || { echo "FAIL: Xvfb did not start"; exit 1; }
-
-# The sound server: a "Speakers" null sink (the default output) and the
-# companion enhancer's virtual output, which the recorder must leave alone.
-cat >"$scratch/server.pa" <<PA
-load-module module-native-protocol-unix auth-anonymous=1
-load-module module-null-sink sink_name=speakers format=float32le rate=48000 sink_properties=device.description=Speakers norewinds=1
-load-module module-null-sink sink_name=enhancer format=float32le rate=48000 sink_properties=device.description=Zentic\ Audio\ Enhancer\ 11.1 norewinds=1
-set-default-sink speakers
-PA
-echo "autospawn = no" >"$scratch/client.conf"
-export PULSE_CLIENTCONFIG="$scratch/client.conf"
-export PULSE_SERVER="unix:$XDG_RUNTIME_DIR/pulse/native"
-pulseaudio -n -F "$scratch/server.pa" --daemonize=no --exit-idle-time=-1 --disallow-exit \
-  >"$scratch/pulse.log" 2>&1 &
-pids+=($!)
-wait_for "pactl info >/dev/null 2>&1" || { echo "FAIL: the sound server did not start"; exit 1; }
+fixture_xvfb "$scratch"
+fixture_pulse "$scratch"
 
 # Three songs: 6.5, 8.5 and 10.5 seconds of tones.
 sox -n -r 48000 -c 2 "$scratch/song1.wav" synth 6.5 sine 440 gain -6
 sox -n -r 48000 -c 2 "$scratch/song2.wav" synth 8.5 sine 660 gain -6
 sox -n -r 48000 -c 2 "$scratch/song3.wav" synth 10.5 sine 550 gain -6
 
-# The trace tells when the start-up is done (record mode is armed by then).
+# What the test waits for: the start-up's last trace line (record mode is
+# armed by then), the list's rows in cache.db, the recording in progress.
 trace="$HOME/Documents/Tobrel/trace_messages.txt"
 mkdir -p "$HOME/Documents/Tobrel"; touch "$HOME/Documents/Tobrel/trace_on.txt"
 db="$XDG_DATA_HOME/Tobrel/500/Cache/cache.db"
-tracks() { sqlite3 "$db" "SELECT count(*) FROM caches;" 2>/dev/null || echo 0; }
-recorded() { stat -c %s "$XDG_DATA_HOME/Tobrel/500/Cache/sdrtfn.tmp" 2>/dev/null || echo 0; }
+started() { grep -q 'recorderInit: Success' "$trace"; }
+tracks_are() { [ "$(sqlite3 "$db" "SELECT count(*) FROM caches;" 2>/dev/null)" = "$1" ]; }
+recorded_over() { [ "$(stat -c %s "$XDG_DATA_HOME/Tobrel/500/Cache/sdrtfn.tmp" 2>/dev/null || echo 0)" -gt "$1" ]; }
 
 # As ./run.sh does: the installer's values, then the recorder itself.
 "$build/tools/installer/tobrel-install-machine-values" "$source" >/dev/null
 "$build/Mains/recorder/tobrel" >"$scratch/tobrel.log" 2>&1 &
 recorder=$!
-pids+=($recorder)
-wait_for "xwininfo -name Tobrel >/dev/null 2>&1" || { echo "FAIL: no Tobrel window"; cat "$scratch/tobrel.log"; exit 1; }
-wait_for "grep -q 'recorderInit: Success' '$trace' 2>/dev/null" ||
-  { echo "FAIL: the start-up did not finish"; cat "$scratch/tobrel.log"; exit 1; }
+fixture_pids+=($recorder)
+fixture_wait 30 xwininfo -name Tobrel || { echo "FAIL: no Tobrel window"; cat "$scratch/tobrel.log"; exit 1; }
+fixture_wait 30 started || { echo "FAIL: the start-up did not finish"; cat "$scratch/tobrel.log"; exit 1; }
 
 # Each song becomes a row of the list once the silence after it has cut it.
 paplay "$scratch/song1.wav"
-wait_for '[ "$(tracks)" -eq 1 ]' || { echo "FAIL: the first song did not become a track"; exit 1; }
+fixture_wait 60 tracks_are 1 || { echo "FAIL: the first song did not become a track"; exit 1; }
 paplay "$scratch/song2.wav"
-wait_for '[ "$(tracks)" -eq 2 ]' || { echo "FAIL: the second song did not become a track"; exit 1; }
+fixture_wait 60 tracks_are 2 || { echo "FAIL: the second song did not become a track"; exit 1; }
 paplay "$scratch/song3.wav" &
 player=$!
 # Five seconds into the third song: 48000 frames of 4 bytes a second.
-wait_for '[ "$(recorded)" -gt $((56 + 5 * 48000 * 4)) ]' || { echo "FAIL: the third song is not recorded"; exit 1; }
+fixture_wait 60 recorded_over $((56 + 5 * 48000 * 4)) || { echo "FAIL: the third song is not recorded"; exit 1; }
 import -window root "$scratch/recording.png"
 wait "$player"
-wait_for '[ "$(tracks)" -eq 3 ]' || echo "the third song did not become a track"
+fixture_wait 60 tracks_are 3 || echo "the third song did not become a track"
 import -window root "$scratch/final.png"
 kill -0 "$recorder" || { echo "FAIL: the recorder ended"; cat "$scratch/tobrel.log"; exit 1; }
 
 # A second copy is refused with its message, and the first goes on.
 "$build/Mains/recorder/tobrel" >"$scratch/second.log" 2>&1 &
 second=$!
-pids+=($second)
-status=0
-wait_for 'xwininfo -name "Tobrel Message" >/dev/null 2>&1' || { echo "FAIL: no message from the second copy"; status=1; }
+fixture_pids+=($second)
+fixture_wait 20 xwininfo -name "Tobrel Message" || true
 import -window root "$scratch/second-copy.png"
+status=0
+xwininfo -name "Tobrel Message" >/dev/null 2>&1 || { echo "FAIL: no message from the second copy"; status=1; }
 kill "$second"; wait "$second" 2>/dev/null || true
 kill -0 "$recorder" || { echo "FAIL: the first copy ended"; status=1; }
 
