@@ -26,6 +26,7 @@
 #include "ptListView.h"
 #include "recCache.h"
 #include "recorderApp.h"
+#include "recorderDlgFindSongs.h"
 #include "recorderDlgMsgModal.h"
 #include "recorderMainSkin.h"
 #include "recorderMainWindow.h"
@@ -62,8 +63,6 @@ void recorderAppReset(RecorderApp& app) {
     app.tooltip = nullptr;
     app.modelessMsg = nullptr;
     app.modelessMsgOpen = false;
-    app.wizard = nullptr;
-    app.wizardOpen = false;
     app.recordMode = false;
     app.hideShort = false;
     app.scramble = false;
@@ -79,8 +78,7 @@ void recorderAppReset(RecorderApp& app) {
     app.loaded = false;
     app.recordSuspended = false;
     app.lastIndicator = 0;
-    app.namingQueue = {};
-    app.namingCount = 0;
+    recorderFindSongsStateReset(app.findSongs);
     app.timerId = 0;
     app.inTimerTick = false;
     app.lastRecordingName.clear();
@@ -319,7 +317,7 @@ int recorderShutdown(RecorderApp& app) {
 
     // 5 to 7. Web features and their windows.
     if (app.modelessMsg) REPORT_CHECK(recorderDlgMsgModelessClose(app));
-    if (app.wizard) REPORT_CHECK(recorderDlgFindSongsClose(app));
+    if (app.findSongs.wizard) REPORT_CHECK(recorderDlgFindSongsClose(app));
     if (app.webSession) REPORT_CHECK(recorderCloseWeb(app));
 
     // 8 to 11.
