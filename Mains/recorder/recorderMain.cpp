@@ -14,7 +14,6 @@
 #include "recorderInit.h"
 #include "recorderMainWindow.h"
 #include "report.h"
-#include "sdkWebBrowser.h"
 
 int main(int argc, char** argv) {
     const char* platform = std::getenv("QT_QPA_PLATFORM");
@@ -32,7 +31,6 @@ int main(int argc, char** argv) {
     // Window placement and always-on-top need X11 (XWayland on Wayland desktops).
     if (!platform || !*platform) setenv("QT_QPA_PLATFORM", "xcb", 1);
 
-    sdkWebBrowserPrepareApplication();
     QApplication qtApp(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     recorderInstallInternalErrorBoxes();

@@ -197,5 +197,3 @@ int sdkWebBrowserPageText(sdkWebBrowser* handle, std::function<void(const std::s
     REPORT_CHECK(handle->view->pageText(std::move(done)));
     return OKAY;
 }
-
-void sdkWebBrowserPrepareApplication() { QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); }

@@ -25,6 +25,9 @@
 // The web engine itself lives in a library loaded when the first host is
 // initialised (sdkWebBrowserView.h), found in the program's folder first,
 // then by the system's library search.
+// Loaded into a running application, the engine gets the application-wide
+// shared graphics context it needs only then (see sdkWebBrowserView.cpp),
+// and it warns once on stderr that it was loaded late.
 #pragma once
 
 #include <QEvent>
@@ -95,7 +98,3 @@ int sdkWebBrowserFree(sdkWebBrowserHandle& handle);
 // The text the current page shows (for diagnostics and tests), handed to
 // `done` once the page answers.
 int sdkWebBrowserPageText(sdkWebBrowser* handle, std::function<void(const std::string&)> done);
-
-// To call before the application object is created: lets the web engine share
-// the application's graphics context when it is loaded later.
-void sdkWebBrowserPrepareApplication();

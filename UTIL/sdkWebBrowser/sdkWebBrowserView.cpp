@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QOpenGLContext>
 #include <QPointer>
 #include <QWebChannel>
 #include <QWebEngineHistory>
@@ -24,7 +25,25 @@
 #include "report.h"
 #include "sdkWebBrowserView.h"
 
+// Qt Gui's setter of the application-wide shared graphics context.
+QT_BEGIN_NAMESPACE
+Q_GUI_EXPORT void qt_gl_set_global_share_context(QOpenGLContext* context);
+QT_END_NAMESPACE
+
 namespace {
+
+// The engine draws through the application's shared graphics context. An
+// application that asks for one before it starts pays for a context at every
+// start; this one is made only when the first page view is, and lives as long
+// as the process, as one made at the start would. Where no graphics context
+// can be made the engine draws in software.
+void ensureShareContext() {
+    if (QOpenGLContext::globalShareContext()) return;
+    auto* context = new QOpenGLContext;
+    context->setFormat(QSurfaceFormat::defaultFormat());
+    context->create();
+    qt_gl_set_global_share_context(context);
+}
 
 // The world our script runs in; the page's scripts cannot see it.
 constexpr quint32 kHostWorld = QWebEngineScript::ApplicationWorld;
@@ -290,6 +309,7 @@ void Bridge::clicked(const QString& id, const QString& className) {
 extern "C" __attribute__((visibility("default"))) sdkWebBrowserView* sdkWebBrowserViewCreate(
     int version, sdkWebBrowserViewEvents* events) {
     if (version != kSdkWebBrowserViewVersion || !events) return nullptr;
+    ensureShareContext();
     return new View(events);
 }
 

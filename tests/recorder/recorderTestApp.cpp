@@ -10,15 +10,12 @@
 #include "recorderSession.h"
 #include "regWithoutKeyname.h"
 #include "report.h"
-#include "sdkWebBrowser.h"
 
 void recorderTestEnsureApplication() {
     if (QApplication::instance()) return;
     static int argc = 1;
     static char name[] = "tobrel-test";
     static char* argv[] = {name, nullptr};
-    // The YouTube Wizard may load the web engine later.
-    sdkWebBrowserPrepareApplication();
     // Lives until the process ends: Qt objects of the tests may outlive any scope.
     static QApplication* app = new QApplication(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);

@@ -20,10 +20,7 @@ QApplication& application() {
     static int argc = 1;
     static char name[] = "test_sdkWebBrowser";
     static char* argv[] = {name, nullptr};
-    static QApplication* app = [] {
-        sdkWebBrowserPrepareApplication();
-        return new QApplication(argc, argv);
-    }();
+    static QApplication* app = new QApplication(argc, argv);
     return *app;
 }
 

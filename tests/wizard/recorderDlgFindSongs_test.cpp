@@ -14,6 +14,7 @@
 
 #include "localWebServer.h"
 #include "recorderDlgFindSongs.h"
+#include "recorderInit.h"
 #include "recorderMainSkin.h"
 #include "recorderMainWindow.h"
 #include "recorderSeams.h"
@@ -139,7 +140,7 @@ TEST(recorderDlgFindSongs, OpensBesideTheMainWindowWithTheEngineLoadedOnlyThenAn
     EXPECT_TRUE(app.recordMode);
 }
 
-TEST(recorderDlgFindSongs, ClosingBeforeThePageLoadedRemovesTheWizard) {
+TEST(recorderDlgFindSongs, ClosingBeforeThePageLoadedRemovesTheWizardAndTheEndGivesTheSwitchesBack) {
     LocalWebServer server;
     server.setPage("/services/mrd", wizardPage(false));
     WindowHarness w;
@@ -163,6 +164,19 @@ TEST(recorderDlgFindSongs, ClosingBeforeThePageLoadedRemovesTheWizard) {
     EXPECT_TRUE(app.findSongs.wizardOpen);
     ASSERT_NE(dialogOf(app), nullptr);
     EXPECT_TRUE(dialogOf(app)->isVisible());
+
+    // A song started (auto-segment off), then the program ends with the
+    // wizard open: the user's auto-segment setting is stored back.
+    ASSERT_EQ(recorderDlgFindSongsHandleBrowserMessage(app, kBrowserMessageSongStart, "Artist A^Song One"), OKAY);
+    bool autoSegment = true;
+    ASSERT_EQ(recorderSessionGetAutoSegment(autoSegment), OKAY);
+    ASSERT_FALSE(autoSegment);
+    ReportRecorder reports;
+    ASSERT_EQ(recorderShutdown(app), OKAY);
+    EXPECT_EQ(reports.count(), 0u);
+    EXPECT_FALSE(app.findSongs.wizardOpen);
+    ASSERT_EQ(recorderSessionGetAutoSegment(autoSegment), OKAY);
+    EXPECT_TRUE(autoSegment);
 }
 
 TEST(recorderDlgFindSongs, AnUnreachablePageIsReportedAndTimesOutAfter30Seconds) {
