@@ -167,7 +167,8 @@ TEST(recorderDlgFindSongs, ClosingBeforeThePageLoadedRemovesTheWizardAndTheEndGi
 
     // A song started (auto-segment off), then the program ends with the
     // wizard open: the user's auto-segment setting is stored back.
-    ASSERT_EQ(recorderDlgFindSongsHandleBrowserMessage(app, kBrowserMessageSongStart, "Artist A^Song One"), OKAY);
+    ASSERT_EQ(recorderDlgFindSongsHandleBrowserMessage(app, kBrowserMessageSongStart, "Artist A^Song One"),
+              OKAY);
     bool autoSegment = true;
     ASSERT_EQ(recorderSessionGetAutoSegment(autoSegment), OKAY);
     ASSERT_FALSE(autoSegment);
