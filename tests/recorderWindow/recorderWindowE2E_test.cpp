@@ -20,16 +20,13 @@
 #include <chrono>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <regex>
 #include <thread>
 
+#include "programProfile.h"
 #include "pulseFixture.h"
 #include "recorderMainSkin.h"
-#include "recorderPaths.h"
-#include "recorderSession.h"
-#include "regWithoutKeyname.h"
 #include "report.h"
 #include "skin.h"
 #include "testsupport.h"
@@ -113,19 +110,10 @@ TEST(recorderWindowE2E, RecordTwoSongsThenPlayPauseSeekAndNextThroughTheWindow) 
         if (pulsefixture::runProgram({"sh", "-c", std::string("command -v ") + tool + " >/dev/null"}) != 0)
             GTEST_SKIP() << tool << " is missing";
     // A scratch profile and machine settings, as the installer leaves them.
-    testsupport::TempHome home;
-    testsupport::TempDir machine, lockDir;
-    testsupport::ScopedEnv machineEnv("TOBREL_MACHINE_REGISTRY", machine.str());
-    testsupport::ScopedEnv lockEnv("TOBREL_INSTANCE_LOCK_DIR", lockDir.str());
-    ASSERT_EQ(regWithoutKeynameWrite(REG_ROOT_LOCAL_MACHINE, "SOFTWARE\\Tobrel\\500\\top_folder",
-                                     testsupport::sourceDir()),
-              OKAY);
-    ASSERT_EQ(recorderSessionSetWindowPosition(0, 0), OKAY);
-    std::string documents, cache;
-    ASSERT_EQ(recorderPaths(RECORDER_PATH_DOCUMENTS, documents), OKAY);
-    ASSERT_EQ(recorderPaths(RECORDER_PATH_CACHE, cache), OKAY);
-    fs::create_directories(documents);
-    std::ofstream(documents + "/trace_on.txt") << "";
+    ProgramProfile profile;
+    ASSERT_TRUE(profile.ok);
+    const std::string& documents = profile.documents;
+    const std::string& cache = profile.cache;
 
     // Where the skin puts things.
     std::unique_ptr<Skin> skin;

@@ -16,10 +16,9 @@
 #include <thread>
 
 #include "localWebServer.h"
+#include "programProfile.h"
 #include "pulseFixture.h"
 #include "recorderMainSkin.h"
-#include "recorderPaths.h"
-#include "recorderSession.h"
 #include "regWithoutKeyname.h"
 #include "report.h"
 #include "skin.h"
@@ -112,24 +111,14 @@ TEST(wizardE2E, TwoAnnouncedSongsBecomeTwoNamedTracks) {
     web.setPage("/services/mrd", kWizardPage);
     web.setPage("/step", "0|", "text/plain");
 
-    // A scratch profile and machine settings, as the installer leaves them,
-    // with the web service here.
-    testsupport::TempHome home;
-    testsupport::TempDir machine, lockDir;
-    testsupport::ScopedEnv machineEnv("TOBREL_MACHINE_REGISTRY", machine.str());
-    testsupport::ScopedEnv lockEnv("TOBREL_INSTANCE_LOCK_DIR", lockDir.str());
-    ASSERT_EQ(regWithoutKeynameWrite(REG_ROOT_LOCAL_MACHINE, "SOFTWARE\\Tobrel\\500\\top_folder",
-                                     testsupport::sourceDir()),
-              OKAY);
+    // A scratch profile with the web service here.
+    ProgramProfile profile;
+    ASSERT_TRUE(profile.ok);
     ASSERT_EQ(regWithoutKeynameWrite(REG_ROOT_LOCAL_MACHINE, "SOFTWARE\\Tobrel\\500\\web_service_address",
                                      web.address()),
               OKAY);
-    ASSERT_EQ(recorderSessionSetWindowPosition(0, 0), OKAY);
-    std::string documents, cache;
-    ASSERT_EQ(recorderPaths(RECORDER_PATH_DOCUMENTS, documents), OKAY);
-    ASSERT_EQ(recorderPaths(RECORDER_PATH_CACHE, cache), OKAY);
-    fs::create_directories(documents);
-    std::ofstream(documents + "/trace_on.txt") << "";
+    const std::string& documents = profile.documents;
+    const std::string& cache = profile.cache;
 
     std::unique_ptr<Skin> skin;
     ASSERT_EQ(recorderInitMainSkin(testsupport::sourceDir() + "/Skins", nullptr, nullptr, {}, skin), OKAY);
