@@ -1,7 +1,8 @@
-// Song starts of the YouTube Wizard's page against the real engine on a
-// scripted computer that plays without a pause: which texts start a song,
-// when a start cuts the recording, what the naming queue holds, and which
-// name the finished track takes. No page is shown here; the page's messages
+// The YouTube Wizard without its page (no web engine is loaded in this test
+// program): song starts against the real engine on a scripted computer that
+// plays without a pause (which texts start a song, when a start cuts the
+// recording, what the naming queue holds, which name the finished track
+// takes), and a wizard whose browser library is missing. The page's messages
 // are handed to the wizard as the main window hands them.
 #include <gtest/gtest.h>
 
@@ -121,6 +122,23 @@ TEST(recorderFindSongs, SongStartsCutQueueAndNameTheFinishedTrack) {
     EXPECT_EQ(app.listView->topLevelItem(0)->text(0).toStdString(), "Song One - Artist A");
     EXPECT_EQ(app.listView->topLevelItem(1)->text(0).toStdString(), "Song Three - Artist C");
     app.findSongs.wizard = nullptr;
+}
+
+TEST(recorderFindSongs, WithoutTheBrowserLibraryTheWizardDoesNotOpenAndSaysWhy) {
+    WindowHarness w;
+    w.app().findSongs.viewLibrary = "/nonexistent/libsdkWebBrowserView.so";
+    ASSERT_EQ(w.start(), OKAY);
+    RecorderApp& app = w.app();
+    ReportRecorder reports;
+    EXPECT_NE(recorderDlgFindSongsOpen(app), OKAY);
+    EXPECT_TRUE(reports.reported("UTIL/sdkWebBrowser/sdkWebBrowser"));
+    EXPECT_FALSE(app.findSongs.wizardOpen);
+    EXPECT_EQ(app.findSongs.wizard, nullptr);
+    EXPECT_TRUE(app.recordMode);
+    // The user is told why, with the system's reason.
+    ASSERT_EQ(w.h.dialog.texts.size(), 1u);
+    EXPECT_NE(w.h.dialog.texts[0].find("/nonexistent/libsdkWebBrowserView.so"), std::string::npos)
+        << w.h.dialog.texts[0];
 }
 
 }  // namespace
