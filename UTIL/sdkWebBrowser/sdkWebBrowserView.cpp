@@ -20,6 +20,7 @@
 #include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
+#include <memory>
 
 // Only the result codes: the host reports failures, with its own module and line.
 #include "report.h"
@@ -149,7 +150,7 @@ class Bridge : public QObject {
 // A top-level navigation drops the bindings of the document it leaves.
 class Page : public QWebEnginePage {
   public:
-    Page(QWebEngineProfile* profile) : QWebEnginePage(profile) {}
+    explicit Page(QWebEngineProfile* profile) : QWebEnginePage(profile) {}
 
   protected:
     bool acceptNavigationRequest(const QUrl&, NavigationType, bool isMainFrame) override {
@@ -163,7 +164,7 @@ class View final : public QObject, public sdkWebBrowserView {
   public:
     explicit View(sdkWebBrowserViewEvents* events) : events_(events) {
         // Off the record: the pages leave nothing in the user's folders.
-        profile_ = new QWebEngineProfile();
+        profile_ = std::make_unique<QWebEngineProfile>();
         QWebEngineScript script;
         script.setName("sdkWebBrowserHost");
         script.setInjectionPoint(QWebEngineScript::DocumentCreation);
@@ -175,29 +176,25 @@ class View final : public QObject, public sdkWebBrowserView {
         script.setSourceCode(QString::fromUtf8(source) + "\n" + kHostScript);
         channelScriptFound_ = !source.isEmpty();
 
-        page_ = new Page(profile_);
+        page_ = std::make_unique<Page>(profile_.get());
         page_->settings()->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
         page_->scripts().insert(script);
-        bridge_ = new Bridge(this);
-        channel_ = new QWebChannel(this);
-        channel_->registerObject("sdkWebBrowserBridge", bridge_);
-        page_->setWebChannel(channel_, kHostWorld);
-        QObject::connect(page_, &QWebEnginePage::loadingChanged, this,
+        bridge_ = std::make_unique<Bridge>(this);
+        channel_ = std::make_unique<QWebChannel>();
+        channel_->registerObject("sdkWebBrowserBridge", bridge_.get());
+        page_->setWebChannel(channel_.get(), kHostWorld);
+        QObject::connect(page_.get(), &QWebEnginePage::loadingChanged, this,
                          [this](const QWebEngineLoadingInfo& info) { loadingChanged(info); });
     }
 
-    ~View() override {
-        delete widget_.data();
-        delete page_;
-        delete channel_;
-        delete bridge_;
-        delete profile_;
-    }
+    // The view goes before its page (unless its parent took it already), the
+    // page before the channel and the profile (the members' order).
+    ~View() override { delete widget_.data(); }
 
     int create(QWidget* parent, int x, int y, int width, int height) override {
         if (!parent || widget_ || !channelScriptFound_) return NOT_OKAY;
         widget_ = new QWebEngineView(parent);
-        widget_->setPage(page_);
+        widget_->setPage(page_.get());
         widget_->setContextMenuPolicy(Qt::NoContextMenu);
         widget_->setGeometry(x, y, width, height);
         widget_->show();
@@ -289,11 +286,11 @@ class View final : public QObject, public sdkWebBrowserView {
     }
 
     sdkWebBrowserViewEvents* events_;
-    QWebEngineProfile* profile_ = nullptr;
-    Page* page_ = nullptr;
-    QWebChannel* channel_ = nullptr;
-    Bridge* bridge_ = nullptr;
-    QPointer<QWebEngineView> widget_;
+    std::unique_ptr<QWebEngineProfile> profile_;
+    std::unique_ptr<Bridge> bridge_;
+    std::unique_ptr<QWebChannel> channel_;
+    std::unique_ptr<Page> page_;
+    QPointer<QWebEngineView> widget_;  // owned by the parent window too
     bool channelScriptFound_ = false;
     bool disposed_ = false;
     int reporting_ = 0;
