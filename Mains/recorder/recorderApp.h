@@ -16,10 +16,12 @@
 #include <string>
 
 #include "recorderFindSongsState.h"
+#include "recorderItunesState.h"
 #include "sndDevicesContext.h"
 
 class AudioDevices;
 class Browser;
+class ItunesAutomation;
 class CDerivedSlout1;
 class ModalMessageDialog;
 class QTreeWidget;
@@ -40,10 +42,11 @@ struct RecorderApp {
     RecorderApp& operator=(const RecorderApp&) = delete;
 
     // --- given by the process start (or a test) before the window is created
-    AudioDevices* audioDevices = nullptr;  // the computer's outputs for the engine
-    ModalMessageDialog* dialog = nullptr;  // the modal message dialog
-    Browser* browser = nullptr;            // opens pages in the default browser
-    std::string skinsFolderOverride;       // tests: a skins folder instead of top_folder/Skins
+    AudioDevices* audioDevices = nullptr;          // the computer's outputs for the engine
+    ModalMessageDialog* dialog = nullptr;          // the modal message dialog
+    Browser* browser = nullptr;                    // opens pages in the default browser
+    ItunesAutomation* itunesAutomation = nullptr;  // reaches iTunes (none: iTunes cannot be started)
+    std::string skinsFolderOverride;               // tests: a skins folder instead of top_folder/Skins
 
     // --- the state record proper (reset by start-up step 0)
     QPointer<RecorderMainWindow> mainWindow;
@@ -74,6 +77,7 @@ struct RecorderApp {
     bool loaded = false;
     bool recordSuspended = false;
     int lastIndicator = 0;
+    RecorderItunesState itunes;  // the iTunes export's lookups of this run
 
     // The YouTube Wizard and its naming queue.
     RecorderFindSongsState findSongs;

@@ -78,6 +78,7 @@ void recorderAppReset(RecorderApp& app) {
     app.loaded = false;
     app.recordSuspended = false;
     app.lastIndicator = 0;
+    app.itunes = RecorderItunesState{};
     recorderFindSongsStateReset(app.findSongs);
     app.timerId = 0;
     app.inTimerTick = false;

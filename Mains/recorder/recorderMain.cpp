@@ -8,6 +8,7 @@
 
 #include "browser.h"
 #include "instanceLock.h"
+#include "itunesAutomation.h"
 #include "pulseDevices.h"
 #include "recorderApp.h"
 #include "recorderDlgMsgModal.h"
@@ -37,10 +38,12 @@ int main(int argc, char** argv) {
 
     std::unique_ptr<AudioDevices> devices = pulseDevicesCreate("Tobrel");
     XdgOpenBrowser browser;
+    ItunesUnavailable itunes;
     RecorderMessageDialog dialog;
     RecorderApp app;
     app.audioDevices = devices.get();
     app.browser = &browser;
+    app.itunesAutomation = &itunes;
     app.dialog = &dialog;
 
     InstanceLock lock;
