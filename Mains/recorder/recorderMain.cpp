@@ -3,6 +3,7 @@
 // browser, message dialogs), the single-instance guard, the main window and
 // the event loop.
 #include <QApplication>
+#include <QIcon>
 #include <cstdio>
 #include <cstdlib>
 
@@ -34,6 +35,10 @@ int main(int argc, char** argv) {
 
     QApplication qtApp(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
+    // The menu entry's name and icon: desktops show them for the window (an
+    // installed program finds the icon in the hicolor theme; a checkout has none).
+    QGuiApplication::setDesktopFileName(TOBREL_APP_ID);
+    QApplication::setWindowIcon(QIcon::fromTheme(TOBREL_APP_ID));
     recorderInstallInternalErrorBoxes();
 
     std::unique_ptr<AudioDevices> devices = pulseDevicesCreate("Tobrel");
