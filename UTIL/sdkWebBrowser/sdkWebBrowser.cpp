@@ -6,8 +6,10 @@
 #include <QCoreApplication>
 #include <QLibrary>
 #include <QWidget>
+#include <vector>
 
 #include "CSlout.h"
+#include "programFolders.h"
 #include "report.h"
 #include "sdkWebBrowserView.h"
 
@@ -81,16 +83,11 @@ int loadFactory(const std::string& library, sdkWebBrowserViewCreateFn& factory, 
         factory = found;
         return OKAY;
     }
-    QStringList candidates;
-    if (!library.empty()) {
-        candidates << QString::fromStdString(library);
-    } else {
-        // Beside the program first, then wherever the system looks for libraries.
-        candidates << QCoreApplication::applicationDirPath() + "/" + kSdkWebBrowserViewLibrary
-                   << QString::fromLatin1(kSdkWebBrowserViewLibrary);
-    }
-    for (const QString& name : candidates) {
-        auto lib = std::make_unique<QLibrary>(name);
+    const std::vector<std::string> candidates = library.empty()
+                                                    ? programLibraryCandidates(kSdkWebBrowserViewLibrary)
+                                                    : std::vector<std::string>{library};
+    for (const std::string& name : candidates) {
+        auto lib = std::make_unique<QLibrary>(QString::fromStdString(name));
         if (!lib->load()) {
             why += lib->errorString().toStdString() + "; ";
             continue;

@@ -23,8 +23,9 @@
 // the order the page clicked them. The host knows nothing of its user.
 //
 // The web engine itself lives in a library loaded when the first host is
-// initialised (sdkWebBrowserView.h), found in the program's folder first,
-// then by the system's library search.
+// initialised (sdkWebBrowserView.h), found where the program's private
+// libraries are (beside it in a build tree, in its library folder when
+// installed), then by the system's library search.
 // Loaded into a running application, the engine gets the application-wide
 // shared graphics context it needs only then (see sdkWebBrowserView.cpp),
 // and it warns once on stderr that it was loaded late.
@@ -79,7 +80,7 @@ struct sdkWebBrowserDataEvent : sdkWebBrowserEvent {
 // prepares the host: `parent` will hold the view, `target` receives the
 // messages with `hostValue`. As root the engine's sandbox cannot start, so it
 // is switched off there (QTWEBENGINE_DISABLE_SANDBOX) unless already set.
-// `library` names the view library: empty for the one beside the program.
+// `library` names the view library: empty for the program's own.
 int sdkWebBrowserInit(sdkWebBrowserHandle& handle, QWidget* parent, QObject* target, int hostValue,
                       bool verbose, CSlout* trace, const std::string& library = {});
 // Creates the page view in the parent at (x, y) with the size given.
