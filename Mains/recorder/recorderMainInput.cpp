@@ -114,9 +114,9 @@ std::string recorderMainLogoAddress(const std::string& service, int vendor, int 
                                     std::chars_format::fixed, 3);
     *done.ptr = '\0';
     char address[512];
-    std::snprintf(address, sizeof address,
-                  "%s/%s/%s/?directive=%s&vendor=%d&subvendor=%d&plus=%d&product_version=%s", service.c_str(),
-                  "fromPlayer", "redirect", "logo", vendor, subvendor, 1, version);
+    std::snprintf(
+        address, sizeof address, "%s/%s/%s/?directive=%s&vendor=%d&subvendor=%d&plus=%d&product_version=%s",
+        service.c_str(), "fromPlayer", "redirect", "logo", vendor, subvendor, 1, version);
     return address;
 }
 
