@@ -20,6 +20,7 @@
 #include <memory>
 #include <string>
 
+#include "recorderFindSongsState.h"
 #include "recorderItunesState.h"
 #include "recorderMainSkin.h"
 #include "sndDevicesContext.h"
@@ -111,20 +112,6 @@ struct RecorderWebState {
     bool modelessMsgOpen = false;
 };
 
-// One pair of the YouTube Wizard's naming queue.
-struct RecorderSongName {
-    std::string artist;
-    std::string song;
-};
-
-// The YouTube Wizard and the names it has for the next tracks.
-struct RecorderWizardState {
-    QPointer<QWidget> dialog;
-    bool open = false;
-    std::array<RecorderSongName, 2> namingQueue;
-    int namingCount = 0;
-};
-
 struct RecorderApp {
     RecorderApp();
     ~RecorderApp();
@@ -138,8 +125,8 @@ struct RecorderApp {
     RecorderWindowState window;
     RecorderListState list;
     RecorderWebState web;
-    RecorderWizardState wizard;
-    RecorderItunesState itunes;  // the iTunes export's lookups of this run
+    RecorderItunesState itunes;        // the iTunes export's lookups of this run
+    RecorderFindSongsState findSongs;  // the YouTube Wizard and its naming queue
 
     // Test hook: told the number of each timer-tick step before it runs.
     std::function<void(int step)> onTimerStep;

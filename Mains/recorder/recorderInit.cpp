@@ -26,6 +26,7 @@
 #include "ptListView.h"
 #include "recCache.h"
 #include "recorderApp.h"
+#include "recorderDlgFindSongs.h"
 #include "recorderDlgMsgModal.h"
 #include "recorderMainSkin.h"
 #include "recorderMainWindow.h"
@@ -63,8 +64,8 @@ void recorderAppReset(RecorderApp& app) {
     app.window.mainWindow = mainWindow;
     app.list = RecorderListState{};
     app.web = RecorderWebState{};
-    app.wizard = RecorderWizardState{};
     app.itunes = RecorderItunesState{};
+    recorderFindSongsStateReset(app.findSongs);
 }
 
 uint16_t recorderScrambleKey(const RecorderApp& app) { return app.modes.scramble ? kSndScrambleKey : 0; }
@@ -303,7 +304,7 @@ int recorderShutdown(RecorderApp& app) {
 
     // 5 to 7. Web features and their windows.
     if (app.web.modelessMsg) REPORT_CHECK(recorderDlgMsgModelessClose(app));
-    if (app.wizard.dialog) REPORT_CHECK(recorderDlgFindSongsClose(app));
+    if (app.findSongs.wizard) REPORT_CHECK(recorderDlgFindSongsClose(app));
     if (app.web.session) REPORT_CHECK(recorderCloseWeb(app));
 
     // 8 to 11.

@@ -13,121 +13,29 @@
 
 #include <QImage>
 
-#include <dlfcn.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <functional>
 #include <memory>
 #include <regex>
 #include <thread>
 
+#include "programProfile.h"
 #include "pulseFixture.h"
 #include "recorderMainSkin.h"
-#include "recorderPaths.h"
-#include "recorderSession.h"
-#include "regWithoutKeyname.h"
 #include "report.h"
 #include "skin.h"
 #include "testsupport.h"
+#include "xSession.h"
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 namespace {
-
-// The few Xlib and XTEST calls needed, loaded at run time (the libraries are
-// there with Xvfb; their headers need not be).
-struct XTest {
-    void* x11 = nullptr;
-    void* xtst = nullptr;
-    void* display = nullptr;
-    void* (*openDisplay)(const char*) = nullptr;
-    int (*closeDisplay)(void*) = nullptr;
-    int (*sync)(void*, int) = nullptr;
-    int (*fakeMotion)(void*, int, int, int, unsigned long) = nullptr;
-    int (*fakeButton)(void*, unsigned int, int, unsigned long) = nullptr;
-
-    bool open(const std::string& name) {
-        x11 = dlopen("libX11.so.6", RTLD_NOW | RTLD_GLOBAL);
-        xtst = dlopen("libXtst.so.6", RTLD_NOW);
-        if (!x11 || !xtst) return false;
-        openDisplay = reinterpret_cast<void* (*)(const char*)>(dlsym(x11, "XOpenDisplay"));
-        closeDisplay = reinterpret_cast<int (*)(void*)>(dlsym(x11, "XCloseDisplay"));
-        sync = reinterpret_cast<int (*)(void*, int)>(dlsym(x11, "XSync"));
-        fakeMotion = reinterpret_cast<int (*)(void*, int, int, int, unsigned long)>(
-            dlsym(xtst, "XTestFakeMotionEvent"));
-        fakeButton = reinterpret_cast<int (*)(void*, unsigned int, int, unsigned long)>(
-            dlsym(xtst, "XTestFakeButtonEvent"));
-        if (!openDisplay || !closeDisplay || !sync || !fakeMotion || !fakeButton) return false;
-        display = openDisplay(name.c_str());
-        return display != nullptr;
-    }
-    ~XTest() {
-        if (display) closeDisplay(display);
-    }
-    // Each event is followed by a pause at the pace of a quick hand: the
-    // window asks for the button's state while it handles a move, and a
-    // release queued behind the move would already show there.
-    void move(int x, int y) {
-        fakeMotion(display, -1, x, y, 0);
-        sync(display, 0);
-        std::this_thread::sleep_for(40ms);
-    }
-    void button(bool down) {
-        fakeButton(display, 1, down ? 1 : 0, 0);
-        sync(display, 0);
-        std::this_thread::sleep_for(40ms);
-    }
-    // The window handles the events in the order they come, so a click
-    // needs no wait behind it; what it does is waited for where it shows.
-    void click(int x, int y) {
-        move(x, y);
-        button(true);
-        button(false);
-    }
-};
-
-// Polls `done` every 50 ms for at most `ms`.
-bool waitFor(const std::function<bool()>& done, int ms = 20000) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(50ms);
-    }
-    return true;
-}
-
-// What a program prints (run through the shell; the test passes fixed commands).
-std::string output(const std::string& command) {
-    testsupport::TempDir dir;
-    const std::string file = dir.file("out.txt");
-    pulsefixture::runProgram({"sh", "-c", command + " > '" + file + "' 2>/dev/null"});
-    return fs::exists(file) ? testsupport::readText(file) : std::string();
-}
-
-// Whether the recorder's playback stream is fed: a stream on the sound server
-// that is not corked (a paused or stopped track corks it).
-bool playbackRunning() { return output("pactl list sink-inputs").find("Corked: no") != std::string::npos; }
-
-// Rows of the cache database: the tracks the list has taken in.
-int cachedTracks(const std::string& cache) {
-    const std::string n = output("sqlite3 '" + cache + "/cache.db' 'select count(*) from caches'");
-    return n.empty() ? -1 : std::atoi(n.c_str());
-}
-
-// Bytes of the recording in progress (0 when there is none).
-uintmax_t recordingBytes(const std::string& cache) {
-    std::error_code ec;
-    const uintmax_t size = fs::file_size(cache + "/sdrtfn.tmp", ec);
-    return ec ? 0 : size;
-}
 
 std::string artifactsFolder() {
     const fs::path folder = fs::path(testsupport::binaryDir()) / "test-artifacts" / "recorderWindowE2E";
@@ -136,10 +44,7 @@ std::string artifactsFolder() {
 }
 
 bool screenshot(const std::string& display, const std::string& name) {
-    const std::string path = artifactsFolder() + "/" + name + ".png";
-    fs::remove(path);
-    return pulsefixture::runProgram({"import", "-display", display, "-window", "root", path}) == 0 &&
-           fs::exists(path);
+    return xScreenshot(display, artifactsFolder() + "/" + name + ".png");
 }
 
 // Kept tracks in the cache folder (start_length_random.tmp).
@@ -149,6 +54,13 @@ int keptTracks(const std::string& cache) {
     for (const auto& entry : fs::directory_iterator(cache))
         if (std::regex_match(entry.path().filename().string(), name)) ++n;
     return n;
+}
+
+// Bytes of the recording in progress (0 when there is none).
+uintmax_t recordingBytes(const std::string& cache) {
+    std::error_code ec;
+    const uintmax_t size = fs::file_size(cache + "/sdrtfn.tmp", ec);
+    return ec ? 0 : size;
 }
 
 // The middle of the bright pixels of row y between x0 and x1 (a knob on its
@@ -205,19 +117,10 @@ TEST(recorderWindowE2E, RecordTwoSongsThenPlayPauseSeekAndNextThroughTheWindow) 
         if (pulsefixture::runProgram({"sh", "-c", std::string("command -v ") + tool + " >/dev/null"}) != 0)
             GTEST_SKIP() << tool << " is missing";
     // A scratch profile and machine settings, as the installer leaves them.
-    testsupport::TempHome home;
-    testsupport::TempDir machine, lockDir;
-    testsupport::ScopedEnv machineEnv("TOBREL_MACHINE_REGISTRY", machine.str());
-    testsupport::ScopedEnv lockEnv("TOBREL_INSTANCE_LOCK_DIR", lockDir.str());
-    ASSERT_EQ(regWithoutKeynameWrite(REG_ROOT_LOCAL_MACHINE, "SOFTWARE\\Tobrel\\500\\top_folder",
-                                     testsupport::sourceDir()),
-              OKAY);
-    ASSERT_EQ(recorderSessionSetWindowPosition(0, 0), OKAY);
-    std::string documents, cache;
-    ASSERT_EQ(recorderPaths(RECORDER_PATH_DOCUMENTS, documents), OKAY);
-    ASSERT_EQ(recorderPaths(RECORDER_PATH_CACHE, cache), OKAY);
-    fs::create_directories(documents);
-    std::ofstream(documents + "/trace_on.txt") << "";
+    ProgramProfile profile;
+    ASSERT_TRUE(profile.ok);
+    const std::string& documents = profile.documents;
+    const std::string& cache = profile.cache;
 
     // Where the skin puts things.
     std::unique_ptr<Skin> skin;
@@ -245,28 +148,9 @@ TEST(recorderWindowE2E, RecordTwoSongsThenPlayPauseSeekAndNextThroughTheWindow) 
     pulsefixture::PulseServer server;
     ASSERT_TRUE(server.started());
 
-    // The display: Xvfb picks a free number and tells it through a pipe.
-    int numberPipe[2];
-    ASSERT_EQ(::pipe(numberPipe), 0);
-    const pid_t xvfb = pulsefixture::spawnProgram({"Xvfb", "-displayfd", std::to_string(numberPipe[1]),
-                                                   "-screen", "0", "800x600x24", "-nolisten", "tcp"});
-    ::close(numberPipe[1]);
-    ASSERT_GT(xvfb, 0);
-    struct Reap {
-        pid_t pid;
-        ~Reap() {
-            if (pid > 0) {
-                ::kill(pid, SIGTERM);
-                pulsefixture::waitProgram(pid);
-            }
-        }
-    } reapX{xvfb};
-    std::string number;
-    char c = 0;
-    while (::read(numberPipe[0], &c, 1) == 1 && c != '\n') number += c;
-    ::close(numberPipe[0]);
-    ASSERT_FALSE(number.empty()) << "Xvfb did not start";
-    const std::string display = ":" + number;
+    XvfbDisplay xvfb;
+    ASSERT_FALSE(xvfb.name().empty()) << "Xvfb did not start";
+    const std::string display = xvfb.name();
     XTest x;
     for (int i = 0; i < 100 && !x.open(display); ++i) std::this_thread::sleep_for(50ms);
     ASSERT_NE(x.display, nullptr) << "no X display " << display;
@@ -276,26 +160,23 @@ TEST(recorderWindowE2E, RecordTwoSongsThenPlayPauseSeekAndNextThroughTheWindow) 
     const std::string program = testsupport::binaryDir() + "/Mains/recorder/tobrel";
     const pid_t app = pulsefixture::spawnProgram({program});
     ASSERT_GT(app, 0);
-    Reap reapApp{app};
+    ScopedProcess reapApp{app};
     // Up and armed: the start-up's last trace line comes after record mode.
-    const std::string traceFile = documents + "/trace_messages.txt";
-    ASSERT_TRUE(waitFor([&] {
-        return fs::exists(traceFile) &&
-               testsupport::readText(traceFile).find("recorderInit: Success") != std::string::npos;
-    })) << "the recorder did not start";
+    ASSERT_TRUE(xWaitFor([&] { return profile.traced("recorderInit: Success"); }))
+        << "the recorder did not start";
     ASSERT_EQ(::waitpid(app, nullptr, WNOHANG), 0) << "the recorder ended";
     ASSERT_TRUE(screenshot(display, "1-started"));
 
     // Record two songs, the first cut from the second by the silence between them.
     const pid_t first = pulsefixture::playAsync(songs.file("one.wav"));
     const uintmax_t pastTwoSeconds = 56 + 48000 * 4 * 2300 / 1000;  // the indicator lights after 2 s
-    ASSERT_TRUE(waitFor([&] { return recordingBytes(cache) > pastTwoSeconds; })) << "nothing is recorded";
+    ASSERT_TRUE(xWaitFor([&] { return recordingBytes(cache) > pastTwoSeconds; })) << "nothing is recorded";
     ASSERT_TRUE(screenshot(display, "2-recording"));
     pulsefixture::waitProgram(first);
-    ASSERT_TRUE(waitFor([&] { return keptTracks(cache) == 1; })) << "the first song was not kept";
+    ASSERT_TRUE(xWaitFor([&] { return keptTracks(cache) == 1; })) << "the first song was not kept";
     ASSERT_EQ(pulsefixture::play(songs.file("two.wav")), 0);
-    ASSERT_TRUE(waitFor([&] { return keptTracks(cache) == 2; })) << "the second song was not kept";
-    ASSERT_TRUE(waitFor([&] { return cachedTracks(cache) == 2; })) << "the list did not take both in";
+    ASSERT_TRUE(xWaitFor([&] { return keptTracks(cache) == 2; })) << "the second song was not kept";
+    ASSERT_TRUE(xWaitFor([&] { return profile.cachedTracks() == 2; })) << "the list did not take both in";
     x.move(5, 5);
     ASSERT_TRUE(screenshot(display, "3-idle-two-tracks"));
 
@@ -304,7 +185,7 @@ TEST(recorderWindowE2E, RecordTwoSongsThenPlayPauseSeekAndNextThroughTheWindow) 
     x.click((listLeft + listRight) / 2, listTop + 25);
     auto [playX, playY] = centre(kSkinHotPlayPause);
     x.click(playX, playY);
-    ASSERT_TRUE(waitFor(playbackRunning)) << "the track does not play";
+    ASSERT_TRUE(xWaitFor(xSoundPlaying)) << "the track does not play";
     Heard heard = listen(1200);
     EXPECT_GT(heard.rms, 0.1);
     EXPECT_NEAR(heard.hz, 440.0, 25.0);
@@ -313,7 +194,7 @@ TEST(recorderWindowE2E, RecordTwoSongsThenPlayPauseSeekAndNextThroughTheWindow) 
 
     // Pause: quiet.
     x.click(playX, playY);
-    ASSERT_TRUE(waitFor([] { return !playbackRunning(); })) << "the track goes on playing";
+    ASSERT_TRUE(xWaitFor([] { return !xSoundPlaying(); })) << "the track goes on playing";
     heard = listen(600);
     EXPECT_LT(heard.rms, 0.01);
 
@@ -330,11 +211,11 @@ TEST(recorderWindowE2E, RecordTwoSongsThenPlayPauseSeekAndNextThroughTheWindow) 
     x.move(target, knobY + 200);
     x.button(false);
     x.click(playX, playY);
-    ASSERT_TRUE(waitFor(playbackRunning)) << "the track does not play";
+    ASSERT_TRUE(xWaitFor(xSoundPlaying)) << "the track does not play";
     heard = listen(1000);
     EXPECT_GT(heard.rms, 0.1);
     EXPECT_NEAR(heard.hz, 550.0, 25.0);
-    const std::string trace = testsupport::readText(traceFile);
+    const std::string trace = testsupport::readText(documents + "/trace_messages.txt");
     EXPECT_NE(trace.find("recorderPlayPositionSliderMoved(): r_new_relative_slider_value = 0.7"),
               std::string::npos);
 

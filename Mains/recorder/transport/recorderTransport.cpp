@@ -58,8 +58,7 @@ int suspendRecordMode(RecorderApp& app, bool& proceed) {
     }
     app.transport.recordSuspended = true;
     REPORT_CHECK(recorderSetRecordMode(app, false));
-    if (app.wizard.dialog && app.wizard.dialog->isVisible())
-        REPORT_CHECK(recorderDlgFindSongsStopPlayback(app));
+    REPORT_CHECK(recorderDlgFindSongsStopPlayback(app));
     return OKAY;
 }
 

@@ -16,6 +16,7 @@
 #include "pstr.h"
 #include "recCache.h"
 #include "recorderApp.h"
+#include "recorderDlgFindSongs.h"
 #include "recorderMainSkin.h"
 #include "recorderMainWindow.h"
 #include "recorderSession.h"
@@ -227,7 +228,7 @@ int recorderDisplayRecordingFlash(RecorderApp& app) {
 int recorderUpdateMainDisplay(RecorderApp& app) {
     if (!app.owned.skin) return OKAY;
     if (!app.owned.cacheDb || !app.owned.listView) return REPORT_ERR();
-    const bool wizardOnScreen = app.wizard.dialog && app.wizard.dialog->isVisible();
+    const bool wizardOnScreen = recorderDlgFindSongsOnScreen(app);
     int indicator = 0;
     long durationMs = 0;
     REPORT_CHECK(recordStatus(app, indicator, durationMs));
