@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QHeaderView>
 #include <QMenu>
 #include <QTreeWidget>
 #include <algorithm>
@@ -24,6 +25,7 @@
 #include "recorderMainWindow.h"
 #include "recorderSeams.h"
 #include "recorderSession.h"
+#include "recorderSkinLook.h"
 #include "report.h"
 #include "sndDevicesDeleteCacheFiles.h"
 #include "sndDevicesEngine.h"
@@ -90,6 +92,17 @@ int recorderSongListApplySkin(RecorderApp& app, Skin& skin) {
     REPORT_CHECK(ptListViewApplyColumnWidths(app.owned.listCtrl.get()));
     REPORT_CHECK(ptListViewSetTextColour(app.owned.listCtrl.get(), text.red, text.green, text.blue));
     REPORT_CHECK(ptListViewSetBackColour(app.owned.listCtrl.get(), back.red, back.green, back.blue));
+    // The rest of the list's look follows the skin too: selections, a slim
+    // scroll bar, a quiet header (the list's style sheet replaces the
+    // wrapper's own header style), no grid, and rows that fill the area.
+    RecorderSkinLook look;
+    REPORT_CHECK(recorderSkinLookFromSkin(&skin, look));
+    REPORT_CHECK(ptListViewSetSelectionColours(app.owned.listCtrl.get(), look.selText, look.selBack,
+                                               look.selTextNoFocus, look.selBackNoFocus));
+    REPORT_CHECK(ptListViewSetGridLines(app.owned.listCtrl.get(), false));
+    app.owned.listView->header()->setStyleSheet(QString());
+    app.owned.listView->setStyleSheet(recorderSkinLookListStyle(look));
+    REPORT_CHECK(ptListViewFitRows(app.owned.listCtrl.get()));
     return OKAY;
 }
 
@@ -352,6 +365,7 @@ int recorderSongListRowMenu(RecorderApp& app, QPoint globalPos) {
     if (!app.window.mainWindow) return REPORT_ERR();
     QMenu menu(app.window.mainWindow);
     menu.setObjectName("trackListRowMenu");
+    REPORT_CHECK(recorderSkinLookApplyFrom(app.owned.skin.get(), menu));
     QAction* rename = menu.addAction(kSongListMenuRename);
     QAction* remove = menu.addAction(kSongListMenuDelete);
     QAction* save = menu.addAction(kSongListMenuSave);

@@ -3,6 +3,7 @@
 // thread.
 #include "recorderDlgMsgModal.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
 #include <QHBoxLayout>
@@ -40,6 +41,18 @@ std::mutex& hookMutex() {
 RecorderMessageBoxHook& boxHook() {
     static RecorderMessageBoxHook hook;
     return hook;
+}
+
+RecorderMessageLook& messageLook() {
+    static RecorderMessageLook look;
+    return look;
+}
+
+// The program's buttons carry words only; some desktop styles would add an
+// icon to a message box's standard buttons.
+void dressBox(QWidget& box) {
+    if (messageLook()) messageLook()(box);
+    for (QAbstractButton* button : box.findChildren<QAbstractButton*>()) button->setIcon(QIcon());
 }
 
 // Dialog 5900. Escape answers OK when there is no Cancel button and Cancel
@@ -105,6 +118,7 @@ int showOnUiThread(QWidget* owner, std::string_view text, bool withCancel, bool&
     shown += '\n';
     QWidget* parent = owner && owner->isVisible() ? owner : nullptr;
     MessageDialog dialog(parent, shown, withCancel);
+    dressBox(dialog);
     dialog.raise();
     dialog.activateWindow();
     dialog.exec();
@@ -124,6 +138,7 @@ void showBox(const std::string& text, const std::string& caption) {
     }
     QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(caption), QString::fromStdString(text),
                     QMessageBox::Ok);
+    dressBox(box);
     box.exec();
 }
 
@@ -152,6 +167,7 @@ int RecorderMessageDialog::ask(std::string_view text, bool& yes) {
                     QString::fromUtf8(text.data(), static_cast<int>(text.size())),
                     QMessageBox::Yes | QMessageBox::No, parent);
     box.setDefaultButton(QMessageBox::No);
+    dressBox(box);
     yes = box.exec() == QMessageBox::Yes;
     return OKAY;
 }
@@ -177,6 +193,8 @@ void recorderMessageBox(const std::string& text, const std::string& caption) {
     }
     showBox(text, caption);
 }
+
+void recorderSetMessageLook(RecorderMessageLook look) { messageLook() = std::move(look); }
 
 RecorderMessageBoxHook recorderSetMessageBoxHook(RecorderMessageBoxHook hook) {
     std::lock_guard lock(hookMutex());

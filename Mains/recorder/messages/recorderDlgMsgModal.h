@@ -56,6 +56,11 @@ int recorderDlgAskYesNo(RecorderApp& app, std::string_view text, bool& yes);
 // off the user-interface thread.
 void recorderMessageBox(const std::string& text, const std::string& caption);
 
+// The look the message dialog, the question box and the message boxes take
+// (an empty one: the desktop's). User-interface thread only.
+using RecorderMessageLook = std::function<void(QWidget& box)>;
+void recorderSetMessageLook(RecorderMessageLook look);
+
 // Replaces what recorderMessageBox does (tests record the boxes instead of
 // showing them); returns the previous hook. An empty hook restores the box.
 using RecorderMessageBoxHook = std::function<void(const std::string& text, const std::string& caption)>;

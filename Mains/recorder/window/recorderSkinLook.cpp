@@ -1,0 +1,106 @@
+// The skin-derived look (see recorderSkinLook.h). Every colour but the two the
+// skin gives is a mix of them, so the look keeps its contrast whether the skin
+// is dark or light; only the selection's accent is the list's own blue, which
+// carries white text.
+#include "recorderSkinLook.h"
+
+#include <QAbstractButton>
+#include <QWidget>
+
+#include "recorderMainSkin.h"
+#include "report.h"
+
+static constexpr const char* kReportModule = "./recorderSkinLook";
+
+namespace {
+
+// `share` of the way from `from` to `to`.
+QColor mix(const QColor& from, const QColor& to, double share) {
+    auto part = [share](int a, int b) { return static_cast<int>(a + (b - a) * share + 0.5); };
+    return QColor(part(from.red(), to.red()), part(from.green(), to.green()), part(from.blue(), to.blue()));
+}
+
+const QColor kAccent(16, 128, 223);
+const QColor kAccentText(255, 255, 255);
+
+}  // namespace
+
+int recorderSkinLookFromSkin(Skin* skin, RecorderSkinLook& look) {
+    int left = 0, top = 0, right = 0, bottom = 0;
+    RecorderSkinColour text, back;
+    REPORT_CHECK(recorderMainSkinListLayout(skin, left, top, right, bottom, text, back));
+    look.text = QColor(text.red, text.green, text.blue);
+    look.back = QColor(back.red, back.green, back.blue);
+    look.selText = kAccentText;
+    look.selBack = kAccent;
+    // Without the focus the selection stays visible but steps back: the
+    // accent sunk into the background, with the list's own text.
+    look.selTextNoFocus = look.text;
+    look.selBackNoFocus = mix(look.back, kAccent, 0.35);
+    look.line = mix(look.back, look.text, 0.12);
+    look.header = mix(look.back, look.text, 0.05);
+    look.headerText = mix(look.text, look.back, 0.25);
+    look.handle = mix(look.back, look.text, 0.22);
+    look.handleHover = mix(look.back, look.text, 0.38);
+    return OKAY;
+}
+
+QPalette recorderSkinLookPalette(const RecorderSkinLook& look) {
+    QPalette p;
+    const QColor field = mix(look.back, look.text, 0.10);
+    const QColor button = mix(look.back, look.text, 0.16);
+    const QColor muted = mix(look.text, look.back, 0.45);
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        const bool disabled = group == QPalette::Disabled;
+        p.setColor(group, QPalette::Window, look.back);
+        p.setColor(group, QPalette::WindowText, disabled ? muted : look.text);
+        p.setColor(group, QPalette::Base, field);
+        p.setColor(group, QPalette::AlternateBase, mix(look.back, look.text, 0.06));
+        p.setColor(group, QPalette::Text, disabled ? muted : look.text);
+        p.setColor(group, QPalette::PlaceholderText, muted);
+        p.setColor(group, QPalette::Button, button);
+        p.setColor(group, QPalette::ButtonText, disabled ? muted : look.text);
+        p.setColor(group, QPalette::BrightText, Qt::white);
+        p.setColor(group, QPalette::Light, mix(look.back, look.text, 0.30));
+        p.setColor(group, QPalette::Midlight, mix(look.back, look.text, 0.22));
+        p.setColor(group, QPalette::Mid, look.line);
+        p.setColor(group, QPalette::Dark, look.back.darker(150));
+        p.setColor(group, QPalette::Shadow, Qt::black);
+        p.setColor(group, QPalette::Highlight, disabled ? button : look.selBack);
+        p.setColor(group, QPalette::HighlightedText, disabled ? muted : look.selText);
+        p.setColor(group, QPalette::Link, look.selBack.lighter(140));
+        p.setColor(group, QPalette::LinkVisited, look.selBack.lighter(120));
+        p.setColor(group, QPalette::ToolTipBase, look.back);
+        p.setColor(group, QPalette::ToolTipText, look.text);
+    }
+    return p;
+}
+
+QString recorderSkinLookListStyle(const RecorderSkinLook& look) {
+    return QString(
+               "QTreeWidget { border: 0; background-color: %1; }"
+               "QScrollBar:vertical { background: %1; width: 8px; margin: 0; border: 0; }"
+               "QScrollBar::handle:vertical { background: %2; min-height: 24px; border-radius: 3px;"
+               " margin: 2px 2px 2px 0; }"
+               "QScrollBar::handle:vertical:hover, QScrollBar::handle:vertical:pressed { background: %3; }"
+               "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; border: 0; }"
+               "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }"
+               "QHeaderView { background-color: %4; border: 0; }"
+               "QHeaderView::section { background-color: %4; color: %5; padding: 5px 8px; border: 0;"
+               " border-bottom: 1px solid %6; font-weight: bold; }")
+        .arg(look.back.name(), look.handle.name(), look.handleHover.name(), look.header.name(),
+             look.headerText.name(), look.line.name());
+}
+
+void recorderSkinLookApply(const RecorderSkinLook& look, QWidget& widget) {
+    widget.setPalette(recorderSkinLookPalette(look));
+    for (QAbstractButton* button : widget.findChildren<QAbstractButton*>()) button->setIcon(QIcon());
+}
+
+int recorderSkinLookApplyFrom(Skin* skin, QWidget& widget) {
+    if (!skin) return OKAY;
+    RecorderSkinLook look;
+    REPORT_CHECK(recorderSkinLookFromSkin(skin, look));
+    recorderSkinLookApply(look, widget);
+    return OKAY;
+}
