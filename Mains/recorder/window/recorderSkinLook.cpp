@@ -5,6 +5,9 @@
 #include "recorderSkinLook.h"
 
 #include <QAbstractButton>
+#include <QDialog>
+#include <QEvent>
+#include <QFrame>
 #include <QWidget>
 
 #include "recorderMainSkin.h"
@@ -19,6 +22,36 @@ QColor mix(const QColor& from, const QColor& to, double share) {
     auto part = [share](int a, int b) { return static_cast<int>(a + (b - a) * share + 0.5); };
     return QColor(part(from.red(), to.red()), part(from.green(), to.green()), part(from.blue(), to.blue()));
 }
+
+// A dialog's own edge: without a window manager's frame (or over the
+// window's own dark surface) a dark box would melt into what lies behind it.
+// A frame laid over the whole dialog draws it (a style sheet border would cost
+// the children their palette); it lets the pointer through and follows the
+// dialog's size.
+constexpr const char* kDialogEdgeName = "dialogEdge";
+
+class DialogEdge : public QFrame {
+  public:
+    DialogEdge(QWidget& dialog, const QColor& colour) : QFrame(&dialog) {
+        setObjectName(kDialogEdgeName);
+        setFrameStyle(QFrame::Box | QFrame::Plain);
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        QPalette p = palette();
+        p.setColor(QPalette::WindowText, colour);
+        setPalette(p);
+        setGeometry(dialog.rect());
+        dialog.installEventFilter(this);
+    }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Resize || event->type() == QEvent::Show) {
+            setGeometry(static_cast<QWidget*>(watched)->rect());
+            raise();
+        }
+        return false;
+    }
+};
 
 const QColor kAccent(16, 128, 223);
 const QColor kAccentText(255, 255, 255);
@@ -94,6 +127,9 @@ QString recorderSkinLookListStyle(const RecorderSkinLook& look) {
 
 void recorderSkinLookApply(const RecorderSkinLook& look, QWidget& widget) {
     widget.setPalette(recorderSkinLookPalette(look));
+    if (widget.isWindow() && qobject_cast<QDialog*>(&widget) &&
+        !widget.findChild<QFrame*>(kDialogEdgeName, Qt::FindDirectChildrenOnly))
+        new DialogEdge(widget, look.handleHover);
     for (QAbstractButton* button : widget.findChildren<QAbstractButton*>()) button->setIcon(QIcon());
 }
 
