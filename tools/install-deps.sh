@@ -7,9 +7,9 @@ packages=(
   # build
   cmake ninja-build g++ pkg-config
   libgtest-dev libgmock-dev
-  libsqlite3-dev qt6-base-dev libpulse-dev libmp3lame-dev
+  libsqlite3-dev qt6-base-dev libpulse-dev libmp3lame-dev libcurl4-openssl-dev
   # run
-  pulseaudio pulseaudio-utils xdg-utils
+  pulseaudio pulseaudio-utils xdg-utils ca-certificates
   # test and benchmark peers: tools we did not write
   sqlite3 sox mpg123 ffmpeg lame python3-mutagen python3-numpy
   xvfb xauth x11-utils libxtst6 imagemagick fonts-dejavu-core

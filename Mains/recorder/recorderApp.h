@@ -15,6 +15,7 @@
 #include <memory>
 #include <string>
 
+#include "recorderWeb.h"
 #include "sndDevicesContext.h"
 
 class AudioDevices;
@@ -57,13 +58,11 @@ struct RecorderApp {
     sndDevicesContext* engine = nullptr;  // points at engineRecord while the engine runs
     bool engineless = false;
     std::unique_ptr<recCache> cacheDb;
-    std::shared_ptr<void> webSession;  // the web features' connection (set by the web layer)
+    RecorderWebState web;  // the web connection, its side jobs and the modeless message window
     std::unique_ptr<Skin> skin;
     QPointer<QTreeWidget> listView;
     std::unique_ptr<ptListView> listCtrl;
     QPointer<QWidget> tooltip;
-    QPointer<QWidget> modelessMsg;
-    bool modelessMsgOpen = false;
     QPointer<QWidget> wizard;
     bool wizardOpen = false;
     bool recordMode = false;

@@ -42,69 +42,13 @@ RecorderMessageBoxHook& boxHook() {
     return hook;
 }
 
-// Dialog 5900. Escape answers OK when there is no Cancel button and Cancel
-// otherwise; OK confirms.
-class MessageDialog : public QDialog {
-  public:
-    MessageDialog(QWidget* owner, const std::string& text, bool withCancel)
-        : QDialog(owner), withCancel_(withCancel) {
-        setWindowTitle(kMsgDlgCaption);
-        setModal(true);
-        auto* layout = new QVBoxLayout(this);
-        auto* label = new QLabel(QString::fromStdString(text), this);
-        label->setObjectName(kMsgDlgText);
-        label->setWordWrap(true);
-        label->setTextInteractionFlags(Qt::NoTextInteraction);
-        label->setMinimumWidth(280);
-        layout->addWidget(label);
-
-        auto* buttons = new QHBoxLayout();
-        auto* okCentred = new QPushButton("OK", this);
-        okCentred->setObjectName(kMsgDlgOkCentred);
-        auto* ok = new QPushButton("OK", this);
-        ok->setObjectName(kMsgDlgOk);
-        auto* cancel = new QPushButton("Cancel", this);
-        cancel->setObjectName(kMsgDlgCancel);
-        buttons->addStretch(1);
-        buttons->addWidget(okCentred);
-        buttons->addWidget(ok);
-        buttons->addWidget(cancel);
-        buttons->addStretch(1);
-        layout->addLayout(buttons);
-
-        okCentred->setVisible(!withCancel);
-        ok->setVisible(withCancel);
-        cancel->setVisible(withCancel);
-        (withCancel ? ok : okCentred)->setDefault(true);
-        connect(okCentred, &QPushButton::clicked, this, [this] { confirm(); });
-        connect(ok, &QPushButton::clicked, this, [this] { confirm(); });
-        connect(cancel, &QPushButton::clicked, this, [this] { QDialog::reject(); });
-    }
-
-    bool confirmed() const { return confirmed_; }
-
-    void reject() override {
-        if (withCancel_)
-            QDialog::reject();
-        else
-            confirm();
-    }
-
-  private:
-    void confirm() {
-        confirmed_ = true;
-        accept();
-    }
-    bool withCancel_;
-    bool confirmed_ = false;
-};
-
 int showOnUiThread(QWidget* owner, std::string_view text, bool withCancel, bool& confirmed) {
     confirmed = false;
     std::string shown(text);
     shown += '\n';
     QWidget* parent = owner && owner->isVisible() ? owner : nullptr;
-    MessageDialog dialog(parent, shown, withCancel);
+    RecorderMessageWindow dialog(parent, shown, withCancel);
+    dialog.setModal(true);
     dialog.raise();
     dialog.activateWindow();
     dialog.exec();
@@ -128,6 +72,59 @@ void showBox(const std::string& text, const std::string& caption) {
 }
 
 }  // namespace
+
+RecorderMessageWindow::RecorderMessageWindow(QWidget* owner, const std::string& text, bool withCancel)
+    : QDialog(owner), withCancel_(withCancel) {
+    setWindowTitle(kMsgDlgCaption);
+    auto* layout = new QVBoxLayout(this);
+    label_ = new QLabel(QString::fromStdString(text), this);
+    label_->setObjectName(kMsgDlgText);
+    label_->setWordWrap(true);
+    label_->setTextInteractionFlags(Qt::NoTextInteraction);
+    label_->setMinimumWidth(280);
+    layout->addWidget(label_);
+
+    auto* buttons = new QHBoxLayout();
+    auto* okCentred = new QPushButton("OK", this);
+    okCentred->setObjectName(kMsgDlgOkCentred);
+    auto* ok = new QPushButton("OK", this);
+    ok->setObjectName(kMsgDlgOk);
+    auto* cancel = new QPushButton("Cancel", this);
+    cancel->setObjectName(kMsgDlgCancel);
+    buttons->addStretch(1);
+    buttons->addWidget(okCentred);
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    buttons->addStretch(1);
+    layout->addLayout(buttons);
+
+    okCentred->setVisible(!withCancel);
+    ok->setVisible(withCancel);
+    cancel->setVisible(withCancel);
+    (withCancel ? ok : okCentred)->setDefault(true);
+    connect(okCentred, &QPushButton::clicked, this, [this] { confirm(); });
+    connect(ok, &QPushButton::clicked, this, [this] { confirm(); });
+    connect(cancel, &QPushButton::clicked, this, [this] { QDialog::reject(); });
+}
+
+QString RecorderMessageWindow::text() const { return label_->text(); }
+
+void RecorderMessageWindow::setText(const QString& text) {
+    label_->setText(text);
+    adjustSize();
+}
+
+void RecorderMessageWindow::reject() {
+    if (withCancel_)
+        QDialog::reject();
+    else
+        confirm();
+}
+
+void RecorderMessageWindow::confirm() {
+    confirmed_ = true;
+    accept();
+}
 
 int RecorderMessageDialog::show(std::string_view text, bool withCancel, bool& confirmed) {
     confirmed = false;

@@ -27,6 +27,7 @@
 #include "recCache.h"
 #include "recorderApp.h"
 #include "recorderDlgMsgModal.h"
+#include "recorderDlgMsgModeless.h"
 #include "recorderMainSkin.h"
 #include "recorderMainWindow.h"
 #include "recorderPaths.h"
@@ -35,6 +36,7 @@
 #include "recorderSongList.h"
 #include "recorderSystemSounds.h"
 #include "recorderTimer.h"
+#include "recorderWeb.h"
 #include "report.h"
 #include "skin.h"
 #include "sndDevicesEngine.h"
@@ -55,13 +57,11 @@ void recorderAppReset(RecorderApp& app) {
     app.engine = nullptr;
     app.engineless = false;
     app.cacheDb.reset();
-    app.webSession.reset();
+    recorderWebReset(app);
     app.skin.reset();
     app.listCtrl.reset();
     app.listView = nullptr;
     app.tooltip = nullptr;
-    app.modelessMsg = nullptr;
-    app.modelessMsgOpen = false;
     app.wizard = nullptr;
     app.wizardOpen = false;
     app.recordMode = false;
@@ -318,9 +318,9 @@ int recorderShutdown(RecorderApp& app) {
     }
 
     // 5 to 7. Web features and their windows.
-    if (app.modelessMsg) REPORT_CHECK(recorderDlgMsgModelessClose(app));
+    if (app.web.modelessMsg) REPORT_CHECK(recorderDlgMsgModelessClose(app));
     if (app.wizard) REPORT_CHECK(recorderDlgFindSongsClose(app));
-    if (app.webSession) REPORT_CHECK(recorderCloseWeb(app));
+    if (recorderWebOpen(app)) REPORT_CHECK(recorderCloseWeb(app));
 
     // 8 to 11.
     if (app.skin) skinFree(app.skin);

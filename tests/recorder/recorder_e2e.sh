@@ -66,7 +66,11 @@ sox -n -r 48000 -c 2 "$scratch/song1.wav" synth 6.5 sine 440 gain -6
 sox -n -r 48000 -c 2 "$scratch/song2.wav" synth 8.5 sine 660 gain -6
 sox -n -r 48000 -c 2 "$scratch/song3.wav" synth 10.5 sine 550 gain -6
 
-# As ./run.sh does: the installer's values, then the recorder itself.
+# As ./run.sh does: the installer's values, then the recorder itself. The web
+# service is a local port nobody listens on: the run stays off the network.
+service_key="$TOBREL_MACHINE_REGISTRY/SOFTWARE/Tobrel/500/web_service_address"
+mkdir -p "$service_key"; printf 'http://127.0.0.1:1' >"$service_key/(default)"
+export no_proxy='*'
 "$build/tools/installer/tobrel-install-machine-values" "$source" >/dev/null
 "$build/Mains/recorder/tobrel" >"$scratch/tobrel.log" 2>&1 &
 recorder=$!

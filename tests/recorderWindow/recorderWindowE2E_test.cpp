@@ -172,6 +172,11 @@ TEST(recorderWindowE2E, RecordTwoSongsThenPlayPauseSeekAndNextThroughTheWindow) 
     ASSERT_EQ(regWithoutKeynameWrite(REG_ROOT_LOCAL_MACHINE, "SOFTWARE\\Tobrel\\500\\top_folder",
                                      testsupport::sourceDir()),
               OKAY);
+    // The web service is a local port nobody listens on: the run stays off the network.
+    ASSERT_EQ(regWithoutKeynameWrite(REG_ROOT_LOCAL_MACHINE, "SOFTWARE\\Tobrel\\500\\web_service_address",
+                                     "http://127.0.0.1:1"),
+              OKAY);
+    testsupport::ScopedEnv noProxy("no_proxy", "*");
     ASSERT_EQ(recorderSessionSetWindowPosition(0, 0), OKAY);
     std::string documents, cache;
     ASSERT_EQ(recorderPaths(RECORDER_PATH_DOCUMENTS, documents), OKAY);
