@@ -9,8 +9,12 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QThread>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <mutex>
 
 #include "recorderApp.h"
@@ -77,12 +81,21 @@ RecorderMessageWindow::RecorderMessageWindow(QWidget* owner, const std::string& 
     : QDialog(owner), withCancel_(withCancel) {
     setWindowTitle(kMsgDlgCaption);
     auto* layout = new QVBoxLayout(this);
-    label_ = new QLabel(QString::fromStdString(text), this);
+    // A long text (an announcement, or stacked ones) scrolls instead of
+    // growing the window past the screen.
+    scroll_ = new QScrollArea(this);
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setWidgetResizable(true);
+    scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    label_ = new QLabel(this);
     label_->setObjectName(kMsgDlgText);
     label_->setWordWrap(true);
     label_->setTextInteractionFlags(Qt::NoTextInteraction);
-    label_->setMinimumWidth(280);
-    layout->addWidget(label_);
+    label_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    scroll_->setWidget(label_);
+    scroll_->viewport()->setAutoFillBackground(false);
+    label_->setAutoFillBackground(false);
+    layout->addWidget(scroll_);
 
     auto* buttons = new QHBoxLayout();
     auto* okCentred = new QPushButton("OK", this);
@@ -105,12 +118,21 @@ RecorderMessageWindow::RecorderMessageWindow(QWidget* owner, const std::string& 
     connect(okCentred, &QPushButton::clicked, this, [this] { confirm(); });
     connect(ok, &QPushButton::clicked, this, [this] { confirm(); });
     connect(cancel, &QPushButton::clicked, this, [this] { QDialog::reject(); });
+    setText(QString::fromStdString(text));
 }
 
 QString RecorderMessageWindow::text() const { return label_->text(); }
 
 void RecorderMessageWindow::setText(const QString& text) {
     label_->setText(text);
+    // The text's width is fixed; its height is what the words need, up to
+    // three fifths of the screen.
+    constexpr int kTextWidth = 320;
+    const QScreen* screen = this->screen();
+    const int room = screen ? screen->availableGeometry().height() * 3 / 5 : 400;
+    const int height = label_->heightForWidth(kTextWidth);
+    const int bar = height > room ? scroll_->verticalScrollBar()->sizeHint().width() : 0;
+    scroll_->setFixedSize(kTextWidth + bar, std::min(height, room));
     adjustSize();
 }
 

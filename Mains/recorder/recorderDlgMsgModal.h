@@ -30,6 +30,7 @@ inline constexpr const char* kMsgDlgCancel = "msgCancel";        // Cancel 5904
 inline constexpr const char* kMsgDlgCaption = "Tobrel : Message";
 
 class QLabel;
+class QScrollArea;
 
 // The message window: a text with the centred OK, or with OK and Cancel. OK
 // confirms; Escape answers OK when there is no Cancel and Cancel otherwise.
@@ -45,6 +46,7 @@ class RecorderMessageWindow : public QDialog {
 
   private:
     void confirm();
+    QScrollArea* scroll_ = nullptr;
     QLabel* label_ = nullptr;
     bool withCancel_;
     bool confirmed_ = false;
