@@ -93,11 +93,6 @@ recorderAskEmail askEmail() {
     return values;
 }
 
-long msSince(Clock::time_point start) {
-    return static_cast<long>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
-}
-
 TEST(recorderWeb, ANewAnnouncementIsShownOnceThenNeverAgain) {
     RecorderHarness h;
     emailDone();
@@ -473,7 +468,7 @@ TEST(recorderWeb, AServiceThatNeverAnswersDelaysNeitherStartUpNorShutdown) {
     ASSERT_GE(h.app.web.limits.totalMs, 10000);
     const auto start = Clock::now();
     ASSERT_EQ(recorderShutdown(h.app), OKAY);
-    EXPECT_LT(msSince(start), 3000);
+    EXPECT_LT(testsupport::msSince(start), 3000);
     EXPECT_FALSE(h.app.web.sendingThread.joinable());
     EXPECT_FALSE(h.app.web.downloadThread.joinable());
     EXPECT_FALSE(recorderWebOpen(h.app));

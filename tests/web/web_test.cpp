@@ -32,11 +32,6 @@ std::unique_ptr<web> open(NetworkState& network, webLimits limits = {}, bool ski
     return w;
 }
 
-long msSince(Clock::time_point start) {
-    return static_cast<long>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
-}
-
 TEST(web, ReceiveWritesTheBodyAsItCameAndRequestReachesTheServer) {
     NoProxy noProxy;
     httptest::Server server;
@@ -105,7 +100,7 @@ TEST(web, AFailedTransferReportsFailureAndLeavesTheFileAsItWas) {
         EXPECT_TRUE(failed) << c.name;
         EXPECT_EQ(testsupport::readText(path), "the earlier file") << c.name;
         EXPECT_FALSE(fs::exists(path + ".part")) << c.name;
-        EXPECT_LT(msSince(start), 10000) << c.name;  // bounded by the limits, not by the server
+        EXPECT_LT(testsupport::msSince(start), 10000) << c.name;  // bounded by the limits, not by the server
         failed = false;
         ASSERT_EQ(webRequest(w.get(), c.address, failed), OKAY) << c.name;
         // A request reads no body: an answer whose status came is its success.
@@ -135,7 +130,7 @@ TEST(web, AbortEndsATransferAtOnceFromAnotherThreadAndFailsLaterOnes) {
     webAbort(w.get());
     ASSERT_EQ(pending.wait_for(std::chrono::seconds(10)), std::future_status::ready);
     EXPECT_TRUE(pending.get());
-    EXPECT_LT(msSince(start), 2000);
+    EXPECT_LT(testsupport::msSince(start), 2000);
     EXPECT_FALSE(fs::exists(dir.file("a.txt")));
     EXPECT_FALSE(fs::exists(dir.file("a.txt.part")));
 
