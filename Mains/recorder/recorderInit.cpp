@@ -26,6 +26,7 @@
 #include "ptListView.h"
 #include "recCache.h"
 #include "recorderApp.h"
+#include "recorderDlgFindSongs.h"
 #include "recorderDlgMsgModal.h"
 #include "recorderDlgMsgModeless.h"
 #include "recorderMainSkin.h"
@@ -62,8 +63,6 @@ void recorderAppReset(RecorderApp& app) {
     app.listCtrl.reset();
     app.listView = nullptr;
     app.tooltip = nullptr;
-    app.wizard = nullptr;
-    app.wizardOpen = false;
     app.recordMode = false;
     app.hideShort = false;
     app.scramble = false;
@@ -79,9 +78,8 @@ void recorderAppReset(RecorderApp& app) {
     app.loaded = false;
     app.recordSuspended = false;
     app.lastIndicator = 0;
-    app.namingQueue = {};
-    app.namingCount = 0;
     app.itunes = RecorderItunesState{};
+    recorderFindSongsStateReset(app.findSongs);
     app.timerId = 0;
     app.inTimerTick = false;
     app.lastRecordingName.clear();
@@ -320,7 +318,7 @@ int recorderShutdown(RecorderApp& app) {
 
     // 5 to 7. Web features and their windows.
     if (app.web.modelessMsg) REPORT_CHECK(recorderDlgMsgModelessClose(app));
-    if (app.wizard) REPORT_CHECK(recorderDlgFindSongsClose(app));
+    if (app.findSongs.wizard) REPORT_CHECK(recorderDlgFindSongsClose(app));
     if (recorderWebOpen(app)) REPORT_CHECK(recorderCloseWeb(app));
 
     // 8 to 11.

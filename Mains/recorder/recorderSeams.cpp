@@ -2,21 +2,33 @@
 // its own module implements it (and removes it from here).
 #include "recorderSeams.h"
 
+#include "recCache.h"
 #include "recorderApp.h"
 #include "report.h"
 
 int recorderMainMenu(RecorderApp&, int, int) { return OKAY; }
 int recorderSaveFromButton(RecorderApp&, int, int) { return OKAY; }
 
-int recorderDlgFindSongsCheckTimeout(RecorderApp&) { return OKAY; }
-int recorderDlgFindSongsClose(RecorderApp&) { return OKAY; }
-int recorderDlgFindSongsNewestName(RecorderApp&, RecorderSongName& name) {
-    name = RecorderSongName{};
+std::vector<int>& recorderSeamsSaveKinds() {
+    static std::vector<int> kinds;
+    return kinds;
+}
+int recorderSave(RecorderApp&, int kind) {
+    recorderSeamsSaveKinds().push_back(kind);
     return OKAY;
 }
-int recorderDlgFindSongsPopName(RecorderApp&) { return OKAY; }
-int recorderDlgFindSongsOpen(RecorderApp&) { return OKAY; }
-int recorderDlgFindSongsStopPlayback(RecorderApp&) { return OKAY; }
+int recorderSaveMarkWizardTrack(RecorderApp& app, long trackId) {
+    if (!app.cacheDb) return NOT_OKAY;
+    return recCacheSetSource(app.cacheDb.get(), static_cast<int>(trackId), 1);
+}
+int recorderSaveIsWizardTrack(RecorderApp& app, long trackId, bool& isWizard) {
+    isWizard = false;
+    if (!app.cacheDb) return NOT_OKAY;
+    int source = 0;
+    if (recCacheGetSource(app.cacheDb.get(), static_cast<int>(trackId), source) != OKAY) return NOT_OKAY;
+    isWizard = source == 1;
+    return OKAY;
+}
 
 int recorderDlgClearOnExit(RecorderApp&) { return OKAY; }
 int recorderDlgRename(RecorderApp&) { return OKAY; }

@@ -7,9 +7,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 struct RecorderApp;
-struct RecorderSongName;
 
 // The main window's displays, its mouse input and the transport are their own
 // modules; their calls are declared there.
@@ -23,19 +23,21 @@ int recorderMainMenu(RecorderApp& app, int x, int y);
 // Saves the selected tracks, started from the save button at (x, y).
 int recorderSaveFromButton(RecorderApp& app, int x, int y);
 
-// --- YouTube Wizard
-// Timer step 8: the wizard's page loading time-out.
-int recorderDlgFindSongsCheckTimeout(RecorderApp& app);
-int recorderDlgFindSongsClose(RecorderApp& app);
-// The newest pair of the naming queue (empty texts when the queue is empty),
-// and removing it once a track carries it.
-int recorderDlgFindSongsNewestName(RecorderApp& app, RecorderSongName& name);
-int recorderDlgFindSongsPopName(RecorderApp& app);
-// Opens the YouTube Wizard (the find-songs button).
-int recorderDlgFindSongsOpen(RecorderApp& app);
-// Playback of a track starts: the wizard's page stops its own player and
-// hides its final step.
-int recorderDlgFindSongsStopPlayback(RecorderApp& app);
+// --- YouTube Wizard (its own module)
+#include "recorderDlgFindSongs.h"
+
+// --- the save flow
+// Saves the tracks of a kind: 1 the selected ones, 2 all, 3 those the YouTube
+// Wizard named. Until the save flow lands this does nothing but note the kind
+// (recorderSeamsSaveKinds).
+int recorderSave(RecorderApp& app, int kind);
+// Marks a track as named by the YouTube Wizard (its source becomes 1).
+int recorderSaveMarkWizardTrack(RecorderApp& app, long trackId);
+// Whether the YouTube Wizard named a track (its source is 1).
+int recorderSaveIsWizardTrack(RecorderApp& app, long trackId, bool& isWizard);
+// The kinds recorderSave was asked for, oldest first (for the tests, until the
+// save flow lands).
+std::vector<int>& recorderSeamsSaveKinds();
 
 // --- dialogs
 // The clear-list question at exit; runs only when clear_on_exit and remove_after_save are on.

@@ -13,7 +13,6 @@
 
 #include <QImage>
 
-#include <dlfcn.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -21,73 +20,22 @@
 #include <chrono>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <regex>
 #include <thread>
 
+#include "programProfile.h"
 #include "pulseFixture.h"
 #include "recorderMainSkin.h"
-#include "recorderPaths.h"
-#include "recorderSession.h"
-#include "regWithoutKeyname.h"
 #include "report.h"
 #include "skin.h"
 #include "testsupport.h"
+#include "xSession.h"
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 namespace {
-
-// The few Xlib and XTEST calls needed, loaded at run time (the libraries are
-// there with Xvfb; their headers need not be).
-struct XTest {
-    void* x11 = nullptr;
-    void* xtst = nullptr;
-    void* display = nullptr;
-    void* (*openDisplay)(const char*) = nullptr;
-    int (*closeDisplay)(void*) = nullptr;
-    int (*sync)(void*, int) = nullptr;
-    int (*fakeMotion)(void*, int, int, int, unsigned long) = nullptr;
-    int (*fakeButton)(void*, unsigned int, int, unsigned long) = nullptr;
-
-    bool open(const std::string& name) {
-        x11 = dlopen("libX11.so.6", RTLD_NOW | RTLD_GLOBAL);
-        xtst = dlopen("libXtst.so.6", RTLD_NOW);
-        if (!x11 || !xtst) return false;
-        openDisplay = reinterpret_cast<void* (*)(const char*)>(dlsym(x11, "XOpenDisplay"));
-        closeDisplay = reinterpret_cast<int (*)(void*)>(dlsym(x11, "XCloseDisplay"));
-        sync = reinterpret_cast<int (*)(void*, int)>(dlsym(x11, "XSync"));
-        fakeMotion = reinterpret_cast<int (*)(void*, int, int, int, unsigned long)>(
-            dlsym(xtst, "XTestFakeMotionEvent"));
-        fakeButton = reinterpret_cast<int (*)(void*, unsigned int, int, unsigned long)>(
-            dlsym(xtst, "XTestFakeButtonEvent"));
-        if (!openDisplay || !closeDisplay || !sync || !fakeMotion || !fakeButton) return false;
-        display = openDisplay(name.c_str());
-        return display != nullptr;
-    }
-    ~XTest() {
-        if (display) closeDisplay(display);
-    }
-    void move(int x, int y) {
-        fakeMotion(display, -1, x, y, 0);
-        sync(display, 0);
-        std::this_thread::sleep_for(40ms);
-    }
-    void button(bool down) {
-        fakeButton(display, 1, down ? 1 : 0, 0);
-        sync(display, 0);
-        std::this_thread::sleep_for(40ms);
-    }
-    void click(int x, int y) {
-        move(x, y);
-        button(true);
-        button(false);
-        // The window needs a moment to act (record mode waits 250 ms before arming).
-        std::this_thread::sleep_for(400ms);
-    }
-};
 
 std::string artifactsFolder() {
     const fs::path folder = fs::path(testsupport::binaryDir()) / "test-artifacts" / "recorderWindowE2E";
@@ -96,10 +44,7 @@ std::string artifactsFolder() {
 }
 
 bool screenshot(const std::string& display, const std::string& name) {
-    const std::string path = artifactsFolder() + "/" + name + ".png";
-    fs::remove(path);
-    return pulsefixture::runProgram({"import", "-display", display, "-window", "root", path}) == 0 &&
-           fs::exists(path);
+    return xScreenshot(display, artifactsFolder() + "/" + name + ".png");
 }
 
 // Kept tracks in the cache folder (start_length_random.tmp).
@@ -165,24 +110,10 @@ TEST(recorderWindowE2E, RecordTwoSongsThenPlayPauseSeekAndNextThroughTheWindow) 
         if (pulsefixture::runProgram({"sh", "-c", std::string("command -v ") + tool + " >/dev/null"}) != 0)
             GTEST_SKIP() << tool << " is missing";
     // A scratch profile and machine settings, as the installer leaves them.
-    testsupport::TempHome home;
-    testsupport::TempDir machine, lockDir;
-    testsupport::ScopedEnv machineEnv("TOBREL_MACHINE_REGISTRY", machine.str());
-    testsupport::ScopedEnv lockEnv("TOBREL_INSTANCE_LOCK_DIR", lockDir.str());
-    ASSERT_EQ(regWithoutKeynameWrite(REG_ROOT_LOCAL_MACHINE, "SOFTWARE\\Tobrel\\500\\top_folder",
-                                     testsupport::sourceDir()),
-              OKAY);
-    // The web service is a local port nobody listens on: the run stays off the network.
-    ASSERT_EQ(regWithoutKeynameWrite(REG_ROOT_LOCAL_MACHINE, "SOFTWARE\\Tobrel\\500\\web_service_address",
-                                     "http://127.0.0.1:1"),
-              OKAY);
-    testsupport::ScopedEnv noProxy("no_proxy", "*");
-    ASSERT_EQ(recorderSessionSetWindowPosition(0, 0), OKAY);
-    std::string documents, cache;
-    ASSERT_EQ(recorderPaths(RECORDER_PATH_DOCUMENTS, documents), OKAY);
-    ASSERT_EQ(recorderPaths(RECORDER_PATH_CACHE, cache), OKAY);
-    fs::create_directories(documents);
-    std::ofstream(documents + "/trace_on.txt") << "";
+    ProgramProfile profile;
+    ASSERT_TRUE(profile.ok);
+    const std::string& documents = profile.documents;
+    const std::string& cache = profile.cache;
 
     // Where the skin puts things.
     std::unique_ptr<Skin> skin;
@@ -210,28 +141,9 @@ TEST(recorderWindowE2E, RecordTwoSongsThenPlayPauseSeekAndNextThroughTheWindow) 
     pulsefixture::PulseServer server;
     ASSERT_TRUE(server.started());
 
-    // The display: Xvfb picks a free number and tells it through a pipe.
-    int numberPipe[2];
-    ASSERT_EQ(::pipe(numberPipe), 0);
-    const pid_t xvfb = pulsefixture::spawnProgram({"Xvfb", "-displayfd", std::to_string(numberPipe[1]),
-                                                   "-screen", "0", "800x600x24", "-nolisten", "tcp"});
-    ::close(numberPipe[1]);
-    ASSERT_GT(xvfb, 0);
-    struct Reap {
-        pid_t pid;
-        ~Reap() {
-            if (pid > 0) {
-                ::kill(pid, SIGTERM);
-                pulsefixture::waitProgram(pid);
-            }
-        }
-    } reapX{xvfb};
-    std::string number;
-    char c = 0;
-    while (::read(numberPipe[0], &c, 1) == 1 && c != '\n') number += c;
-    ::close(numberPipe[0]);
-    ASSERT_FALSE(number.empty()) << "Xvfb did not start";
-    const std::string display = ":" + number;
+    XvfbDisplay xvfb;
+    ASSERT_FALSE(xvfb.name().empty()) << "Xvfb did not start";
+    const std::string display = xvfb.name();
     XTest x;
     for (int i = 0; i < 100 && !x.open(display); ++i) std::this_thread::sleep_for(50ms);
     ASSERT_NE(x.display, nullptr) << "no X display " << display;
@@ -241,7 +153,7 @@ TEST(recorderWindowE2E, RecordTwoSongsThenPlayPauseSeekAndNextThroughTheWindow) 
     const std::string program = testsupport::binaryDir() + "/Mains/recorder/tobrel";
     const pid_t app = pulsefixture::spawnProgram({program});
     ASSERT_GT(app, 0);
-    Reap reapApp{app};
+    ScopedProcess reapApp{app};
     std::this_thread::sleep_for(2500ms);
     ASSERT_EQ(::waitpid(app, nullptr, WNOHANG), 0) << "the recorder ended";
     ASSERT_TRUE(screenshot(display, "1-started"));
