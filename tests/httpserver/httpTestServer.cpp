@@ -104,6 +104,14 @@ std::vector<std::string> Server::targets() const {
     return targets_;
 }
 
+int Server::requests(const std::string& path) const {
+    std::lock_guard lock(mutex_);
+    int n = 0;
+    for (const std::string& target : targets_)
+        if (target.substr(0, target.find('?')) == path) ++n;
+    return n;
+}
+
 bool Server::waitForRequests(size_t count, int ms) const {
     std::unique_lock lock(mutex_);
     return changed_.wait_for(lock, std::chrono::milliseconds(ms), [&] { return targets_.size() >= count; });
@@ -147,7 +155,7 @@ void Server::handle(int fd) {
     const std::string target = request.substr(space + 1, space2 - space - 1);
 
     Behaviour behaviour;
-    Response response{404, "not found"};
+    Response response{404, "not here"};
     {
         std::unique_lock lock(mutex_);
         targets_.push_back(target);
@@ -169,10 +177,10 @@ void Server::handle(int fd) {
         changed_.wait(lock, [&] { return released_ || stopping_; });
         if (stopping_) return;
     }
-    const std::string head =
-        "HTTP/1.1 " + std::to_string(response.status) + " " + reasonOf(response.status) +
-        "\r\nContent-Type: text/plain\r\nContent-Length: " + std::to_string(response.body.size()) +
-        "\r\nConnection: close\r\n\r\n";
+    const std::string head = "HTTP/1.1 " + std::to_string(response.status) + " " + reasonOf(response.status) +
+                             "\r\nContent-Type: " + response.type +
+                             "\r\nContent-Length: " + std::to_string(response.body.size()) +
+                             "\r\nCache-Control: no-store\r\nConnection: close\r\n\r\n";
     sendAll(fd, head);
     if (behaviour == Behaviour::DropMidBody) {
         sendAll(fd, std::string_view(response.body).substr(0, response.body.size() / 2));

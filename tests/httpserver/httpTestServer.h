@@ -1,8 +1,9 @@
-// A small HTTP/1.1 server on 127.0.0.1 for the tests and benchmarks of the
-// web features. It answers GET requests from a table of paths and can
-// misbehave on purpose: break a body off halfway, accept connections and
-// never answer, or hold its answers until the test releases them. Every
-// request's target (path and query) is kept in order of arrival.
+// A small HTTP/1.1 server on 127.0.0.1 for the tests and benchmarks that
+// talk to the web service or load pages. It answers GET requests from a table
+// of paths (never to be cached) and can misbehave on purpose: break a body
+// off halfway, accept connections and never answer, or hold its answers until
+// the test releases them. Every request's target (path and query) is kept in
+// order of arrival.
 #pragma once
 
 #include <condition_variable>
@@ -22,9 +23,12 @@ enum class Behaviour {
     Hold,         // answered once release() is called
 };
 
+inline constexpr const char* kHtml = "text/html; charset=utf-8";
+
 struct Response {
     int status = 200;
     std::string body;
+    std::string type = "text/plain; charset=utf-8";
 };
 
 class Server {
@@ -43,6 +47,8 @@ class Server {
     void release();  // held answers go out now, later requests are answered at once
 
     std::vector<std::string> targets() const;
+    // How many requests asked for the path (their queries aside).
+    int requests(const std::string& path) const;
     // Waits until `count` requests have arrived or `ms` have passed.
     bool waitForRequests(size_t count, int ms) const;
 
