@@ -17,6 +17,7 @@
 
 #include "recorderFindSongsState.h"
 #include "recorderItunesState.h"
+#include "recorderPlayerNamingState.h"
 #include "sndDevicesContext.h"
 
 class AudioDevices;
@@ -81,6 +82,8 @@ struct RecorderApp {
 
     // The YouTube Wizard and its naming queue.
     RecorderFindSongsState findSongs;
+    // The desktop's media players and the names they give the recordings.
+    RecorderPlayerNamingState playerNaming;
 
     // --- window-layer bookkeeping
     int timerId = 0;                // the 100 ms main timer, 0 when stopped

@@ -31,6 +31,7 @@
 #include "recorderMainSkin.h"
 #include "recorderMainWindow.h"
 #include "recorderPaths.h"
+#include "recorderPlayerNaming.h"
 #include "recorderSeams.h"
 #include "recorderSession.h"
 #include "recorderSongList.h"
@@ -80,6 +81,7 @@ void recorderAppReset(RecorderApp& app) {
     app.lastIndicator = 0;
     app.itunes = RecorderItunesState{};
     recorderFindSongsStateReset(app.findSongs);
+    recorderPlayerNamingStateReset(app.playerNaming);
     app.timerId = 0;
     app.inTimerTick = false;
     app.lastRecordingName.clear();
@@ -245,8 +247,10 @@ int steps(RecorderApp& app, int& success) {
     REPORT_CHECK(recorderWebDynamicUpdateCheck(app));
     REPORT_CHECK(recorderWebStartupMessages(app));
 
-    // 20. The main timer (there is nothing to poll without an engine).
+    // 20. The main timer (there is nothing to poll without an engine), and
+    // the media players that name the recordings, when there is a session bus.
     if (!app.engineless) REPORT_CHECK(recorderInitTimer(app));
+    REPORT_CHECK(recorderPlayerNamingStart(app));
 
     // 21.
     traceLine(app, "recorderInit: Success");
@@ -294,8 +298,9 @@ int recorderSndServer(RecorderApp& app) {
 }
 
 int recorderShutdown(RecorderApp& app) {
-    // 1.
+    // 1. Nothing drives the recording any more: no tick, no media player.
     recorderKillTimer(app);
+    REPORT_CHECK(recorderPlayerNamingStop(app));
 
     // 2. The engine's threads stop before anything they use is released.
     if (app.engine) {

@@ -203,6 +203,10 @@ std::string pstrSystemErrorText(int errnum) {
     return out;
 }
 
+std::string pstrCutToUnits(std::string_view utf8, size_t units) {
+    return std::string(utf8.substr(0, prefixBytesForUnits(utf8, units)));
+}
+
 size_t pstrUtf16Length(std::string_view utf8) {
     size_t units = 0;
     for (size_t i = 0; i < utf8.size();) {

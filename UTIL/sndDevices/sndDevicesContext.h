@@ -49,6 +49,14 @@ constexpr int kSndCodeGaveUp = 209;  // record thread: no output after 21 re-ini
 constexpr int kSndRecordArm = 6;
 constexpr int kSndRecordDisarm = 7;
 
+// A kept recording as the record thread publishes it: its file name with the
+// extension, and its serial (see recordSerial; 0 for a recording recovered
+// after a crash).
+struct sndDevicesKeptRecording {
+    std::string fileName;
+    uint32_t serial = 0;
+};
+
 // Parameters of one MP3 encoder run.
 struct sndDevicesMp3Job {
     int32_t bitRate = 256;  // 64, 96, 128, 192, 256 or 320 kbit/s
@@ -136,8 +144,16 @@ struct sndDevicesContext {
     int silenceSteps = 0;
     std::string cacheFolder;
     std::string tempPath;
-    // name.ext of the last kept recording; replaced whole by the record thread.
-    std::atomic<std::shared_ptr<const std::string>> lastFileName;
+    // The last kept recording; replaced whole by the record thread.
+    std::atomic<std::shared_ptr<const sndDevicesKeptRecording>> lastRecording;
+    // The window's handle on recordings: the serial of the recording open now
+    // or opened last (numbered from 1 as they open), shifted left by one, with
+    // bit 0 set while it is open. One word, so that a reader sees a serial and
+    // its open state together.
+    std::atomic<uint32_t> recordSerial{0};
+    // A cut the window asked for: the serial of the recording the next capture
+    // step ends (0: none).
+    std::atomic<uint32_t> cutSerial{0};
     int32_t nameSeed = 286492;
     std::unique_ptr<CsndDevicesWaveFile> recordFile;
     std::thread recordThread;

@@ -57,12 +57,22 @@ void examine(const float* samples, size_t count, bool& loud, bool& nonZero) {
     nonZero = anyBits != 0;
 }
 
+// The serial word the window reads (see sndDevicesContext::recordSerial).
+// Opening numbers the recording; the length is reset before, so that a
+// reader never pairs a new serial with the old recording's length.
+void markOpen(sndDevicesContext& context) {
+    const uint32_t next = (context.recordSerial.load() >> 1) + 1;
+    context.recordSerial.store(next << 1 | 1u);
+}
+void markClosed(sndDevicesContext& context) { context.recordSerial.fetch_and(~1u); }
+
 // After a failed write: keep what reached the file, cut to whole frames and
 // closed with its sizes, as a normal recording of that length (the length
 // rule applies); when even that fails, give the file up. Either way no
 // recording stays open on a closed file.
 int finishFailedRecording(sndDevicesContext& context) {
     context.recording.store(0);
+    markClosed(context);
     context.recordIndicator.store(0);
     uint32_t kept = 0;
     if (context.recordFile->closeKeepingWritten(&kept) == kWaveSOk) {
@@ -197,9 +207,21 @@ int sndDevicesDoRecording(sndDevicesContext& context, sndDevicesCaptureOutput& o
         context.recordIndicator.store(0);
         if (context.recording.load() != 0) {
             context.recording.store(0);
+            markClosed(context);
             REPORT_CHECK(sndDevicesFinishRecording(context));
         }
         return OKAY;
+    }
+
+    // A cut the window asked for (a song change): the open recording ends
+    // before this call's block, which begins the next one below when it is
+    // sound, so the two meet without a lost frame.
+    const uint32_t cut = context.cutSerial.exchange(0);
+    if (cut != 0 && context.recording.load() != 0 && context.recordSerial.load() == (cut << 1 | 1u)) {
+        context.recording.store(0);
+        context.recordIndicator.store(0);
+        markClosed(context);
+        REPORT_CHECK(sndDevicesFinishRecording(context));
     }
 
     // Start on sound.
@@ -221,6 +243,7 @@ int sndDevicesDoRecording(sndDevicesContext& context, sndDevicesCaptureOutput& o
             output.code = kSndCodeCacheFileFailed;
             return OKAY;
         }
+        markOpen(context);
     }
 
     // End on silence (auto-segment), or only dim the indicator.
@@ -229,7 +252,10 @@ int sndDevicesDoRecording(sndDevicesContext& context, sndDevicesCaptureOutput& o
             const bool open = context.recording.load() != 0;
             context.recording.store(0);
             context.recordIndicator.store(0);
-            if (open) REPORT_CHECK(sndDevicesFinishRecording(context));
+            if (open) {
+                markClosed(context);
+                REPORT_CHECK(sndDevicesFinishRecording(context));
+            }
         }
     } else if (context.recording.load() != 0) {
         const bool dim = context.zeroRun > kSilentPacketLimit || context.silentFlagRun > kSilentPacketLimit;

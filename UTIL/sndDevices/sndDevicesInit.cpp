@@ -65,7 +65,9 @@ void writeDefaults(sndDevicesContext& context) {
 
     context.cacheFolder.clear();
     context.tempPath.clear();
-    context.lastFileName.store(nullptr);
+    context.lastRecording.store(nullptr);
+    context.recordSerial.store(0);
+    context.cutSerial.store(0);
     context.recordDurationMs.store(0.0f);
     context.recordStartTime.store(0);
     context.scrambleKey.store(0);

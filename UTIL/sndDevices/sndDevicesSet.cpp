@@ -1,7 +1,7 @@
 // The engine's setters, called by the window's thread: the record switch
 // (which starts the record thread on the first arming), the cache folder,
-// the scramble key, the auto-segment switch and the MP3 settings of the
-// pre-encodings.
+// the scramble key, the auto-segment switch, the MP3 settings of the
+// pre-encodings, and the cut of a recording at a song change.
 #include <chrono>
 #include <system_error>
 #include <thread>
@@ -87,5 +87,13 @@ int sndDevicesSetMp3Settings(sndDevicesContext& context, int kbps, int mono, int
         REPORT_CHECK(FileDeleteMatching(context.cacheFolder, "dat", context.trace));
         REPORT_CHECK(FileDeleteMatching(context.cacheFolder, "mp3", context.trace));
     }
+    return OKAY;
+}
+
+int sndDevicesCutRecording(sndDevicesContext& context, uint32_t serial, bool& cutting) {
+    sndDevicesOpenRecording now;
+    REPORT_CHECK(sndDevicesGetOpenRecording(context, now));
+    cutting = now.keepable && serial != 0 && now.serial == serial;
+    if (cutting) context.cutSerial.store(serial);
     return OKAY;
 }

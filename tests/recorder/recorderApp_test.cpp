@@ -404,7 +404,8 @@ TEST_F(ListTest, TheRecordingRowShowsAtTheBottomWhileRecordingAndTheTrackAfterwa
     // The recording ends and is kept: the next tick takes it into cache.db.
     const std::string name = std::to_string(now - 20) + "_20000_777";
     std::ofstream(cacheFolder() + "/" + name + ".tmp") << "audio";
-    app.engine->lastFileName.store(std::make_shared<const std::string>(name + ".tmp"));
+    app.engine->lastRecording.store(
+        std::make_shared<const sndDevicesKeptRecording>(sndDevicesKeptRecording{name + ".tmp", 1}));
     app.engine->recordIndicator = 0;
     app.engine->recording = 0;
     ASSERT_EQ(recorderTimer(app), OKAY);
