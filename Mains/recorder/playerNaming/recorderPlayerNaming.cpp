@@ -58,11 +58,17 @@ RecorderSongName nameOf(const State& s, uint32_t serial) {
     return name ? *name : RecorderSongName{};
 }
 
+// Names kept at most: recordings too short to keep never reach the list,
+// which is what forgets names, so a player changing songs over many short
+// sounds could otherwise pile them up.
+constexpr size_t kMaxNames = 64;
+
 // From recording `serial` on, the recordings are named `name`.
 void nameFrom(State& s, uint32_t serial, const RecorderSongName& name) {
     while (!s.names.empty() && s.names.back().serial >= serial) s.names.pop_back();
     if (nameOf(s, serial) == name) return;
     s.names.push_back({serial, name});
+    if (s.names.size() > kMaxNames) s.names.erase(s.names.begin());
 }
 
 // The recording with this serial has been taken in: no earlier one will be.
@@ -117,20 +123,17 @@ int take(RecorderApp& app, bool again) {
         player.empty() || recorderDlgFindSongsOnScreen(app) ? RecorderSongName{} : songName(song);
     sndDevicesOpenRecording now;
     REPORT_CHECK(sndDevicesGetOpenRecording(*app.engine, now));
+    const RecorderSongName before = nameOf(s, now.serial);
 
-    // A pause, a stop, a player gone: the recording in progress keeps its
-    // name (the song may go on), the ones after it get none.
+    trace(app, name.song.empty() ? std::string("no song")
+                                 : "song \"" + name.song + "\" by \"" + name.artist + "\" from " + player);
     if (name.song.empty()) {
-        trace(app, "no song");
+        // A pause, a stop, a player gone: the recording in progress keeps its
+        // name (the song may go on), the ones after it get none.
         nameFrom(s, now.serial + 1, {});
-        return OKAY;
-    }
-    trace(app, "song \"" + name.song + "\" by \"" + name.artist + "\" from " + player);
-    if (!now.open) {
+    } else if (!now.open) {
         nameFrom(s, now.serial + 1, name);
-        return OKAY;
-    }
-    if (samePair(nameOf(s, now.serial), name) || !now.keepable) {
+    } else if (samePair(before, name) || !now.keepable) {
         // The same song (its album may have changed), or a recording too
         // short to keep, which becomes this song's rather than a fragment.
         nameFrom(s, now.serial, name);
@@ -144,8 +147,11 @@ int take(RecorderApp& app, bool again) {
         if (cut) trace(app, "cut at " + std::to_string(now.durationMs) + " ms");
         nameFrom(s, now.serial + 1, name);
     }
-    // The recording row shows the new name.
-    if (app.listCtrl && app.cacheDb) REPORT_CHECK(recorderSongListFill(app));
+    // The recording row shows the recording's name, when it changed or the
+    // setting may have.
+    const bool renamed = !(nameOf(s, now.serial) == before);
+    if ((renamed || again) && now.open && app.listCtrl && app.cacheDb)
+        REPORT_CHECK(recorderSongListFill(app));
     return OKAY;
 }
 
