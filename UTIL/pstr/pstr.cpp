@@ -203,10 +203,6 @@ std::string pstrSystemErrorText(int errnum) {
     return out;
 }
 
-std::string pstrCutToUnits(std::string_view utf8, size_t units) {
-    return std::string(utf8.substr(0, prefixBytesForUnits(utf8, units)));
-}
-
 size_t pstrUtf16Length(std::string_view utf8) {
     size_t units = 0;
     for (size_t i = 0; i < utf8.size();) {
@@ -221,6 +217,10 @@ size_t pstrUtf16Length(std::string_view utf8) {
         }
     }
     return units;
+}
+
+std::string_view pstrCutToUnits(std::string_view utf8, size_t units) {
+    return utf8.substr(0, prefixBytesForUnits(utf8, units));
 }
 
 int pstrToUtf16(std::string_view utf8, std::u16string& out) {

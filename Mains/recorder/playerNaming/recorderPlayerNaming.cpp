@@ -45,8 +45,8 @@ bool samePair(const RecorderSongName& a, const RecorderSongName& b) {
 }
 
 RecorderSongName songName(const MediaPlayerMetadata& m) {
-    return {pstrCutToUnits(m.artist, kTagUnits), pstrCutToUnits(m.title, kTagUnits),
-            pstrCutToUnits(m.album, kTagUnits)};
+    return {std::string(pstrCutToUnits(m.artist, kTagUnits)), std::string(pstrCutToUnits(m.title, kTagUnits)),
+            std::string(pstrCutToUnits(m.album, kTagUnits))};
 }
 
 RecorderSongName nameOf(const State& s, uint32_t serial) {
