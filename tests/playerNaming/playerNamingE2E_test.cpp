@@ -10,8 +10,6 @@
 #include <sys/wait.h>
 
 #include <chrono>
-#include <filesystem>
-#include <fstream>
 #include <thread>
 
 #include "privateBus.h"
@@ -20,46 +18,9 @@
 #include "testsupport.h"
 #include "xSession.h"
 
-namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 namespace {
-
-std::string artifactsFolder() {
-    const fs::path folder = fs::path(testsupport::binaryDir()) / "test-artifacts" / "playerNamingE2E";
-    fs::create_directories(folder);
-    return folder.string();
-}
-
-int traced(const std::string& documents, const std::string& text) {
-    std::ifstream trace(documents + "/trace_messages.txt");
-    std::string line;
-    int n = 0;
-    while (std::getline(trace, line)) n += line.find(text) != std::string::npos;
-    return n;
-}
-
-template <class F>
-bool waitFor(F done, std::chrono::milliseconds limit) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        std::this_thread::sleep_for(100ms);
-    }
-    return true;
-}
-
-// The tracks of cache.db as "song|artist|album|source" lines, oldest first.
-std::string tracks(const std::string& cache) {
-    testsupport::TempDir dir;
-    const std::string out = dir.file("rows.txt");
-    pulsefixture::runProgram({"sh", "-c",
-                              "sqlite3 -separator '|' '" + cache +
-                                  "/cache.db' \"SELECT song, artist, album, source FROM caches ORDER BY "
-                                  "creation_timestamp\" > '" +
-                                  out + "' 2>/dev/null"});
-    return testsupport::readText(out);
-}
 
 TEST(playerNamingE2E, ThreeSongsFromAPlayerBecomeThreeNamedTracks) {
     for (const char* tool : {"Xvfb", "import", "pulseaudio", "sqlite3", "dbus-daemon", "dbus-send"})
@@ -79,8 +40,8 @@ TEST(playerNamingE2E, ThreeSongsFromAPlayerBecomeThreeNamedTracks) {
     const pid_t app = pulsefixture::spawnProgram({testsupport::binaryDir() + "/Mains/recorder/tobrel"});
     ASSERT_GT(app, 0);
     ScopedProcess reapApp{app};
-    ASSERT_TRUE(waitFor([&] { return traced(profile.documents, "recorderInit: Success") == 1; }, 30s));
-    EXPECT_EQ(traced(profile.documents, "following the media players"), 1);
+    ASSERT_TRUE(programWaitFor([&] { return profile.traced("recorderInit: Success") == 1; }, 30s));
+    EXPECT_EQ(profile.traced("following the media players"), 1);
 
     const std::vector<TestSong> songs = {{"Blue Morning", "The Testers", "Signals", 440, 6000},
                                          {"Green Afternoon", "The Testers", "Signals", 660, 6000},
@@ -89,19 +50,26 @@ TEST(playerNamingE2E, ThreeSongsFromAPlayerBecomeThreeNamedTracks) {
     ASSERT_TRUE(player.ready());
     ASSERT_TRUE(player.call("Play"));
     // The second song records under its own name, the first is a named track.
-    ASSERT_TRUE(waitFor([&] { return player.songs().size() >= 2; }, 30s));
-    ASSERT_TRUE(waitFor([&] { return tracks(profile.cache) == "Blue Morning|The Testers|Signals|2\n"; }, 20s))
-        << tracks(profile.cache);
+    ASSERT_TRUE(programWaitFor([&] { return player.songs().size() >= 2; }, 30s));
+    ASSERT_TRUE(programWaitFor(
+        [&] {
+            return profile.tracks("song, artist, album, source") == "Blue Morning|The Testers|Signals|2\n";
+        },
+        20s))
+        << profile.tracks("song, artist, album, source");
     std::this_thread::sleep_for(1500ms);  // the song plays on while the screen is taken
-    EXPECT_TRUE(xScreenshot(xvfb.name(), artifactsFolder() + "/1-recording-second-song.png"));
+    EXPECT_TRUE(
+        xScreenshot(xvfb.name(), xArtifactsFolder("playerNamingE2E") + "/1-recording-second-song.png"));
 
     const std::string expected =
         "Blue Morning|The Testers|Signals|2\nGreen Afternoon|The Testers|Signals|2\n"
         "Red Night|Nadia Sine|Waves & Tones|2\n";
-    ASSERT_TRUE(waitFor([&] { return tracks(profile.cache) == expected; }, 40s)) << tracks(profile.cache);
-    EXPECT_EQ(traced(profile.documents, "recorderPlayerNaming(): cut at"), 2);
+    ASSERT_TRUE(
+        programWaitFor([&] { return profile.tracks("song, artist, album, source") == expected; }, 40s))
+        << profile.tracks("song, artist, album, source");
+    EXPECT_EQ(profile.traced("recorderPlayerNaming(): cut at"), 2);
     std::this_thread::sleep_for(500ms);
-    EXPECT_TRUE(xScreenshot(xvfb.name(), artifactsFolder() + "/2-three-named-tracks.png"));
+    EXPECT_TRUE(xScreenshot(xvfb.name(), xArtifactsFolder("playerNamingE2E") + "/2-three-named-tracks.png"));
     ASSERT_EQ(::waitpid(app, nullptr, WNOHANG), 0) << "the recorder ended";
 }
 

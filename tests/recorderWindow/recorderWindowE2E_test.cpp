@@ -37,14 +37,8 @@ using namespace std::chrono_literals;
 
 namespace {
 
-std::string artifactsFolder() {
-    const fs::path folder = fs::path(testsupport::binaryDir()) / "test-artifacts" / "recorderWindowE2E";
-    fs::create_directories(folder);
-    return folder.string();
-}
-
 bool screenshot(const std::string& display, const std::string& name) {
-    return xScreenshot(display, artifactsFolder() + "/" + name + ".png");
+    return xScreenshot(display, xArtifactsFolder("recorderWindowE2E") + "/" + name + ".png");
 }
 
 // Kept tracks in the cache folder (start_length_random.tmp).
@@ -194,7 +188,8 @@ TEST(recorderWindowE2E, RecordTwoSongsThenPlayPauseSeekAndNextThroughTheWindow) 
     x.move(5, 5);
     std::this_thread::sleep_for(200ms);
     ASSERT_TRUE(screenshot(display, "5-paused"));
-    const int knobX = brightCentre(artifactsFolder() + "/5-paused.png", knobMinX - 8, knobMaxX + 8, knobY);
+    const int knobX = brightCentre(xArtifactsFolder("recorderWindowE2E") + "/5-paused.png", knobMinX - 8,
+                                   knobMaxX + 8, knobY);
     ASSERT_GE(knobX, knobMinX);
     x.move(knobX, knobY);
     x.button(true);

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "pulseFixture.h"
 #include "recorderPaths.h"
 #include "recorderSession.h"
 #include "regWithoutKeyname.h"
@@ -23,4 +24,21 @@ ProgramProfile::ProgramProfile()
     if (!ok) return;
     std::filesystem::create_directories(documents);
     std::ofstream(documents + "/trace_on.txt") << "";
+}
+
+int ProgramProfile::traced(const std::string& text) const {
+    std::ifstream trace(documents + "/trace_messages.txt");
+    std::string line;
+    int n = 0;
+    while (std::getline(trace, line)) n += line.find(text) != std::string::npos;
+    return n;
+}
+
+std::string ProgramProfile::tracks(const std::string& columns) const {
+    testsupport::TempDir dir;
+    const std::string out = dir.file("rows.txt");
+    pulsefixture::runProgram({"sh", "-c",
+                              "sqlite3 -separator '|' '" + cache + "/cache.db' \"SELECT " + columns +
+                                  " FROM caches ORDER BY creation_timestamp\" > '" + out + "' 2>/dev/null"});
+    return testsupport::readText(out);
 }

@@ -3,10 +3,12 @@
 // the checkout, which holds Skins/; the web service at a local port nobody
 // listens on, so that a run stays off the network, with no proxy), an
 // instance lock folder, the window at (0, 0) and tracing on, so that a test
-// can follow the program in its trace.
+// can follow the program in its trace and read what it kept.
 #pragma once
 
+#include <chrono>
 #include <string>
+#include <thread>
 
 #include "testsupport.h"
 
@@ -18,4 +20,22 @@ struct ProgramProfile {
     testsupport::ScopedEnv machineEnv, lockEnv, noProxy;
     std::string documents;  // holds trace_messages.txt
     std::string cache;      // holds cache.db and the tracks
+
+    // Lines of the program's trace that contain `text`.
+    int traced(const std::string& text) const;
+    // The rows of cache.db, oldest first: `columns` (an SQL column list)
+    // joined by '|', one line each; empty while there is no database.
+    std::string tracks(const std::string& columns) const;
 };
+
+// Looks at the program from outside every 100 ms until `done` holds; false
+// when `limit` passed first.
+template <class F>
+bool programWaitFor(F done, std::chrono::milliseconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return true;
+}

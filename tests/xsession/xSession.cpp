@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "pulseFixture.h"
+#include "testsupport.h"
 
 using namespace std::chrono_literals;
 
@@ -79,4 +80,11 @@ bool xScreenshot(const std::string& display, const std::string& path) {
     std::filesystem::remove(path);
     return pulsefixture::runProgram({"import", "-display", display, "-window", "root", path}) == 0 &&
            std::filesystem::exists(path);
+}
+
+std::string xArtifactsFolder(const std::string& test) {
+    const std::filesystem::path folder =
+        std::filesystem::path(testsupport::binaryDir()) / "test-artifacts" / test;
+    std::filesystem::create_directories(folder);
+    return folder.string();
 }

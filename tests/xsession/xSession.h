@@ -52,3 +52,5 @@ struct ScopedProcess {
 
 // Saves the whole screen of `display` as a PNG (ImageMagick's import).
 bool xScreenshot(const std::string& display, const std::string& path);
+// Where a test leaves its screenshots: test-artifacts/<test> in the build, created.
+std::string xArtifactsFolder(const std::string& test);
