@@ -153,6 +153,20 @@ bool toolsPresent() {
     return true;
 }
 
+// A private sound server and session bus, and the recorder started on them.
+struct Rig {
+    pulsefixture::PulseServer sound;
+    PrivateBus bus;
+    Recorder rec;
+    const int startResult = sound.started() && bus.started() ? rec.start() : NOT_OKAY;
+    testing::AssertionResult ready() const {
+        if (!sound.started()) return testing::AssertionFailure() << "the sound server did not start";
+        if (!bus.started()) return testing::AssertionFailure() << "the session bus did not start";
+        if (startResult != OKAY) return testing::AssertionFailure() << "the recorder did not start";
+        return testing::AssertionSuccess();
+    }
+};
+
 // The bus as the recorder sees it, with the moment each report arrived.
 struct Watch {
     std::unique_ptr<MediaPlayers> players = dbusMediaPlayersCreate();
@@ -171,12 +185,9 @@ struct Watch {
 
 TEST(playerNamingAudio, SongsBackToBackBecomeTracksCutAtTheirBoundariesAndNamed) {
     if (!toolsPresent()) GTEST_SKIP() << "pulseaudio, dbus-daemon or dbus-send is missing";
-    pulsefixture::PulseServer sound;
-    ASSERT_TRUE(sound.started());
-    PrivateBus bus;
-    ASSERT_TRUE(bus.started());
-    Recorder rec;
-    ASSERT_EQ(rec.start(), OKAY);
+    Rig rig;
+    ASSERT_TRUE(rig.ready());
+    Recorder& rec = rig.rec;
     ASSERT_TRUE(rec.h.app.playerNaming.following);
     Watch watch;
 
@@ -256,12 +267,9 @@ TEST(playerNamingAudio, SongsBackToBackBecomeTracksCutAtTheirBoundariesAndNamed)
 
 TEST(playerNamingAudio, ASecondPlayerTakesOverAndAPlayerQuittingLeavesItsTrackNamed) {
     if (!toolsPresent()) GTEST_SKIP() << "pulseaudio, dbus-daemon or dbus-send is missing";
-    pulsefixture::PulseServer sound;
-    ASSERT_TRUE(sound.started());
-    PrivateBus bus;
-    ASSERT_TRUE(bus.started());
-    Recorder rec;
-    ASSERT_EQ(rec.start(), OKAY);
+    Rig rig;
+    ASSERT_TRUE(rig.ready());
+    Recorder& rec = rig.rec;
 
     TestPlayerOptions first;
     first.name = "testplayer";
@@ -308,12 +316,9 @@ TEST(playerNamingAudio, ASecondPlayerTakesOverAndAPlayerQuittingLeavesItsTrackNa
 
 TEST(playerNamingAudio, AFiveSecondPauseMidSongWithAutoSegmentLeavesNoOrphan) {
     if (!toolsPresent()) GTEST_SKIP() << "pulseaudio, dbus-daemon or dbus-send is missing";
-    pulsefixture::PulseServer sound;
-    ASSERT_TRUE(sound.started());
-    PrivateBus bus;
-    ASSERT_TRUE(bus.started());
-    Recorder rec;
-    ASSERT_EQ(rec.start(), OKAY);
+    Rig rig;
+    ASSERT_TRUE(rig.ready());
+    Recorder& rec = rig.rec;
     TestPlayer player({}, {{"Paused Song", "Pausing Artist", "Pause Album", 440, 7000},
                            {"Next Song", "Pausing Artist", "Pause Album", 660, 3000}});
     ASSERT_TRUE(player.ready());
