@@ -20,6 +20,8 @@ packages=(
   dbus-daemon dbus-bin
   # packaging: the Debian package and the checks of its desktop files
   dpkg-dev fakeroot file lintian desktop-file-utils appstream
+  # the Windows syntax check of the portable modules (tools/portability-check.sh)
+  g++-mingw-w64-x86-64-posix
 )
 
 missing=()

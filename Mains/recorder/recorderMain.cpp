@@ -69,11 +69,11 @@ int main(int argc, char** argv) {
     // The desktop's media players, followed over the session bus when there is one.
     std::unique_ptr<MediaPlayers> players = dbusMediaPlayersCreate();
     RecorderApp app;
-    app.audioDevices = devices.get();
-    app.playerNaming.players = players.get();
-    app.browser = &browser;
-    app.itunesAutomation = &itunes;
-    app.dialog = &dialog;
+    app.services.audioDevices = devices.get();
+    app.services.mediaPlayers = players.get();
+    app.services.browser = &browser;
+    app.services.itunesAutomation = &itunes;
+    app.services.dialog = &dialog;
 
     InstanceLock lock;
     bool refused = false;

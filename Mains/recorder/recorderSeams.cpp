@@ -18,14 +18,15 @@ int recorderSave(RecorderApp&, int kind) {
     return OKAY;
 }
 int recorderSaveMarkWizardTrack(RecorderApp& app, long trackId) {
-    if (!app.cacheDb) return NOT_OKAY;
-    return recCacheSetSource(app.cacheDb.get(), static_cast<int>(trackId), 1);
+    if (!app.owned.cacheDb) return NOT_OKAY;
+    return recCacheSetSource(app.owned.cacheDb.get(), static_cast<int>(trackId), 1);
 }
 int recorderSaveIsWizardTrack(RecorderApp& app, long trackId, bool& isWizard) {
     isWizard = false;
-    if (!app.cacheDb) return NOT_OKAY;
+    if (!app.owned.cacheDb) return NOT_OKAY;
     int source = 0;
-    if (recCacheGetSource(app.cacheDb.get(), static_cast<int>(trackId), source) != OKAY) return NOT_OKAY;
+    if (recCacheGetSource(app.owned.cacheDb.get(), static_cast<int>(trackId), source) != OKAY)
+        return NOT_OKAY;
     isWizard = source == 1;
     return OKAY;
 }

@@ -6,10 +6,11 @@
 
 int sndDevicesGetRecordStatus(sndDevicesContext& context, int& indicator, uint32_t& startTime,
                               uint32_t& durationMs) {
-    indicator = context.recordIndicator.load();
-    if (context.recording.load()) {
-        startTime = context.recordStartTime.load();
-        durationMs = static_cast<uint32_t>(context.recordDurationMs.load());
+    const sndDevicesRecord& r = context.record;
+    indicator = r.recordIndicator.load();
+    if (r.recording.load()) {
+        startTime = r.recordStartTime.load();
+        durationMs = static_cast<uint32_t>(r.recordDurationMs.load());
     } else {
         startTime = 0;
         durationMs = 0;
@@ -23,7 +24,7 @@ int sndDevicesGetLastRecordingName(sndDevicesContext& context, std::string& name
 }
 
 int sndDevicesGetLastRecording(sndDevicesContext& context, std::string& name, uint32_t& serial) {
-    const std::shared_ptr<const sndDevicesKeptRecording> last = context.lastRecording.load();
+    const std::shared_ptr<const sndDevicesKeptRecording> last = context.record.lastRecording.load();
     name = last ? pstrStripExtension(last->fileName) : std::string();
     serial = last ? last->serial : 0;
     return OKAY;
@@ -34,14 +35,14 @@ int sndDevicesGetOpenRecording(sndDevicesContext& context, sndDevicesOpenRecordi
     // word is the same before and after it: the record thread resets the
     // length before it marks a recording open.
     for (;;) {
-        const uint32_t before = context.recordSerial.load();
-        const float length = context.recordDurationMs.load();
-        if (context.recordSerial.load() != before) continue;
+        const uint32_t before = context.record.recordSerial.load();
+        const float length = context.record.recordDurationMs.load();
+        if (context.record.recordSerial.load() != before) continue;
         recording.open = (before & 1u) != 0;
         recording.serial = before >> 1;
         recording.durationMs = recording.open ? static_cast<uint32_t>(length) : 0;
         recording.keepable =
-            recording.open && recording.durationMs >= static_cast<uint32_t>(context.minimumLengthMs);
+            recording.open && recording.durationMs >= static_cast<uint32_t>(context.capture.minimumLengthMs);
         return OKAY;
     }
 }

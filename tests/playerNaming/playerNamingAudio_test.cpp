@@ -66,8 +66,8 @@ struct Recorder {
     ReportRecorder reports;
 
     Recorder() {
-        h.app.audioDevices = devices.get();
-        h.app.playerNaming.players = players.get();
+        h.app.services.audioDevices = devices.get();
+        h.app.services.mediaPlayers = players.get();
     }
     int start() { return h.start(); }
     template <class F>
@@ -77,15 +77,16 @@ struct Recorder {
     std::vector<Row> rows() {
         std::vector<Row> out;
         std::vector<int> ids;
-        if (!h.app.cacheDb || recCacheGetIds(h.app.cacheDb.get(), kRecCacheMaxIds, ids) != OKAY) return out;
+        if (!h.app.owned.cacheDb || recCacheGetIds(h.app.owned.cacheDb.get(), kRecCacheMaxIds, ids) != OKAY)
+            return out;
         for (int id : ids) {
             Row r;
             r.id = id;
             recCacheTrack track;
             recCacheTags tags;
-            recCacheGetTrack(h.app.cacheDb.get(), id, track);
-            recCacheGetTags(h.app.cacheDb.get(), id, tags);
-            recCacheGetSource(h.app.cacheDb.get(), id, r.source);
+            recCacheGetTrack(h.app.owned.cacheDb.get(), id, track);
+            recCacheGetTags(h.app.owned.cacheDb.get(), id, tags);
+            recCacheGetSource(h.app.owned.cacheDb.get(), id, r.source);
             r.baseName = track.baseName;
             r.durationMs = track.durationMs;
             r.song = tags.song;
@@ -279,7 +280,7 @@ TEST(playerNamingAudio, ASecondPlayerTakesOverAndAPlayerQuittingLeavesItsTrackNa
     auto recordingLonger = [&](uint32_t ms) {
         return rec.waitFor([&] {
             sndDevicesOpenRecording now;
-            sndDevicesGetOpenRecording(*rec.h.app.engine, now);
+            sndDevicesGetOpenRecording(*rec.h.app.owned.engine, now);
             return now.open && now.durationMs > ms;
         });
     };
@@ -325,7 +326,7 @@ TEST(playerNamingAudio, AFiveSecondPauseMidSongWithAutoSegmentLeavesNoOrphan) {
     ASSERT_TRUE(player.call("Play"));
     ASSERT_TRUE(rec.waitFor([&] {
         sndDevicesOpenRecording now;
-        sndDevicesGetOpenRecording(*rec.h.app.engine, now);
+        sndDevicesGetOpenRecording(*rec.h.app.owned.engine, now);
         return now.open && now.durationMs > 3000;
     }));
     ASSERT_TRUE(player.call("Pause"));
@@ -369,7 +370,7 @@ TEST(playerNamingAudio, AnEmptyBusAPlayerWithoutTitleOrNoBusRecordAsBefore) {
         Recorder rec;
         ASSERT_EQ(rec.start(), OKAY);
         EXPECT_EQ(rec.h.app.playerNaming.following, withBus);
-        EXPECT_TRUE(rec.h.app.recordMode);
+        EXPECT_TRUE(rec.h.app.modes.recordMode);
         EXPECT_TRUE(rec.h.boxes.empty());
         ASSERT_EQ(pulsefixture::play(songs.file("song.wav")), 0);
         ASSERT_TRUE(rec.kept(1));

@@ -40,7 +40,7 @@ TEST(playerNamingE2E, ThreeSongsFromAPlayerBecomeThreeNamedTracks) {
     const pid_t app = pulsefixture::spawnProgram({testsupport::binaryDir() + "/Mains/recorder/tobrel"});
     ASSERT_GT(app, 0);
     ScopedProcess reapApp{app};
-    ASSERT_TRUE(programWaitFor([&] { return profile.traced("recorderInit: Success") == 1; }, 30s));
+    ASSERT_TRUE(xWaitFor([&] { return profile.traced("recorderInit: Success") == 1; }, 30000));
     EXPECT_EQ(profile.traced("following the media players"), 1);
 
     const std::vector<TestSong> songs = {{"Blue Morning", "The Testers", "Signals", 440, 6000},
@@ -50,25 +50,22 @@ TEST(playerNamingE2E, ThreeSongsFromAPlayerBecomeThreeNamedTracks) {
     ASSERT_TRUE(player.ready());
     ASSERT_TRUE(player.call("Play"));
     // The second song records under its own name, the first is a named track.
-    ASSERT_TRUE(programWaitFor([&] { return player.songs().size() >= 2; }, 30s));
-    ASSERT_TRUE(programWaitFor(
+    ASSERT_TRUE(xWaitFor([&] { return player.songs().size() >= 2; }, 30000));
+    ASSERT_TRUE(xWaitFor(
         [&] {
             return profile.tracks("song, artist, album, source") == "Blue Morning|The Testers|Signals|2\n";
         },
-        20s))
+        20000))
         << profile.tracks("song, artist, album, source");
-    std::this_thread::sleep_for(1500ms);  // the song plays on while the screen is taken
     EXPECT_TRUE(
         xScreenshot(xvfb.name(), xArtifactsFolder("playerNamingE2E") + "/1-recording-second-song.png"));
 
     const std::string expected =
         "Blue Morning|The Testers|Signals|2\nGreen Afternoon|The Testers|Signals|2\n"
         "Red Night|Nadia Sine|Waves & Tones|2\n";
-    ASSERT_TRUE(
-        programWaitFor([&] { return profile.tracks("song, artist, album, source") == expected; }, 40s))
+    ASSERT_TRUE(xWaitFor([&] { return profile.tracks("song, artist, album, source") == expected; }, 40000))
         << profile.tracks("song, artist, album, source");
     EXPECT_EQ(profile.traced("recorderPlayerNaming(): cut at"), 2);
-    std::this_thread::sleep_for(500ms);
     EXPECT_TRUE(xScreenshot(xvfb.name(), xArtifactsFolder("playerNamingE2E") + "/2-three-named-tracks.png"));
     ASSERT_EQ(::waitpid(app, nullptr, WNOHANG), 0) << "the recorder ended";
 }

@@ -52,7 +52,7 @@ struct Rig {
 
     explicit Rig(bool bus = true) {
         players.busAvailable = bus;
-        w.app().playerNaming.players = &players;
+        w.app().services.mediaPlayers = &players;
     }
     RecorderApp& app() { return w.app(); }
     int start() { return w.start(); }
@@ -83,7 +83,7 @@ struct Rig {
     bool recordingLonger(uint32_t ms) {
         return waitFor([&] {
             sndDevicesOpenRecording now;
-            sndDevicesGetOpenRecording(*app().engine, now);
+            sndDevicesGetOpenRecording(*app().owned.engine, now);
             return now.open && now.durationMs > ms;
         });
     }
@@ -96,15 +96,15 @@ struct Rig {
     }
     std::vector<Track> tracks() {
         std::vector<int> ids;
-        recCacheGetIds(app().cacheDb.get(), kRecCacheMaxIds, ids);
+        recCacheGetIds(app().owned.cacheDb.get(), kRecCacheMaxIds, ids);
         std::vector<Track> out;
         for (int id : ids) {
             recCacheTags tags;
             recCacheTrack track;
             Track t;
-            recCacheGetTags(app().cacheDb.get(), id, tags);
-            recCacheGetTrack(app().cacheDb.get(), id, track);
-            recCacheGetSource(app().cacheDb.get(), id, t.source);
+            recCacheGetTags(app().owned.cacheDb.get(), id, tags);
+            recCacheGetTrack(app().owned.cacheDb.get(), id, track);
+            recCacheGetSource(app().owned.cacheDb.get(), id, t.source);
             t.song = tags.song;
             t.artist = tags.artist;
             t.album = tags.album;
@@ -114,7 +114,7 @@ struct Rig {
         return out;
     }
     std::string recordingRow() {
-        QTreeWidget* list = app().listView;
+        QTreeWidget* list = app().owned.listView;
         for (int i = 0; list && i < list->topLevelItemCount(); ++i)
             if (list->topLevelItem(i)->text(1) == "...") return list->topLevelItem(i)->text(0).toStdString();
         return "<none>";
@@ -131,7 +131,7 @@ TEST(recorderPlayerNaming, EachSongStartCutsTheRecordingAndNamesItsTrack) {
     Rig rig;
     ASSERT_EQ(rig.start(), OKAY);
     ASSERT_TRUE(rig.app().playerNaming.following);
-    ASSERT_TRUE(rig.app().recordMode);
+    ASSERT_TRUE(rig.app().modes.recordMode);
     // Auto-segment stays as the user set it: on.
     bool autoSegment = false;
     ASSERT_EQ(recorderSessionGetAutoSegment(autoSegment), OKAY);
@@ -331,7 +331,7 @@ TEST(recorderPlayerNaming, LongTextsAreCutToATagAndNoSessionBusLeavesTheRecorder
     ASSERT_EQ(rig.start(), OKAY);
     EXPECT_EQ(rig.players.follows, 1);
     EXPECT_FALSE(rig.app().playerNaming.following);
-    EXPECT_TRUE(rig.app().recordMode);
+    EXPECT_TRUE(rig.app().modes.recordMode);
     EXPECT_TRUE(rig.w.h.boxes.empty());
     rig.sound(2500);
     rig.silence(300);

@@ -1,6 +1,7 @@
 // The end-to-end runs' scratch profile. See programProfile.h.
 #include "programProfile.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -9,6 +10,7 @@
 #include "recorderSession.h"
 #include "regWithoutKeyname.h"
 #include "report.h"
+#include "xSession.h"
 
 ProgramProfile::ProgramProfile()
     : machineEnv("TOBREL_MACHINE_REGISTRY", machine.str()),
@@ -35,10 +37,11 @@ int ProgramProfile::traced(const std::string& text) const {
 }
 
 std::string ProgramProfile::tracks(const std::string& columns) const {
-    testsupport::TempDir dir;
-    const std::string out = dir.file("rows.txt");
-    pulsefixture::runProgram({"sh", "-c",
-                              "sqlite3 -separator '|' '" + cache + "/cache.db' \"SELECT " + columns +
-                                  " FROM caches ORDER BY creation_timestamp\" > '" + out + "' 2>/dev/null"});
-    return testsupport::readText(out);
+    return xCommandOutput("sqlite3 -separator '|' '" + cache + "/cache.db' \"SELECT " + columns +
+                          " FROM caches ORDER BY creation_timestamp\"");
+}
+
+int ProgramProfile::cachedTracks() const {
+    const std::string n = xCommandOutput("sqlite3 '" + cache + "/cache.db' 'select count(*) from caches'");
+    return n.empty() ? -1 : std::atoi(n.c_str());
 }

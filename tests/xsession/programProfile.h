@@ -6,9 +6,7 @@
 // can follow the program in its trace and read what it kept.
 #pragma once
 
-#include <chrono>
 #include <string>
-#include <thread>
 
 #include "testsupport.h"
 
@@ -26,16 +24,6 @@ struct ProgramProfile {
     // The rows of cache.db, oldest first: `columns` (an SQL column list)
     // joined by '|', one line each; empty while there is no database.
     std::string tracks(const std::string& columns) const;
+    // Rows of the cache database (the tracks the list has taken in); -1 when unreadable.
+    int cachedTracks() const;
 };
-
-// Looks at the program from outside every 100 ms until `done` holds; false
-// when `limit` passed first.
-template <class F>
-bool programWaitFor(F done, std::chrono::milliseconds limit) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    return true;
-}

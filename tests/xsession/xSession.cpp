@@ -34,6 +34,9 @@ XTest::~XTest() {
     if (display) closeDisplay(display);
 }
 
+// Each event is followed by a pause at the pace of a quick hand: the program
+// asks for the button's state while it handles a move, and a release queued
+// behind the move would already show there.
 void XTest::move(int x, int y) {
     fakeMotion(display, -1, x, y, 0);
     sync(display, 0);
@@ -50,7 +53,6 @@ void XTest::click(int x, int y) {
     move(x, y);
     button(true);
     button(false);
-    std::this_thread::sleep_for(400ms);
 }
 
 XvfbDisplay::XvfbDisplay(const std::string& screen) {
@@ -87,4 +89,24 @@ std::string xArtifactsFolder(const std::string& test) {
         std::filesystem::path(testsupport::binaryDir()) / "test-artifacts" / test;
     std::filesystem::create_directories(folder);
     return folder.string();
+}
+
+bool xWaitFor(const std::function<bool()>& done, int ms) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(50ms);
+    }
+    return true;
+}
+
+std::string xCommandOutput(const std::string& command) {
+    testsupport::TempDir dir;
+    const std::string file = dir.file("out.txt");
+    pulsefixture::runProgram({"sh", "-c", command + " > '" + file + "' 2>/dev/null"});
+    return std::filesystem::exists(file) ? testsupport::readText(file) : std::string();
+}
+
+bool xSoundPlaying() {
+    return xCommandOutput("pactl list sink-inputs").find("Corked: no") != std::string::npos;
 }

@@ -31,7 +31,7 @@ using State = RecorderPlayerNamingState;
 constexpr size_t kTagUnits = kRecCacheTagWidth - 1;
 
 void trace(RecorderApp& app, const std::string& line) {
-    if (app.trace) app.trace->messageW(1, "recorderPlayerNaming(): " + line);
+    if (app.owned.trace) app.owned.trace->messageW(1, "recorderPlayerNaming(): " + line);
 }
 
 // The same track: its id, and its title and artist (some players keep one id
@@ -117,12 +117,12 @@ int take(RecorderApp& app, bool again) {
     if (!again && player == s.songPlayer && song == s.song) return OKAY;
     s.songPlayer = player;
     s.song = song;
-    if (!app.engine) return OKAY;
+    if (!app.owned.engine) return OKAY;
 
     const RecorderSongName name =
         player.empty() || recorderDlgFindSongsOnScreen(app) ? RecorderSongName{} : songName(song);
     sndDevicesOpenRecording now;
-    REPORT_CHECK(sndDevicesGetOpenRecording(*app.engine, now));
+    REPORT_CHECK(sndDevicesGetOpenRecording(*app.owned.engine, now));
     const RecorderSongName before = nameOf(s, now.serial);
 
     trace(app, name.song.empty() ? std::string("no song")
@@ -143,31 +143,27 @@ int take(RecorderApp& app, bool again) {
         // ended by itself; either way the song names the next recording.
         bool on = false, cut = false;
         REPORT_CHECK(cutting(app, on));
-        if (on && app.recordMode) REPORT_CHECK(sndDevicesCutRecording(*app.engine, now.serial, cut));
+        if (on && app.modes.recordMode)
+            REPORT_CHECK(sndDevicesCutRecording(*app.owned.engine, now.serial, cut));
         if (cut) trace(app, "cut at " + std::to_string(now.durationMs) + " ms");
         nameFrom(s, now.serial + 1, name);
     }
     // The recording row shows the recording's name, when it changed or the
     // setting may have.
     const bool renamed = !(nameOf(s, now.serial) == before);
-    if ((renamed || again) && now.open && app.listCtrl && app.cacheDb)
+    if ((renamed || again) && now.open && app.owned.listCtrl && app.owned.cacheDb)
         REPORT_CHECK(recorderSongListFill(app));
     return OKAY;
 }
 
 }  // namespace
 
-void recorderPlayerNamingStateReset(RecorderPlayerNamingState& state) {
-    MediaPlayers* players = state.players;
-    state = RecorderPlayerNamingState{};
-    state.players = players;
-}
-
 int recorderPlayerNamingStart(RecorderApp& app) {
     State& s = app.playerNaming;
-    if (!s.players || !app.engine || s.following) return OKAY;
+    MediaPlayers* players = app.services.mediaPlayers;
+    if (!players || !app.owned.engine || s.following) return OKAY;
     RecorderApp* a = &app;
-    s.following = s.players->follow([a](const MediaPlayerReport& report) {
+    s.following = players->follow([a](const MediaPlayerReport& report) {
         if (recorderPlayerNamingReport(*a, report) != OKAY) REPORT_ERR();
     });
     trace(app,
@@ -177,7 +173,7 @@ int recorderPlayerNamingStart(RecorderApp& app) {
 
 int recorderPlayerNamingStop(RecorderApp& app) {
     State& s = app.playerNaming;
-    if (s.players) s.players->stop();
+    if (app.services.mediaPlayers) app.services.mediaPlayers->stop();
     s.following = false;
     return OKAY;
 }
@@ -216,7 +212,7 @@ int recorderPlayerNamingNameTrack(RecorderApp& app, int id, uint32_t serial, boo
     const RecorderSongName name = nameOf(s, serial);
     forgetBefore(s, serial);
     if (name.song.empty()) return OKAY;
-    if (!app.cacheDb) return REPORT_ERR();
+    if (!app.owned.cacheDb) return REPORT_ERR();
     bool on = false;
     REPORT_CHECK(recorderSessionGetNameFromPlayers(on));
     if (!on) return OKAY;
@@ -224,8 +220,8 @@ int recorderPlayerNamingNameTrack(RecorderApp& app, int id, uint32_t serial, boo
     tags.artist = name.artist;
     tags.song = name.song;
     tags.album = name.album;
-    REPORT_CHECK(recCacheSetTags(app.cacheDb.get(), id, tags));
-    REPORT_CHECK(recCacheSetSource(app.cacheDb.get(), id, kRecCacheSourcePlayers));
+    REPORT_CHECK(recCacheSetTags(app.owned.cacheDb.get(), id, tags));
+    REPORT_CHECK(recCacheSetSource(app.owned.cacheDb.get(), id, kRecCacheSourcePlayers));
     named = true;
     trace(app, "track " + std::to_string(id) + " named \"" + name.song + "\"");
     return OKAY;
@@ -234,9 +230,9 @@ int recorderPlayerNamingNameTrack(RecorderApp& app, int id, uint32_t serial, boo
 int recorderPlayerNamingRecordingLabel(RecorderApp& app, std::string& label) {
     label.clear();
     const State& s = app.playerNaming;
-    if (!app.engine || s.names.empty()) return OKAY;
+    if (!app.owned.engine || s.names.empty()) return OKAY;
     sndDevicesOpenRecording now;
-    REPORT_CHECK(sndDevicesGetOpenRecording(*app.engine, now));
+    REPORT_CHECK(sndDevicesGetOpenRecording(*app.owned.engine, now));
     if (!now.open) return OKAY;
     const RecorderSongName name = nameOf(s, now.serial);
     if (name.song.empty()) return OKAY;

@@ -12,9 +12,6 @@
 #include "recorderNamingQueue.h"
 
 struct RecorderPlayerNamingState {
-    // Given by the process start or a test; the reset keeps it. None: no
-    // players are followed.
-    MediaPlayers* players = nullptr;
     bool following = false;  // a session bus was found and its players are followed
 
     // What each player last reported, and when it last changed what it does
@@ -43,6 +40,3 @@ struct RecorderPlayerNamingState {
     };
     std::vector<From> names;
 };
-
-// Clears the state (start-up step 0), keeping the players given.
-void recorderPlayerNamingStateReset(RecorderPlayerNamingState& state);
