@@ -15,6 +15,7 @@
 #include <memory>
 #include <string>
 
+#include "recorderSaveState.h"
 #include "sndDevicesContext.h"
 
 class AudioDevices;
@@ -93,6 +94,9 @@ struct RecorderApp {
     bool movingWindow = false;
     QPoint moveAnchor;  // pointer position (global) where the drag started
     QPoint moveOrigin;  // window position where the drag started
+
+    // Saving and the track dialogs.
+    RecorderSaveState save;
 
     // Test hook: told the number of each timer-tick step before it runs.
     std::function<void(int step)> onTimerStep;

@@ -26,6 +26,7 @@
 #include "ptListView.h"
 #include "recCache.h"
 #include "recorderApp.h"
+#include "recorderDlgClearOnExit.h"
 #include "recorderDlgMsgModal.h"
 #include "recorderMainSkin.h"
 #include "recorderMainWindow.h"
@@ -86,6 +87,8 @@ void recorderAppReset(RecorderApp& app) {
     app.lastRecordingName.clear();
     app.recordFlashFrame = kSkinIndicatorFrame1;
     app.movingWindow = false;
+    app.save.singleTrackDialog = nullptr;
+    app.save.singleTrackOpen = false;
 }
 
 namespace {

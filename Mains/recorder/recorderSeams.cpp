@@ -5,9 +5,6 @@
 #include "recorderApp.h"
 #include "report.h"
 
-int recorderMainMenu(RecorderApp&, int, int) { return OKAY; }
-int recorderSaveFromButton(RecorderApp&, int, int) { return OKAY; }
-
 int recorderInitWeb(RecorderApp&) { return OKAY; }
 int recorderWebInstallerEmail(RecorderApp&) { return OKAY; }
 int recorderWebDynamicUpdateCheck(RecorderApp&) { return OKAY; }
@@ -24,7 +21,3 @@ int recorderDlgFindSongsNewestName(RecorderApp&, RecorderSongName& name) {
 int recorderDlgFindSongsPopName(RecorderApp&) { return OKAY; }
 int recorderDlgFindSongsOpen(RecorderApp&) { return OKAY; }
 int recorderDlgFindSongsStopPlayback(RecorderApp&) { return OKAY; }
-
-int recorderDlgClearOnExit(RecorderApp&) { return OKAY; }
-int recorderDlgRename(RecorderApp&) { return OKAY; }
-int recorderSaveFromRowMenu(RecorderApp&) { return OKAY; }

@@ -1,7 +1,7 @@
 // Calls the start-up, the timer, the track list and the window events make
 // into parts of the application that are filled in by their own modules: the
 // main window's displays and tooltip, its mouse input, the transport, the web
-// features, the YouTube Wizard and the dialogs. Until a module takes one of
+// features and the YouTube Wizard. Until a module takes one of
 // them over, its function here does nothing and returns OKAY (a flag it
 // answers is off, a name it answers is empty).
 #pragma once
@@ -16,12 +16,6 @@ struct RecorderSongName;
 #include "recorderMainDisplay.h"
 #include "recorderMainInput.h"
 #include "recorderTransport.h"
-
-// --- main window actions of dialogs that come later
-// The main menu, opened by the menu button at (x, y).
-int recorderMainMenu(RecorderApp& app, int x, int y);
-// Saves the selected tracks, started from the save button at (x, y).
-int recorderSaveFromButton(RecorderApp& app, int x, int y);
 
 // --- web features (start-up steps 9 and 17 to 19, shutdown steps 5 to 7)
 int recorderInitWeb(RecorderApp& app);
@@ -44,10 +38,3 @@ int recorderDlgFindSongsOpen(RecorderApp& app);
 // Playback of a track starts: the wizard's page stops its own player and
 // hides its final step.
 int recorderDlgFindSongsStopPlayback(RecorderApp& app);
-
-// --- dialogs
-// The clear-list question at exit; runs only when clear_on_exit and remove_after_save are on.
-int recorderDlgClearOnExit(RecorderApp& app);
-int recorderDlgRename(RecorderApp& app);
-// Saves the selected tracks, started from the row menu.
-int recorderSaveFromRowMenu(RecorderApp& app);

@@ -19,9 +19,12 @@
 #include "ptListView.h"
 #include "recCache.h"
 #include "recorderApp.h"
+#include "recorderDialogLook.h"
 #include "recorderDlgMsgModal.h"
+#include "recorderDlgRename.h"
 #include "recorderMainSkin.h"
 #include "recorderMainWindow.h"
+#include "recorderSave.h"
 #include "recorderSeams.h"
 #include "recorderSession.h"
 #include "report.h"
@@ -240,7 +243,7 @@ int recorderSongListViewTimerClicked(RecorderApp& app, bool changed) {
             tags.artist = newest.artist;
             tags.song = newest.song;
             REPORT_CHECK(recCacheSetTags(app.cacheDb.get(), ids.back(), tags));
-            REPORT_CHECK(recCacheSetSource(app.cacheDb.get(), ids.back(), 1));
+            REPORT_CHECK(recorderSaveMarkWizardTrack(app, ids.back()));
             if (app.trace)
                 app.trace->messageW(1,
                                     "recorderSongListViewTimerClicked(): Clearing artist name and song name");
@@ -367,12 +370,13 @@ int recorderSongListRowMenu(RecorderApp& app, QPoint globalPos) {
     if (!app.mainWindow) return REPORT_ERR();
     QMenu menu(app.mainWindow);
     menu.setObjectName("trackListRowMenu");
+    REPORT_CHECK(recorderDialogLook(app, menu));
     QAction* rename = menu.addAction(kSongListMenuRename);
     QAction* remove = menu.addAction(kSongListMenuDelete);
     QAction* save = menu.addAction(kSongListMenuSave);
     QAction* chosen = menu.exec(globalPos);
     if (chosen == rename) REPORT_CHECK(recorderDlgRename(app));
     if (chosen == remove) REPORT_CHECK(recorderSongListDelete(app));
-    if (chosen == save) REPORT_CHECK(recorderSaveFromRowMenu(app));
+    if (chosen == save) REPORT_CHECK(recorderSave(app, kSaveSelected));
     return OKAY;
 }
