@@ -13,7 +13,6 @@
 
 #include <QImage>
 
-#include <dlfcn.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -34,60 +33,12 @@
 #include "report.h"
 #include "skin.h"
 #include "testsupport.h"
+#include "xTest.h"
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 namespace {
-
-// The few Xlib and XTEST calls needed, loaded at run time (the libraries are
-// there with Xvfb; their headers need not be).
-struct XTest {
-    void* x11 = nullptr;
-    void* xtst = nullptr;
-    void* display = nullptr;
-    void* (*openDisplay)(const char*) = nullptr;
-    int (*closeDisplay)(void*) = nullptr;
-    int (*sync)(void*, int) = nullptr;
-    int (*fakeMotion)(void*, int, int, int, unsigned long) = nullptr;
-    int (*fakeButton)(void*, unsigned int, int, unsigned long) = nullptr;
-
-    bool open(const std::string& name) {
-        x11 = dlopen("libX11.so.6", RTLD_NOW | RTLD_GLOBAL);
-        xtst = dlopen("libXtst.so.6", RTLD_NOW);
-        if (!x11 || !xtst) return false;
-        openDisplay = reinterpret_cast<void* (*)(const char*)>(dlsym(x11, "XOpenDisplay"));
-        closeDisplay = reinterpret_cast<int (*)(void*)>(dlsym(x11, "XCloseDisplay"));
-        sync = reinterpret_cast<int (*)(void*, int)>(dlsym(x11, "XSync"));
-        fakeMotion = reinterpret_cast<int (*)(void*, int, int, int, unsigned long)>(
-            dlsym(xtst, "XTestFakeMotionEvent"));
-        fakeButton = reinterpret_cast<int (*)(void*, unsigned int, int, unsigned long)>(
-            dlsym(xtst, "XTestFakeButtonEvent"));
-        if (!openDisplay || !closeDisplay || !sync || !fakeMotion || !fakeButton) return false;
-        display = openDisplay(name.c_str());
-        return display != nullptr;
-    }
-    ~XTest() {
-        if (display) closeDisplay(display);
-    }
-    void move(int x, int y) {
-        fakeMotion(display, -1, x, y, 0);
-        sync(display, 0);
-        std::this_thread::sleep_for(40ms);
-    }
-    void button(bool down) {
-        fakeButton(display, 1, down ? 1 : 0, 0);
-        sync(display, 0);
-        std::this_thread::sleep_for(40ms);
-    }
-    void click(int x, int y) {
-        move(x, y);
-        button(true);
-        button(false);
-        // The window needs a moment to act (record mode waits 250 ms before arming).
-        std::this_thread::sleep_for(400ms);
-    }
-};
 
 std::string artifactsFolder() {
     const fs::path folder = fs::path(testsupport::binaryDir()) / "test-artifacts" / "recorderWindowE2E";
@@ -227,9 +178,14 @@ TEST(recorderWindowE2E, RecordTwoSongsThenPlayPauseSeekAndNextThroughTheWindow) 
     ::close(numberPipe[0]);
     ASSERT_FALSE(number.empty()) << "Xvfb did not start";
     const std::string display = ":" + number;
-    XTest x;
+    testsupport::XTest x;
     for (int i = 0; i < 100 && !x.open(display); ++i) std::this_thread::sleep_for(50ms);
-    ASSERT_NE(x.display, nullptr) << "no X display " << display;
+    ASSERT_TRUE(x.opened()) << "no X display " << display;
+    // The window needs a moment to act (record mode waits 250 ms before arming).
+    auto click = [&x](int cx, int cy) {
+        x.click(cx, cy);
+        std::this_thread::sleep_for(400ms);
+    };
 
     testsupport::ScopedEnv displayEnv("DISPLAY", display);
     testsupport::ScopedEnv platformEnv("QT_QPA_PLATFORM", "xcb");
@@ -256,9 +212,9 @@ TEST(recorderWindowE2E, RecordTwoSongsThenPlayPauseSeekAndNextThroughTheWindow) 
 
     // Click the first track, then play: its first tone is heard, and nothing
     // is recorded from it.
-    x.click((listLeft + listRight) / 2, listTop + 25);
+    click((listLeft + listRight) / 2, listTop + 25);
     auto [playX, playY] = centre(kSkinHotPlayPause);
-    x.click(playX, playY);
+    click(playX, playY);
     Heard heard = listen(1200);
     EXPECT_GT(heard.rms, 0.1);
     EXPECT_NEAR(heard.hz, 440.0, 25.0);
@@ -267,7 +223,7 @@ TEST(recorderWindowE2E, RecordTwoSongsThenPlayPauseSeekAndNextThroughTheWindow) 
     ASSERT_TRUE(screenshot(display, "4-playing"));
 
     // Pause: quiet.
-    x.click(playX, playY);
+    click(playX, playY);
     std::this_thread::sleep_for(300ms);
     heard = listen(600);
     EXPECT_LT(heard.rms, 0.01);
@@ -286,7 +242,7 @@ TEST(recorderWindowE2E, RecordTwoSongsThenPlayPauseSeekAndNextThroughTheWindow) 
     x.move(target, knobY + 200);
     x.button(false);
     std::this_thread::sleep_for(300ms);
-    x.click(playX, playY);
+    click(playX, playY);
     heard = listen(1000);
     EXPECT_GT(heard.rms, 0.1);
     EXPECT_NEAR(heard.hz, 550.0, 25.0);
@@ -296,7 +252,7 @@ TEST(recorderWindowE2E, RecordTwoSongsThenPlayPauseSeekAndNextThroughTheWindow) 
 
     // Next: the second song.
     auto [nextX, nextY] = centre(kSkinHotNext);
-    x.click(nextX, nextY);
+    click(nextX, nextY);
     heard = listen(1200);
     EXPECT_GT(heard.rms, 0.1);
     EXPECT_NEAR(heard.hz, 660.0, 25.0);

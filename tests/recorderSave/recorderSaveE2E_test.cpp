@@ -1,0 +1,286 @@
+// Saving end to end: the real `tobrel` under Xvfb, recording from a private
+// PulseAudio server, driven by real X pointer and key events (XTEST).
+//
+// Three songs are played and recorded. The first two tracks are selected
+// (click, then Shift+Down), saved through the Save button's menu ("Selected
+// Tracks...") and the multiple-tracks dialog into a fresh folder: two MP3s
+// appear there with the tracks' lengths and the tracks leave the list. The
+// third track is renamed through the Rename button and saved through the
+// single-track dialog with subfolders: Artist/Album/Title.mp3 with those
+// tags. Screenshots of every step are left in the build tree under
+// test-artifacts/recorderSaveE2E.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <regex>
+#include <sstream>
+#include <thread>
+
+#include "pulseFixture.h"
+#include "recorderMainSkin.h"
+#include "recorderPaths.h"
+#include "recorderSession.h"
+#include "regWithoutKeyname.h"
+#include "report.h"
+#include "skin.h"
+#include "testsupport.h"
+#include "toolOutput.h"
+#include "xTest.h"
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using testsupport::shellQuoted;
+using testsupport::toolOutput;
+
+namespace {
+
+std::string artifactsFolder() {
+    const fs::path folder = fs::path(testsupport::binaryDir()) / "test-artifacts" / "recorderSaveE2E";
+    fs::create_directories(folder);
+    return folder.string();
+}
+
+// Waits for a state with a generous deadline.
+bool waitFor(const std::function<bool()>& done, std::chrono::milliseconds deadline = 30s) {
+    const auto end = std::chrono::steady_clock::now() + deadline;
+    while (std::chrono::steady_clock::now() < end) {
+        if (done()) return true;
+        std::this_thread::sleep_for(100ms);
+    }
+    return done();
+}
+
+class Screen {
+  public:
+    explicit Screen(std::string display) : display_(std::move(display)) {}
+
+    bool shot(const std::string& name) const {
+        const std::string path = artifactsFolder() + "/" + name + ".png";
+        fs::remove(path);
+        return pulsefixture::runProgram({"import", "-display", display_, "-window", "root", path}) == 0 &&
+               fs::exists(path);
+    }
+    // A window of this title is on the screen.
+    bool shown(const std::string& title) const {
+        return toolOutput("xwininfo -display " + display_ + " -name " + shellQuoted(title) + " 2>/dev/null")
+                   .find("IsViewable") != std::string::npos;
+    }
+    // A pop-up menu (an override-redirect window) is on the screen with its
+    // corner at (x, y).
+    bool popupAt(int x, int y) const {
+        std::istringstream lines(toolOutput("xwininfo -display " + display_ + " -root -children"));
+        std::string line;
+        static const std::regex id(R"(^\s+(0x[0-9a-f]+) )");
+        while (std::getline(lines, line)) {
+            std::smatch m;
+            if (!std::regex_search(line, m, id)) continue;
+            const std::string info = toolOutput("xwininfo -display " + display_ + " -id " + m[1].str());
+            if (info.find("IsViewable") != std::string::npos &&
+                info.find("Override Redirect State: yes") != std::string::npos &&
+                info.find("Absolute upper-left X:  " + std::to_string(x) + "\n") != std::string::npos &&
+                info.find("Absolute upper-left Y:  " + std::to_string(y) + "\n") != std::string::npos)
+                return true;
+        }
+        return false;
+    }
+
+  private:
+    std::string display_;
+};
+
+std::string sqlite(const std::string& db, const std::string& query) {
+    return toolOutput("sqlite3 " + shellQuoted(db) + " " + shellQuoted(query));
+}
+
+int rows(const std::string& db) { return std::atoi(sqlite(db, "SELECT count(*) FROM caches;").c_str()); }
+
+std::vector<fs::path> mp3sIn(const std::string& folder) {
+    std::vector<fs::path> found;
+    if (!fs::exists(folder)) return found;
+    for (const auto& e : fs::recursive_directory_iterator(folder))
+        if (e.is_regular_file() && e.path().extension() == ".mp3") found.push_back(e.path());
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+// Length of the decoded audio, in ms, without the encoder's own delay: the
+// decoder hands out 1105 samples (at 44.1 kHz) of its start-up before the
+// first sample of the track; the last frame's padding (at most 26 ms) stays.
+double decodedMs(const fs::path& mp3) {
+    const std::string pcm = toolOutput("ffmpeg -nostdin -v error -i " + shellQuoted(mp3.string()) +
+                                       " -f s16le -ac 2 -ar 44100 -");
+    return (pcm.size() / 4.0 - 1105.0) / 44.1;
+}
+
+TEST(recorderSaveE2E, RecordThreeSaveTwoThenRenameAndSaveTheThird) {
+    for (const char* tool : {"Xvfb", "import", "xwininfo", "paplay", "pulseaudio", "sqlite3", "ffmpeg"})
+        if (pulsefixture::runProgram({"sh", "-c", std::string("command -v ") + tool + " >/dev/null"}) != 0)
+            GTEST_SKIP() << tool << " is missing";
+    testsupport::TempHome home;
+    testsupport::TempDir machine, lockDir, out;
+    testsupport::ScopedEnv machineEnv("TOBREL_MACHINE_REGISTRY", machine.str());
+    testsupport::ScopedEnv lockEnv("TOBREL_INSTANCE_LOCK_DIR", lockDir.str());
+    ASSERT_EQ(regWithoutKeynameWrite(REG_ROOT_LOCAL_MACHINE, "SOFTWARE\\Tobrel\\500\\top_folder",
+                                     testsupport::sourceDir()),
+              OKAY);
+    ASSERT_EQ(recorderSessionSetWindowPosition(0, 0), OKAY);
+    const std::string saveFolder = out.file("fresh");
+    ASSERT_EQ(recorderSessionSetDefaultMp3SaveFolder(saveFolder), OKAY);
+    std::string cache;
+    ASSERT_EQ(recorderPaths(RECORDER_PATH_CACHE, cache), OKAY);
+    const std::string db = cache + "/cache.db";
+
+    // Where the skin puts things.
+    std::unique_ptr<Skin> skin;
+    ASSERT_EQ(recorderInitMainSkin(testsupport::sourceDir() + "/Skins", nullptr, nullptr, {}, skin), OKAY);
+    ASSERT_TRUE(skin);
+    auto centre = [&](int key) {
+        int enabled = 0, l = 0, t = 0, r = 0, b = 0;
+        skinHotspotGet(skin.get(), key, enabled, l, t, r, b);
+        return std::pair<int, int>((l + r) / 2, (t + b) / 2);
+    };
+    int listLeft = 0, listTop = 0, listRight = 0, listBottom = 0;
+    ASSERT_EQ(skinTextGetRect(skin.get(), kSkinTextTrackList, listLeft, listTop, listRight, listBottom),
+              OKAY);
+    const auto [saveX, saveY] = centre(kSkinHotSave);
+    const auto [renameX, renameY] = centre(kSkinHotRename);
+    // Below the header (about 28 pixels), in the middle of the first row.
+    const int firstRowX = (listLeft + listRight) / 2, firstRowY = listTop + 40;
+
+    // Three songs of 4, 5 and 6 seconds.
+    testsupport::TempDir songs;
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(pulsefixture::writeSignal(songs.file("song" + std::to_string(i) + ".wav"), 48000,
+                                              {{440.0 + 110 * i, 4000 + 1000 * i}}));
+
+    pulsefixture::PulseServer server;
+    ASSERT_TRUE(server.started());
+    int numberPipe[2];
+    ASSERT_EQ(::pipe(numberPipe), 0);
+    const pid_t xvfb = pulsefixture::spawnProgram({"Xvfb", "-displayfd", std::to_string(numberPipe[1]),
+                                                   "-screen", "0", "800x600x24", "-nolisten", "tcp"});
+    ::close(numberPipe[1]);
+    ASSERT_GT(xvfb, 0);
+    struct Reap {
+        pid_t pid;
+        ~Reap() {
+            if (pid > 0) {
+                ::kill(pid, SIGTERM);
+                pulsefixture::waitProgram(pid);
+            }
+        }
+    } reapX{xvfb};
+    std::string number;
+    char c = 0;
+    while (::read(numberPipe[0], &c, 1) == 1 && c != '\n') number += c;
+    ::close(numberPipe[0]);
+    ASSERT_FALSE(number.empty()) << "Xvfb did not start";
+    const std::string display = ":" + number;
+    Screen screen(display);
+    ASSERT_TRUE(waitFor(
+        [&] { return !toolOutput("xwininfo -display " + display + " -root 2>/dev/null").empty(); }, 5s))
+        << "no X display " << display;
+
+    testsupport::ScopedEnv displayEnv("DISPLAY", display);
+    testsupport::ScopedEnv platformEnv("QT_QPA_PLATFORM", "xcb");
+    const pid_t app = pulsefixture::spawnProgram({testsupport::binaryDir() + "/Mains/recorder/tobrel"});
+    ASSERT_GT(app, 0);
+    Reap reapApp{app};
+    ASSERT_TRUE(waitFor([&] { return screen.shown("Tobrel"); }, 60s)) << "no main window";
+    testsupport::XTest x;
+    ASSERT_TRUE(x.open(display));
+    ASSERT_TRUE(waitFor([&] { return fs::exists(db); }));
+    std::this_thread::sleep_for(1s);  // armed 250 ms after start
+
+    // Record the three songs, with silences between them.
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_EQ(pulsefixture::play(songs.file("song" + std::to_string(i) + ".wav")), 0);
+        std::this_thread::sleep_for(1500ms);
+    }
+    ASSERT_TRUE(waitFor([&] { return rows(db) == 3; })) << rows(db) << " tracks";
+    const std::string durations = sqlite(db, "SELECT duration FROM caches ORDER BY creation_timestamp;");
+    std::vector<double> recorded;
+    std::istringstream durationLines(durations);
+    for (std::string line; std::getline(durationLines, line);) recorded.push_back(std::stod(line));
+    ASSERT_EQ(recorded.size(), 3u);
+    x.move(5, 5);
+    ASSERT_TRUE(screen.shot("1-three-tracks"));
+
+    // The first two tracks: a click and Shift+Down. Save, "Selected Tracks...", OK.
+    x.click(firstRowX, firstRowY);
+    x.key("Down", true);
+    ASSERT_TRUE(screen.shot("2-two-selected"));
+    x.click(saveX, saveY);
+    ASSERT_TRUE(waitFor([&] { return screen.popupAt(saveX, saveY); })) << "no menu at the Save button";
+    ASSERT_TRUE(screen.shot("3-save-menu"));
+    x.key("Down");
+    x.key("Return");
+    ASSERT_TRUE(waitFor([&] { return screen.shown("Tobrel : Save Tracks"); }));
+    ASSERT_TRUE(screen.shot("4-save-tracks"));
+    x.key("Return");
+    ASSERT_TRUE(waitFor([&] { return screen.shown("Tobrel : Message"); })) << "no count of saved tracks";
+    ASSERT_TRUE(screen.shot("5-saved-count"));
+    x.key("Return");
+    ASSERT_TRUE(waitFor([&] { return !screen.shown("Tobrel : Message"); }));
+
+    const std::vector<fs::path> saved = mp3sIn(saveFolder);
+    ASSERT_EQ(saved.size(), 2u);
+    std::vector<double> lengths;
+    for (const fs::path& p : saved) lengths.push_back(decodedMs(p));
+    std::sort(lengths.begin(), lengths.end());
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_NEAR(lengths[i], recorded[i], 50.0) << saved[i];
+        std::fprintf(stderr, "track %d: recorded %.0f ms, decoded %.1f ms\n", i + 1, recorded[i], lengths[i]);
+        EXPECT_EQ(
+            toolOutput("ffmpeg -nostdin -v error -i " + shellQuoted(saved[i].string()) + " -f null - 2>&1"),
+            "");
+    }
+    EXPECT_TRUE(waitFor([&] { return rows(db) == 1; })) << "the saved tracks are still in the list";
+    x.move(5, 5);
+    ASSERT_TRUE(screen.shot("6-one-left"));
+
+    // Rename the third track, then save it with subfolders.
+    x.click(firstRowX, firstRowY);
+    x.click(renameX, renameY);
+    ASSERT_TRUE(waitFor([&] { return screen.shown("Tobrel : Rename"); }));
+    x.type("Third Song");
+    x.key("Tab");
+    x.type("The Band");
+    x.key("Tab");
+    x.type("Live Set");
+    ASSERT_TRUE(screen.shot("7-rename"));
+    x.key("Return");
+    ASSERT_TRUE(waitFor([&] {
+        return sqlite(db, "SELECT song, artist, album FROM caches;") == "Third Song|The Band|Live Set\n";
+    })) << sqlite(db, "SELECT song, artist, album FROM caches;");
+
+    x.click(saveX, saveY);
+    ASSERT_TRUE(waitFor([&] { return screen.shown("Tobrel : Save Track"); }));
+    ASSERT_TRUE(screen.shot("8-save-track"));
+    x.key("Return");
+    const std::string third = saveFolder + "/The Band/Live Set/Third Song.mp3";
+    ASSERT_TRUE(waitFor([&] { return fs::exists(third) && !screen.shown("Tobrel : Save Track"); }));
+    const std::string tags =
+        toolOutput("/usr/bin/python3 -c " +
+                   shellQuoted("import sys, mutagen.id3\nt = mutagen.id3.ID3(sys.argv[1])\n"
+                               "print('%d.%d|%s|%s|%s' % (t.version[0], t.version[1], t['TIT2'].text[0], "
+                               "t['TPE1'].text[0], t['TALB'].text[0]))") +
+                   " " + shellQuoted(third));
+    EXPECT_EQ(tags, "2.3|Third Song|The Band|Live Set\n");
+    EXPECT_NEAR(decodedMs(third), recorded[2], 50.0);
+    EXPECT_TRUE(waitFor([&] { return rows(db) == 0; }));
+    x.move(5, 5);
+    ASSERT_TRUE(screen.shot("9-all-saved"));
+    ASSERT_EQ(::waitpid(app, nullptr, WNOHANG), 0) << "the recorder ended";
+}
+
+}  // namespace
