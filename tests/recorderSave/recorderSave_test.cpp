@@ -256,8 +256,13 @@ TEST(recorderSave, SingleTrackDialogSavesATaggedFileAndRemovesTheTrack) {
     // Removed after saving (the default), the cache unchanged in its texts.
     EXPECT_EQ(f.trackIds(), std::vector<int>{other});
     EXPECT_TRUE(f.messages().empty());
-    EXPECT_EQ(recorderTestSessionValue("use_subfolders"), "1");
-    EXPECT_EQ(recorderTestSessionValue("save_as_type"), "1");
+    // The choices stand as they were (a value that did not change is not written again).
+    bool subfolders = false;
+    int type = 0;
+    ASSERT_EQ(recorderSessionGetUseSubfolders(subfolders), OKAY);
+    ASSERT_EQ(recorderSessionGetSaveAsType(type), OKAY);
+    EXPECT_TRUE(subfolders);
+    EXPECT_EQ(type, 1);
 }
 
 TEST(recorderSave, SavedFilesHaveTheChosenBitRateAndChannelsAndTheirTextsIntact) {
@@ -295,6 +300,7 @@ TEST(recorderSave, SavedFilesHaveTheChosenBitRateAndChannelsAndTheirTextsIntact)
         EXPECT_EQ(t.at("TIT2"), c.title);
         EXPECT_EQ(t.count("TPE1") ? t.at("TPE1") : "", c.artist);
         EXPECT_EQ(t.count("TCON") ? t.at("TCON") : "", c.genre);
+        EXPECT_EQ(recorderTestSessionValue("use_subfolders"), "0");
     }
 }
 

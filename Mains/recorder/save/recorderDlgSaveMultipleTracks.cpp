@@ -10,6 +10,7 @@
 
 #include <QCoreApplication>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QHBoxLayout>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -38,6 +39,8 @@
 static constexpr const char* kReportModule = "./recorderDlgSaveMultipleTracks";
 
 namespace {
+
+constexpr qint64 kProgressEveryMs = 50;
 
 struct MultipleTracksDialog {
     QDialog* dialog = nullptr;
@@ -159,6 +162,8 @@ int runBatch(RecorderApp& app, MultipleTracksDialog& d, int& savedCount, bool& f
     const long now = static_cast<long>(std::time(nullptr));
     std::set<std::string> used;
     progress.show();
+    QElapsedTimer sinceShown;
+    sinceShown.start();
     for (int i = 0; i < total; ++i) {
         BatchTrack t;
         REPORT_CHECK(readTrack(app, static_cast<int>(ids[i]), now, t));
@@ -166,8 +171,14 @@ int runBatch(RecorderApp& app, MultipleTracksDialog& d, int& savedCount, bool& f
             QString("Saving %1 of %2\n%3").arg(i + 1).arg(total).arg(QString::fromStdString(t.shownName)));
         progress.setValue(i);
         // The one moment the user gets through while a batch runs: a Cancel
-        // pressed during the previous track is seen here.
-        QCoreApplication::processEvents();
+        // pressed during the previous track is seen here. Tracks saved from
+        // their companions take a few milliseconds each; showing every one
+        // of them would cost more than saving it, so the dialog is brought
+        // up to date at most every 50 ms.
+        if (i == 0 || sinceShown.elapsed() >= kProgressEveryMs) {
+            QCoreApplication::processEvents();
+            sinceShown.start();
+        }
         if (progress.wasCanceled()) return OKAY;
         bool saved = false;
         REPORT_CHECK(saveTrack(app, t, mp3, folder, subfolders, used, saved));

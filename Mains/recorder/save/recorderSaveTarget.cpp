@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "pstr.h"
 #include "recorderApp.h"
 #include "recorderDlgMsgModal.h"
 #include "recorderPaths.h"
@@ -97,8 +98,14 @@ int recorderSaveTargetLoad(RecorderApp& app, const RecorderSaveTarget& target) {
     return OKAY;
 }
 
+// Settings are written through to disk (synced) one by one; a value that
+// did not change is not written again, so a save does not wait for the disk
+// without need.
 int recorderSaveTargetStoreType(const RecorderSaveTarget& target) {
-    REPORT_CHECK(recorderSessionSetSaveAsType(target.mp3->isChecked() ? kSaveAsTypeMp3 : kSaveAsTypeItunes));
+    const int type = target.mp3->isChecked() ? kSaveAsTypeMp3 : kSaveAsTypeItunes;
+    int stored = 0;
+    REPORT_CHECK(recorderSessionGetSaveAsType(stored));
+    if (type != stored) REPORT_CHECK(recorderSessionSetSaveAsType(type));
     return OKAY;
 }
 
@@ -113,8 +120,13 @@ int recorderSaveTargetStoreFolder(RecorderApp& app, const RecorderSaveTarget& ta
         REPORT_CHECK(recorderDlgMsgModal(app, kMsgFolderRequired, false, confirmed));
         return OKAY;
     }
-    REPORT_CHECK(recorderSessionSetUseSubfolders(useSubfolders));
-    REPORT_CHECK(recorderSessionSetDefaultMp3SaveFolder(folder));
+    bool storedSubfolders = true;
+    REPORT_CHECK(recorderSessionGetUseSubfolders(storedSubfolders));
+    if (useSubfolders != storedSubfolders) REPORT_CHECK(recorderSessionSetUseSubfolders(useSubfolders));
+    std::string storedFolder, newFolder = folder;
+    REPORT_CHECK(recorderSessionGetDefaultMp3SaveFolder(storedFolder));
+    pstrStripTrailingSlash(newFolder);
+    if (newFolder != storedFolder) REPORT_CHECK(recorderSessionSetDefaultMp3SaveFolder(folder));
     ok = true;
     return OKAY;
 }
