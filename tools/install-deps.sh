@@ -13,6 +13,8 @@ packages=(
   # test and benchmark peers: tools we did not write
   sqlite3 sox mpg123 ffmpeg lame python3-mutagen python3-numpy
   xvfb xauth x11-utils libxtst6 imagemagick fonts-dejavu-core
+  # packaging: the Debian package and the checks of its desktop files
+  dpkg-dev fakeroot file lintian desktop-file-utils appstream
 )
 
 missing=()

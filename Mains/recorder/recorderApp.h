@@ -15,11 +15,13 @@
 #include <memory>
 #include <string>
 
+#include "recorderItunesState.h"
 #include "recorderSaveState.h"
 #include "sndDevicesContext.h"
 
 class AudioDevices;
 class Browser;
+class ItunesAutomation;
 class CDerivedSlout1;
 class ModalMessageDialog;
 class QTreeWidget;
@@ -46,10 +48,11 @@ struct RecorderApp {
     RecorderApp& operator=(const RecorderApp&) = delete;
 
     // --- given by the process start (or a test) before the window is created
-    AudioDevices* audioDevices = nullptr;  // the computer's outputs for the engine
-    ModalMessageDialog* dialog = nullptr;  // the modal message dialog
-    Browser* browser = nullptr;            // opens pages in the default browser
-    std::string skinsFolderOverride;       // tests: a skins folder instead of top_folder/Skins
+    AudioDevices* audioDevices = nullptr;          // the computer's outputs for the engine
+    ModalMessageDialog* dialog = nullptr;          // the modal message dialog
+    Browser* browser = nullptr;                    // opens pages in the default browser
+    ItunesAutomation* itunesAutomation = nullptr;  // reaches iTunes (none: iTunes cannot be started)
+    std::string skinsFolderOverride;               // tests: a skins folder instead of top_folder/Skins
 
     // --- the state record proper (reset by start-up step 0)
     QPointer<RecorderMainWindow> mainWindow;
@@ -84,6 +87,7 @@ struct RecorderApp {
     int lastIndicator = 0;
     std::array<RecorderSongName, 2> namingQueue;
     int namingCount = 0;
+    RecorderItunesState itunes;  // the iTunes export's lookups of this run
 
     // --- window-layer bookkeeping
     int timerId = 0;                // the 100 ms main timer, 0 when stopped

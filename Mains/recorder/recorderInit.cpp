@@ -82,6 +82,7 @@ void recorderAppReset(RecorderApp& app) {
     app.lastIndicator = 0;
     app.namingQueue = {};
     app.namingCount = 0;
+    app.itunes = RecorderItunesState{};
     app.timerId = 0;
     app.inTimerTick = false;
     app.lastRecordingName.clear();

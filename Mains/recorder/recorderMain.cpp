@@ -3,11 +3,13 @@
 // browser, message dialogs), the single-instance guard, the main window and
 // the event loop.
 #include <QApplication>
+#include <QIcon>
 #include <cstdio>
 #include <cstdlib>
 
 #include "browser.h"
 #include "instanceLock.h"
+#include "itunesAutomation.h"
 #include "pulseDevices.h"
 #include "recorderApp.h"
 #include "recorderDlgMsgModal.h"
@@ -33,14 +35,20 @@ int main(int argc, char** argv) {
 
     QApplication qtApp(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
+    // The menu entry's name and icon: desktops show them for the window (an
+    // installed program finds the icon in the hicolor theme; a checkout has none).
+    QGuiApplication::setDesktopFileName(TOBREL_APP_ID);
+    QApplication::setWindowIcon(QIcon::fromTheme(TOBREL_APP_ID));
     recorderInstallInternalErrorBoxes();
 
     std::unique_ptr<AudioDevices> devices = pulseDevicesCreate("Tobrel");
     XdgOpenBrowser browser;
+    ItunesUnavailable itunes;
     RecorderMessageDialog dialog;
     RecorderApp app;
     app.audioDevices = devices.get();
     app.browser = &browser;
+    app.itunesAutomation = &itunes;
     app.dialog = &dialog;
 
     InstanceLock lock;

@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "programFolders.h"
 #include "report.h"
 
 static constexpr const char* kReportModule = "../../Platform/registry/registryStore";
@@ -63,7 +64,8 @@ bool writeAll(int fd, std::string_view text) {
 
 int registryRootFolder(registryRoot root, std::string& folder) {
     if (root == registryRoot::LocalMachine) {
-        folder = envOr("TOBREL_MACHINE_REGISTRY", TOBREL_MACHINE_ROOT_DEFAULT);
+        folder = envOr("TOBREL_MACHINE_REGISTRY", programRunsFromBuildTree() ? TOBREL_MACHINE_ROOT_BUILD_TREE
+                                                                             : TOBREL_MACHINE_ROOT_INSTALLED);
         return OKAY;
     }
     std::string config;

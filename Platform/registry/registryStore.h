@@ -7,8 +7,10 @@
 //
 // Roots:
 //   per user (current user)  $XDG_CONFIG_HOME/Tobrel/registry       (~/.config when unset)
-//   machine-wide             $TOBREL_MACHINE_REGISTRY, else the folder compiled in
-//                            beside the program (a checkout's build tree)
+//   machine-wide             $TOBREL_MACHINE_REGISTRY; else, for a program run from
+//                            its build tree, machine-registry/ in that tree; else
+//                            the installation's system folder (/var/lib/tobrel/registry),
+//                            which the package's install step fills and every user reads
 //   classes root, users      $XDG_CONFIG_HOME/Tobrel/registry-classes, .../registry-users
 // Key paths are components separated by "\" or "/"; empty, "." and ".."
 // components are refused, so no key can reach outside its root.

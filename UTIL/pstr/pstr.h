@@ -50,6 +50,11 @@ size_t pstrUtf16Length(std::string_view utf8);
 // UTF-8 <-> UTF-16 conversions; OKAY, or NOT_OKAY (internal error) on malformed input.
 int pstrToUtf16(std::string_view utf8, std::u16string& out);
 int pstrFromUtf16(std::u16string_view utf16, std::string& out);
+// Appends the UTF-8 bytes of one code point (at most U+10FFFF).
+void pstrAppendUtf8(std::string& out, char32_t cp);
+// True when every surrogate of a UTF-16 text is part of a pair (so that
+// pstrFromUtf16 takes it); for checking text that came from outside.
+bool pstrUtf16WellFormed(std::u16string_view utf16);
 // Seconds as "%d:%02d" below one hour and "%d:%02d:%02d" from one hour on.
 std::string pstrTimeDisplay(long seconds);
 

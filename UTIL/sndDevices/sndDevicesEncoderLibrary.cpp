@@ -1,29 +1,16 @@
 // Run-time loading of the MP3 encoder library. See sndDevicesEncoderLibrary.h.
 //
-// The program's own folder is tried first so that an installed copy of the
-// program uses the encoder library shipped beside it, whatever else the
-// system's search path holds.
+// The program's own folders are tried first so that the program uses the
+// encoder library built or installed with it, whatever else the system's
+// search path holds.
 #include "sndDevicesEncoderLibrary.h"
 
 #include <dlfcn.h>
-#include <unistd.h>
 
-#include <climits>
-
+#include "programFolders.h"
 #include "report.h"
 
 namespace {
-
-// Folder of the running program, without a trailing "/"; empty when unknown.
-std::string programFolder() {
-    char buffer[PATH_MAX];
-    ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-    if (n <= 0) return {};
-    std::string path(buffer, static_cast<size_t>(n));
-    size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return {};
-    return path.substr(0, slash);
-}
 
 template <typename Fn>
 bool lookUp(void* handle, const char* symbol, Fn& out) {
@@ -36,12 +23,15 @@ bool lookUp(void* handle, const char* symbol, Fn& out) {
 int sndDevicesEncoderLibraryOpen(const std::string& name, void*& handle) {
     handle = nullptr;
     if (name.empty()) return NOT_OKAY;
-    if (name.find('/') == std::string::npos) {
-        std::string folder = programFolder();
-        if (!folder.empty()) handle = dlopen((folder + "/" + name).c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (name.find('/') != std::string::npos) {
+        handle = dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
+        return handle != nullptr ? OKAY : NOT_OKAY;
     }
-    if (handle == nullptr) handle = dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
-    return handle != nullptr ? OKAY : NOT_OKAY;
+    for (const std::string& candidate : programLibraryCandidates(name)) {
+        handle = dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (handle != nullptr) return OKAY;
+    }
+    return NOT_OKAY;
 }
 
 int sndDevicesEncoderLibraryExports(void* handle, sndDevicesEncoderExports& exports) {

@@ -23,8 +23,8 @@ struct sndDevicesEncoderExports {
 };
 
 // Loads the library `name`: a name holding a "/" is used as a path; a plain
-// name is looked for first in the folder of the running program, then by the
-// system's normal library search. OKAY with the handle, or NOT_OKAY (no
+// name is looked for beside the running program, then in the installation's
+// private library folder, then by the system's normal library search. OKAY with the handle, or NOT_OKAY (no
 // report: a missing library is an outcome the caller turns into a status).
 int sndDevicesEncoderLibraryOpen(const std::string& name, void*& handle);
 

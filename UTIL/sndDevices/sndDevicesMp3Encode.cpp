@@ -20,15 +20,12 @@
 #include "report.h"
 #include "sndDevicesEncoderLibrary.h"
 #include "sndDevicesMp3.h"
+#include "sndDevicesNormalise.h"
 #include "sndDevicesScramble.h"
 
 static constexpr const char* kReportModule = "../../UTIL/sndDevices/sndDevicesMp3Encode";
 
 namespace {
-
-constexpr uint32_t kPeakScanBytes = 8192;
-constexpr int32_t kMaxGainPeak = 32699;
-constexpr double kMaxGain = 20.0;
 
 bool validBitRate(int32_t kbps) {
     switch (kbps) {
@@ -45,34 +42,6 @@ bool validBitRate(int32_t kbps) {
 }
 
 bool cancelled(const sndDevicesMp3Job& job) { return job.cancel != nullptr && job.cancel->load() != 0; }
-
-int16_t sampleAt(const unsigned char* bytes, size_t index) {
-    return static_cast<int16_t>(static_cast<uint16_t>(bytes[2 * index] | (bytes[2 * index + 1] << 8)));
-}
-
-// Peak of what will be encoded: |(L + R) / 2| when mixing down, else |s|.
-// Returns a status; the reader is left open.
-int scanPeak(CsndDevicesWaveFile& reader, const sndDevicesMp3Job& job, bool mixDown, int32_t& peak) {
-    std::vector<unsigned char> buffer(kPeakScanBytes);
-    peak = 0;
-    for (;;) {
-        if (cancelled(job)) return kMp3StatusCancelled;
-        uint32_t got = 0;
-        if (reader.read(buffer.data(), kPeakScanBytes, &got) != kWaveSOk) return kMp3StatusReadFailed;
-        if (got == 0) return kMp3StatusOk;
-        sndDevicesUnscrambleBytes(buffer.data(), got, job.key);
-        const size_t samples = got / 2;
-        if (mixDown) {
-            for (size_t i = 0; i + 1 < samples; i += 2) {
-                const int32_t m = (sampleAt(buffer.data(), i) + sampleAt(buffer.data(), i + 1)) / 2;
-                peak = std::max(peak, std::abs(m));
-            }
-        } else {
-            for (size_t i = 0; i < samples; ++i)
-                peak = std::max(peak, std::abs(int32_t{sampleAt(buffer.data(), i)}));
-        }
-    }
-}
 
 // Writes the whole words of bytes[0, count), scrambled when asked; moves an odd
 // last byte to bytes[0] and reports it pending. False on a short write.
@@ -131,12 +100,9 @@ int encode(sndDevicesMp3Job& job, const sndDevicesEncoderExports& exports, int32
     double gain = 1.0;
     if (normalise) {
         int32_t peak = 0;
-        const int status = scanPeak(run.reader, job, mixDown, peak);
+        const int status = sndDevicesScanPeak(run.reader, job.key, mixDown, job.cancel, peak);
         if (status != kMp3StatusOk) return status;
-        if (peak >= 1 && peak <= kMaxGainPeak)
-            gain = std::min(32767.0 / peak, kMaxGain);
-        else
-            normalise = false;
+        normalise = sndDevicesNormaliseGain(peak, gain);
         if (run.reader.resetToData() != kWaveSOk) return kMp3StatusReadFailed;
     }
 
@@ -204,15 +170,13 @@ int encode(sndDevicesMp3Job& job, const sndDevicesEncoderExports& exports, int32
         if (mixDown) {
             count = w / 2;
             for (uint32_t i = 0; i < count; ++i)
-                values[i] = static_cast<int16_t>((sampleAt(bytes, 2 * i) + sampleAt(bytes, 2 * i + 1)) / 2);
+                values[i] = static_cast<int16_t>(
+                    (sndDevicesSampleAt(bytes, 2 * i) + sndDevicesSampleAt(bytes, 2 * i + 1)) / 2);
         } else {
-            for (uint32_t i = 0; i < count; ++i) values[i] = sampleAt(bytes, i);
+            for (uint32_t i = 0; i < count; ++i) values[i] = sndDevicesSampleAt(bytes, i);
         }
         if (normalise) {
-            for (uint32_t i = 0; i < count; ++i) {
-                const double v = std::trunc(values[i] * gain);
-                values[i] = static_cast<int16_t>(std::clamp(v, -32768.0, 32767.0));
-            }
+            for (uint32_t i = 0; i < count; ++i) values[i] = sndDevicesApplyGain(values[i], gain);
         }
 
         const size_t offset = pending ? 1 : 0;

@@ -15,21 +15,12 @@ for tool in Xvfb pulseaudio pactl paplay sox sqlite3 import xwininfo; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool is missing"; exit 77; }
 done
 
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
-}
-trap cleanup EXIT
-
-# A user profile of its own.
-export HOME="$scratch/home"
-export XDG_CONFIG_HOME="$HOME/.config" XDG_DATA_HOME="$HOME/.local/share"
-export XDG_RUNTIME_DIR="$scratch/run"
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR"; chmod 700 "$XDG_RUNTIME_DIR"
-export TOBREL_INSTANCE_LOCK_DIR="$scratch"
+# shellcheck source=../support/fixture.sh
+source "$(dirname "$0")/../support/fixture.sh"
+trap fixture_cleanup EXIT
+fixture_profile "$scratch"
 export TOBREL_MACHINE_REGISTRY="$scratch/machine"
-unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+unset QT_QPA_PLATFORM
 
 # Without a display the recorder says so and ends.
 if env -u DISPLAY "$build/Mains/recorder/tobrel" >"$scratch/nodisplay.log" 2>&1; then
@@ -37,29 +28,8 @@ if env -u DISPLAY "$build/Mains/recorder/tobrel" >"$scratch/nodisplay.log" 2>&1;
 fi
 grep -q "DISPLAY is not set" "$scratch/nodisplay.log" || { echo "FAIL: no word about the display"; exit 1; }
 
-# The display.
-display=":$((90 + RANDOM % 100))"
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >"$scratch/xvfb.log" 2>&1 &
-pids+=($!)
-export DISPLAY="$display"
-for _ in $(seq 50); do xwininfo -root >/dev/null 2>&1 && break; sleep 0.1; done
-
-# The sound server: a "Speakers" null sink (the default output) and the
-# companion enhancer's virtual output, which the recorder must leave alone.
-cat >"$scratch/server.pa" <<PA
-load-module module-native-protocol-unix auth-anonymous=1
-load-module module-null-sink sink_name=speakers format=float32le rate=48000 sink_properties=device.description=Speakers norewinds=1
-load-module module-null-sink sink_name=enhancer format=float32le rate=48000 sink_properties=device.description=Zentic\ Audio\ Enhancer\ 11.1 norewinds=1
-set-default-sink speakers
-PA
-echo "autospawn = no" >"$scratch/client.conf"
-export PULSE_CLIENTCONFIG="$scratch/client.conf"
-export PULSE_SERVER="unix:$XDG_RUNTIME_DIR/pulse/native"
-pulseaudio -n -F "$scratch/server.pa" --daemonize=no --exit-idle-time=-1 --disallow-exit \
-  >"$scratch/pulse.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.05; done
-pactl info >/dev/null
+fixture_xvfb "$scratch"
+fixture_pulse "$scratch"
 
 # Three songs: 6.5, 8.5 and 10.5 seconds of tones.
 sox -n -r 48000 -c 2 "$scratch/song1.wav" synth 6.5 sine 440 gain -6
@@ -70,9 +40,8 @@ sox -n -r 48000 -c 2 "$scratch/song3.wav" synth 10.5 sine 550 gain -6
 "$build/tools/installer/tobrel-install-machine-values" "$source" >/dev/null
 "$build/Mains/recorder/tobrel" >"$scratch/tobrel.log" 2>&1 &
 recorder=$!
-pids+=($recorder)
-for _ in $(seq 100); do xwininfo -name Tobrel >/dev/null 2>&1 && break; sleep 0.1; done
-xwininfo -name Tobrel >/dev/null || { echo "FAIL: no Tobrel window"; cat "$scratch/tobrel.log"; exit 1; }
+fixture_pids+=($recorder)
+fixture_wait 30 xwininfo -name Tobrel || { echo "FAIL: no Tobrel window"; cat "$scratch/tobrel.log"; exit 1; }
 sleep 1  # armed 250 ms after start
 
 paplay "$scratch/song1.wav"; sleep 2
@@ -88,8 +57,8 @@ kill -0 "$recorder" || { echo "FAIL: the recorder ended"; cat "$scratch/tobrel.l
 # A second copy is refused with its message, and the first goes on.
 "$build/Mains/recorder/tobrel" >"$scratch/second.log" 2>&1 &
 second=$!
-pids+=($second)
-for _ in $(seq 50); do xwininfo -name "Tobrel Message" >/dev/null 2>&1 && break; sleep 0.1; done
+fixture_pids+=($second)
+fixture_wait 20 xwininfo -name "Tobrel Message" || true
 import -window root "$scratch/second-copy.png"
 status=0
 xwininfo -name "Tobrel Message" >/dev/null 2>&1 || { echo "FAIL: no message from the second copy"; status=1; }

@@ -3,7 +3,10 @@
 // failures on existing keys.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <vector>
 
 #include "regWithoutKeyname.h"
 #include "registryStore.h"
@@ -135,6 +138,46 @@ TEST(registry, MachineRootDefaultsToTheBuildTree) {
     std::string folder;
     ASSERT_EQ(registryRootFolder(registryRoot::LocalMachine, folder), OKAY);
     EXPECT_EQ(folder, binaryDir() + "/machine-registry");
+}
+
+// The lines the probe prints: the machine root, then the library candidates.
+std::vector<std::string> runProbe(const std::string& program) {
+    std::vector<std::string> lines;
+    FILE* out = ::popen(("'" + program + "'").c_str(), "r");
+    if (!out) return lines;
+    char line[4096];
+    while (std::fgets(line, sizeof line, out)) {
+        std::string text(line);
+        if (!text.empty() && text.back() == '\n') text.pop_back();
+        lines.push_back(text);
+    }
+    EXPECT_EQ(::pclose(out), 0);
+    return lines;
+}
+
+TEST(registry, InstalledProgramUsesTheSystemMachineRootAndItsLibraryFolder) {
+    ScopedEnv unset("TOBREL_MACHINE_REGISTRY", std::nullopt);
+    const std::filesystem::path probe = MACHINE_ROOT_PROBE;
+    const std::string buildFolder = probe.parent_path().string();
+    EXPECT_EQ(runProbe(probe.string()),
+              (std::vector<std::string>{binaryDir() + "/machine-registry", buildFolder + "/liblame_enc.so",
+                                        buildFolder + "/../lib/tobrel/liblame_enc.so", "liblame_enc.so"}));
+
+    // A copy outside the build tree stands for an installed program (bin/ of a prefix).
+    char pattern[] = "/tmp/tobrel-installed-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    const std::filesystem::path prefix = pattern;
+    std::filesystem::create_directories(prefix / "bin");
+    std::filesystem::copy_file(probe, prefix / "bin/probe");
+    const std::string bin = (prefix / "bin").string();
+    EXPECT_EQ(runProbe(bin + "/probe"),
+              (std::vector<std::string>{INSTALLED_MACHINE_ROOT, bin + "/liblame_enc.so",
+                                        bin + "/../lib/tobrel/liblame_enc.so", "liblame_enc.so"}));
+    {
+        ScopedEnv chosen("TOBREL_MACHINE_REGISTRY", "/srv/machine");
+        EXPECT_EQ(runProbe(bin + "/probe").at(0), "/srv/machine");
+    }
+    std::filesystem::remove_all(prefix);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// Plays the installer for a source checkout: writes the machine-wide values
+// The installer's step, for a checkout (./run.sh) and for the installed
+// package (its postinst): writes the machine-wide values
 // top_folder (the folder that holds Skins/), date_installed (now) and
 // web_service_address (the web service's base address) into the machine-wide
 // settings root, each only when absent. Rewriting date_installed

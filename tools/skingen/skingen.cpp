@@ -8,9 +8,11 @@
 // around it. The generator also writes skin_definition.txt, which places the
 // pieces; its layout is the one the skin loader reads, value by value.
 //
-// Usage: skingen <output folder>. Fonts are the DejaVu faces of Debian's
+// Usage: skingen <output folder>; skingen --icons <output folder> writes the
+// application icon (the logo mark) into a hicolor theme tree instead. Fonts are the DejaVu faces of Debian's
 // fonts-dejavu-core, loaded from their files so that the result does not
 // depend on the desktop's font settings.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -18,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include <QDir>
 #include <QFont>
 #include <QFontDatabase>
 #include <QGuiApplication>
@@ -184,12 +187,15 @@ void iconScissors(QPainter& p, double x, double y, const QColor& c) {
     p.drawLine(QPointF(x + 13.2, y + 12.8), QPointF(x + 5, y + 2));
 }
 
+// The sound wave of the logo mark and of the application icon.
+constexpr double kWaveHeights[] = {4, 10, 16, 8, 12, 5};
+constexpr double kWaveStep = 3.2;
+
 void iconWave(QPainter& p, double x, double y, const QColor& c, double scale = 1.0) {
     p.setPen(iconPen(c, 2.0 * scale));
-    const double heights[] = {4, 10, 16, 8, 12, 5};
     for (int i = 0; i < 6; ++i) {
-        const double cx = x + (2 + i * 3.2) * scale;
-        const double h = heights[i] * scale / 2;
+        const double cx = x + (2 + i * kWaveStep) * scale;
+        const double h = kWaveHeights[i] * scale / 2;
         p.drawLine(QPointF(cx, y + 10 * scale - h), QPointF(cx, y + 10 * scale + h));
     }
 }
@@ -363,16 +369,31 @@ void labelButton(QPainter& p, const QRect& r, const QString& label, bool hovered
          Qt::AlignLeft | Qt::AlignVCenter);
 }
 
-void logo(QPainter& p, const QRect& r, bool hovered) {
-    if (hovered) roundRect(p, r, 9, QColor(0x1C, 0x20, 0x28), QColor(0x34, 0x3A, 0x46));
-    const QRectF mark(r.x() + 5, r.y() + 4, 30, 30);
+// The logo mark: a rounded square in a warm gradient with a white sound wave.
+// The application icon is the same mark (see the icon output below).
+constexpr double kMarkSize = 30;
+constexpr double kMarkRadius = 8;
+constexpr double kMarkWaveX = 4.5;  // the wave's 20x20 box inside the mark
+constexpr double kMarkWaveY = 5;
+const QColor kMarkFrom(0xFF, 0x6A, 0x5C);
+const QColor kMarkTo(0xE0, 0x2E, 0x6E);
+
+// The mark's rounded square with its top-left corner at `at`.
+QRectF markSquare(QPainter& p, const QPointF& at) {
+    const QRectF mark(at, QSizeF(kMarkSize, kMarkSize));
     QLinearGradient g(mark.topLeft(), mark.bottomRight());
-    g.setColorAt(0, QColor(0xFF, 0x6A, 0x5C));
-    g.setColorAt(1, QColor(0xE0, 0x2E, 0x6E));
+    g.setColorAt(0, kMarkFrom);
+    g.setColorAt(1, kMarkTo);
     p.setPen(Qt::NoPen);
     p.setBrush(g);
-    p.drawRoundedRect(mark, 8, 8);
-    iconWave(p, mark.x() + 4.5, mark.y() + 5, Qt::white, 1.0);
+    p.drawRoundedRect(mark, kMarkRadius, kMarkRadius);
+    return mark;
+}
+
+void logo(QPainter& p, const QRect& r, bool hovered) {
+    if (hovered) roundRect(p, r, 9, QColor(0x1C, 0x20, 0x28), QColor(0x34, 0x3A, 0x46));
+    const QRectF mark = markSquare(p, QPointF(r.x() + 5, r.y() + 4));
+    iconWave(p, mark.x() + kMarkWaveX, mark.y() + kMarkWaveY, Qt::white, 1.0);
     text(p, QRectF(r.x() + 44, r.y() + 2, 120, 22), "Tobrel", font(20, true), kText,
          Qt::AlignLeft | Qt::AlignVCenter);
     text(p, QRectF(r.x() + 45, r.y() + 23, 120, 12), "DESKTOP RECORDER", font(8, true, 1.2),
@@ -641,15 +662,132 @@ void writeDefinition() {
     }
 }
 
+// ---------------------------------------------------------------- icon --
+// The application icon is the logo mark with a margin of 2 all round, as PNG
+// files at the sizes of the desktop's hicolor theme and as SVG for any other
+// size. Both are drawn from the mark's numbers above.
+constexpr double kIconMargin = 2;
+constexpr double kIconCanvas = kMarkSize + 2 * kIconMargin;
+constexpr int kIconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
+const char* const kIconName = "com.tobrel.Tobrel";
+
+struct WaveBar {
+    double x, top, bottom;
+};
+
+// The wave's bars in icon canvas units: the logo's wave, centred in the mark.
+// Small icons keep its four middle bars at twice the spacing, so that the bars
+// stay apart when a unit is less than a pixel.
+std::vector<WaveBar> iconBars(bool small) {
+    std::vector<WaveBar> bars;
+    const double centre = kIconMargin + kMarkSize / 2;
+    const double mid = kIconMargin + kMarkWaveY + 10;
+    const int first = small ? 1 : 0, count = small ? 4 : 6;
+    const double step = small ? 2 * kWaveStep : kWaveStep;
+    for (int i = 0; i < count; ++i) {
+        const double x = centre + (i - (count - 1) / 2.0) * step;
+        const double h = kWaveHeights[first + i];
+        bars.push_back({x, mid - h / 2, mid + h / 2});
+    }
+    return bars;
+}
+
+constexpr int kSmallIcon = 48;  // sizes below draw the small wave on whole pixels
+
+QImage iconImage(int size) {
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / kIconCanvas, size / kIconCanvas);
+    markSquare(p, QPointF(kIconMargin, kIconMargin));
+    if (size >= kSmallIcon) {
+        p.setPen(iconPen(Qt::white, 2.0));
+        for (const WaveBar& b : iconBars(false)) p.drawLine(QPointF(b.x, b.top), QPointF(b.x, b.bottom));
+        return image;
+    }
+    // Whole-pixel bars at a whole-pixel spacing stay crisp and even.
+    const double scale = size / kIconCanvas;
+    const std::vector<WaveBar> bars = iconBars(true);
+    const int width = std::max(1, static_cast<int>(std::lround(2 * scale)));
+    const int step = static_cast<int>(std::lround((bars[1].x - bars[0].x) * scale));
+    const int left = static_cast<int>(
+        std::lround((kIconMargin + kMarkSize / 2) * scale - (step * (bars.size() - 1) + width) / 2.0));
+    p.resetTransform();
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::white);
+    for (size_t i = 0; i < bars.size(); ++i) {
+        const int top = static_cast<int>(std::lround(bars[i].top * scale));
+        const int bottom = static_cast<int>(std::lround(bars[i].bottom * scale));
+        p.drawRect(QRect(left + static_cast<int>(i) * step, top, width, bottom - top));
+    }
+    return image;
+}
+
+std::string svgNumber(double v) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", v);
+    return text;
+}
+
+std::string iconSvg() {
+    const std::string m = svgNumber(kIconMargin), far = svgNumber(kIconMargin + kMarkSize);
+    std::string svg =
+        "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"256\" height=\"256\" viewBox=\"0 0 " +
+        svgNumber(kIconCanvas) + " " + svgNumber(kIconCanvas) + "\">\n";
+    svg += "  <defs>\n    <linearGradient id=\"mark\" gradientUnits=\"userSpaceOnUse\" x1=\"" + m +
+           "\" y1=\"" + m + "\" x2=\"" + far + "\" y2=\"" + far + "\">\n";
+    svg += "      <stop offset=\"0\" stop-color=\"" + kMarkFrom.name().toStdString() + "\"/>\n";
+    svg += "      <stop offset=\"1\" stop-color=\"" + kMarkTo.name().toStdString() + "\"/>\n";
+    svg += "    </linearGradient>\n  </defs>\n";
+    svg += "  <rect x=\"" + m + "\" y=\"" + m + "\" width=\"" + svgNumber(kMarkSize) + "\" height=\"" +
+           svgNumber(kMarkSize) + "\" rx=\"" + svgNumber(kMarkRadius) + "\" fill=\"url(#mark)\"/>\n";
+    svg += "  <g stroke=\"#ffffff\" stroke-width=\"2\" stroke-linecap=\"round\">\n";
+    for (const WaveBar& b : iconBars(false))
+        svg += "    <line x1=\"" + svgNumber(b.x) + "\" y1=\"" + svgNumber(b.top) + "\" x2=\"" +
+               svgNumber(b.x) + "\" y2=\"" + svgNumber(b.bottom) + "\"/>\n";
+    svg += "  </g>\n</svg>\n";
+    return svg;
+}
+
+// Writes <folder>/hicolor/<size>x<size>/apps/<name>.png and
+// <folder>/hicolor/scalable/apps/<name>.svg.
+void writeIcons(const std::string& folder) {
+    for (int size : kIconSizes) {
+        const std::string dir =
+            folder + "/hicolor/" + std::to_string(size) + "x" + std::to_string(size) + "/apps";
+        const std::string path = dir + "/" + kIconName + ".png";
+        if (!QDir().mkpath(QString::fromStdString(dir)) ||
+            !iconImage(size).save(QString::fromStdString(path), "PNG")) {
+            std::fprintf(stderr, "skingen: cannot write %s\n", path.c_str());
+            ++gFailures;
+        }
+    }
+    const std::string dir = folder + "/hicolor/scalable/apps";
+    const std::string path = dir + "/" + kIconName + ".svg";
+    std::ofstream out;
+    if (QDir().mkpath(QString::fromStdString(dir))) out.open(path, std::ios::binary);
+    out << iconSvg();
+    if (!out) {
+        std::fprintf(stderr, "skingen: cannot write %s\n", path.c_str());
+        ++gFailures;
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: skingen <output folder>\n");
+    const bool icons = argc == 3 && std::string(argv[1]) == "--icons";
+    if (argc != 2 && !icons) {
+        std::fprintf(stderr, "usage: skingen <output folder>\n       skingen --icons <output folder>\n");
         return 2;
     }
-    gFolder = argv[1];
     QGuiApplication app(argc, argv);
+    if (icons) {
+        writeIcons(argv[2]);
+        return gFailures == 0 ? 0 : 1;
+    }
+    gFolder = argv[1];
     for (const char* file : {"DejaVuSans.ttf", "DejaVuSans-Bold.ttf"}) {
         const int id = QFontDatabase::addApplicationFont(QString("/usr/share/fonts/truetype/dejavu/") + file);
         if (id < 0) {
