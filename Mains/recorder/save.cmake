@@ -9,6 +9,7 @@ target_sources(tobrel_recorderapp PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/save/recorderFolderPicker.cpp
   ${CMAKE_CURRENT_LIST_DIR}/save/recorderDlgSaveSingleTrack.cpp
   ${CMAKE_CURRENT_LIST_DIR}/save/recorderDlgSaveMultipleTracks.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/dialogs/recorderDialogForm.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dialogs/recorderDialogLook.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dialogs/recorderTagFields.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dialogs/recorderDlgRename.cpp

@@ -11,27 +11,21 @@
 // test-artifacts/recorderSaveE2E.
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <regex>
 #include <sstream>
 #include <thread>
 
+#include "e2eFixture.h"
 #include "pulseFixture.h"
 #include "recorderMainSkin.h"
 #include "recorderPaths.h"
 #include "recorderSession.h"
-#include "regWithoutKeyname.h"
 #include "report.h"
-#include "skin.h"
 #include "testsupport.h"
 #include "toolOutput.h"
 #include "xTest.h"
@@ -43,11 +37,7 @@ using testsupport::toolOutput;
 
 namespace {
 
-std::string artifactsFolder() {
-    const fs::path folder = fs::path(testsupport::binaryDir()) / "test-artifacts" / "recorderSaveE2E";
-    fs::create_directories(folder);
-    return folder.string();
-}
+constexpr const char* kArtifacts = "recorderSaveE2E";
 
 // Waits for a state with a generous deadline.
 bool waitFor(const std::function<bool()>& done, std::chrono::milliseconds deadline = 30s) {
@@ -59,16 +49,11 @@ bool waitFor(const std::function<bool()>& done, std::chrono::milliseconds deadli
     return done();
 }
 
+// What is on the screen, as xwininfo tells it.
 class Screen {
   public:
     explicit Screen(std::string display) : display_(std::move(display)) {}
 
-    bool shot(const std::string& name) const {
-        const std::string path = artifactsFolder() + "/" + name + ".png";
-        fs::remove(path);
-        return pulsefixture::runProgram({"import", "-display", display_, "-window", "root", path}) == 0 &&
-               fs::exists(path);
-    }
     // A window of this title is on the screen.
     bool shown(const std::string& title) const {
         return toolOutput("xwininfo -display " + display_ + " -name " + shellQuoted(title) + " 2>/dev/null")
@@ -122,17 +107,11 @@ double decodedMs(const fs::path& mp3) {
 }
 
 TEST(recorderSaveE2E, RecordThreeSaveTwoThenRenameAndSaveTheThird) {
-    for (const char* tool : {"Xvfb", "import", "xwininfo", "paplay", "pulseaudio", "sqlite3", "ffmpeg"})
-        if (pulsefixture::runProgram({"sh", "-c", std::string("command -v ") + tool + " >/dev/null"}) != 0)
-            GTEST_SKIP() << tool << " is missing";
-    testsupport::TempHome home;
-    testsupport::TempDir machine, lockDir, out;
-    testsupport::ScopedEnv machineEnv("TOBREL_MACHINE_REGISTRY", machine.str());
-    testsupport::ScopedEnv lockEnv("TOBREL_INSTANCE_LOCK_DIR", lockDir.str());
-    ASSERT_EQ(regWithoutKeynameWrite(REG_ROOT_LOCAL_MACHINE, "SOFTWARE\\Tobrel\\500\\top_folder",
-                                     testsupport::sourceDir()),
-              OKAY);
-    ASSERT_EQ(recorderSessionSetWindowPosition(0, 0), OKAY);
+    const std::string missing =
+        e2e::missingTool({"Xvfb", "import", "xwininfo", "paplay", "pulseaudio", "sqlite3", "ffmpeg"});
+    if (!missing.empty()) GTEST_SKIP() << missing << " is missing";
+    e2e::Profile profile;
+    testsupport::TempDir out;
     const std::string saveFolder = out.file("fresh");
     ASSERT_EQ(recorderSessionSetDefaultMp3SaveFolder(saveFolder), OKAY);
     std::string cache;
@@ -140,21 +119,12 @@ TEST(recorderSaveE2E, RecordThreeSaveTwoThenRenameAndSaveTheThird) {
     const std::string db = cache + "/cache.db";
 
     // Where the skin puts things.
-    std::unique_ptr<Skin> skin;
-    ASSERT_EQ(recorderInitMainSkin(testsupport::sourceDir() + "/Skins", nullptr, nullptr, {}, skin), OKAY);
-    ASSERT_TRUE(skin);
-    auto centre = [&](int key) {
-        int enabled = 0, l = 0, t = 0, r = 0, b = 0;
-        skinHotspotGet(skin.get(), key, enabled, l, t, r, b);
-        return std::pair<int, int>((l + r) / 2, (t + b) / 2);
-    };
-    int listLeft = 0, listTop = 0, listRight = 0, listBottom = 0;
-    ASSERT_EQ(skinTextGetRect(skin.get(), kSkinTextTrackList, listLeft, listTop, listRight, listBottom),
-              OKAY);
-    const auto [saveX, saveY] = centre(kSkinHotSave);
-    const auto [renameX, renameY] = centre(kSkinHotRename);
+    const e2e::Layout layout;
+    ASSERT_TRUE(layout.loaded());
+    const auto [saveX, saveY] = layout.centre(kSkinHotSave);
+    const auto [renameX, renameY] = layout.centre(kSkinHotRename);
     // Below the header (about 28 pixels), in the middle of the first row.
-    const int firstRowX = (listLeft + listRight) / 2, firstRowY = listTop + 40;
+    const int firstRowX = (layout.listLeft + layout.listRight) / 2, firstRowY = layout.listTop + 40;
 
     // Three songs of 4, 5 and 6 seconds.
     testsupport::TempDir songs;
@@ -164,40 +134,16 @@ TEST(recorderSaveE2E, RecordThreeSaveTwoThenRenameAndSaveTheThird) {
 
     pulsefixture::PulseServer server;
     ASSERT_TRUE(server.started());
-    int numberPipe[2];
-    ASSERT_EQ(::pipe(numberPipe), 0);
-    const pid_t xvfb = pulsefixture::spawnProgram({"Xvfb", "-displayfd", std::to_string(numberPipe[1]),
-                                                   "-screen", "0", "800x600x24", "-nolisten", "tcp"});
-    ::close(numberPipe[1]);
-    ASSERT_GT(xvfb, 0);
-    struct Reap {
-        pid_t pid;
-        ~Reap() {
-            if (pid > 0) {
-                ::kill(pid, SIGTERM);
-                pulsefixture::waitProgram(pid);
-            }
-        }
-    } reapX{xvfb};
-    std::string number;
-    char c = 0;
-    while (::read(numberPipe[0], &c, 1) == 1 && c != '\n') number += c;
-    ::close(numberPipe[0]);
-    ASSERT_FALSE(number.empty()) << "Xvfb did not start";
-    const std::string display = ":" + number;
-    Screen screen(display);
-    ASSERT_TRUE(waitFor(
-        [&] { return !toolOutput("xwininfo -display " + display + " -root 2>/dev/null").empty(); }, 5s))
-        << "no X display " << display;
+    e2e::Display display;
+    ASSERT_TRUE(display.start()) << "Xvfb did not start";
+    Screen screen(display.name());
+    auto shot = [&](const std::string& name) { return display.screenshot(kArtifacts, name); };
 
-    testsupport::ScopedEnv displayEnv("DISPLAY", display);
-    testsupport::ScopedEnv platformEnv("QT_QPA_PLATFORM", "xcb");
-    const pid_t app = pulsefixture::spawnProgram({testsupport::binaryDir() + "/Mains/recorder/tobrel"});
-    ASSERT_GT(app, 0);
-    Reap reapApp{app};
+    const e2e::Child app = e2e::startRecorder();
+    ASSERT_GT(app.pid(), 0);
     ASSERT_TRUE(waitFor([&] { return screen.shown("Tobrel"); }, 60s)) << "no main window";
     testsupport::XTest x;
-    ASSERT_TRUE(x.open(display));
+    ASSERT_TRUE(x.open(display.name()));
     ASSERT_TRUE(waitFor([&] { return fs::exists(db); }));
     std::this_thread::sleep_for(1s);  // armed 250 ms after start
 
@@ -213,22 +159,22 @@ TEST(recorderSaveE2E, RecordThreeSaveTwoThenRenameAndSaveTheThird) {
     for (std::string line; std::getline(durationLines, line);) recorded.push_back(std::stod(line));
     ASSERT_EQ(recorded.size(), 3u);
     x.move(5, 5);
-    ASSERT_TRUE(screen.shot("1-three-tracks"));
+    ASSERT_TRUE(shot("1-three-tracks"));
 
     // The first two tracks: a click and Shift+Down. Save, "Selected Tracks...", OK.
     x.click(firstRowX, firstRowY);
     x.key("Down", true);
-    ASSERT_TRUE(screen.shot("2-two-selected"));
+    ASSERT_TRUE(shot("2-two-selected"));
     x.click(saveX, saveY);
     ASSERT_TRUE(waitFor([&] { return screen.popupAt(saveX, saveY); })) << "no menu at the Save button";
-    ASSERT_TRUE(screen.shot("3-save-menu"));
+    ASSERT_TRUE(shot("3-save-menu"));
     x.key("Down");
     x.key("Return");
     ASSERT_TRUE(waitFor([&] { return screen.shown("Tobrel : Save Tracks"); }));
-    ASSERT_TRUE(screen.shot("4-save-tracks"));
+    ASSERT_TRUE(shot("4-save-tracks"));
     x.key("Return");
     ASSERT_TRUE(waitFor([&] { return screen.shown("Tobrel : Message"); })) << "no count of saved tracks";
-    ASSERT_TRUE(screen.shot("5-saved-count"));
+    ASSERT_TRUE(shot("5-saved-count"));
     x.key("Return");
     ASSERT_TRUE(waitFor([&] { return !screen.shown("Tobrel : Message"); }));
 
@@ -246,7 +192,7 @@ TEST(recorderSaveE2E, RecordThreeSaveTwoThenRenameAndSaveTheThird) {
     }
     EXPECT_TRUE(waitFor([&] { return rows(db) == 1; })) << "the saved tracks are still in the list";
     x.move(5, 5);
-    ASSERT_TRUE(screen.shot("6-one-left"));
+    ASSERT_TRUE(shot("6-one-left"));
 
     // Rename the third track, then save it with subfolders.
     x.click(firstRowX, firstRowY);
@@ -257,7 +203,7 @@ TEST(recorderSaveE2E, RecordThreeSaveTwoThenRenameAndSaveTheThird) {
     x.type("The Band");
     x.key("Tab");
     x.type("Live Set");
-    ASSERT_TRUE(screen.shot("7-rename"));
+    ASSERT_TRUE(shot("7-rename"));
     x.key("Return");
     ASSERT_TRUE(waitFor([&] {
         return sqlite(db, "SELECT song, artist, album FROM caches;") == "Third Song|The Band|Live Set\n";
@@ -265,7 +211,7 @@ TEST(recorderSaveE2E, RecordThreeSaveTwoThenRenameAndSaveTheThird) {
 
     x.click(saveX, saveY);
     ASSERT_TRUE(waitFor([&] { return screen.shown("Tobrel : Save Track"); }));
-    ASSERT_TRUE(screen.shot("8-save-track"));
+    ASSERT_TRUE(shot("8-save-track"));
     x.key("Return");
     const std::string third = saveFolder + "/The Band/Live Set/Third Song.mp3";
     ASSERT_TRUE(waitFor([&] { return fs::exists(third) && !screen.shown("Tobrel : Save Track"); }));
@@ -279,8 +225,8 @@ TEST(recorderSaveE2E, RecordThreeSaveTwoThenRenameAndSaveTheThird) {
     EXPECT_NEAR(decodedMs(third), recorded[2], 50.0);
     EXPECT_TRUE(waitFor([&] { return rows(db) == 0; }));
     x.move(5, 5);
-    ASSERT_TRUE(screen.shot("9-all-saved"));
-    ASSERT_EQ(::waitpid(app, nullptr, WNOHANG), 0) << "the recorder ended";
+    ASSERT_TRUE(shot("9-all-saved"));
+    ASSERT_TRUE(app.running()) << "the recorder ended";
 }
 
 }  // namespace

@@ -25,11 +25,10 @@
 #include <regex>
 #include <thread>
 
+#include "e2eFixture.h"
 #include "pulseFixture.h"
 #include "recorderMainSkin.h"
 #include "recorderPaths.h"
-#include "recorderSession.h"
-#include "regWithoutKeyname.h"
 #include "report.h"
 #include "skin.h"
 #include "testsupport.h"
@@ -40,18 +39,9 @@ using namespace std::chrono_literals;
 
 namespace {
 
-std::string artifactsFolder() {
-    const fs::path folder = fs::path(testsupport::binaryDir()) / "test-artifacts" / "recorderWindowE2E";
-    fs::create_directories(folder);
-    return folder.string();
-}
+constexpr const char* kArtifacts = "recorderWindowE2E";
 
-bool screenshot(const std::string& display, const std::string& name) {
-    const std::string path = artifactsFolder() + "/" + name + ".png";
-    fs::remove(path);
-    return pulsefixture::runProgram({"import", "-display", display, "-window", "root", path}) == 0 &&
-           fs::exists(path);
-}
+std::string artifactsFolder() { return e2e::Display::artifacts(kArtifacts); }
 
 // Kept tracks in the cache folder (start_length_random.tmp).
 int keptTracks(const std::string& cache) {
@@ -112,18 +102,9 @@ Heard listen(int ms) {
 }
 
 TEST(recorderWindowE2E, RecordTwoSongsThenPlayPauseSeekAndNextThroughTheWindow) {
-    for (const char* tool : {"Xvfb", "import", "parec", "paplay", "pulseaudio"})
-        if (pulsefixture::runProgram({"sh", "-c", std::string("command -v ") + tool + " >/dev/null"}) != 0)
-            GTEST_SKIP() << tool << " is missing";
-    // A scratch profile and machine settings, as the installer leaves them.
-    testsupport::TempHome home;
-    testsupport::TempDir machine, lockDir;
-    testsupport::ScopedEnv machineEnv("TOBREL_MACHINE_REGISTRY", machine.str());
-    testsupport::ScopedEnv lockEnv("TOBREL_INSTANCE_LOCK_DIR", lockDir.str());
-    ASSERT_EQ(regWithoutKeynameWrite(REG_ROOT_LOCAL_MACHINE, "SOFTWARE\\Tobrel\\500\\top_folder",
-                                     testsupport::sourceDir()),
-              OKAY);
-    ASSERT_EQ(recorderSessionSetWindowPosition(0, 0), OKAY);
+    const std::string missing = e2e::missingTool({"Xvfb", "import", "parec", "paplay", "pulseaudio"});
+    if (!missing.empty()) GTEST_SKIP() << missing << " is missing";
+    e2e::Profile profile;
     std::string documents, cache;
     ASSERT_EQ(recorderPaths(RECORDER_PATH_DOCUMENTS, documents), OKAY);
     ASSERT_EQ(recorderPaths(RECORDER_PATH_CACHE, cache), OKAY);
@@ -131,21 +112,13 @@ TEST(recorderWindowE2E, RecordTwoSongsThenPlayPauseSeekAndNextThroughTheWindow) 
     std::ofstream(documents + "/trace_on.txt") << "";
 
     // Where the skin puts things.
-    std::unique_ptr<Skin> skin;
-    ASSERT_EQ(recorderInitMainSkin(testsupport::sourceDir() + "/Skins", nullptr, nullptr, {}, skin), OKAY);
-    ASSERT_TRUE(skin);
-    auto centre = [&](int key) {
-        int enabled = 0, l = 0, t = 0, r = 0, b = 0;
-        skinHotspotGet(skin.get(), key, enabled, l, t, r, b);
-        return std::pair<int, int>((l + r) / 2, (t + b) / 2);
-    };
-    int listLeft = 0, listTop = 0, listRight = 0, listBottom = 0;
-    ASSERT_EQ(skinTextGetRect(skin.get(), kSkinTextTrackList, listLeft, listTop, listRight, listBottom),
-              OKAY);
+    const e2e::Layout layout;
+    ASSERT_TRUE(layout.loaded());
+    const int listLeft = layout.listLeft, listRight = layout.listRight, listTop = layout.listTop;
     int knobMinX = 0, knobMaxX = 0, knobY = 0;
-    ASSERT_EQ(skinSliderValueToX(skin.get(), kSkinSliderPosition, 0.0f, knobMinX), OKAY);
-    ASSERT_EQ(skinSliderValueToX(skin.get(), kSkinSliderPosition, 1.0f, knobMaxX), OKAY);
-    for (const SkinSlider& s : skin->sliders)
+    ASSERT_EQ(skinSliderValueToX(layout.skin(), kSkinSliderPosition, 0.0f, knobMinX), OKAY);
+    ASSERT_EQ(skinSliderValueToX(layout.skin(), kSkinSliderPosition, 1.0f, knobMaxX), OKAY);
+    for (const SkinSlider& s : layout.skin()->sliders)
         if (s.key == kSkinSliderPosition) knobY = s.top + (s.bottom - s.top) / 2;
 
     // The songs: a 6-second one whose second half is higher, and a 4-second one.
@@ -155,29 +128,9 @@ TEST(recorderWindowE2E, RecordTwoSongsThenPlayPauseSeekAndNextThroughTheWindow) 
 
     pulsefixture::PulseServer server;
     ASSERT_TRUE(server.started());
-
-    // The display: Xvfb picks a free number and tells it through a pipe.
-    int numberPipe[2];
-    ASSERT_EQ(::pipe(numberPipe), 0);
-    const pid_t xvfb = pulsefixture::spawnProgram({"Xvfb", "-displayfd", std::to_string(numberPipe[1]),
-                                                   "-screen", "0", "800x600x24", "-nolisten", "tcp"});
-    ::close(numberPipe[1]);
-    ASSERT_GT(xvfb, 0);
-    struct Reap {
-        pid_t pid;
-        ~Reap() {
-            if (pid > 0) {
-                ::kill(pid, SIGTERM);
-                pulsefixture::waitProgram(pid);
-            }
-        }
-    } reapX{xvfb};
-    std::string number;
-    char c = 0;
-    while (::read(numberPipe[0], &c, 1) == 1 && c != '\n') number += c;
-    ::close(numberPipe[0]);
-    ASSERT_FALSE(number.empty()) << "Xvfb did not start";
-    const std::string display = ":" + number;
+    e2e::Display screen;
+    ASSERT_TRUE(screen.start()) << "Xvfb did not start";
+    const std::string display = screen.name();
     testsupport::XTest x;
     for (int i = 0; i < 100 && !x.open(display); ++i) std::this_thread::sleep_for(50ms);
     ASSERT_TRUE(x.opened()) << "no X display " << display;
@@ -187,20 +140,16 @@ TEST(recorderWindowE2E, RecordTwoSongsThenPlayPauseSeekAndNextThroughTheWindow) 
         std::this_thread::sleep_for(400ms);
     };
 
-    testsupport::ScopedEnv displayEnv("DISPLAY", display);
-    testsupport::ScopedEnv platformEnv("QT_QPA_PLATFORM", "xcb");
-    const std::string program = testsupport::binaryDir() + "/Mains/recorder/tobrel";
-    const pid_t app = pulsefixture::spawnProgram({program});
-    ASSERT_GT(app, 0);
-    Reap reapApp{app};
+    const e2e::Child app = e2e::startRecorder();
+    ASSERT_GT(app.pid(), 0);
     std::this_thread::sleep_for(2500ms);
-    ASSERT_EQ(::waitpid(app, nullptr, WNOHANG), 0) << "the recorder ended";
-    ASSERT_TRUE(screenshot(display, "1-started"));
+    ASSERT_TRUE(app.running()) << "the recorder ended";
+    ASSERT_TRUE(screen.screenshot(kArtifacts, "1-started"));
 
     // Record two songs.
     const pid_t first = pulsefixture::playAsync(songs.file("one.wav"));
     std::this_thread::sleep_for(2500ms);
-    ASSERT_TRUE(screenshot(display, "2-recording"));
+    ASSERT_TRUE(screen.screenshot(kArtifacts, "2-recording"));
     pulsefixture::waitProgram(first);
     std::this_thread::sleep_for(2000ms);
     ASSERT_EQ(pulsefixture::play(songs.file("two.wav")), 0);
@@ -208,19 +157,19 @@ TEST(recorderWindowE2E, RecordTwoSongsThenPlayPauseSeekAndNextThroughTheWindow) 
     ASSERT_EQ(keptTracks(cache), 2);
     std::this_thread::sleep_for(500ms);  // the list takes them in at its next tick
     x.move(5, 5);
-    ASSERT_TRUE(screenshot(display, "3-idle-two-tracks"));
+    ASSERT_TRUE(screen.screenshot(kArtifacts, "3-idle-two-tracks"));
 
     // Click the first track, then play: its first tone is heard, and nothing
     // is recorded from it.
     click((listLeft + listRight) / 2, listTop + 25);
-    auto [playX, playY] = centre(kSkinHotPlayPause);
+    auto [playX, playY] = layout.centre(kSkinHotPlayPause);
     click(playX, playY);
     Heard heard = listen(1200);
     EXPECT_GT(heard.rms, 0.1);
     EXPECT_NEAR(heard.hz, 440.0, 25.0);
     x.move(5, 5);  // the pause image, without the play button's hover image over it
     std::this_thread::sleep_for(200ms);
-    ASSERT_TRUE(screenshot(display, "4-playing"));
+    ASSERT_TRUE(screen.screenshot(kArtifacts, "4-playing"));
 
     // Pause: quiet.
     click(playX, playY);
@@ -232,7 +181,7 @@ TEST(recorderWindowE2E, RecordTwoSongsThenPlayPauseSeekAndNextThroughTheWindow) 
     // second tone. The knob is found where the screen shows it.
     x.move(5, 5);
     std::this_thread::sleep_for(200ms);
-    ASSERT_TRUE(screenshot(display, "5-paused"));
+    ASSERT_TRUE(screen.screenshot(kArtifacts, "5-paused"));
     const int knobX = brightCentre(artifactsFolder() + "/5-paused.png", knobMinX - 8, knobMaxX + 8, knobY);
     ASSERT_GE(knobX, knobMinX);
     x.move(knobX, knobY);
@@ -251,18 +200,18 @@ TEST(recorderWindowE2E, RecordTwoSongsThenPlayPauseSeekAndNextThroughTheWindow) 
               std::string::npos);
 
     // Next: the second song.
-    auto [nextX, nextY] = centre(kSkinHotNext);
+    auto [nextX, nextY] = layout.centre(kSkinHotNext);
     click(nextX, nextY);
     heard = listen(1200);
     EXPECT_GT(heard.rms, 0.1);
     EXPECT_NEAR(heard.hz, 660.0, 25.0);
     x.move(5, 5);
     std::this_thread::sleep_for(200ms);
-    ASSERT_TRUE(screenshot(display, "6-playing-next"));
+    ASSERT_TRUE(screen.screenshot(kArtifacts, "6-playing-next"));
 
     // Record mode was off while tracks played.
     EXPECT_EQ(keptTracks(cache), 2);
-    ASSERT_EQ(::waitpid(app, nullptr, WNOHANG), 0) << "the recorder ended";
+    ASSERT_TRUE(app.running()) << "the recorder ended";
 }
 
 }  // namespace

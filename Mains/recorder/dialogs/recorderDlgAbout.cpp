@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "recorderApp.h"
+#include "recorderDialogForm.h"
 #include "recorderDialogLook.h"
 #include "recorderInit.h"
 #include "recorderMainInput.h"
@@ -24,9 +25,7 @@ std::string recorderDlgAboutText() {
 int recorderDlgAbout(RecorderApp& app) {
     if (!app.mainWindow) return REPORT_ERR();
     QDialog dialog(app.mainWindow);
-    dialog.setWindowTitle(kDlgAboutCaption);
-    auto* layout = new QVBoxLayout(&dialog);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    QVBoxLayout* layout = recorderDialogFormStart(dialog, kDlgAboutCaption);
     auto* text = new QLabel(QString::fromStdString(recorderDlgAboutText()), &dialog);
     text->setObjectName(kAboutText);
     text->setWordWrap(true);

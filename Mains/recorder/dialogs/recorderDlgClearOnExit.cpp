@@ -16,6 +16,7 @@
 
 #include "recCache.h"
 #include "recorderApp.h"
+#include "recorderDialogForm.h"
 #include "recorderDialogLook.h"
 #include "recorderDlgMsgModal.h"
 #include "recorderMainWindow.h"
@@ -37,9 +38,7 @@ int recorderDlgClearOnExit(RecorderApp& app) {
     if (ids.empty()) return OKAY;
 
     QDialog dialog(app.mainWindow);
-    dialog.setWindowTitle(kDlgClearOnExitCaption);
-    auto* layout = new QVBoxLayout(&dialog);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    QVBoxLayout* layout = recorderDialogFormStart(dialog, kDlgClearOnExitCaption);
     auto* text =
         new QLabel(QString::fromStdString(recorderDlgClearOnExitText(static_cast<int>(ids.size()))), &dialog);
     text->setObjectName(kClearText);

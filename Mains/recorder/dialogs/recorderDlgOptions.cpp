@@ -20,6 +20,7 @@
 #include <charconv>
 
 #include "recorderApp.h"
+#include "recorderDialogForm.h"
 #include "recorderDialogLook.h"
 #include "recorderMainWindow.h"
 #include "recorderSession.h"
@@ -46,6 +47,7 @@ constexpr int kDefaultKbps = 256;
 
 struct OptionsDialog {
     QDialog* dialog = nullptr;
+    QPushButton* ok = nullptr;
     QCheckBox* alwaysOnTop = nullptr;
     QCheckBox* removeAfterSave = nullptr;
     QCheckBox* clearOnExit = nullptr;
@@ -73,9 +75,7 @@ QRadioButton* addRadio(QDialog& dialog, QButtonGroup& group, QLayout& layout, co
 
 void build(OptionsDialog& d) {
     QDialog& dialog = *d.dialog;
-    dialog.setWindowTitle(kDlgOptionsCaption);
-    auto* layout = new QVBoxLayout(&dialog);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    QVBoxLayout* layout = recorderDialogFormStart(dialog, kDlgOptionsCaption);
     d.alwaysOnTop = addCheck(dialog, *layout, "Window always on top", kOptionsAlwaysOnTop);
     d.removeAfterSave =
         addCheck(dialog, *layout, "Remove track from list after saving", kOptionsRemoveAfterSave);
@@ -113,17 +113,7 @@ void build(OptionsDialog& d) {
     }
     layout->addLayout(rateGrid);
 
-    auto* buttons = new QHBoxLayout();
-    buttons->addStretch(1);
-    auto* ok = new QPushButton("OK", &dialog);
-    ok->setObjectName(kOptionsOk);
-    ok->setDefault(true);
-    auto* cancel = new QPushButton("Cancel", &dialog);
-    cancel->setObjectName(kOptionsCancel);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    layout->addLayout(buttons);
-    QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
+    d.ok = recorderDialogFormButtons(dialog, *layout, kOptionsOk, kOptionsCancel).ok;
     // Asking to clear the list only makes sense when saved tracks leave it.
     QObject::connect(d.removeAfterSave, &QCheckBox::toggled, d.clearOnExit, &QWidget::setEnabled);
 }
@@ -229,7 +219,7 @@ int recorderDlgOptions(RecorderApp& app) {
     build(d);
     REPORT_CHECK(load(d));
     REPORT_CHECK(recorderDialogLook(app, dialog));
-    QObject::connect(dialog.findChild<QPushButton*>(kOptionsOk), &QPushButton::clicked, &dialog, [&app, &d] {
+    QObject::connect(d.ok, &QPushButton::clicked, &dialog, [&app, &d] {
         if (onOk(app, d) != OKAY) REPORT_ERR();
     });
     dialog.exec();

@@ -11,6 +11,7 @@
 
 #include "recCache.h"
 #include "recorderApp.h"
+#include "recorderDialogForm.h"
 #include "recorderDialogLook.h"
 #include "recorderDlgMsgModal.h"
 #include "recorderMainWindow.h"
@@ -24,6 +25,7 @@ namespace {
 
 struct RenameDialog {
     QDialog* dialog = nullptr;
+    QPushButton* ok = nullptr;
     RecorderTagFields fields;
     RecorderTagStores stores;
     int trackId = 0;
@@ -31,24 +33,12 @@ struct RenameDialog {
 
 void build(RenameDialog& d) {
     QDialog& dialog = *d.dialog;
-    dialog.setWindowTitle(kDlgRenameCaption);
-    auto* layout = new QVBoxLayout(&dialog);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    QVBoxLayout* layout = recorderDialogFormStart(dialog, kDlgRenameCaption);
     auto* grid = new QGridLayout();
     layout->addLayout(grid);
     d.fields = recorderTagFieldsCreate(
         dialog, *grid, 0, {kRenameTitle, kRenameArtist, kRenameAlbum, kRenameGenre, kRenameComment});
-    auto* buttons = new QHBoxLayout();
-    buttons->addStretch(1);
-    auto* ok = new QPushButton("OK", &dialog);
-    ok->setObjectName(kRenameOk);
-    ok->setDefault(true);
-    auto* cancel = new QPushButton("Cancel", &dialog);
-    cancel->setObjectName(kRenameCancel);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    layout->addLayout(buttons);
-    QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
+    d.ok = recorderDialogFormButtons(dialog, *layout, kRenameOk, kRenameCancel).ok;
     d.fields.title->setFocus();
 }
 
@@ -98,7 +88,7 @@ int recorderDlgRename(RecorderApp& app) {
     recorderTagFieldsFill(d.fields, tags);
     REPORT_CHECK(recorderTagStoresOpen(app, d.fields, d.stores));
     REPORT_CHECK(recorderDialogLook(app, dialog));
-    QObject::connect(dialog.findChild<QPushButton*>(kRenameOk), &QPushButton::clicked, &dialog, [&app, &d] {
+    QObject::connect(d.ok, &QPushButton::clicked, &dialog, [&app, &d] {
         if (onOk(app, d) != OKAY) REPORT_ERR();
     });
     dialog.exec();

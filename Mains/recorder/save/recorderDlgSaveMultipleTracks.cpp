@@ -24,6 +24,7 @@
 #include "pstr.h"
 #include "recCache.h"
 #include "recorderApp.h"
+#include "recorderDialogForm.h"
 #include "recorderDialogLook.h"
 #include "recorderDlgMsgModal.h"
 #include "recorderItunes.h"
@@ -44,6 +45,7 @@ constexpr qint64 kProgressEveryMs = 50;
 
 struct MultipleTracksDialog {
     QDialog* dialog = nullptr;
+    QPushButton* ok = nullptr;
     RecorderSaveTarget target;
     int kind = 0;
 };
@@ -57,9 +59,7 @@ struct BatchTrack {
 
 void build(MultipleTracksDialog& d) {
     QDialog& dialog = *d.dialog;
-    dialog.setWindowTitle(kDlgSaveMultipleCaption);
-    auto* layout = new QVBoxLayout(&dialog);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    QVBoxLayout* layout = recorderDialogFormStart(dialog, kDlgSaveMultipleCaption);
     auto* choices = new QHBoxLayout();
     layout->addLayout(choices);
     auto* group = new QVBoxLayout();
@@ -68,17 +68,7 @@ void build(MultipleTracksDialog& d) {
         dialog, *choices, *group,
         {kSaveMultipleMp3, kSaveMultipleItunes, kSaveMultipleFrame, kSaveMultipleFolderLabel,
          kSaveMultipleFolder, kSaveMultipleBrowse, kSaveMultipleSubfolders, kSaveMultipleHint});
-    auto* buttons = new QHBoxLayout();
-    buttons->addStretch(1);
-    auto* ok = new QPushButton("OK", &dialog);
-    ok->setObjectName(kSaveMultipleOk);
-    ok->setDefault(true);
-    auto* cancel = new QPushButton("Cancel", &dialog);
-    cancel->setObjectName(kSaveMultipleCancel);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    layout->addLayout(buttons);
-    QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
+    d.ok = recorderDialogFormButtons(dialog, *layout, kSaveMultipleOk, kSaveMultipleCancel).ok;
 }
 
 int readTrack(RecorderApp& app, int id, long now, BatchTrack& t) {
@@ -226,10 +216,9 @@ int recorderDlgSaveMultipleTracks(RecorderApp& app, int kind) {
     build(d);
     REPORT_CHECK(recorderSaveTargetLoad(app, d.target));
     REPORT_CHECK(recorderDialogLook(app, dialog));
-    QObject::connect(dialog.findChild<QPushButton*>(kSaveMultipleOk), &QPushButton::clicked, &dialog,
-                     [&app, &d] {
-                         if (onOk(app, d) != OKAY) REPORT_ERR();
-                     });
+    QObject::connect(d.ok, &QPushButton::clicked, &dialog, [&app, &d] {
+        if (onOk(app, d) != OKAY) REPORT_ERR();
+    });
     dialog.exec();
     return OKAY;
 }

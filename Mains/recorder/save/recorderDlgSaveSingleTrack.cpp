@@ -16,6 +16,7 @@
 #include "pstr.h"
 #include "recCache.h"
 #include "recorderApp.h"
+#include "recorderDialogForm.h"
 #include "recorderDialogLook.h"
 #include "recorderDlgMsgModal.h"
 #include "recorderItunes.h"
@@ -35,6 +36,7 @@ namespace {
 
 struct SingleTrackDialog {
     QDialog* dialog = nullptr;
+    QPushButton* ok = nullptr;
     RecorderTagFields fields;
     RecorderSaveTarget target;
     RecorderTagStores stores;
@@ -44,9 +46,7 @@ struct SingleTrackDialog {
 
 void build(SingleTrackDialog& d) {
     QDialog& dialog = *d.dialog;
-    dialog.setWindowTitle(kDlgSaveSingleCaption);
-    auto* layout = new QVBoxLayout(&dialog);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    QVBoxLayout* layout = recorderDialogFormStart(dialog, kDlgSaveSingleCaption);
     auto* choices = new QHBoxLayout();
     layout->addLayout(choices);
     auto* grid = new QGridLayout();
@@ -60,17 +60,7 @@ void build(SingleTrackDialog& d) {
         dialog, *choices, *group,
         {kSaveSingleMp3, kSaveSingleItunes, kSaveSingleFrame, kSaveSingleFolderLabel, kSaveSingleFolder,
          kSaveSingleBrowse, kSaveSingleSubfolders, kSaveSingleHint});
-    auto* buttons = new QHBoxLayout();
-    buttons->addStretch(1);
-    auto* ok = new QPushButton("OK", &dialog);
-    ok->setObjectName(kSaveSingleOk);
-    ok->setDefault(true);
-    auto* cancel = new QPushButton("Cancel", &dialog);
-    cancel->setObjectName(kSaveSingleCancel);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    layout->addLayout(buttons);
-    QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
+    d.ok = recorderDialogFormButtons(dialog, *layout, kSaveSingleOk, kSaveSingleCancel).ok;
     d.fields.title->setFocus();
 }
 
@@ -149,10 +139,9 @@ int recorderDlgSaveSingleTrack(RecorderApp& app, long trackId) {
     } closeStores{d.stores};
     REPORT_CHECK(open(app, d));
 
-    QObject::connect(dialog.findChild<QPushButton*>(kSaveSingleOk), &QPushButton::clicked, &dialog,
-                     [&app, &d] {
-                         if (onOk(app, d) != OKAY) REPORT_ERR();
-                     });
+    QObject::connect(d.ok, &QPushButton::clicked, &dialog, [&app, &d] {
+        if (onOk(app, d) != OKAY) REPORT_ERR();
+    });
     app.save.singleTrackDialog = &dialog;
     app.save.singleTrackOpen = true;
     dialog.exec();
