@@ -13,7 +13,8 @@
 #include "testsupport.h"
 
 DialogDriver::DialogDriver(int deadlineMs) {
-    connect(&timer_, &QTimer::timeout, this, [this] { poll(); });
+    connect(&timer_, &QTimer::timeout, this, [this] { poll(false); });
+    QApplication::instance()->installEventFilter(this);
     timer_.start(5);
     watchdog_.setSingleShot(true);
     connect(&watchdog_, &QTimer::timeout, this, [this] {
@@ -29,6 +30,14 @@ DialogDriver::DialogDriver(int deadlineMs) {
         }
     });
     watchdog_.start(deadlineMs);
+}
+
+bool DialogDriver::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Show && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->isWindow())
+        QMetaObject::invokeMethod(
+            this, [this] { poll(true); }, Qt::QueuedConnection);
+    return false;
 }
 
 DialogDriver::~DialogDriver() { EXPECT_FALSE(timedOut) << "a window stayed open until the deadline"; }
@@ -49,7 +58,7 @@ std::string DialogDriver::nameOf(QWidget& window) {
     return window.windowTitle().toStdString();
 }
 
-void DialogDriver::poll() {
+void DialogDriver::poll(bool direct) {
     QWidget* top = QApplication::activePopupWidget();
     if (!top) top = QApplication::activeModalWidget();
     if (!top || !top->isVisible()) return;
@@ -61,9 +70,13 @@ void DialogDriver::poll() {
     if (steps_.empty() || steps_.front().name != name) return;
     Step step = std::move(steps_.front());
     steps_.pop_front();
-    // Run from the event loop, not inside this timer's handler: an action may
-    // wait in a nested loop (a save with its progress dialog) in which this
-    // timer must go on polling.
+    if (direct) {
+        step.action(*top);
+        return;
+    }
+    // From the timer, the action runs from the event loop, not inside this
+    // timer's handler: an action may wait in a nested loop (a save with its
+    // progress dialog) in which this timer must go on polling.
     QPointer<QWidget> target = top;
     QMetaObject::invokeMethod(
         this,

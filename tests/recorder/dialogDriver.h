@@ -1,7 +1,8 @@
 // Drives the program's modal dialogs and pop-up menus in window tests, the way
 // a user answers them: a script of steps, each naming the window it expects
 // (a dialog's caption or a menu's object name) and what to do with it. The
-// driver looks at the topmost modal dialog or pop-up menu every few
+// driver looks at the topmost modal dialog or pop-up menu as soon as a window
+// is shown (at the program's next look at its events) and every few
 // milliseconds while the code under test waits in it, so nested windows (a
 // progress dialog over a save dialog) are reached too. A watchdog closes
 // whatever is left open after the deadline, so a failing test cannot hang.
@@ -36,8 +37,13 @@ class DialogDriver : public QObject {
     // dialog's caption.
     static std::string nameOf(QWidget& window);
 
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
-    void poll();
+    // direct: run the step's action at once (the look that follows a window
+    // being shown); otherwise from the event loop.
+    void poll(bool direct);
     struct Step {
         std::string name;
         Action action;

@@ -3,7 +3,6 @@
 #include "recorderSave.h"
 
 #include <QMenu>
-#include <memory>
 
 #include "CSlout.h"
 #include "File.h"
