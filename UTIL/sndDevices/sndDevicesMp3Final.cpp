@@ -6,7 +6,9 @@
 // never leaves a half-written MP3 and never damages a file the user already
 // had. The companion is only read, never moved: saving the same track again
 // copies it again.
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -151,6 +153,14 @@ int sndDevicesPreEncodedMp3ToFinalMp3(sndDevicesContext& context, uint16_t key, 
     };
     if (TagsMp3WriteID3v2_3(out.get(), title, artist, album, genre, comment) != OKAY) return fail(__LINE__);
 
+    // The file's whole length is claimed at once: the file system then
+    // places it in one go instead of page by page while the copy runs, which
+    // makes a save as quick as a plain copy. Where it cannot (no space, a file
+    // system without it), the writes below meet the problem themselves.
+    struct stat source;
+    const long tagBytes = std::ftell(out.get());
+    if (::fstat(fileno(in.get()), &source) == 0 && tagBytes >= 0)
+        (void)::fallocate(fileno(out.get()), 0, 0, static_cast<off_t>(tagBytes) + source.st_size);
     // Not zero-filled: every byte written is read first.
     const size_t blockBytes = kCopyWords * 2;
     const auto block = std::make_unique_for_overwrite<unsigned char[]>(blockBytes);
@@ -164,6 +174,11 @@ int sndDevicesPreEncodedMp3ToFinalMp3(sndDevicesContext& context, uint16_t key, 
         sndDevicesUnscrambleBytes(block.get(), got, key);
         if (std::fwrite(block.get(), 1, got, out.get()) != got) return fail(__LINE__);
     }
+    // A companion that shrank since it was measured must not leave the
+    // claimed length's zeros at the end of the MP3.
+    const long written = std::ftell(out.get());
+    if (written < 0 || std::fflush(out.get()) != 0 || ::ftruncate(fileno(out.get()), written) != 0)
+        return fail(__LINE__);
     if (std::fclose(in.release()) != 0) return fail(__LINE__);
     if (std::fclose(out.release()) != 0) return fail(__LINE__);
     status = commitTemporary(temporary, mp3Path);

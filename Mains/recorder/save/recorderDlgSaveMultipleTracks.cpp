@@ -157,15 +157,15 @@ int runBatch(RecorderApp& app, MultipleTracksDialog& d, int& savedCount, bool& f
     for (int i = 0; i < total; ++i) {
         BatchTrack t;
         REPORT_CHECK(readTrack(app, static_cast<int>(ids[i]), now, t));
-        progress.setLabelText(
-            QString("Saving %1 of %2\n%3").arg(i + 1).arg(total).arg(QString::fromStdString(t.shownName)));
-        progress.setValue(i);
         // The one moment the user gets through while a batch runs: a Cancel
         // pressed during the previous track is seen here. Tracks saved from
         // their companions take a few milliseconds each; showing every one
         // of them would cost more than saving it, so the dialog is brought
         // up to date at most every 50 ms.
         if (i == 0 || sinceShown.elapsed() >= kProgressEveryMs) {
+            progress.setLabelText(
+                QString("Saving %1 of %2\n%3").arg(i + 1).arg(total).arg(QString::fromStdString(t.shownName)));
+            progress.setValue(i);
             QCoreApplication::processEvents();
             sinceShown.start();
         }
