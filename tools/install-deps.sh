@@ -8,8 +8,11 @@ packages=(
   cmake ninja-build g++ pkg-config
   libgtest-dev libgmock-dev
   libsqlite3-dev qt6-base-dev libpulse-dev libmp3lame-dev
+  # the YouTube Wizard's browser (loaded only when the wizard opens)
+  qt6-webengine-dev qt6-webchannel-dev
   # run
   pulseaudio pulseaudio-utils xdg-utils
+  libqt6webenginecore6-bin
   # test and benchmark peers: tools we did not write
   sqlite3 sox mpg123 ffmpeg lame python3-mutagen python3-numpy
   xvfb xauth x11-utils libxtst6 imagemagick fonts-dejavu-core

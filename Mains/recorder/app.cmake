@@ -20,7 +20,7 @@ tobrel_library(recorderapp
 target_include_directories(tobrel_recorderapp PUBLIC "${recorder_app_dir}")
 
 add_executable(tobrel ${recorder_app_dir}/recorderMain.cpp)
-target_link_libraries(tobrel PRIVATE tobrel_recorderapp tobrel_pulse)
+target_link_libraries(tobrel PRIVATE tobrel_recorderapp tobrel_pulse tobrel_programFolders)
 set_target_properties(tobrel PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/Mains/recorder")
 target_compile_definitions(tobrel PRIVATE TOBREL_APP_ID="${TOBREL_APP_ID}")
 # The encoder library the engine loads from the program's folder.

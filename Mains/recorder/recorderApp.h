@@ -15,6 +15,7 @@
 #include <memory>
 #include <string>
 
+#include "recorderFindSongsState.h"
 #include "recorderItunesState.h"
 #include "recorderSaveState.h"
 #include "sndDevicesContext.h"
@@ -34,12 +35,6 @@ struct recCache;
 constexpr int kRecorderNoTrack = -100;
 // The item data of the row of the recording in progress.
 constexpr long kRecorderRecordingRow = 2147483647;
-
-// One pair of the YouTube Wizard's naming queue.
-struct RecorderSongName {
-    std::string artist;
-    std::string song;
-};
 
 struct RecorderApp {
     RecorderApp();
@@ -68,8 +63,6 @@ struct RecorderApp {
     QPointer<QWidget> tooltip;
     QPointer<QWidget> modelessMsg;
     bool modelessMsgOpen = false;
-    QPointer<QWidget> wizard;
-    bool wizardOpen = false;
     bool recordMode = false;
     bool hideShort = false;
     bool scramble = false;
@@ -85,9 +78,10 @@ struct RecorderApp {
     bool loaded = false;
     bool recordSuspended = false;
     int lastIndicator = 0;
-    std::array<RecorderSongName, 2> namingQueue;
-    int namingCount = 0;
     RecorderItunesState itunes;  // the iTunes export's lookups of this run
+
+    // The YouTube Wizard and its naming queue.
+    RecorderFindSongsState findSongs;
 
     // --- window-layer bookkeeping
     int timerId = 0;                // the 100 ms main timer, 0 when stopped

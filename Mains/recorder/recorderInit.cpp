@@ -27,6 +27,7 @@
 #include "recCache.h"
 #include "recorderApp.h"
 #include "recorderDlgClearOnExit.h"
+#include "recorderDlgFindSongs.h"
 #include "recorderDlgMsgModal.h"
 #include "recorderMainSkin.h"
 #include "recorderMainWindow.h"
@@ -63,8 +64,6 @@ void recorderAppReset(RecorderApp& app) {
     app.tooltip = nullptr;
     app.modelessMsg = nullptr;
     app.modelessMsgOpen = false;
-    app.wizard = nullptr;
-    app.wizardOpen = false;
     app.recordMode = false;
     app.hideShort = false;
     app.scramble = false;
@@ -80,9 +79,8 @@ void recorderAppReset(RecorderApp& app) {
     app.loaded = false;
     app.recordSuspended = false;
     app.lastIndicator = 0;
-    app.namingQueue = {};
-    app.namingCount = 0;
     app.itunes = RecorderItunesState{};
+    recorderFindSongsStateReset(app.findSongs);
     app.timerId = 0;
     app.inTimerTick = false;
     app.lastRecordingName.clear();
@@ -323,7 +321,7 @@ int recorderShutdown(RecorderApp& app) {
 
     // 5 to 7. Web features and their windows.
     if (app.modelessMsg) REPORT_CHECK(recorderDlgMsgModelessClose(app));
-    if (app.wizard) REPORT_CHECK(recorderDlgFindSongsClose(app));
+    if (app.findSongs.wizard) REPORT_CHECK(recorderDlgFindSongsClose(app));
     if (app.webSession) REPORT_CHECK(recorderCloseWeb(app));
 
     // 8 to 11.

@@ -3,6 +3,7 @@
 // browser, message dialogs), the single-instance guard, the main window and
 // the event loop.
 #include <QApplication>
+#include <QDir>
 #include <QIcon>
 #include <cstdio>
 #include <cstdlib>
@@ -10,12 +11,31 @@
 #include "browser.h"
 #include "instanceLock.h"
 #include "itunesAutomation.h"
+#include "programFolders.h"
 #include "pulseDevices.h"
 #include "recorderApp.h"
 #include "recorderDlgMsgModal.h"
 #include "recorderInit.h"
 #include "recorderMainWindow.h"
 #include "report.h"
+
+namespace {
+
+// The installed icon: from the desktop's icon theme, or else straight from the
+// hicolor files the installation put beside bin/ (a stale theme cache or an
+// unusual prefix hides them from the theme lookup). A checkout has none.
+QIcon installedIcon() {
+    const QString folder = QString::fromStdString(programFolder()) + "/../share/icons/hicolor";
+    QIcon files;
+    const QStringList sizes = QDir(folder).entryList({"*x*"}, QDir::Dirs);
+    for (const QString& size : sizes) {
+        const QString file = folder + "/" + size + "/apps/" TOBREL_APP_ID ".png";
+        if (QFileInfo::exists(file)) files.addFile(file);
+    }
+    return QIcon::fromTheme(TOBREL_APP_ID, files);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     const char* platform = std::getenv("QT_QPA_PLATFORM");
@@ -38,7 +58,7 @@ int main(int argc, char** argv) {
     // The menu entry's name and icon: desktops show them for the window (an
     // installed program finds the icon in the hicolor theme; a checkout has none).
     QGuiApplication::setDesktopFileName(TOBREL_APP_ID);
-    QApplication::setWindowIcon(QIcon::fromTheme(TOBREL_APP_ID));
+    QApplication::setWindowIcon(installedIcon());
     recorderInstallInternalErrorBoxes();
 
     std::unique_ptr<AudioDevices> devices = pulseDevicesCreate("Tobrel");

@@ -16,6 +16,7 @@
 #include "pstr.h"
 #include "recCache.h"
 #include "recorderApp.h"
+#include "recorderDlgFindSongs.h"
 #include "recorderMainSkin.h"
 #include "recorderMainWindow.h"
 #include "recorderSession.h"
@@ -225,7 +226,7 @@ int recorderDisplayRecordingFlash(RecorderApp& app) {
 int recorderUpdateMainDisplay(RecorderApp& app) {
     if (!app.skin) return OKAY;
     if (!app.cacheDb || !app.listView) return REPORT_ERR();
-    const bool wizardOnScreen = app.wizard && app.wizard->isVisible();
+    const bool wizardOnScreen = recorderDlgFindSongsOnScreen(app);
     int indicator = 0;
     long durationMs = 0;
     REPORT_CHECK(recordStatus(app, indicator, durationMs));

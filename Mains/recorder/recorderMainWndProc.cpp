@@ -24,6 +24,7 @@
 #include "recorderSongList.h"
 #include "recorderTimer.h"
 #include "report.h"
+#include "sdkWebBrowser.h"
 #include "skin.h"
 
 static constexpr const char* kReportModule = "./recorderMainWndProc";
@@ -204,6 +205,17 @@ int recorderMainWndProc(RecorderApp& app, QEvent* event, bool& handled) {
             handled = false;
             return listNotification(app, *static_cast<RecorderListEvent*>(event), handled);
         default:
+            // The browser host's data message: the wizard's page speaks.
+            // Its page-size and element-clicked messages are left alone.
+            if (event->type() == sdkWebBrowserDataMessage()) {
+                if (!app.findSongs.wizardOpen || !app.findSongs.wizard) return 0;
+                const auto* data = static_cast<sdkWebBrowserDataEvent*>(event);
+                if (recorderDlgFindSongsHandleBrowserMessage(app, data->dataId, data->text) != OKAY) {
+                    REPORT_ERR();
+                    return 1;
+                }
+                return 0;
+            }
             handled = false;
             return 0;
     }

@@ -11,13 +11,3 @@ int recorderWebDynamicUpdateCheck(RecorderApp&) { return OKAY; }
 int recorderWebStartupMessages(RecorderApp&) { return OKAY; }
 int recorderDlgMsgModelessClose(RecorderApp&) { return OKAY; }
 int recorderCloseWeb(RecorderApp&) { return OKAY; }
-
-int recorderDlgFindSongsCheckTimeout(RecorderApp&) { return OKAY; }
-int recorderDlgFindSongsClose(RecorderApp&) { return OKAY; }
-int recorderDlgFindSongsNewestName(RecorderApp&, RecorderSongName& name) {
-    name = RecorderSongName{};
-    return OKAY;
-}
-int recorderDlgFindSongsPopName(RecorderApp&) { return OKAY; }
-int recorderDlgFindSongsOpen(RecorderApp&) { return OKAY; }
-int recorderDlgFindSongsStopPlayback(RecorderApp&) { return OKAY; }

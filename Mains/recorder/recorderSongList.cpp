@@ -54,8 +54,6 @@ bool recordingIndicatorOn(RecorderApp& app, int& indicator) {
     return true;
 }
 
-bool wizardOnScreen(RecorderApp& app) { return app.wizard && app.wizard->isVisible(); }
-
 }  // namespace
 
 int recorderSongListCreate(RecorderApp& app) {
@@ -143,7 +141,7 @@ int recorderSongListFill(RecorderApp& app) {
     if (indicator) {
         std::string text = kSongListRecordingRow;
         RecorderSongName newest;
-        if (wizardOnScreen(app)) {
+        if (recorderDlgFindSongsOnScreen(app)) {
             REPORT_CHECK(recorderDlgFindSongsNewestName(app, newest));
             if (!newest.artist.empty() && !newest.song.empty()) text = newest.song + " - " + newest.artist;
         }
@@ -231,17 +229,19 @@ int recorderSongListViewTimerClicked(RecorderApp& app, bool changed) {
         }
     }
 
-    // 3. Named by the YouTube Wizard when it has a name waiting.
+    // 3. Named by the YouTube Wizard when it has a name waiting. The finished
+    // track takes the oldest pair, the one announced for it: a newer pair
+    // belongs to the recording that has just begun.
     if (newTrack) {
-        RecorderSongName newest;
-        REPORT_CHECK(recorderDlgFindSongsNewestName(app, newest));
-        if (!newest.artist.empty() && !newest.song.empty()) {
+        RecorderSongName oldest;
+        REPORT_CHECK(recorderDlgFindSongsOldestName(app, oldest));
+        if (!oldest.artist.empty() && !oldest.song.empty()) {
             std::vector<int> ids;
             REPORT_CHECK(recCacheGetIds(app.cacheDb.get(), kRecCacheMaxIds, ids));
             if (ids.empty()) return REPORT_ERR();
             recCacheTags tags;
-            tags.artist = newest.artist;
-            tags.song = newest.song;
+            tags.artist = oldest.artist;
+            tags.song = oldest.song;
             REPORT_CHECK(recCacheSetTags(app.cacheDb.get(), ids.back(), tags));
             REPORT_CHECK(recorderSaveMarkWizardTrack(app, ids.back()));
             if (app.trace)

@@ -58,7 +58,7 @@ int suspendRecordMode(RecorderApp& app, bool& proceed) {
     }
     app.recordSuspended = true;
     REPORT_CHECK(recorderSetRecordMode(app, false));
-    if (app.wizard && app.wizard->isVisible()) REPORT_CHECK(recorderDlgFindSongsStopPlayback(app));
+    REPORT_CHECK(recorderDlgFindSongsStopPlayback(app));
     return OKAY;
 }
 

@@ -39,13 +39,21 @@ AudioFormat audioPcm16Format(uint16_t channels, uint32_t rate);
 // Flag of a captured packet whose data is to be taken as silence.
 constexpr uint32_t kAudioPacketSilent = 2;
 
-// Capture service of a loopback stream.
+// A capture packet is one device period, 10 ms of the stream's rate (480
+// frames at 48 kHz, 441 at 44.1 kHz, 960 at 96 kHz): the capture step counts
+// silence in packets and means them to be periods.
+constexpr uint32_t kAudioPeriodsPerSecond = 100;
+constexpr uint32_t audioCapturePeriodFrames(uint32_t rate) { return rate / kAudioPeriodsPerSecond; }
+
+// Capture service of a loopback stream. The sound-server layer hands out
+// packets of exactly one period, whatever its server's fragments are.
 class AudioCaptureService {
   public:
     virtual ~AudioCaptureService() = default;
     // Frames queued in the stream; only success counts for the capture step.
     virtual int padding(uint32_t& frames) = 0;
-    // Frames in the next packet, 0 when nothing is ready.
+    // Frames in the next packet, 0 when nothing is ready (for the sound
+    // server: until a whole period is there).
     virtual int nextPacketSize(uint32_t& frames) = 0;
     // The next packet: interleaved float frames (stream channel count), its
     // frame count and flags. Data stays valid until releasePacket.

@@ -4,13 +4,15 @@
 // engine's threads may call a stream without further locking of their own.
 // The padding probes run the connection's loop for what has arrived (and
 // releasing a render buffer runs it to send), so the 10 ms steps of the record
-// and playback threads are what moves the audio.
+// and playback threads are what moves the audio. Capture packets are whole
+// periods that CapturePeriods assembles from the record stream's fragments.
 #include "pulseDevices.h"
 
 #include <algorithm>
 #include <cstring>
 #include <mutex>
 
+#include "capturePeriods.h"
 #include "pulseWrapper.h"
 
 namespace {
@@ -38,6 +40,30 @@ std::string cutUtf16(const std::string& text, size_t units) {
     }
     return text.substr(0, i);
 }
+
+// A record stream's queue as CapturePeriods reads it. Lock: held.
+class PulseRecordQueue final : public CaptureFragmentSource {
+  public:
+    PulseRecordQueue(PulseConnection& connection, pa_stream* stream)
+        : connection_(connection), stream_(stream) {}
+
+    bool refresh(size_t& queuedBytes) override {
+        connection_.pump();
+        if (!ready()) return false;
+        queuedBytes = pa_stream_readable_size(stream_);
+        return queuedBytes != static_cast<size_t>(-1);
+    }
+    bool peek(const void*& data, size_t& bytes) override {
+        return ready() && pa_stream_peek(stream_, &data, &bytes) >= 0;
+    }
+    bool drop() override { return pa_stream_drop(stream_) >= 0; }
+
+  private:
+    bool ready() const { return pa_stream_get_state(stream_) == PA_STREAM_READY; }
+
+    PulseConnection& connection_;
+    pa_stream* stream_;
+};
 
 class PulseStream final : public AudioStream, public AudioCaptureService, public AudioRenderService {
   public:
@@ -73,11 +99,6 @@ class PulseStream final : public AudioStream, public AudioCaptureService, public
   private:
     // All of these run with the loop lock held.
     bool ready() const { return stream_ && pa_stream_get_state(stream_) == PA_STREAM_READY; }
-    bool peekNext();
-    uint32_t peekFramesLeft() const {
-        return peeked_ ? static_cast<uint32_t>((peekBytes_ - peekOffset_) / frameBytes_) : 0;
-    }
-    bool dropPeeked();
     int capturePadding(uint32_t& frames);
     int renderPadding(uint32_t& frames);
     int cork(bool paused);
@@ -95,14 +116,9 @@ class PulseStream final : public AudioStream, public AudioCaptureService, public
     AudioDirection direction_ = AudioDirection::Capture;
     uint32_t bufferFrames_ = 0;
 
-    // Capture: the fragment being handed out, the frames this call may still take.
-    bool peeked_ = false;
-    const uint8_t* peekData_ = nullptr;  // null for a hole
-    size_t peekBytes_ = 0;
-    size_t peekOffset_ = 0;
-    uint32_t budget_ = 0;
-    uint32_t lastPacketFrames_ = 0;
-    std::vector<float> silence_;  // what a hole reads as
+    // Capture: the stream's queue, and the periods assembled from it.
+    std::unique_ptr<PulseRecordQueue> recordQueue_;
+    std::unique_ptr<CapturePeriods> periods_;
 
     // Render: where the pending buffer lives until releaseBuffer.
     float* writeData_ = nullptr;
@@ -185,8 +201,9 @@ int PulseStream::initialize(AudioDirection direction, int64_t bufferDuration) {
     direction_ = direction;
     if (capture) {
         bufferFrames_ = frames;
-        budget_ = frames;
-        silence_.assign(static_cast<size_t>(frames) * spec_.channels, 0.0f);
+        recordQueue_ = std::make_unique<PulseRecordQueue>(*connection_, stream_);
+        periods_ = std::make_unique<CapturePeriods>(*recordQueue_, spec_.channels,
+                                                    audioCapturePeriodFrames(spec_.rate), frames);
     } else {
         const pa_buffer_attr* granted = pa_stream_get_buffer_attr(stream_);
         bufferFrames_ = granted ? static_cast<uint32_t>(granted->tlength / frameBytes_) : frames;
@@ -214,7 +231,7 @@ int PulseStream::cork(bool paused) {
 int PulseStream::reset() {
     PulseLock lock(*connection_);
     if (!ready()) return NOT_OKAY;
-    if (peeked_ && !dropPeeked()) return NOT_OKAY;
+    if (periods_ && periods_->discard() != OKAY) return NOT_OKAY;
     int success = 0;
     if (!connection_->await(pa_stream_flush(stream_, pulseStreamSuccessCallback, &success)) || !success)
         return NOT_OKAY;
@@ -223,74 +240,28 @@ int PulseStream::reset() {
 
 // --- capture
 
-bool PulseStream::dropPeeked() {
-    peeked_ = false;
-    peekData_ = nullptr;
-    peekBytes_ = peekOffset_ = 0;
-    return pa_stream_drop(stream_) >= 0;
-}
-
-bool PulseStream::peekNext() {
-    while (!peeked_) {
-        const void* data = nullptr;
-        size_t bytes = 0;
-        if (pa_stream_peek(stream_, &data, &bytes) < 0) return false;
-        if (bytes == 0) return true;  // nothing queued
-        if (bytes < frameBytes_) {    // not even one frame: nothing to hand out
-            if (pa_stream_drop(stream_) < 0) return false;
-            continue;
-        }
-        peeked_ = true;
-        peekData_ = static_cast<const uint8_t*>(data);
-        peekBytes_ = bytes;
-        peekOffset_ = 0;
-    }
-    return true;
-}
-
 int PulseStream::capturePadding(uint32_t& frames) {
     PulseLock lock(*connection_);
-    connection_->pump();
     if (!ready()) return NOT_OKAY;
-    const size_t readable = pa_stream_readable_size(stream_);
-    if (readable == static_cast<size_t>(-1)) return NOT_OKAY;
-    frames = static_cast<uint32_t>(readable / frameBytes_) + peekFramesLeft();
-    budget_ = bufferFrames_;  // a new capture call begins
-    return OKAY;
+    return periods_->padding(frames);
 }
 
 int PulseStream::nextPacketSize(uint32_t& frames) {
     PulseLock lock(*connection_);
-    if (!ready() || !peekNext()) return NOT_OKAY;
-    frames = std::min(peekFramesLeft(), budget_);
-    return OKAY;
+    if (!ready()) return NOT_OKAY;
+    return periods_->nextPacketSize(frames);
 }
 
 int PulseStream::fetchPacket(const float*& data, uint32_t& frames, uint32_t& flags) {
     PulseLock lock(*connection_);
-    if (!ready() || !peekNext()) return NOT_OKAY;
-    frames = std::min(peekFramesLeft(), budget_);
-    flags = 0;
-    if (frames > 0 && !peekData_) {
-        data = silence_.data();
-        flags = kAudioPacketSilent;
-    } else {
-        // The fragment stays with the stream (and valid) until it is dropped.
-        data = peekData_ ? reinterpret_cast<const float*>(peekData_ + peekOffset_) : silence_.data();
-    }
-    lastPacketFrames_ = frames;
-    return OKAY;
+    if (!ready()) return NOT_OKAY;
+    return periods_->fetchPacket(data, frames, flags);
 }
 
 int PulseStream::releasePacket(uint32_t frames) {
     PulseLock lock(*connection_);
-    if (!ready() || frames > lastPacketFrames_) return NOT_OKAY;
-    lastPacketFrames_ = 0;
-    if (frames == 0) return OKAY;
-    peekOffset_ += static_cast<size_t>(frames) * frameBytes_;
-    budget_ -= frames;
-    if (peekBytes_ - peekOffset_ < frameBytes_ && !dropPeeked()) return NOT_OKAY;
-    return OKAY;
+    if (!ready()) return NOT_OKAY;
+    return periods_->releasePacket(frames);
 }
 
 // --- render

@@ -14,11 +14,14 @@
 //   channel that is not there.
 // - capture (loopback): a record stream on the sink's monitor, connected corked
 //   and uncorked by start(), with the server's default maximum length (a stall
-//   loses nothing) and 10 ms fragments. Packets are the stream's fragments (a
-//   hole is a packet with the silent flag). Between two padding probes the
-//   service hands out at most bufferFrames() frames, as a shared-mode buffer of
-//   the requested duration would hold: the capture step sizes its block for
-//   that, and audio beyond it waits for the next call.
+//   loses nothing) and 10 ms fragments. Packets are exactly one period, 10 ms
+//   of the stream's rate, whatever sizes the server's fragments have (they
+//   vary with its scheduling): capturePeriods.h joins and splits them, a period
+//   of hole is a packet with the silent flag, a period partly hole reads as
+//   zeros there. Between two padding probes the service hands out at most
+//   bufferFrames() frames (whole periods), as a shared-mode buffer of the
+//   requested duration would hold: the capture step sizes its block for that,
+//   and audio beyond it waits for the next call.
 // - render: a playback stream on the same sink with a buffer of the requested
 //   duration; padding = buffer frames - writable frames.
 // - start = uncork, stop = cork, reset = flush.

@@ -1,6 +1,6 @@
 // The sound-server layer against a private PulseAudio server: endpoints and the
-// default, the mix-format rule, loopback capture of what is played, render,
-// and what a lost or missing server looks like.
+// default, the mix-format rule, loopback capture of what is played (in packets
+// of one period), render, and what a lost or missing server looks like.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -17,14 +17,16 @@ namespace {
 
 struct Drained {
     uint64_t frames = 0;
-    uint64_t loudFrames = 0;   // frames with a sample above 0.01 in both channels
-    uint32_t largestCall = 0;  // frames handed out between two padding probes
+    uint64_t loudFrames = 0;    // frames with a sample above 0.01 in both channels
+    uint32_t largestCall = 0;   // frames handed out between two padding probes
+    uint64_t notOnePeriod = 0;  // packets of another size than 10 ms
     bool failed = false;
 };
 
 // Drains the capture service the way the capture step does: one padding probe,
 // then packets until none is ready; repeated every 10 ms for `ms`.
-Drained drain(AudioCaptureService& svc, uint16_t channels, int ms) {
+Drained drain(AudioCaptureService& svc, const AudioFormat& format, int ms) {
+    const uint16_t channels = format.channels;
     Drained d;
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     while (std::chrono::steady_clock::now() < end) {
@@ -45,6 +47,7 @@ Drained drain(AudioCaptureService& svc, uint16_t channels, int ms) {
                     ++d.loudFrames;
             d.frames += n;
             call += n;
+            d.notOnePeriod += n != audioCapturePeriodFrames(format.sampleRate);
             if (svc.releasePacket(n) != OKAY || svc.nextPacketSize(next) != OKAY) {
                 d.failed = true;
                 return d;
@@ -130,7 +133,8 @@ TEST(PulseDevices, LoopbackCapturesWhatIsPlayedAndBoundsEachCall) {
     testsupport::TempDir dir;
     // A mono 22050 Hz sink: the stream asks for 48000 Hz stereo and the server converts.
     for (const PulseServerOptions opts :
-         {PulseServerOptions{48000, 2, true}, PulseServerOptions{22050, 1, false}}) {
+         {PulseServerOptions{48000, 2, true}, PulseServerOptions{22050, 1, false},
+          PulseServerOptions{44100, 6, false}}) {
         SCOPED_TRACE(opts.speakersRate);
         LoopbackRig rig(opts);
         ASSERT_TRUE(rig.capture);
@@ -146,9 +150,10 @@ TEST(PulseDevices, LoopbackCapturesWhatIsPlayedAndBoundsEachCall) {
         const std::string wav = dir.file("tone.wav");
         ASSERT_TRUE(writeSignal(wav, opts.speakersRate, {{1000, 600}, {0, 100}}));
         ASSERT_EQ(play(wav), 0);
-        const Drained d = drain(*s->captureService(), f.channels, 300);
+        const Drained d = drain(*s->captureService(), f, 300);
         ASSERT_FALSE(d.failed);
         EXPECT_LE(d.largestCall, bufferFrames);
+        EXPECT_EQ(d.notOnePeriod, 0u);  // whatever the server's fragments were
         EXPECT_NEAR(static_cast<double>(d.loudFrames), 0.6 * f.sampleRate, 0.03 * f.sampleRate);
     }
 }
@@ -163,14 +168,14 @@ TEST(PulseDevices, CorkedUntilStartedAndFlushedByReset) {
     ASSERT_TRUE(writeSignal(wav, 48000, {{500, 300}}));
     ASSERT_EQ(play(wav), 0);  // played before start: not captured
     ASSERT_EQ(s->start(), OKAY);
-    Drained d = drain(*s->captureService(), f.channels, 100);
+    Drained d = drain(*s->captureService(), f, 100);
     EXPECT_EQ(d.loudFrames, 0u);
 
     ASSERT_EQ(s->stop(), OKAY);
     ASSERT_EQ(play(wav), 0);  // stopped: not captured either
     ASSERT_EQ(s->reset(), OKAY);
     ASSERT_EQ(s->start(), OKAY);
-    d = drain(*s->captureService(), f.channels, 100);
+    d = drain(*s->captureService(), f, 100);
     EXPECT_EQ(d.loudFrames, 0u);
 }
 
@@ -212,7 +217,7 @@ TEST(PulseDevices, RenderReachesTheMonitor) {
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    const Drained d = drain(*cap->captureService(), f.channels, 500);
+    const Drained d = drain(*cap->captureService(), f, 500);
     ASSERT_FALSE(d.failed);
     EXPECT_NEAR(static_cast<double>(d.loudFrames), 14400, 800);
 }

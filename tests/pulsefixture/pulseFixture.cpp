@@ -186,7 +186,7 @@ int play(const std::string& wavPath, const std::string& sink) {
 }
 
 bool writeSignal(const std::string& path, uint32_t rate, const std::vector<Segment>& segments) {
-    std::string data;
+    std::vector<float> samples;
     for (const Segment& s : segments) {
         const size_t frames = static_cast<size_t>(rate) * static_cast<size_t>(s.ms) / 1000;
         for (size_t i = 0; i < frames; ++i) {
@@ -194,25 +194,34 @@ bool writeSignal(const std::string& path, uint32_t rate, const std::vector<Segme
                 s.hz > 0.0
                     ? static_cast<float>(0.5 * std::sin(2.0 * M_PI * s.hz * static_cast<double>(i) / rate))
                     : 0.0f;
-            uint32_t bits;
-            std::memcpy(&bits, &v, 4);
-            putLe(data, bits, 4);
-            putLe(data, bits, 4);
+            samples.push_back(v);
+            samples.push_back(v);
         }
     }
+    return writeFloatWav(path, rate, 2, samples);
+}
+
+bool writeFloatWav(const std::string& path, uint32_t rate, uint16_t channels,
+                   const std::vector<float>& samples) {
+    const auto dataBytes = static_cast<uint32_t>(samples.size() * sizeof(float));
+    const uint32_t frameBytes = channels * 4u;
     std::string out = "RIFF";
-    putLe(out, static_cast<uint32_t>(36 + data.size()), 4);
+    putLe(out, 36 + dataBytes, 4);
     out += "WAVEfmt ";
     putLe(out, 16, 4);
     putLe(out, 3, 2);  // IEEE float
-    putLe(out, 2, 2);
+    putLe(out, channels, 2);
     putLe(out, rate, 4);
-    putLe(out, rate * 8, 4);
-    putLe(out, 8, 2);
+    putLe(out, rate * frameBytes, 4);
+    putLe(out, frameBytes, 2);
     putLe(out, 32, 2);
     out += "data";
-    putLe(out, static_cast<uint32_t>(data.size()), 4);
-    out += data;
+    putLe(out, dataBytes, 4);
+    for (const float v : samples) {
+        uint32_t bits;
+        std::memcpy(&bits, &v, 4);
+        putLe(out, bits, 4);
+    }
     std::ofstream f(path, std::ios::binary | std::ios::trunc);
     f.write(out.data(), static_cast<std::streamsize>(out.size()));
     return static_cast<bool>(f);

@@ -77,5 +77,8 @@ struct Segment {
 // Writes a 32-bit float stereo WAV of the segments (amplitude 0.5; silence is
 // samples of exactly 0.0).
 bool writeSignal(const std::string& path, uint32_t rate, const std::vector<Segment>& segments);
+// Writes a 32-bit float WAV of interleaved samples.
+bool writeFloatWav(const std::string& path, uint32_t rate, uint16_t channels,
+                   const std::vector<float>& samples);
 
 }  // namespace pulsefixture

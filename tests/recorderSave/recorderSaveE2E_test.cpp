@@ -11,24 +11,28 @@
 // test-artifacts/recorderSaveE2E.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <regex>
 #include <sstream>
 #include <thread>
 
-#include "e2eFixture.h"
+#include "programProfile.h"
 #include "pulseFixture.h"
 #include "recorderMainSkin.h"
 #include "recorderPaths.h"
 #include "recorderSession.h"
 #include "report.h"
+#include "skin.h"
 #include "testsupport.h"
 #include "toolOutput.h"
-#include "xTest.h"
+#include "xSession.h"
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
@@ -37,7 +41,11 @@ using testsupport::toolOutput;
 
 namespace {
 
-constexpr const char* kArtifacts = "recorderSaveE2E";
+std::string artifactsFolder() {
+    const fs::path folder = fs::path(testsupport::binaryDir()) / "test-artifacts" / "recorderSaveE2E";
+    fs::create_directories(folder);
+    return folder.string();
+}
 
 // Waits for a state with a generous deadline.
 bool waitFor(const std::function<bool()>& done, std::chrono::milliseconds deadline = 30s) {
@@ -107,24 +115,32 @@ double decodedMs(const fs::path& mp3) {
 }
 
 TEST(recorderSaveE2E, RecordThreeSaveTwoThenRenameAndSaveTheThird) {
-    const std::string missing =
-        e2e::missingTool({"Xvfb", "import", "xwininfo", "paplay", "pulseaudio", "sqlite3", "ffmpeg"});
-    if (!missing.empty()) GTEST_SKIP() << missing << " is missing";
-    e2e::Profile profile;
+    for (const char* tool : {"Xvfb", "import", "xwininfo", "paplay", "pulseaudio", "sqlite3", "ffmpeg"})
+        if (pulsefixture::runProgram({"sh", "-c", std::string("command -v ") + tool + " >/dev/null"}) != 0)
+            GTEST_SKIP() << tool << " is missing";
+    ProgramProfile profile;
+    ASSERT_TRUE(profile.ok);
     testsupport::TempDir out;
     const std::string saveFolder = out.file("fresh");
     ASSERT_EQ(recorderSessionSetDefaultMp3SaveFolder(saveFolder), OKAY);
-    std::string cache;
-    ASSERT_EQ(recorderPaths(RECORDER_PATH_CACHE, cache), OKAY);
-    const std::string db = cache + "/cache.db";
+    const std::string db = profile.cache + "/cache.db";
 
     // Where the skin puts things.
-    const e2e::Layout layout;
-    ASSERT_TRUE(layout.loaded());
-    const auto [saveX, saveY] = layout.centre(kSkinHotSave);
-    const auto [renameX, renameY] = layout.centre(kSkinHotRename);
+    std::unique_ptr<Skin> skin;
+    ASSERT_EQ(recorderInitMainSkin(testsupport::sourceDir() + "/Skins", nullptr, nullptr, {}, skin), OKAY);
+    ASSERT_TRUE(skin);
+    auto centre = [&](int key) {
+        int enabled = 0, l = 0, t = 0, r = 0, b = 0;
+        skinHotspotGet(skin.get(), key, enabled, l, t, r, b);
+        return std::pair<int, int>((l + r) / 2, (t + b) / 2);
+    };
+    int listLeft = 0, listTop = 0, listRight = 0, listBottom = 0;
+    ASSERT_EQ(skinTextGetRect(skin.get(), kSkinTextTrackList, listLeft, listTop, listRight, listBottom),
+              OKAY);
+    const auto [saveX, saveY] = centre(kSkinHotSave);
+    const auto [renameX, renameY] = centre(kSkinHotRename);
     // Below the header (about 28 pixels), in the middle of the first row.
-    const int firstRowX = (layout.listLeft + layout.listRight) / 2, firstRowY = layout.listTop + 40;
+    const int firstRowX = (listLeft + listRight) / 2, firstRowY = listTop + 40;
 
     // Three songs of 4, 5 and 6 seconds.
     testsupport::TempDir songs;
@@ -134,15 +150,21 @@ TEST(recorderSaveE2E, RecordThreeSaveTwoThenRenameAndSaveTheThird) {
 
     pulsefixture::PulseServer server;
     ASSERT_TRUE(server.started());
-    e2e::Display display;
-    ASSERT_TRUE(display.start()) << "Xvfb did not start";
+    XvfbDisplay display;
+    ASSERT_FALSE(display.name().empty()) << "Xvfb did not start";
     Screen screen(display.name());
-    auto shot = [&](const std::string& name) { return display.screenshot(kArtifacts, name); };
+    const std::string artifacts = artifactsFolder();
+    auto shot = [&](const std::string& name) {
+        return xScreenshot(display.name(), artifacts + "/" + name + ".png");
+    };
 
-    const e2e::Child app = e2e::startRecorder();
-    ASSERT_GT(app.pid(), 0);
+    testsupport::ScopedEnv displayEnv("DISPLAY", display.name());
+    testsupport::ScopedEnv platformEnv("QT_QPA_PLATFORM", "xcb");
+    const ScopedProcess app{
+        pulsefixture::spawnProgram({testsupport::binaryDir() + "/Mains/recorder/tobrel"})};
+    ASSERT_GT(app.pid, 0);
     ASSERT_TRUE(waitFor([&] { return screen.shown("Tobrel"); }, 60s)) << "no main window";
-    testsupport::XTest x;
+    XTest x;
     ASSERT_TRUE(x.open(display.name()));
     ASSERT_TRUE(waitFor([&] { return fs::exists(db); }));
     std::this_thread::sleep_for(1s);  // armed 250 ms after start
@@ -226,7 +248,7 @@ TEST(recorderSaveE2E, RecordThreeSaveTwoThenRenameAndSaveTheThird) {
     EXPECT_TRUE(waitFor([&] { return rows(db) == 0; }));
     x.move(5, 5);
     ASSERT_TRUE(shot("9-all-saved"));
-    ASSERT_TRUE(app.running()) << "the recorder ended";
+    ASSERT_EQ(::waitpid(app.pid, nullptr, WNOHANG), 0) << "the recorder ended";
 }
 
 }  // namespace

@@ -144,14 +144,16 @@ TEST(recorderMainDisplay, InstructionsStandInForAnEmptyListUntilARecordingRuns) 
     // The wizard on screen keeps the list.
     QWidget wizard;
     wizard.show();
-    app.wizard = &wizard;
+    app.findSongs.wizard = &wizard;
     ASSERT_EQ(w.tick(), OKAY);
     EXPECT_EQ(w.value(kSkinInstructions), 0);
     EXPECT_FALSE(app.listView->isHidden());
     wizard.hide();
+    app.findSongs.hidden = true;
     ASSERT_EQ(w.tick(), OKAY);
     EXPECT_EQ(w.value(kSkinInstructions), 1);
-    app.wizard = nullptr;
+    app.findSongs.wizard = nullptr;
+    app.findSongs.hidden = false;
 
     // So does a track.
     ASSERT_GT(w.addTrack(3000), 0);

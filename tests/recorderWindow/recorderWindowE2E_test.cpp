@@ -20,28 +20,32 @@
 #include <chrono>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <regex>
 #include <thread>
 
-#include "e2eFixture.h"
+#include "programProfile.h"
 #include "pulseFixture.h"
 #include "recorderMainSkin.h"
-#include "recorderPaths.h"
 #include "report.h"
 #include "skin.h"
 #include "testsupport.h"
-#include "xTest.h"
+#include "xSession.h"
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 namespace {
 
-constexpr const char* kArtifacts = "recorderWindowE2E";
+std::string artifactsFolder() {
+    const fs::path folder = fs::path(testsupport::binaryDir()) / "test-artifacts" / "recorderWindowE2E";
+    fs::create_directories(folder);
+    return folder.string();
+}
 
-std::string artifactsFolder() { return e2e::Display::artifacts(kArtifacts); }
+bool screenshot(const std::string& display, const std::string& name) {
+    return xScreenshot(display, artifactsFolder() + "/" + name + ".png");
+}
 
 // Kept tracks in the cache folder (start_length_random.tmp).
 int keptTracks(const std::string& cache) {
@@ -102,23 +106,31 @@ Heard listen(int ms) {
 }
 
 TEST(recorderWindowE2E, RecordTwoSongsThenPlayPauseSeekAndNextThroughTheWindow) {
-    const std::string missing = e2e::missingTool({"Xvfb", "import", "parec", "paplay", "pulseaudio"});
-    if (!missing.empty()) GTEST_SKIP() << missing << " is missing";
-    e2e::Profile profile;
-    std::string documents, cache;
-    ASSERT_EQ(recorderPaths(RECORDER_PATH_DOCUMENTS, documents), OKAY);
-    ASSERT_EQ(recorderPaths(RECORDER_PATH_CACHE, cache), OKAY);
-    fs::create_directories(documents);
-    std::ofstream(documents + "/trace_on.txt") << "";
+    for (const char* tool : {"Xvfb", "import", "parec", "paplay", "pulseaudio"})
+        if (pulsefixture::runProgram({"sh", "-c", std::string("command -v ") + tool + " >/dev/null"}) != 0)
+            GTEST_SKIP() << tool << " is missing";
+    // A scratch profile and machine settings, as the installer leaves them.
+    ProgramProfile profile;
+    ASSERT_TRUE(profile.ok);
+    const std::string& documents = profile.documents;
+    const std::string& cache = profile.cache;
 
     // Where the skin puts things.
-    const e2e::Layout layout;
-    ASSERT_TRUE(layout.loaded());
-    const int listLeft = layout.listLeft, listRight = layout.listRight, listTop = layout.listTop;
+    std::unique_ptr<Skin> skin;
+    ASSERT_EQ(recorderInitMainSkin(testsupport::sourceDir() + "/Skins", nullptr, nullptr, {}, skin), OKAY);
+    ASSERT_TRUE(skin);
+    auto centre = [&](int key) {
+        int enabled = 0, l = 0, t = 0, r = 0, b = 0;
+        skinHotspotGet(skin.get(), key, enabled, l, t, r, b);
+        return std::pair<int, int>((l + r) / 2, (t + b) / 2);
+    };
+    int listLeft = 0, listTop = 0, listRight = 0, listBottom = 0;
+    ASSERT_EQ(skinTextGetRect(skin.get(), kSkinTextTrackList, listLeft, listTop, listRight, listBottom),
+              OKAY);
     int knobMinX = 0, knobMaxX = 0, knobY = 0;
-    ASSERT_EQ(skinSliderValueToX(layout.skin(), kSkinSliderPosition, 0.0f, knobMinX), OKAY);
-    ASSERT_EQ(skinSliderValueToX(layout.skin(), kSkinSliderPosition, 1.0f, knobMaxX), OKAY);
-    for (const SkinSlider& s : layout.skin()->sliders)
+    ASSERT_EQ(skinSliderValueToX(skin.get(), kSkinSliderPosition, 0.0f, knobMinX), OKAY);
+    ASSERT_EQ(skinSliderValueToX(skin.get(), kSkinSliderPosition, 1.0f, knobMaxX), OKAY);
+    for (const SkinSlider& s : skin->sliders)
         if (s.key == kSkinSliderPosition) knobY = s.top + (s.bottom - s.top) / 2;
 
     // The songs: a 6-second one whose second half is higher, and a 4-second one.
@@ -128,28 +140,28 @@ TEST(recorderWindowE2E, RecordTwoSongsThenPlayPauseSeekAndNextThroughTheWindow) 
 
     pulsefixture::PulseServer server;
     ASSERT_TRUE(server.started());
-    e2e::Display screen;
-    ASSERT_TRUE(screen.start()) << "Xvfb did not start";
-    const std::string display = screen.name();
-    testsupport::XTest x;
-    for (int i = 0; i < 100 && !x.open(display); ++i) std::this_thread::sleep_for(50ms);
-    ASSERT_TRUE(x.opened()) << "no X display " << display;
-    // The window needs a moment to act (record mode waits 250 ms before arming).
-    auto click = [&x](int cx, int cy) {
-        x.click(cx, cy);
-        std::this_thread::sleep_for(400ms);
-    };
 
-    const e2e::Child app = e2e::startRecorder();
-    ASSERT_GT(app.pid(), 0);
+    XvfbDisplay xvfb;
+    ASSERT_FALSE(xvfb.name().empty()) << "Xvfb did not start";
+    const std::string display = xvfb.name();
+    XTest x;
+    for (int i = 0; i < 100 && !x.open(display); ++i) std::this_thread::sleep_for(50ms);
+    ASSERT_NE(x.display, nullptr) << "no X display " << display;
+
+    testsupport::ScopedEnv displayEnv("DISPLAY", display);
+    testsupport::ScopedEnv platformEnv("QT_QPA_PLATFORM", "xcb");
+    const std::string program = testsupport::binaryDir() + "/Mains/recorder/tobrel";
+    const pid_t app = pulsefixture::spawnProgram({program});
+    ASSERT_GT(app, 0);
+    ScopedProcess reapApp{app};
     std::this_thread::sleep_for(2500ms);
-    ASSERT_TRUE(app.running()) << "the recorder ended";
-    ASSERT_TRUE(screen.screenshot(kArtifacts, "1-started"));
+    ASSERT_EQ(::waitpid(app, nullptr, WNOHANG), 0) << "the recorder ended";
+    ASSERT_TRUE(screenshot(display, "1-started"));
 
     // Record two songs.
     const pid_t first = pulsefixture::playAsync(songs.file("one.wav"));
     std::this_thread::sleep_for(2500ms);
-    ASSERT_TRUE(screen.screenshot(kArtifacts, "2-recording"));
+    ASSERT_TRUE(screenshot(display, "2-recording"));
     pulsefixture::waitProgram(first);
     std::this_thread::sleep_for(2000ms);
     ASSERT_EQ(pulsefixture::play(songs.file("two.wav")), 0);
@@ -157,22 +169,22 @@ TEST(recorderWindowE2E, RecordTwoSongsThenPlayPauseSeekAndNextThroughTheWindow) 
     ASSERT_EQ(keptTracks(cache), 2);
     std::this_thread::sleep_for(500ms);  // the list takes them in at its next tick
     x.move(5, 5);
-    ASSERT_TRUE(screen.screenshot(kArtifacts, "3-idle-two-tracks"));
+    ASSERT_TRUE(screenshot(display, "3-idle-two-tracks"));
 
     // Click the first track, then play: its first tone is heard, and nothing
     // is recorded from it.
-    click((listLeft + listRight) / 2, listTop + 25);
-    auto [playX, playY] = layout.centre(kSkinHotPlayPause);
-    click(playX, playY);
+    x.click((listLeft + listRight) / 2, listTop + 25);
+    auto [playX, playY] = centre(kSkinHotPlayPause);
+    x.click(playX, playY);
     Heard heard = listen(1200);
     EXPECT_GT(heard.rms, 0.1);
     EXPECT_NEAR(heard.hz, 440.0, 25.0);
     x.move(5, 5);  // the pause image, without the play button's hover image over it
     std::this_thread::sleep_for(200ms);
-    ASSERT_TRUE(screen.screenshot(kArtifacts, "4-playing"));
+    ASSERT_TRUE(screenshot(display, "4-playing"));
 
     // Pause: quiet.
-    click(playX, playY);
+    x.click(playX, playY);
     std::this_thread::sleep_for(300ms);
     heard = listen(600);
     EXPECT_LT(heard.rms, 0.01);
@@ -181,7 +193,7 @@ TEST(recorderWindowE2E, RecordTwoSongsThenPlayPauseSeekAndNextThroughTheWindow) 
     // second tone. The knob is found where the screen shows it.
     x.move(5, 5);
     std::this_thread::sleep_for(200ms);
-    ASSERT_TRUE(screen.screenshot(kArtifacts, "5-paused"));
+    ASSERT_TRUE(screenshot(display, "5-paused"));
     const int knobX = brightCentre(artifactsFolder() + "/5-paused.png", knobMinX - 8, knobMaxX + 8, knobY);
     ASSERT_GE(knobX, knobMinX);
     x.move(knobX, knobY);
@@ -191,7 +203,7 @@ TEST(recorderWindowE2E, RecordTwoSongsThenPlayPauseSeekAndNextThroughTheWindow) 
     x.move(target, knobY + 200);
     x.button(false);
     std::this_thread::sleep_for(300ms);
-    click(playX, playY);
+    x.click(playX, playY);
     heard = listen(1000);
     EXPECT_GT(heard.rms, 0.1);
     EXPECT_NEAR(heard.hz, 550.0, 25.0);
@@ -200,18 +212,18 @@ TEST(recorderWindowE2E, RecordTwoSongsThenPlayPauseSeekAndNextThroughTheWindow) 
               std::string::npos);
 
     // Next: the second song.
-    auto [nextX, nextY] = layout.centre(kSkinHotNext);
-    click(nextX, nextY);
+    auto [nextX, nextY] = centre(kSkinHotNext);
+    x.click(nextX, nextY);
     heard = listen(1200);
     EXPECT_GT(heard.rms, 0.1);
     EXPECT_NEAR(heard.hz, 660.0, 25.0);
     x.move(5, 5);
     std::this_thread::sleep_for(200ms);
-    ASSERT_TRUE(screen.screenshot(kArtifacts, "6-playing-next"));
+    ASSERT_TRUE(screenshot(display, "6-playing-next"));
 
     // Record mode was off while tracks played.
     EXPECT_EQ(keptTracks(cache), 2);
-    ASSERT_TRUE(app.running()) << "the recorder ended";
+    ASSERT_EQ(::waitpid(app, nullptr, WNOHANG), 0) << "the recorder ended";
 }
 
 }  // namespace

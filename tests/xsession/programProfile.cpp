@@ -1,0 +1,23 @@
+// The end-to-end runs' scratch profile. See programProfile.h.
+#include "programProfile.h"
+
+#include <filesystem>
+#include <fstream>
+
+#include "recorderPaths.h"
+#include "recorderSession.h"
+#include "regWithoutKeyname.h"
+#include "report.h"
+
+ProgramProfile::ProgramProfile()
+    : machineEnv("TOBREL_MACHINE_REGISTRY", machine.str()),
+      lockEnv("TOBREL_INSTANCE_LOCK_DIR", lockDir.str()) {
+    ok = regWithoutKeynameWrite(REG_ROOT_LOCAL_MACHINE, "SOFTWARE\\Tobrel\\500\\top_folder",
+                                testsupport::sourceDir()) == OKAY &&
+         recorderSessionSetWindowPosition(0, 0) == OKAY &&
+         recorderPaths(RECORDER_PATH_DOCUMENTS, documents) == OKAY &&
+         recorderPaths(RECORDER_PATH_CACHE, cache) == OKAY;
+    if (!ok) return;
+    std::filesystem::create_directories(documents);
+    std::ofstream(documents + "/trace_on.txt") << "";
+}

@@ -1,0 +1,19 @@
+// A scratch profile for end-to-end runs of the real program: HOME and the XDG
+// folders, machine-wide settings as the installer leaves them (top_folder =
+// the checkout, which holds Skins/), an instance lock folder, the window at
+// (0, 0) and tracing on, so that a test can follow the program in its trace.
+#pragma once
+
+#include <string>
+
+#include "testsupport.h"
+
+struct ProgramProfile {
+    ProgramProfile();
+    bool ok = false;  // every setting was written
+    testsupport::TempHome home;
+    testsupport::TempDir machine, lockDir;
+    testsupport::ScopedEnv machineEnv, lockEnv;
+    std::string documents;  // holds trace_messages.txt
+    std::string cache;      // holds cache.db and the tracks
+};

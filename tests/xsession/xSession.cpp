@@ -1,0 +1,113 @@
+// The X display of the end-to-end tests. See xSession.h.
+#include "xSession.h"
+
+#include <dlfcn.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "pulseFixture.h"
+
+using namespace std::chrono_literals;
+
+bool XTest::open(const std::string& name) {
+    x11 = dlopen("libX11.so.6", RTLD_NOW | RTLD_GLOBAL);
+    xtst = dlopen("libXtst.so.6", RTLD_NOW);
+    if (!x11 || !xtst) return false;
+    openDisplay = reinterpret_cast<void* (*)(const char*)>(dlsym(x11, "XOpenDisplay"));
+    closeDisplay = reinterpret_cast<int (*)(void*)>(dlsym(x11, "XCloseDisplay"));
+    sync = reinterpret_cast<int (*)(void*, int)>(dlsym(x11, "XSync"));
+    fakeMotion =
+        reinterpret_cast<int (*)(void*, int, int, int, unsigned long)>(dlsym(xtst, "XTestFakeMotionEvent"));
+    fakeButton = reinterpret_cast<int (*)(void*, unsigned int, int, unsigned long)>(
+        dlsym(xtst, "XTestFakeButtonEvent"));
+    stringToKeysym = reinterpret_cast<unsigned long (*)(const char*)>(dlsym(x11, "XStringToKeysym"));
+    keysymToKeycode =
+        reinterpret_cast<unsigned char (*)(void*, unsigned long)>(dlsym(x11, "XKeysymToKeycode"));
+    fakeKey =
+        reinterpret_cast<int (*)(void*, unsigned int, int, unsigned long)>(dlsym(xtst, "XTestFakeKeyEvent"));
+    if (!openDisplay || !closeDisplay || !sync || !fakeMotion || !fakeButton || !stringToKeysym ||
+        !keysymToKeycode || !fakeKey)
+        return false;
+    display = openDisplay(name.c_str());
+    return display != nullptr;
+}
+
+XTest::~XTest() {
+    if (display) closeDisplay(display);
+}
+
+void XTest::move(int x, int y) {
+    fakeMotion(display, -1, x, y, 0);
+    sync(display, 0);
+    std::this_thread::sleep_for(40ms);
+}
+
+void XTest::button(bool down) {
+    fakeButton(display, 1, down ? 1 : 0, 0);
+    sync(display, 0);
+    std::this_thread::sleep_for(40ms);
+}
+
+void XTest::click(int x, int y) {
+    move(x, y);
+    button(true);
+    button(false);
+    std::this_thread::sleep_for(400ms);
+}
+
+void XTest::keyEvent(const std::string& name, bool down) {
+    fakeKey(display, keysymToKeycode(display, stringToKeysym(name.c_str())), down ? 1 : 0, 0);
+    sync(display, 0);
+    std::this_thread::sleep_for(40ms);
+}
+
+void XTest::key(const std::string& name, bool shift) {
+    if (shift) keyEvent("Shift_L", true);
+    keyEvent(name, true);
+    keyEvent(name, false);
+    if (shift) keyEvent("Shift_L", false);
+}
+
+void XTest::type(const std::string& text) {
+    for (char c : text) {
+        if (c == ' ')
+            key("space");
+        else if (c >= 'A' && c <= 'Z')
+            key(std::string(1, static_cast<char>(c - 'A' + 'a')), true);
+        else
+            key(std::string(1, c));
+    }
+}
+
+XvfbDisplay::XvfbDisplay(const std::string& screen) {
+    // Xvfb picks a free number and tells it through a pipe.
+    int numberPipe[2];
+    if (::pipe(numberPipe) != 0) return;
+    pid_ = pulsefixture::spawnProgram(
+        {"Xvfb", "-displayfd", std::to_string(numberPipe[1]), "-screen", "0", screen, "-nolisten", "tcp"});
+    ::close(numberPipe[1]);
+    std::string number;
+    char c = 0;
+    while (pid_ > 0 && ::read(numberPipe[0], &c, 1) == 1 && c != '\n') number += c;
+    ::close(numberPipe[0]);
+    if (!number.empty()) name_ = ":" + number;
+}
+
+XvfbDisplay::~XvfbDisplay() { ScopedProcess{pid_}; }
+
+ScopedProcess::~ScopedProcess() {
+    if (pid > 0) {
+        ::kill(pid, SIGTERM);
+        pulsefixture::waitProgram(pid);
+    }
+}
+
+bool xScreenshot(const std::string& display, const std::string& path) {
+    std::filesystem::remove(path);
+    return pulsefixture::runProgram({"import", "-display", display, "-window", "root", path}) == 0 &&
+           std::filesystem::exists(path);
+}

@@ -1,0 +1,65 @@
+// An X display for end-to-end tests of the real program: a private Xvfb that
+// picks a free display number itself, the pointer driven through the XTEST
+// extension (real X events, so the program sees what a user's mouse and
+// keyboard do),
+// and screenshots of the whole screen.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+
+// The few Xlib and XTEST calls needed, loaded at run time (the libraries are
+// there with Xvfb; their headers need not be).
+struct XTest {
+    void* x11 = nullptr;
+    void* xtst = nullptr;
+    void* display = nullptr;
+    void* (*openDisplay)(const char*) = nullptr;
+    int (*closeDisplay)(void*) = nullptr;
+    int (*sync)(void*, int) = nullptr;
+    int (*fakeMotion)(void*, int, int, int, unsigned long) = nullptr;
+    int (*fakeButton)(void*, unsigned int, int, unsigned long) = nullptr;
+    unsigned long (*stringToKeysym)(const char*) = nullptr;
+    unsigned char (*keysymToKeycode)(void*, unsigned long) = nullptr;
+    int (*fakeKey)(void*, unsigned int, int, unsigned long) = nullptr;
+
+    bool open(const std::string& name);
+    ~XTest();
+    void move(int x, int y);
+    void button(bool down);
+    // Moves there, presses and releases, and gives the program a moment to act
+    // (record mode waits 250 ms before arming).
+    void click(int x, int y);
+    // A key by its X name ("Return", "Tab", "Down", "a"), Shift held when asked.
+    void key(const std::string& name, bool shift = false);
+    // Types letters, digits and spaces.
+    void type(const std::string& text);
+
+  private:
+    void keyEvent(const std::string& name, bool down);
+};
+
+// A private Xvfb; ended (SIGTERM, waited for) when the object dies.
+class XvfbDisplay {
+  public:
+    explicit XvfbDisplay(const std::string& screen = "800x600x24");
+    ~XvfbDisplay();
+    XvfbDisplay(const XvfbDisplay&) = delete;
+    XvfbDisplay& operator=(const XvfbDisplay&) = delete;
+    // ":<number>", empty when Xvfb did not start.
+    const std::string& name() const { return name_; }
+
+  private:
+    pid_t pid_ = -1;
+    std::string name_;
+};
+
+// A program started by the test, ended (SIGTERM, waited for) when the object dies.
+struct ScopedProcess {
+    pid_t pid = -1;
+    ~ScopedProcess();
+};
+
+// Saves the whole screen of `display` as a PNG (ImageMagick's import).
+bool xScreenshot(const std::string& display, const std::string& path);
