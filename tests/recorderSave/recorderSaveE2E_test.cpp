@@ -29,7 +29,7 @@
 #include "recorderPaths.h"
 #include "recorderSession.h"
 #include "report.h"
-#include "skin.h"
+#include "skinLayout.h"
 #include "testsupport.h"
 #include "toolOutput.h"
 #include "xSession.h"
@@ -126,21 +126,12 @@ TEST(recorderSaveE2E, RecordThreeSaveTwoThenRenameAndSaveTheThird) {
     const std::string db = profile.cache + "/cache.db";
 
     // Where the skin puts things.
-    std::unique_ptr<Skin> skin;
-    ASSERT_EQ(recorderInitMainSkin(testsupport::sourceDir() + "/Skins", nullptr, nullptr, {}, skin), OKAY);
-    ASSERT_TRUE(skin);
-    auto centre = [&](int key) {
-        int enabled = 0, l = 0, t = 0, r = 0, b = 0;
-        skinHotspotGet(skin.get(), key, enabled, l, t, r, b);
-        return std::pair<int, int>((l + r) / 2, (t + b) / 2);
-    };
-    int listLeft = 0, listTop = 0, listRight = 0, listBottom = 0;
-    ASSERT_EQ(skinTextGetRect(skin.get(), kSkinTextTrackList, listLeft, listTop, listRight, listBottom),
-              OKAY);
-    const auto [saveX, saveY] = centre(kSkinHotSave);
-    const auto [renameX, renameY] = centre(kSkinHotRename);
+    const SkinLayout layout;
+    ASSERT_TRUE(layout.loaded());
+    const auto [saveX, saveY] = layout.centre(kSkinHotSave);
+    const auto [renameX, renameY] = layout.centre(kSkinHotRename);
     // Below the header (about 28 pixels), in the middle of the first row.
-    const int firstRowX = (listLeft + listRight) / 2, firstRowY = listTop + 40;
+    const int firstRowX = (layout.listLeft + layout.listRight) / 2, firstRowY = layout.listTop + 40;
 
     // Three songs of 4, 5 and 6 seconds.
     testsupport::TempDir songs;
