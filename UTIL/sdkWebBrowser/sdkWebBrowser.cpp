@@ -83,9 +83,14 @@ int loadFactory(const std::string& library, sdkWebBrowserViewCreateFn& factory, 
         factory = found;
         return OKAY;
     }
-    const std::vector<std::string> candidates = library.empty()
-                                                    ? programLibraryCandidates(kSdkWebBrowserViewLibrary)
-                                                    : std::vector<std::string>{library};
+    // Not a conditional expression with a braced list: GCC 12 at -O3 takes its
+    // temporary for a freed stack object (-Wfree-nonheap-object) and the
+    // release build fails.
+    std::vector<std::string> candidates;
+    if (library.empty())
+        candidates = programLibraryCandidates(kSdkWebBrowserViewLibrary);
+    else
+        candidates.push_back(library);
     for (const std::string& name : candidates) {
         auto lib = std::make_unique<QLibrary>(QString::fromStdString(name));
         if (!lib->load()) {
