@@ -12,7 +12,6 @@ tobrel_library(recorderapp
     ${recorder_app_dir}/recorderSongList.cpp
     ${recorder_app_dir}/recorderSystemSounds.cpp
     ${recorder_app_dir}/recorderDlgMsgModal.cpp
-    ${recorder_app_dir}/recorderSeams.cpp
   LIBS
     Qt6::Widgets tobrel_ptListView tobrel_recorderMainSkin tobrel_recorder_settings tobrel_recCache
     tobrel_sndDevices tobrel_skin tobrel_hwnd tobrel_instance tobrel_browser tobrel_ptime tobrel_reg

@@ -18,6 +18,7 @@
 #include "recorderFindSongsState.h"
 #include "recorderItunesState.h"
 #include "recorderSaveState.h"
+#include "recorderWeb.h"
 #include "sndDevicesContext.h"
 
 class AudioDevices;
@@ -56,13 +57,11 @@ struct RecorderApp {
     sndDevicesContext* engine = nullptr;  // points at engineRecord while the engine runs
     bool engineless = false;
     std::unique_ptr<recCache> cacheDb;
-    std::shared_ptr<void> webSession;  // the web features' connection (set by the web layer)
+    RecorderWebState web;  // the web connection, its side jobs and the modeless message window
     std::unique_ptr<Skin> skin;
     QPointer<QTreeWidget> listView;
     std::unique_ptr<ptListView> listCtrl;
     QPointer<QWidget> tooltip;
-    QPointer<QWidget> modelessMsg;
-    bool modelessMsgOpen = false;
     bool recordMode = false;
     bool hideShort = false;
     bool scramble = false;

@@ -29,6 +29,7 @@
 #include "recorderDlgClearOnExit.h"
 #include "recorderDlgFindSongs.h"
 #include "recorderDlgMsgModal.h"
+#include "recorderDlgMsgModeless.h"
 #include "recorderMainSkin.h"
 #include "recorderMainWindow.h"
 #include "recorderPaths.h"
@@ -37,6 +38,7 @@
 #include "recorderSongList.h"
 #include "recorderSystemSounds.h"
 #include "recorderTimer.h"
+#include "recorderWeb.h"
 #include "report.h"
 #include "skin.h"
 #include "sndDevicesEngine.h"
@@ -57,13 +59,11 @@ void recorderAppReset(RecorderApp& app) {
     app.engine = nullptr;
     app.engineless = false;
     app.cacheDb.reset();
-    app.webSession.reset();
+    recorderWebReset(app);
     app.skin.reset();
     app.listCtrl.reset();
     app.listView = nullptr;
     app.tooltip = nullptr;
-    app.modelessMsg = nullptr;
-    app.modelessMsgOpen = false;
     app.recordMode = false;
     app.hideShort = false;
     app.scramble = false;
@@ -320,9 +320,9 @@ int recorderShutdown(RecorderApp& app) {
     }
 
     // 5 to 7. Web features and their windows.
-    if (app.modelessMsg) REPORT_CHECK(recorderDlgMsgModelessClose(app));
+    if (app.web.modelessMsg) REPORT_CHECK(recorderDlgMsgModelessClose(app));
     if (app.findSongs.wizard) REPORT_CHECK(recorderDlgFindSongsClose(app));
-    if (app.webSession) REPORT_CHECK(recorderCloseWeb(app));
+    if (recorderWebOpen(app)) REPORT_CHECK(recorderCloseWeb(app));
 
     // 8 to 11.
     if (app.skin) skinFree(app.skin);

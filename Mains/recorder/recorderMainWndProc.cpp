@@ -144,6 +144,7 @@ int recorderMainWndProc(RecorderApp& app, QEvent* event, bool& handled) {
             window->setPainting(true);
             skinPaint(app.skin.get(), window);
             window->setPainting(false);
+            if (window->firstPaint() && app.trace) app.trace->messageW(1, "recorderMainWndProc: First paint");
             return 0;
         case QEvent::Close:
             // The window closes through the shutdown, never by itself.

@@ -83,9 +83,8 @@ int loadFactory(const std::string& library, sdkWebBrowserViewCreateFn& factory, 
         factory = found;
         return OKAY;
     }
-    // Not a conditional expression with a braced list: GCC 12 at -O3 takes its
-    // temporary for a freed stack object (-Wfree-nonheap-object) and the
-    // release build fails.
+    // Filled apart rather than from a conditional with a braced list, which GCC 12
+    // at -O3 misreads as freeing a non-heap pointer.
     std::vector<std::string> candidates;
     if (library.empty())
         candidates = programLibraryCandidates(kSdkWebBrowserViewLibrary);

@@ -37,6 +37,7 @@ sox -n -r 48000 -c 2 "$scratch/song2.wav" synth 8.5 sine 660 gain -6
 sox -n -r 48000 -c 2 "$scratch/song3.wav" synth 10.5 sine 550 gain -6
 
 # As ./run.sh does: the installer's values, then the recorder itself.
+fixture_offline_service "$TOBREL_MACHINE_REGISTRY"
 "$build/tools/installer/tobrel-install-machine-values" "$source" >/dev/null
 "$build/Mains/recorder/tobrel" >"$scratch/tobrel.log" 2>&1 &
 recorder=$!

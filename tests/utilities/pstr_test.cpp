@@ -117,6 +117,16 @@ TEST(pstr, Utf16) {
     EXPECT_EQ(pstrUtf16Length("a\xC3\xA9\xF0\x9D\x84\x9E"), 4u);
     EXPECT_EQ(pstrUtf16Length("\xFF"), 1u);
 
+    // Cuts fall between whole characters: never inside "é" or the clef's pair.
+    const std::string_view mixed = "a\xC3\xA9\xF0\x9D\x84\x9E\xFF";
+    const struct {
+        size_t units;
+        std::string_view cut;
+    } cuts[] = {{0, ""},    {1, "a"},   {2, "a\xC3\xA9"}, {3, "a\xC3\xA9"}, {4, "a\xC3\xA9\xF0\x9D\x84\x9E"},
+                {5, mixed}, {99, mixed}};
+    for (const auto& c : cuts) EXPECT_EQ(pstrCutToUnits(mixed, c.units), c.cut) << c.units;
+    EXPECT_EQ(pstrCutToUnits("ab\xC3", 3), "ab\xC3");  // a lone lead byte counts one
+
     std::u16string w;
     ASSERT_EQ(pstrToUtf16("a\xC3\xA9\xF0\x9D\x84\x9E", w), OKAY);
     EXPECT_EQ(w, (std::u16string{u'a', 0x00E9, 0xD834, 0xDD1E}));
