@@ -1,7 +1,8 @@
 // The track dialogs around the list (offscreen), driven by their controls'
 // identifiers: Rename and its auto-completion stores, Options, the Clear List
 // Confirmation (also through the window's close request), the main menu at
-// its button, About, and the look every dialog takes from the skin.
+// its button, About, and the look every dialog takes from the skin (the
+// message windows and the e-mail dialog too).
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
@@ -17,8 +18,10 @@
 #include "ptListView.h"
 #include "recorderDialogLook.h"
 #include "recorderDlgAbout.h"
+#include "recorderDlgAskEmail.h"
 #include "recorderDlgClearOnExit.h"
 #include "recorderDlgMsgModal.h"
+#include "recorderDlgMsgModeless.h"
 #include "recorderDlgOptions.h"
 #include "recorderDlgRename.h"
 #include "recorderInit.h"
@@ -454,10 +457,12 @@ TEST(recorderDialogs, AboutTellsTheVersionAndLeadsToTheWebsite) {
     }
 }
 
-TEST(recorderDialogs, MessagesWearTheDialogLook) {
+TEST(recorderDialogs, MessagesAndTheWebDialogsWearTheDialogLook) {
     SaveFixture f;
-    RecorderMessageDialog dialog(f.h.app.mainWindow);
-    dialog.setLook([&](QWidget& w) { recorderDialogLook(f.h.app, w); });
+    RecorderApp& app = f.h.app;
+    // The modal message dialog, given the look as the main window gives it.
+    RecorderMessageDialog dialog(app.mainWindow);
+    dialog.setLook([&](QWidget& w) { recorderDialogLook(app, w); });
     DialogDriver driver;
     driver.then(kMsgDlgCaption, [](QWidget& w) {
         expectSkinLook(w);
@@ -467,6 +472,26 @@ TEST(recorderDialogs, MessagesWearTheDialogLook) {
     bool confirmed = false;
     ASSERT_EQ(dialog.show("You must select one or more tracks to save.", true, confirmed), OKAY);
     EXPECT_TRUE(confirmed);
+
+    // The modeless message window of the announcements.
+    ASSERT_EQ(recorderDlgMsgModeless(app, "News of the week.", "", false), OKAY);
+    ASSERT_NE(app.web.modelessMsg, nullptr);
+    expectSkinLook(*app.web.modelessMsg);
+    screenshot(*app.web.modelessMsg, kArtifacts, "message-modeless");
+    ASSERT_EQ(recorderDlgMsgModelessClose(app), OKAY);
+
+    // The e-mail dialog.
+    DialogDriver email;
+    email.then(kAskEmailCaption, [](QWidget& w) {
+        expectSkinLook(w);
+        typeInto(w, kAskEmailAddress, "someone@example.org");
+        screenshot(w, kArtifacts, "ask-email");
+        clickChild(w, kAskEmailOk);
+    });
+    std::string address;
+    ASSERT_EQ(recorderDlgAskEmail(app, address), OKAY);
+    EXPECT_TRUE(email.pending().empty());
+    EXPECT_EQ(address, "someone@example.org");
 }
 
 }  // namespace

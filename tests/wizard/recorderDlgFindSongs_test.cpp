@@ -87,6 +87,12 @@ TEST(recorderDlgFindSongs, OpensBesideTheMainWindowWithTheEngineLoadedOnlyThenAn
     EXPECT_EQ(wizard->windowTitle().toStdString(), kFindSongsTitle);
     EXPECT_EQ(wizard->size(), QSize(341, 565));
     EXPECT_TRUE(wizard->isVisible());
+    // Its frame wears the dialogs' look: the skin's list background shows
+    // until the page has painted.
+    int left = 0, top = 0, right = 0, bottom = 0;
+    RecorderSkinColour text, back;
+    ASSERT_EQ(recorderMainSkinListLayout(app.skin.get(), left, top, right, bottom, text, back), OKAY);
+    EXPECT_EQ(wizard->palette().color(QPalette::Window), QColor(back.red, back.green, back.blue));
     // Where the main window was, moved left as far as the pair needs to fit
     // on the screen.
     const QRect area = app.mainWindow->screen()->availableGeometry();

@@ -15,6 +15,7 @@
 
 #include "CSlout.h"
 #include "recorderApp.h"
+#include "recorderDialogLook.h"
 #include "recorderDlgMsgModal.h"
 #include "recorderMainDisplay.h"
 #include "recorderMainInput.h"
@@ -173,6 +174,8 @@ int createWizard(RecorderApp& app) {
     if (!app.mainWindow) return REPORT_ERR();
     // 1.
     auto* dialog = new FindSongsDialog(app, app.mainWindow);
+    // The skin's colours show around and behind the page until it has painted.
+    REPORT_CHECK(recorderDialogLook(app, *dialog));
     s.wizard = dialog;
     s.wizardOpen = true;
     s.pageLoaded = false;
