@@ -26,6 +26,7 @@
 #include "recorderTagFields.h"
 #include "report.h"
 #include "saveFixture.h"
+#include "scriptedItunes.h"
 #include "sndDevicesEngine.h"
 #include "sndDevicesNames.h"
 #include "testsupport.h"
@@ -421,6 +422,61 @@ TEST(recorderSave, ItunesChoiceHidesTheFolderAndTellsTheTrackWasNotSaved) {
     });
     ASSERT_EQ(recorderDlgSaveSingleTrack(f.h.app, id), OKAY);
     EXPECT_EQ(recorderTestSessionValue("save_as_type"), "2");  // closing stores nothing
+}
+
+TEST(recorderSave, ItunesChoiceRunsTheExportFromBothDialogs) {
+    SaveFixture f;
+    ScriptedItunes itunes;
+    itunes.mediaFolder = f.out.file("itunes-media");
+    fs::create_directories(itunes.mediaFolder);
+    f.h.app.itunesAutomation = &itunes;
+    const int one = f.addTrack(tagsOf("One", "Band", "Live"));
+    const int two = f.addTrack(tagsOf("Two", "Band"));
+    const int three = f.addTrack(tagsOf("Three", "Band"));
+
+    // One track: iTunes and OK hand it to the export, which imports it; the
+    // track leaves the list and the dialog closes.
+    DialogDriver single;
+    single.then(kDlgSaveSingleCaption, [](QWidget& w) {
+        clickChild(w, kSaveSingleItunes);
+        typeInto(w, kSaveSingleGenre, "Rock");
+        clickChild(w, kSaveSingleOk);
+    });
+    ASSERT_EQ(recorderDlgSaveSingleTrack(f.h.app, one), OKAY);
+    EXPECT_TRUE(single.pending().empty());
+    EXPECT_EQ(f.messages(), std::vector<std::string>{});
+    EXPECT_EQ(itunes.count("IiTunes.ConvertFile2"), 1);
+    ASSERT_EQ(itunes.library().size(), 1u);
+    const ScriptedTrack& imported = itunes.library().front();
+    EXPECT_EQ(imported.texts.at("Name"), "One");
+    EXPECT_EQ(imported.texts.at("Artist"), "Band");
+    EXPECT_EQ(imported.texts.at("Album"), "Live");
+    EXPECT_EQ(imported.texts.at("Genre"), "Rock");
+    EXPECT_EQ(f.trackIds(), (std::vector<int>{two, three}));
+    EXPECT_EQ(recorderTestSessionValue("save_as_type"), "2");
+
+    // Several: the multiple-tracks dialog opens with iTunes chosen; OK
+    // exports each track in turn and tells the count.
+    f.selectRows({0, 1});
+    DialogDriver several;
+    several.then(kDlgSaveMultipleCaption, [](QWidget& w) {
+        EXPECT_TRUE(child<QRadioButton>(w, kSaveMultipleItunes)->isChecked());
+        EXPECT_FALSE(child<QGroupBox>(w, kSaveMultipleFrame)->isVisible());
+        clickChild(w, kSaveMultipleOk);
+    });
+    ASSERT_EQ(recorderSave(f.h.app, kSaveSelected), OKAY);
+    EXPECT_TRUE(several.pending().empty());
+    EXPECT_EQ(f.messages(), std::vector<std::string>{"2 tracks were successfully saved."});
+    EXPECT_EQ(itunes.count("IiTunes.ConvertFile2"), 3);
+    std::vector<std::string> names;
+    for (const ScriptedTrack& t : itunes.library()) names.push_back(t.texts.at("Name"));
+    EXPECT_EQ(names, (std::vector<std::string>{"One", "Two", "Three"}));
+    EXPECT_TRUE(f.trackIds().empty());
+    // Nothing was written where MP3s go.
+    int mp3s = 0;
+    for (const auto& e : fs::recursive_directory_iterator(f.out.path()))
+        mp3s += e.is_regular_file() && e.path().parent_path() != itunes.mediaFolder;
+    EXPECT_EQ(mp3s, 0);
 }
 
 TEST(recorderSave, ArtistAlbumAndGenreOfferEarlierEntries) {
