@@ -36,6 +36,7 @@
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using testsupport::decodedMs;
 using testsupport::shellQuoted;
 using testsupport::toolOutput;
 
@@ -63,10 +64,7 @@ class Screen {
     explicit Screen(std::string display) : display_(std::move(display)) {}
 
     // A window of this title is on the screen.
-    bool shown(const std::string& title) const {
-        return toolOutput("xwininfo -display " + display_ + " -name " + shellQuoted(title) + " 2>/dev/null")
-                   .find("IsViewable") != std::string::npos;
-    }
+    bool shown(const std::string& title) const { return xWindowShown(display_, title); }
     // A pop-up menu (an override-redirect window) is on the screen with its
     // corner at (x, y).
     bool popupAt(int x, int y) const {
@@ -103,15 +101,6 @@ std::vector<fs::path> mp3sIn(const std::string& folder) {
         if (e.is_regular_file() && e.path().extension() == ".mp3") found.push_back(e.path());
     std::sort(found.begin(), found.end());
     return found;
-}
-
-// Length of the decoded audio, in ms, without the encoder's own delay: the
-// decoder hands out 1105 samples (at 44.1 kHz) of its start-up before the
-// first sample of the track; the last frame's padding (at most 26 ms) stays.
-double decodedMs(const fs::path& mp3) {
-    const std::string pcm = toolOutput("ffmpeg -nostdin -v error -i " + shellQuoted(mp3.string()) +
-                                       " -f s16le -ac 2 -ar 44100 -");
-    return (pcm.size() / 4.0 - 1105.0) / 44.1;
 }
 
 TEST(recorderSaveE2E, RecordThreeSaveTwoThenRenameAndSaveTheThird) {
@@ -228,13 +217,7 @@ TEST(recorderSaveE2E, RecordThreeSaveTwoThenRenameAndSaveTheThird) {
     x.key("Return");
     const std::string third = saveFolder + "/The Band/Live Set/Third Song.mp3";
     ASSERT_TRUE(waitFor([&] { return fs::exists(third) && !screen.shown("Tobrel : Save Track"); }));
-    const std::string tags =
-        toolOutput("/usr/bin/python3 -c " +
-                   shellQuoted("import sys, mutagen.id3\nt = mutagen.id3.ID3(sys.argv[1])\n"
-                               "print('%d.%d|%s|%s|%s' % (t.version[0], t.version[1], t['TIT2'].text[0], "
-                               "t['TPE1'].text[0], t['TALB'].text[0]))") +
-                   " " + shellQuoted(third));
-    EXPECT_EQ(tags, "2.3|Third Song|The Band|Live Set\n");
+    EXPECT_EQ(testsupport::mutagenTitleArtistAlbum(third), "2.3|Third Song|The Band|Live Set\n");
     EXPECT_NEAR(decodedMs(third), recorded[2], 50.0);
     EXPECT_TRUE(waitFor([&] { return rows(db) == 0; }));
     x.move(5, 5);

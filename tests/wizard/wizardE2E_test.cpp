@@ -3,8 +3,10 @@
 // wizard page announces two songs while the test plays each to the default
 // output. The two recordings must become two tracks named after their songs,
 // marked in cache.db as named by the wizard, and the page's save button must
-// reach the save of the wizard's tracks. Screenshots of the main window with
-// the wizard beside it are left under test-artifacts/wizardE2E.
+// save them: through the multiple-tracks dialog into Artist/Title.mp3 files
+// that mutagen reads with the songs' tags and ffmpeg decodes cleanly to the
+// tracks' lengths. Screenshots of the main window with the wizard beside it
+// and of the save are left under test-artifacts/wizardE2E.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -13,16 +15,19 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <thread>
 
 #include "httpTestServer.h"
 #include "programProfile.h"
 #include "pulseFixture.h"
 #include "recorderMainSkin.h"
+#include "recorderSession.h"
 #include "regWithoutKeyname.h"
 #include "report.h"
 #include "skin.h"
 #include "testsupport.h"
+#include "toolOutput.h"
 #include "xSession.h"
 
 namespace fs = std::filesystem;
@@ -90,20 +95,19 @@ bool waitFor(F done, std::chrono::milliseconds limit) {
     return true;
 }
 
+// What sqlite3 prints for a query of cache.db.
+std::string sqlite(const std::string& cache, const std::string& query) {
+    return testsupport::toolOutput("sqlite3 " + testsupport::shellQuoted(cache + "/cache.db") + " " +
+                                   testsupport::shellQuoted(query) + " 2>/dev/null");
+}
+
 // The tracks of cache.db as "song|artist|source" lines, oldest first.
 std::string tracks(const std::string& cache) {
-    testsupport::TempDir dir;
-    const std::string out = dir.file("rows.txt");
-    pulsefixture::runProgram({"sh", "-c",
-                              "sqlite3 '" + cache +
-                                  "/cache.db' \"SELECT song, artist, source FROM caches ORDER BY "
-                                  "creation_timestamp\" > '" +
-                                  out + "' 2>/dev/null"});
-    return testsupport::readText(out);
+    return sqlite(cache, "SELECT song, artist, source FROM caches ORDER BY creation_timestamp");
 }
 
 TEST(wizardE2E, TwoAnnouncedSongsBecomeTwoNamedTracks) {
-    for (const char* tool : {"Xvfb", "import", "paplay", "pulseaudio", "sqlite3"})
+    for (const char* tool : {"Xvfb", "import", "xwininfo", "paplay", "pulseaudio", "sqlite3", "ffmpeg"})
         if (pulsefixture::runProgram({"sh", "-c", std::string("command -v ") + tool + " >/dev/null"}) != 0)
             GTEST_SKIP() << tool << " is missing";
     httptest::Server web;
@@ -119,6 +123,9 @@ TEST(wizardE2E, TwoAnnouncedSongsBecomeTwoNamedTracks) {
               OKAY);
     const std::string& documents = profile.documents;
     const std::string& cache = profile.cache;
+    testsupport::TempDir out;
+    const std::string saveFolder = out.file("saved");
+    ASSERT_EQ(recorderSessionSetDefaultMp3SaveFolder(saveFolder), OKAY);
 
     std::unique_ptr<Skin> skin;
     ASSERT_EQ(recorderInitMainSkin(testsupport::sourceDir() + "/Skins", nullptr, nullptr, {}, skin), OKAY);
@@ -180,10 +187,42 @@ TEST(wizardE2E, TwoAnnouncedSongsBecomeTwoNamedTracks) {
     std::this_thread::sleep_for(500ms);
     EXPECT_TRUE(xScreenshot(xvfb.name(), artifactsFolder() + "/3-two-named-tracks.png"));
 
-    // The page's save button asks for the save of the wizard's tracks.
+    const std::string durations =
+        sqlite(cache, "SELECT song || '|' || duration FROM caches ORDER BY creation_timestamp;");
+
+    // The page's save button saves the wizard's tracks: the multiple-tracks
+    // dialog, OK (Return), the count, OK.
     web.serve("/step", {200, "4|message^6^save", "text/plain"});
     EXPECT_TRUE(
         waitFor([&] { return traced(documents, "BROWSER_MESSAGE_ID_SAVE_BUTTON_CLICKED") == 1; }, 20s));
+    ASSERT_TRUE(waitFor([&] { return xWindowShown(xvfb.name(), "Tobrel : Save Tracks"); }, 20s))
+        << "no save dialog";
+    EXPECT_TRUE(xScreenshot(xvfb.name(), artifactsFolder() + "/4-save-tracks.png"));
+    x.key("Return");
+    ASSERT_TRUE(waitFor([&] { return xWindowShown(xvfb.name(), "Tobrel : Message"); }, 30s))
+        << "no count of saved tracks";
+    x.key("Return");
+    ASSERT_TRUE(waitFor([&] { return !xWindowShown(xvfb.name(), "Tobrel : Message"); }, 20s));
+
+    // Two MP3s in the artists' folders, tagged and as long as their tracks;
+    // the saved tracks left the list.
+    std::istringstream lines(durations);
+    int files = 0;
+    for (std::string line; std::getline(lines, line); ++files) {
+        const std::string song = line.substr(0, line.find('|'));
+        const double recordedMs = std::stod(line.substr(line.find('|') + 1));
+        const std::string artist = song == "Song One" ? "Artist A" : "Artist B";
+        const std::string mp3 = saveFolder + "/" + artist + "/" + song + ".mp3";
+        ASSERT_TRUE(fs::exists(mp3)) << mp3;
+        EXPECT_EQ(testsupport::mutagenTitleArtistAlbum(mp3), "2.3|" + song + "|" + artist + "|\n");
+        EXPECT_NEAR(testsupport::decodedMs(mp3), recordedMs, 50.0) << mp3;
+        EXPECT_EQ(testsupport::toolOutput("ffmpeg -nostdin -v error -i " + testsupport::shellQuoted(mp3) +
+                                          " -f null - 2>&1"),
+                  "");
+    }
+    EXPECT_EQ(files, 2);
+    EXPECT_TRUE(waitFor([&] { return tracks(cache).empty(); }, 20s)) << tracks(cache);
+    EXPECT_TRUE(xScreenshot(xvfb.name(), artifactsFolder() + "/5-saved.png"));
     ASSERT_EQ(::waitpid(app, nullptr, WNOHANG), 0) << "the recorder ended";
 }
 

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "pulseFixture.h"
+#include "toolOutput.h"
 
 using namespace std::chrono_literals;
 
@@ -110,4 +111,10 @@ bool xScreenshot(const std::string& display, const std::string& path) {
     std::filesystem::remove(path);
     return pulsefixture::runProgram({"import", "-display", display, "-window", "root", path}) == 0 &&
            std::filesystem::exists(path);
+}
+
+bool xWindowShown(const std::string& display, const std::string& title) {
+    return testsupport::toolOutput("xwininfo -display " + display + " -name " +
+                                   testsupport::shellQuoted(title) + " 2>/dev/null")
+               .find("IsViewable") != std::string::npos;
 }

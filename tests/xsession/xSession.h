@@ -63,3 +63,6 @@ struct ScopedProcess {
 
 // Saves the whole screen of `display` as a PNG (ImageMagick's import).
 bool xScreenshot(const std::string& display, const std::string& path);
+
+// Whether a window with this title is on the screen of `display` (xwininfo).
+bool xWindowShown(const std::string& display, const std::string& title);
