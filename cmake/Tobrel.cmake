@@ -1,19 +1,24 @@
 # Helpers shared by every module's CMakeLists.txt.
 #
-#   tobrel_library(NAME SOURCES ... [LIBS ...])
+#   tobrel_library(NAME SOURCES ... [PUBLIC lib...] [PRIVATE lib...])
 #       a static library tobrel_NAME whose folder is on its users' include path.
+#       PUBLIC: libraries a header of NAME includes (its users need them too);
+#       PRIVATE: libraries only its sources use (still linked into every
+#       program that links NAME, since NAME is static).
 #   tobrel_test(NAME LABELS label... SOURCES ... [LIBS ...] [ENV VAR=value...])
 #       a GoogleTest executable registered with ctest under the given labels
 #       (unit, audio, ui). Each test gets a private scratch folder in
 #       TOBREL_TEST_TMP and runs with the offscreen Qt platform.
 
 function(tobrel_library name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;PUBLIC;PRIVATE;LIBS" ${ARGN})
+  if(ARG_LIBS)
+    message(FATAL_ERROR "tobrel_library(${name}): LIBS is gone; name each library PUBLIC (a header of "
+                        "${name} includes it) or PRIVATE (only its sources do)")
+  endif()
   add_library(tobrel_${name} STATIC ${ARG_SOURCES})
   target_include_directories(tobrel_${name} PUBLIC "${CMAKE_CURRENT_SOURCE_DIR}")
-  if(ARG_LIBS)
-    target_link_libraries(tobrel_${name} PUBLIC ${ARG_LIBS})
-  endif()
+  target_link_libraries(tobrel_${name} PUBLIC ${ARG_PUBLIC} PRIVATE ${ARG_PRIVATE})
 endfunction()
 
 function(tobrel_test name)

@@ -18,6 +18,8 @@ packages=(
   xvfb xauth x11-utils libxtst6 imagemagick fonts-dejavu-core
   # packaging: the Debian package and the checks of its desktop files
   dpkg-dev fakeroot file lintian desktop-file-utils appstream
+  # the Windows syntax check of the portable modules (tools/portability-check.sh)
+  g++-mingw-w64-x86-64-posix
 )
 
 missing=()

@@ -42,6 +42,7 @@
 #include "report.h"
 #include "skin.h"
 #include "sndDevicesEngine.h"
+#include "sndDevicesNames.h"
 #include "sndDevicesPlay.h"
 
 static constexpr const char* kReportModule = "./recorderInit";
@@ -51,63 +52,47 @@ static constexpr const char* kMsgNeedsNewerSystem =
     "Tobrel requires a Windows Vista or higher Operating System.";
 
 RecorderApp::RecorderApp() = default;
-RecorderApp::~RecorderApp() = default;
+RecorderApp::~RecorderApp() {
+    // Reports must not reach a trace sink that goes with this record.
+    if (owned.trace) recorderReportToTrace(nullptr);
+}
 
 void recorderAppReset(RecorderApp& app) {
-    app.verbose = false;
-    app.trace.reset();
-    app.engine = nullptr;
-    app.engineless = false;
-    app.cacheDb.reset();
+    // The web jobs' threads write to the trace sink: they end before it goes.
     recorderWebReset(app);
-    app.skin.reset();
-    app.listCtrl.reset();
-    app.listView = nullptr;
-    app.tooltip = nullptr;
-    app.recordMode = false;
-    app.hideShort = false;
-    app.scramble = false;
-    app.firstRun = true;
-    app.updateDue = false;
-    app.soundSilenced = false;
-    // Set at step 16, once the window has its place: a start-up that failed
-    // earlier must not save the position of a window that was never placed.
-    app.savePosition = false;
-    app.trackingMouse = false;
-    app.playingTrack = kRecorderNoTrack;
-    app.playing = false;
-    app.loaded = false;
-    app.recordSuspended = false;
-    app.lastIndicator = 0;
+    if (app.owned.trace) recorderReportToTrace(nullptr);
+    app.owned = RecorderOwned{};
+    app.modes = RecorderModes{};
+    app.transport = RecorderTransportState{};
+    const QPointer<RecorderMainWindow> mainWindow = app.window.mainWindow;
+    app.window = RecorderWindowState{};
+    app.window.mainWindow = mainWindow;
+    app.list = RecorderListState{};
     app.itunes = RecorderItunesState{};
     recorderFindSongsStateReset(app.findSongs);
-    app.timerId = 0;
-    app.inTimerTick = false;
-    app.lastRecordingName.clear();
-    app.recordFlashFrame = kSkinIndicatorFrame1;
-    app.movingWindow = false;
-    app.save.singleTrackDialog = nullptr;
-    app.save.singleTrackOpen = false;
+    app.save = RecorderSaveState{};
 }
+
+uint16_t recorderScrambleKey(const RecorderApp& app) { return app.modes.scramble ? kSndScrambleKey : 0; }
 
 namespace {
 
 void traceLine(RecorderApp& app, const char* text) {
-    if (app.trace) app.trace->messageW(1, text);
+    if (app.owned.trace) app.owned.trace->messageW(1, text);
 }
 
 // Makes a folder of the program exist, creating every missing level.
 int ensureFolder(RecorderApp& app, int id, std::string& path) {
     REPORT_CHECK(recorderPaths(id, path));
     bool created = false;
-    REPORT_CHECK(FileCreateFolderPath(path, app.trace.get(), created));
+    REPORT_CHECK(FileCreateFolderPath(path, app.owned.trace.get(), created));
     if (!created) return REPORT_ERR();
     return OKAY;
 }
 
 int skinsFolder(RecorderApp& app, std::string& folder) {
-    if (!app.skinsFolderOverride.empty()) {
-        folder = app.skinsFolderOverride;
+    if (!app.services.skinsFolderOverride.empty()) {
+        folder = app.services.skinsFolderOverride;
         return OKAY;
     }
     REPORT_CHECK(recorderPaths(RECORDER_PATH_SKINS, folder));
@@ -117,7 +102,7 @@ int skinsFolder(RecorderApp& app, std::string& folder) {
 // Step 15: the saved position, or the centre of the screen's work area when
 // the window would not lie wholly inside it there.
 int placeWindow(RecorderApp& app) {
-    RecorderMainWindow* w = app.mainWindow;
+    RecorderMainWindow* w = app.window.mainWindow;
     if (!w) return REPORT_ERR();
     int x = -1, y = -1;
     REPORT_CHECK(recorderSessionGetWindowPosition(x, y));
@@ -146,10 +131,11 @@ int steps(RecorderApp& app, int& success) {
     // 1. Tracing is on when "trace_on.txt" lies in the documents folder.
     std::string documents;
     REPORT_CHECK(recorderPaths(RECORDER_PATH_DOCUMENTS, documents));
-    app.verbose = FileExists(documents + "/trace_on.txt");
+    app.modes.verbose = FileExists(documents + "/trace_on.txt");
 
     // 2. The trace sink.
-    REPORT_CHECK(sloutCreate(app.verbose, documents, app.dialog, app.trace));
+    REPORT_CHECK(sloutCreate(app.modes.verbose, documents, app.services.dialog, app.owned.trace));
+    recorderReportToTrace(app.owned.trace.get());
 
     // 3.
     traceLine(app, "recorderInit: Initializing");
@@ -159,11 +145,11 @@ int steps(RecorderApp& app, int& success) {
     int flags = 0, processors = 0;
     REPORT_CHECK(operatingSystemVersionFlags(flags, processors));
     if (flags & OS_FLAG_BEFORE_6) {
-        if (!app.verbose) {
+        if (!app.modes.verbose) {
             recorderMessageBox(kMsgNeedsNewerSystem, kRecorderTitle);
             return NOT_OKAY;
         }
-        app.engineless = true;
+        app.modes.engineless = true;
     }
 
     // 5. The Temp folder.
@@ -176,12 +162,12 @@ int steps(RecorderApp& app, int& success) {
     REPORT_CHECK(recorderSessionGetDateInstalled(installedPresent, installed));
     REPORT_CHECK(recorderSessionGetDateLastUsed(lastUsedPresent, lastUsed));
     REPORT_CHECK(recorderSessionSetDateLastUsed(static_cast<long>(std::time(nullptr))));
-    app.firstRun = recorderSessionIsFirstRun(installedPresent, installed, lastUsedPresent, lastUsed);
+    app.modes.firstRun = recorderSessionIsFirstRun(installedPresent, installed, lastUsedPresent, lastUsed);
 
     // 7.
-    app.scramble = true;
-    app.recordFlashFrame = kSkinIndicatorFrame1;
-    app.mainWindow->setWindowTitle(kRecorderTitle);
+    app.modes.scramble = true;
+    app.window.recordFlashFrame = kSkinIndicatorFrame1;
+    app.window.mainWindow->setWindowTitle(kRecorderTitle);
 
     // 8. The common controls need no initialising here.
     traceLine(app, "recorderInit: Calling recorderInitCommonCtls");
@@ -192,25 +178,26 @@ int steps(RecorderApp& app, int& success) {
 
     // 10. Record mode, the cache database, the track list and the main skin.
     traceLine(app, "recorderInit: Calling recorderInitMainSkin");
-    app.recordMode = true;
-    app.playing = false;
-    app.loaded = false;
-    app.recordSuspended = false;
+    app.modes.recordMode = true;
+    app.transport.playing = false;
+    app.transport.loaded = false;
+    app.transport.recordSuspended = false;
     REPORT_CHECK(ensureFolder(app, RECORDER_PATH_CACHE, folder));
-    REPORT_CHECK(recCacheInit(folder, kSndTempBaseName, app.scramble ? "tmp" : "wav", false, app.trace.get(),
-                              app.cacheDb));
-    app.playingTrack = kRecorderNoTrack;
+    REPORT_CHECK(recCacheInit(folder, kSndTempBaseName, sndDevicesAudioExtension(recorderScrambleKey(app)),
+                              false, app.owned.trace.get(), app.owned.cacheDb));
+    app.transport.playingTrack = kRecorderNoTrack;
     REPORT_CHECK(recorderSongListCreate(app));
     std::string skins;
     REPORT_CHECK(skinsFolder(app, skins));
     RecorderMainSkinHooks hooks;
     hooks.applyToTrackList = [&app](Skin& skin) { return recorderSongListApplySkin(app, skin); };
     hooks.sizeWindow = [&app](int width, int height) {
-        if (!app.mainWindow || width <= 0 || height <= 0) return NOT_OKAY;
-        app.mainWindow->setFixedSize(width, height);
+        if (!app.window.mainWindow || width <= 0 || height <= 0) return NOT_OKAY;
+        app.window.mainWindow->setFixedSize(width, height);
         return OKAY;
     };
-    REPORT_CHECK(recorderInitMainSkin(skins, app.trace.get(), app.dialog, hooks, app.skin));
+    REPORT_CHECK(
+        recorderInitMainSkin(skins, app.owned.trace.get(), app.services.dialog, hooks, app.owned.skin));
 
     // 11.
     traceLine(app, "recorderInit: Calling recorderCreateTooltips");
@@ -219,18 +206,18 @@ int steps(RecorderApp& app, int& success) {
     // 12. The engine, the saved volume and the mode displays.
     traceLine(app, "recorderInit: Calling recorderUpdateMainModeDisplays");
     REPORT_CHECK(ensureFolder(app, RECORDER_PATH_AUTOCOMPLETE, folder));
-    if (!app.engineless) REPORT_CHECK(recorderSndServer(app));
+    if (!app.modes.engineless) REPORT_CHECK(recorderSndServer(app));
     double volume = 1.0;
     REPORT_CHECK(recorderSessionGetVolume(volume));
-    if (!app.engine) return REPORT_ERR();
-    REPORT_CHECK(sndDevicesPlaySetGain(*app.engine, static_cast<float>(volume)));
-    if (app.skin)
-        REPORT_CHECK(skinSliderSetValue(app.skin.get(), app.mainWindow, kSkinSliderVolume,
+    if (!app.owned.engine) return REPORT_ERR();
+    REPORT_CHECK(sndDevicesPlaySetGain(*app.owned.engine, static_cast<float>(volume)));
+    if (app.owned.skin)
+        REPORT_CHECK(skinSliderSetValue(app.owned.skin.get(), app.window.mainWindow, kSkinSliderVolume,
                                         static_cast<float>(volume)));
     REPORT_CHECK(recorderUpdateMainModeDisplays(app));
 
     // 13. A default sound an earlier run left silenced comes back.
-    app.soundSilenced = false;
+    app.modes.soundSilenced = false;
     REPORT_CHECK(operatingSystemSounds(kSystemSoundRepair, RECORDER_SESSION_KEY));
 
     // 14.
@@ -240,16 +227,16 @@ int steps(RecorderApp& app, int& success) {
     REPORT_CHECK(placeWindow(app));
 
     // 16.
-    app.savePosition = true;
+    app.modes.savePosition = true;
     traceLine(app, "recorderInit: Calling recorderInitTimer");
 
     // 17 to 19. The web side jobs.
-    if (app.firstRun) REPORT_CHECK(recorderWebInstallerEmail(app));
+    if (app.modes.firstRun) REPORT_CHECK(recorderWebInstallerEmail(app));
     REPORT_CHECK(recorderWebDynamicUpdateCheck(app));
     REPORT_CHECK(recorderWebStartupMessages(app));
 
     // 20. The main timer (there is nothing to poll without an engine).
-    if (!app.engineless) REPORT_CHECK(recorderInitTimer(app));
+    if (!app.modes.engineless) REPORT_CHECK(recorderInitTimer(app));
 
     // 21.
     traceLine(app, "recorderInit: Success");
@@ -261,7 +248,7 @@ int steps(RecorderApp& app, int& success) {
 
 int recorderInit(RecorderApp& app, int& success) {
     success = 0;
-    if (!app.mainWindow) return REPORT_ERR();
+    if (!app.window.mainWindow) return REPORT_ERR();
     if (steps(app, success) != OKAY) {
         success = 0;
         recorderShutdown(app);
@@ -273,26 +260,27 @@ int recorderInit(RecorderApp& app, int& success) {
 int recorderSndServer(RecorderApp& app) {
     // 1. The engine on this computer's outputs.
     app.engineRecord = std::make_unique<sndDevicesContext>();
-    app.engineRecord->devices = app.audioDevices;
-    app.engine = app.engineRecord.get();
-    REPORT_CHECK(sndDevicesInit(*app.engine, app.trace.get(), kRecorderEngineMode, app.verbose ? 1 : 0));
+    app.engineRecord->devices = app.services.audioDevices;
+    app.owned.engine = app.engineRecord.get();
+    REPORT_CHECK(sndDevicesInit(*app.owned.engine, app.owned.trace.get(), kRecorderEngineMode,
+                                app.modes.verbose ? 1 : 0));
     // 2. Encoder settings, keeping the pre-encoded files.
     int channels = 2, kbps = 256;
     REPORT_CHECK(recorderSessionGetNumChannels(channels));
     REPORT_CHECK(recorderSessionGetNumKbps(kbps));
-    REPORT_CHECK(sndDevicesSetMp3Settings(*app.engine, kbps, channels == 1 ? 1 : 0, 0));
+    REPORT_CHECK(sndDevicesSetMp3Settings(*app.owned.engine, kbps, channels == 1 ? 1 : 0, 0));
     // 3. The cache folder.
     std::string cache;
     REPORT_CHECK(ensureFolder(app, RECORDER_PATH_CACHE, cache));
-    REPORT_CHECK(sndDevicesSetCacheFolder(*app.engine, cache));
+    REPORT_CHECK(sndDevicesSetCacheFolder(*app.owned.engine, cache));
     // 4. The scramble key.
-    REPORT_CHECK(sndDevicesSetScrambleKey(*app.engine, app.scramble ? kSndScrambleKey : 0));
+    REPORT_CHECK(sndDevicesSetScrambleKey(*app.owned.engine, recorderScrambleKey(app)));
     // 5. Record mode.
     REPORT_CHECK(recorderSetRecordMode(app, true));
     // 6. Auto segment as stored.
     bool autoSegment = true;
     REPORT_CHECK(recorderSessionGetAutoSegment(autoSegment));
-    REPORT_CHECK(sndDevicesSetAutoSegment(*app.engine, autoSegment ? 1 : 0));
+    REPORT_CHECK(sndDevicesSetAutoSegment(*app.owned.engine, autoSegment ? 1 : 0));
     return OKAY;
 }
 
@@ -301,22 +289,22 @@ int recorderShutdown(RecorderApp& app) {
     recorderKillTimer(app);
 
     // 2. The engine's threads stop before anything they use is released.
-    if (app.engine) {
-        REPORT_CHECK(sndDevicesShutdown(*app.engine));
-        app.engine = nullptr;
+    if (app.owned.engine) {
+        REPORT_CHECK(sndDevicesShutdown(*app.owned.engine));
+        app.owned.engine = nullptr;
     }
 
     // 3.
-    if (app.soundSilenced) {
+    if (app.modes.soundSilenced) {
         REPORT_CHECK(operatingSystemSounds(kSystemSoundRestore, RECORDER_SESSION_KEY));
-        app.soundSilenced = false;
+        app.modes.soundSilenced = false;
     }
 
     // 4.
-    if (app.savePosition && app.mainWindow) {
-        const QPoint at = app.mainWindow->pos();
+    if (app.modes.savePosition && app.window.mainWindow) {
+        const QPoint at = app.window.mainWindow->pos();
         REPORT_CHECK(recorderSessionSetWindowPosition(at.x(), at.y()));
-        app.savePosition = false;
+        app.modes.savePosition = false;
     }
 
     // 5 to 7. Web features and their windows.
@@ -325,21 +313,22 @@ int recorderShutdown(RecorderApp& app) {
     if (recorderWebOpen(app)) REPORT_CHECK(recorderCloseWeb(app));
 
     // 8 to 11.
-    if (app.skin) skinFree(app.skin);
-    if (app.listCtrl || app.listView) REPORT_CHECK(recorderSongListFree(app));
-    if (app.tooltip) {
-        delete app.tooltip.data();
-        app.tooltip = nullptr;
+    if (app.owned.skin) skinFree(app.owned.skin);
+    if (app.owned.listCtrl || app.owned.listView) REPORT_CHECK(recorderSongListFree(app));
+    if (app.owned.tooltip) {
+        delete app.owned.tooltip.data();
+        app.owned.tooltip = nullptr;
     }
-    if (app.cacheDb) REPORT_CHECK(recCacheClose(app.cacheDb));
+    if (app.owned.cacheDb) REPORT_CHECK(recCacheClose(app.owned.cacheDb));
 
     // 12.
-    app.trace.reset();
+    recorderReportToTrace(nullptr);
+    app.owned.trace.reset();
 
     // 13. The window goes, and the event loop ends once it gets to the request.
     // Only a running loop is asked to end: Qt remembers a quit made outside
     // any loop and would end every later loop at once, dialogs included.
-    if (app.mainWindow) app.mainWindow->hide();
+    if (app.window.mainWindow) app.window.mainWindow->hide();
     if (QCoreApplication* core = QCoreApplication::instance())
         QMetaObject::invokeMethod(
             core,
@@ -360,7 +349,7 @@ int recorderAskClearOnExit(RecorderApp& app) {
 
 int recorderMainWindowOpenPage(RecorderApp& app, std::string_view address) {
     if (address.empty()) return REPORT_ERR();
-    if (app.browser && app.browser->open(address) == OKAY) return OKAY;
+    if (app.services.browser && app.services.browser->open(address) == OKAY) return OKAY;
     // The desktop's own way of opening pages, as a second try; the failure of
     // the first is still reported.
     if (browserAddressAllowed(address))

@@ -66,10 +66,10 @@ int main(int argc, char** argv) {
     ItunesUnavailable itunes;
     RecorderMessageDialog dialog;
     RecorderApp app;
-    app.audioDevices = devices.get();
-    app.browser = &browser;
-    app.itunesAutomation = &itunes;
-    app.dialog = &dialog;
+    app.services.audioDevices = devices.get();
+    app.services.browser = &browser;
+    app.services.itunesAutomation = &itunes;
+    app.services.dialog = &dialog;
 
     InstanceLock lock;
     bool refused = false;

@@ -48,8 +48,8 @@ void RecorderMainWindow::clientSize(int& width, int& height) const {
     height = this->height();
 }
 
-void RecorderMainWindow::invalidate(const PaintRect& rect, bool) {
-    update(QRect(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top));
+void RecorderMainWindow::invalidate(const hwndRect& rect, bool) {
+    update(QRect(rect.left, rect.top, rect.width(), rect.height()));
 }
 
 QPaintDevice* RecorderMainWindow::paintDevice() { return painting_ ? this : nullptr; }
@@ -65,16 +65,16 @@ int recorderCreateMainWindow(RecorderApp& app) {
     bool alwaysOnTop = false;
     REPORT_CHECK(recorderSessionGetAlwaysOnTop(alwaysOnTop));
     auto window = std::make_unique<RecorderMainWindow>(app, alwaysOnTop);
-    app.mainWindow = window.get();
+    app.window.mainWindow = window.get();
     app.windowOwner = std::move(window);
     // Messages are shown over the main window from now on.
-    if (auto* dialog = dynamic_cast<RecorderMessageDialog*>(app.dialog)) {
-        dialog->setOwner(app.mainWindow);
+    if (auto* dialog = dynamic_cast<RecorderMessageDialog*>(app.services.dialog)) {
+        dialog->setOwner(app.window.mainWindow);
         RecorderApp* a = &app;
         dialog->setLook([a](QWidget& widget) { recorderDialogLook(*a, widget); });
     }
     QEvent create(static_cast<QEvent::Type>(kRecorderEventCreate));
-    QCoreApplication::sendEvent(app.mainWindow, &create);
+    QCoreApplication::sendEvent(app.window.mainWindow, &create);
     return OKAY;
 }
 
@@ -83,20 +83,20 @@ namespace {
 // A press on the skin's background starts moving the window.
 bool onBackground(RecorderApp& app, int x, int y) {
     int hotspot = -1, knob = -1;
-    if (app.skin) {
-        if (skinHotspotHitTest(app.skin.get(), x, y, hotspot) != OKAY) return false;
-        if (skinSliderHitTest(app.skin.get(), x, y, knob) != OKAY) return false;
+    if (app.owned.skin) {
+        if (skinHotspotHitTest(app.owned.skin.get(), x, y, hotspot) != OKAY) return false;
+        if (skinSliderHitTest(app.owned.skin.get(), x, y, knob) != OKAY) return false;
     }
     return hotspot == -1 && knob == -1;
 }
 
 void startWindowMove(RecorderApp& app, const QMouseEvent& press) {
-    RecorderMainWindow* w = app.mainWindow;
+    RecorderMainWindow* w = app.window.mainWindow;
     // With a window manager, it moves the window (snapping, screen edges).
     if (w->windowHandle() && w->windowHandle()->startSystemMove()) return;
-    app.movingWindow = true;
-    app.moveAnchor = press.globalPosition().toPoint();
-    app.moveOrigin = w->pos();
+    app.window.movingWindow = true;
+    app.window.moveAnchor = press.globalPosition().toPoint();
+    app.window.moveOrigin = w->pos();
 }
 
 int listNotification(RecorderApp& app, const RecorderListEvent& e, bool& handled) {
@@ -129,7 +129,7 @@ int listNotification(RecorderApp& app, const RecorderListEvent& e, bool& handled
 
 int recorderMainWndProc(RecorderApp& app, QEvent* event, bool& handled) {
     handled = true;
-    RecorderMainWindow* window = app.mainWindow;
+    RecorderMainWindow* window = app.window.mainWindow;
     switch (static_cast<int>(event->type())) {
         case kRecorderEventCreate: {
             int success = 0;
@@ -142,9 +142,10 @@ int recorderMainWndProc(RecorderApp& app, QEvent* event, bool& handled) {
         case QEvent::Paint:
             if (!window) return 0;
             window->setPainting(true);
-            skinPaint(app.skin.get(), window);
+            skinPaint(app.owned.skin.get(), window);
             window->setPainting(false);
-            if (window->firstPaint() && app.trace) app.trace->messageW(1, "recorderMainWndProc: First paint");
+            if (window->firstPaint() && app.owned.trace)
+                app.owned.trace->messageW(1, "recorderMainWndProc: First paint");
             return 0;
         case QEvent::Close:
             // The window closes through the shutdown, never by itself.
@@ -152,10 +153,12 @@ int recorderMainWndProc(RecorderApp& app, QEvent* event, bool& handled) {
             if (recorderAskClearOnExit(app) == OKAY) recorderShutdown(app);
             return 0;
         case QEvent::FocusIn:
-            if (app.listView && app.listView->isVisible()) app.listView->setFocus(Qt::OtherFocusReason);
+            if (app.owned.listView && app.owned.listView->isVisible())
+                app.owned.listView->setFocus(Qt::OtherFocusReason);
             return 0;
         case QEvent::Timer:
-            if (static_cast<QTimerEvent*>(event)->timerId() != app.timerId || app.timerId == 0) {
+            if (static_cast<QTimerEvent*>(event)->timerId() != app.window.timerId ||
+                app.window.timerId == 0) {
                 handled = false;
                 return 0;
             }
@@ -163,12 +166,13 @@ int recorderMainWndProc(RecorderApp& app, QEvent* event, bool& handled) {
             return 0;
         case QEvent::MouseMove: {
             auto* e = static_cast<QMouseEvent*>(event);
-            app.trackingMouse = true;  // Qt reports the pointer leaving without being asked
-            if (app.movingWindow && window) {
+            app.window.trackingMouse = true;  // Qt reports the pointer leaving without being asked
+            if (app.window.movingWindow && window) {
                 if (e->buttons() & Qt::LeftButton)
-                    window->move(app.moveOrigin + (e->globalPosition().toPoint() - app.moveAnchor));
+                    window->move(app.window.moveOrigin +
+                                 (e->globalPosition().toPoint() - app.window.moveAnchor));
                 else
-                    app.movingWindow = false;
+                    app.window.movingWindow = false;
             }
             const QPoint p = e->position().toPoint();
             recorderMainMouseMove(app, p.x(), p.y());
@@ -194,12 +198,12 @@ int recorderMainWndProc(RecorderApp& app, QEvent* event, bool& handled) {
                 handled = false;
                 return 0;
             }
-            app.movingWindow = false;
+            app.window.movingWindow = false;
             recorderMainLButtonUp(app, e->position().toPoint().x());
             return 0;
         }
         case QEvent::Leave:
-            app.trackingMouse = false;
+            app.window.trackingMouse = false;
             recorderMainMouseLeave(app);
             return 0;
         case kRecorderEventList:

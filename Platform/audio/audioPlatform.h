@@ -4,8 +4,10 @@
 // use scripted doubles. Nothing here includes a platform header, so the engine
 // can be compiled and driven without one.
 //
-// Every operation returns OKAY or NOT_OKAY. A lost server or stream makes the
-// packet operations fail; the engine then presumes the device lost.
+// Every operation returns OKAY or NOT_OKAY, and the set-up calls keep the
+// sound system's reason for a failure (lastError) for the engine's report. A
+// lost server or stream makes the packet operations fail; the engine then
+// presumes the device lost.
 #pragma once
 
 #include <cstdint>
@@ -95,6 +97,9 @@ class AudioStream {
     // The services; null until initialize succeeded, or for the other direction.
     virtual AudioCaptureService* captureService() = 0;
     virtual AudioRenderService* renderService() = 0;
+    // Why the last failed set-up call (mixFormat, initialize, start, stop,
+    // reset) failed, in the sound system's words; empty when it did not say.
+    virtual std::string lastError() const { return {}; }
 };
 
 // One active render endpoint.
@@ -115,4 +120,6 @@ class AudioDevices {
     virtual int defaultRenderEndpoint(std::string& id, bool& found) = 0;
     // A new, uninitialised stream on the endpoint with this id.
     virtual int activate(const std::string& id, std::unique_ptr<AudioStream>& stream) = 0;
+    // Why the last failed call failed, in the sound system's words; empty when it did not say.
+    virtual std::string lastError() const { return {}; }
 };

@@ -43,6 +43,9 @@ class ScriptedEndpointStream final : public AudioStream {
     int reset() override { return inner() ? inner()->reset() : NOT_OKAY; }
     AudioCaptureService* captureService() override { return capture_ ? capture_->captureService() : nullptr; }
     AudioRenderService* renderService() override { return render_ ? render_->renderService() : nullptr; }
+    std::string lastError() const override {
+        return failInitialize_ ? "scripted: initialisation refused" : "";
+    }
 
   private:
     AudioStream* inner() const {
@@ -151,4 +154,9 @@ int ScriptedDevices::activate(const std::string& id, std::unique_ptr<AudioStream
         return OKAY;
     }
     return NOT_OKAY;
+}
+
+std::string ScriptedDevices::lastError() const {
+    std::lock_guard lock(shared_->mutex);
+    return shared_->failActivate ? "scripted: activation refused" : "";
 }

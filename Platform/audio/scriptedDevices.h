@@ -44,6 +44,8 @@ class ScriptedDevices : public AudioDevices {
     void setFailActivate(bool fail);
     // Streams activated from now on fail to initialise.
     void setFailInitialize(bool fail);
+    // The reason a refused activation or initialisation gives.
+    std::string lastError() const override;
 
     // --- what the engine did
     std::shared_ptr<ScriptedCapture> lastCapture() const;

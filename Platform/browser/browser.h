@@ -16,7 +16,8 @@ class Browser {
 
 // Starts xdg-open (found on PATH) with the address as its single argument,
 // through an argument vector, never a shell. Does not wait for the browser:
-// the child is reaped in the background.
+// xdg-open runs as a grandchild that the system reaps. A missing xdg-open, or
+// one that cannot be started, is an internal error that says why.
 class XdgOpenBrowser : public Browser {
   public:
     int open(std::string_view address) override;

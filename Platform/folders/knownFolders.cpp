@@ -61,7 +61,8 @@ int ensureFolder(const std::string& path, bool create) {
     if (fs::is_directory(path, ec)) return OKAY;
     if (!create) return REPORT_ERR();
     fs::create_directories(path, ec);
-    if (ec || !fs::is_directory(path, ec)) return REPORT_ERR();
+    if (ec) return REPORT_ERR_WHY(path + ": " + ec.message());
+    if (!fs::is_directory(path, ec)) return REPORT_ERR_WHY(path + ": not a folder");
     return OKAY;
 }
 

@@ -55,7 +55,7 @@ int instanceLockAcquire(const std::string& folder, InstanceLock& lock, bool& alr
         // Readable by everyone whatever the umask, so other users can lock it too.
         if (fd >= 0) ::fchmod(fd, 0644);
     }
-    if (fd < 0) return REPORT_ERR();
+    if (fd < 0) return REPORT_ERR_WHY(path + ": " + reportErrnoText(errno));
     while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         if (errno == EINTR) continue;
         const int err = errno;
@@ -64,7 +64,7 @@ int instanceLockAcquire(const std::string& folder, InstanceLock& lock, bool& alr
             alreadyRunning = true;
             return OKAY;
         }
-        return REPORT_ERR();
+        return REPORT_ERR_WHY(path + ": " + reportErrnoText(err));
     }
     lock.fd_ = fd;
     return OKAY;

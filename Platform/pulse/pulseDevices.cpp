@@ -83,6 +83,10 @@ class PulseStream final : public AudioStream, public AudioCaptureService, public
     AudioRenderService* renderService() override {
         return stream_ && direction_ == AudioDirection::Render ? this : nullptr;
     }
+    std::string lastError() const override {
+        PulseLock lock(*connection_);
+        return why_;
+    }
 
     // Capture service.
     int padding(uint32_t& frames) override {
@@ -102,6 +106,11 @@ class PulseStream final : public AudioStream, public AudioCaptureService, public
     int capturePadding(uint32_t& frames);
     int renderPadding(uint32_t& frames);
     int cork(bool paused);
+    // Keeps why a set-up call failed ("<what>: <the server's word>"). Lock: held.
+    int fail(const char* what) {
+        why_ = std::string(what) + ": " + connection_->error();
+        return NOT_OKAY;
+    }
 
     // Declared first so it is released last: the stream needs the loop.
     std::shared_ptr<PulseConnection> connection_;
@@ -125,6 +134,8 @@ class PulseStream final : public AudioStream, public AudioCaptureService, public
     bool writeDirect_ = false;  // writeData_ came from begin-write
     uint32_t writeFrames_ = 0;
     std::vector<float> staging_;  // when the server's buffer is too small
+
+    std::string why_;  // the last set-up failure
 };
 
 PulseStream::~PulseStream() {
@@ -138,7 +149,10 @@ PulseStream::~PulseStream() {
 
 int PulseStream::mixFormat(AudioFormat& format) {
     PulseSink sink;
-    if (!connection_->sink(sinkName_, sink)) return NOT_OKAY;
+    if (!connection_->sink(sinkName_, sink)) {
+        PulseLock lock(*connection_);
+        return fail("reading the output's format");
+    }
     const uint8_t channels = std::max<uint8_t>(2, sink.spec.channels);
     const uint32_t rate = sink.spec.rate >= kMinimumRate ? sink.spec.rate : kFallbackRate;
     spec_ = pa_sample_spec{PA_SAMPLE_FLOAT32LE, rate, channels};
@@ -162,11 +176,11 @@ int PulseStream::initialize(AudioDirection direction, int64_t bufferDuration) {
     if (frames == 0) return NOT_OKAY;
 
     PulseLock lock(*connection_);
-    if (!connection_->check()) return NOT_OKAY;
+    if (!connection_->check()) return fail("the sound server is gone");
     const bool capture = direction == AudioDirection::Capture;
     stream_ = pa_stream_new(connection_->context(), capture ? "Tobrel loopback" : "Tobrel playback", &spec_,
                             &channelMap_);
-    if (!stream_) return NOT_OKAY;
+    if (!stream_) return fail("making a stream");
 
     pa_buffer_attr attr;
     attr.maxlength = static_cast<uint32_t>(-1);  // the server's default: a stall loses nothing
@@ -196,7 +210,7 @@ int PulseStream::initialize(AudioDirection direction, int64_t bufferDuration) {
         pa_stream_disconnect(stream_);
         pa_stream_unref(stream_);
         stream_ = nullptr;
-        return NOT_OKAY;
+        return fail(capture ? "connecting the loopback stream" : "connecting the playback stream");
     }
     direction_ = direction;
     if (capture) {
@@ -220,21 +234,21 @@ int PulseStream::bufferFrames(uint32_t& frames) {
 
 int PulseStream::cork(bool paused) {
     PulseLock lock(*connection_);
-    if (!ready()) return NOT_OKAY;
+    if (!ready()) return fail("the stream is gone");
     int success = 0;
     if (!connection_->await(pa_stream_cork(stream_, paused ? 1 : 0, pulseStreamSuccessCallback, &success)) ||
         !success)
-        return NOT_OKAY;
+        return fail(paused ? "pausing the stream" : "starting the stream");
     return OKAY;
 }
 
 int PulseStream::reset() {
     PulseLock lock(*connection_);
-    if (!ready()) return NOT_OKAY;
-    if (periods_ && periods_->discard() != OKAY) return NOT_OKAY;
+    if (!ready()) return fail("the stream is gone");
+    if (periods_ && periods_->discard() != OKAY) return fail("dropping what was captured");
     int success = 0;
     if (!connection_->await(pa_stream_flush(stream_, pulseStreamSuccessCallback, &success)) || !success)
-        return NOT_OKAY;
+        return fail("dropping what the stream queues");
     return OKAY;
 }
 
@@ -322,6 +336,10 @@ class PulseDevices final : public AudioDevices {
     int renderEndpoints(std::vector<AudioEndpoint>& endpoints) override;
     int defaultRenderEndpoint(std::string& id, bool& found) override;
     int activate(const std::string& id, std::unique_ptr<AudioStream>& stream) override;
+    std::string lastError() const override {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return why_;
+    }
 
   private:
     // With mutex_ held: the live connection, opening a new one when the last
@@ -329,7 +347,8 @@ class PulseDevices final : public AudioDevices {
     std::shared_ptr<PulseConnection> connection();
     int enumerate(std::vector<AudioEndpoint>& endpoints);
 
-    std::mutex mutex_;
+    mutable std::mutex mutex_;
+    std::string why_;  // why the last connection failed
     std::string clientName_;
     std::shared_ptr<PulseConnection> connection_;
     bool enumerated_ = false;
@@ -338,7 +357,8 @@ class PulseDevices final : public AudioDevices {
 
 std::shared_ptr<PulseConnection> PulseDevices::connection() {
     if (connection_ && !connection_->check()) connection_.reset();
-    if (!connection_) PulseConnection::open(clientName_, connection_);
+    if (!connection_ && !PulseConnection::open(clientName_, connection_, why_))
+        why_ = "connecting to the sound server: " + why_;
     return connection_;
 }
 

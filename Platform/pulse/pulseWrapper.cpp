@@ -47,21 +47,32 @@ void pulseStreamSuccessCallback(pa_stream*, int success, void* result) {
     *static_cast<int*>(result) = success;
 }
 
-bool PulseConnection::open(const std::string& clientName, std::shared_ptr<PulseConnection>& out) {
+bool PulseConnection::open(const std::string& clientName, std::shared_ptr<PulseConnection>& out,
+                           std::string& why) {
     out.reset();
+    why.clear();
     std::shared_ptr<PulseConnection> c(new PulseConnection());
     c->loop_ = pa_mainloop_new();
-    if (!c->loop_) return false;
-    c->context_ = pa_context_new(pa_mainloop_get_api(c->loop_), clientName.c_str());
-    if (!c->context_) return false;
+    c->context_ = c->loop_ ? pa_context_new(pa_mainloop_get_api(c->loop_), clientName.c_str()) : nullptr;
+    if (!c->context_) {
+        why = "no sound-server context could be made";
+        return false;
+    }
 
     PulseLock lock(*c);
-    if (pa_context_connect(c->context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) return false;
     pa_context* ctx = c->context_;
-    if (!c->waitFor([ctx] { return pa_context_get_state(ctx) == PA_CONTEXT_READY; })) return false;
+    if (pa_context_connect(ctx, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0 ||
+        !c->waitFor([ctx] { return pa_context_get_state(ctx) == PA_CONTEXT_READY; })) {
+        why = pa_context_get_state(ctx) == PA_CONTEXT_READY || pa_context_errno(ctx) == PA_OK
+                  ? "the sound server did not answer in time"
+                  : c->error();
+        return false;
+    }
     out = std::move(c);
     return true;
 }
+
+std::string PulseConnection::error() const { return pa_strerror(pa_context_errno(context_)); }
 
 PulseConnection::~PulseConnection() {
     PulseLock lock(*this);

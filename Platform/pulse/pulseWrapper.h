@@ -55,9 +55,12 @@ class PulseConnection {
     PulseConnection& operator=(const PulseConnection&) = delete;
 
     // Connects to the server the environment names (PULSE_SERVER or the user's
-    // default), never spawning one. Returns false, with `out` empty, when the
-    // server cannot be reached within kTimeoutMs.
-    static bool open(const std::string& clientName, std::shared_ptr<PulseConnection>& out);
+    // default), never spawning one. Returns false, with `out` empty and the
+    // server's reason in `why`, when the server cannot be reached within kTimeoutMs.
+    static bool open(const std::string& clientName, std::shared_ptr<PulseConnection>& out, std::string& why);
+
+    // The server's word on the last failed call on the context. Lock: held.
+    std::string error() const;
 
     // True while the context is READY, as of the last time the loop ran. Lock: held.
     bool alive() const;

@@ -109,18 +109,20 @@ int registryStoreWrite(const std::string& rootFolder, std::string_view keyPath, 
     REPORT_CHECK(registryKeyFolder(rootFolder, keyPath, folder));
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
-    if (ec) return REPORT_ERR();
+    if (ec) return REPORT_ERR_WHY(folder + ": " + ec.message());
 
     static std::atomic<unsigned> counter{0};
     const std::string value = folder + "/" + kRegistryValueFile;
     const std::string temp = value + ".tmp" + std::to_string(::getpid()) + "_" + std::to_string(counter++);
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644);
-    if (fd < 0) return REPORT_ERR();
-    const bool written = writeAll(fd, text) && ::fsync(fd) == 0;
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed || ::rename(temp.c_str(), value.c_str()) != 0) {
+    if (fd < 0) return REPORT_ERR_WHY(temp + ": " + reportErrnoText(errno));
+    // The first failure's errno is the reason given.
+    int error = writeAll(fd, text) && ::fsync(fd) == 0 ? 0 : errno;
+    if (::close(fd) != 0 && error == 0) error = errno;
+    if (error == 0 && ::rename(temp.c_str(), value.c_str()) != 0) error = errno;
+    if (error != 0) {
         ::unlink(temp.c_str());
-        return REPORT_ERR();
+        return REPORT_ERR_WHY(value + ": " + reportErrnoText(error));
     }
     return OKAY;
 }
@@ -135,15 +137,19 @@ int registryStoreRead(const std::string& rootFolder, std::string_view keyPath, s
     if (fd < 0) {
         // A missing key, or a key without a value, is "not found".
         if (errno == ENOENT || errno == ENOTDIR) return OKAY;
-        return REPORT_ERR();
+        return REPORT_ERR_WHY(value + ": " + reportErrnoText(errno));
     }
     std::string data;
     char buf[1024];
     bool failed = false;
+    std::string why = "the value is longer than its buffer";
     for (;;) {
         const ssize_t n = ::read(fd, buf, sizeof buf);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) failed = true;
+        if (n < 0) {
+            failed = true;
+            why = reportErrnoText(errno);
+        }
         if (n <= 0) break;
         data.append(buf, static_cast<size_t>(n));
         if (data.size() > maxBytes) {
@@ -152,7 +158,7 @@ int registryStoreRead(const std::string& rootFolder, std::string_view keyPath, s
         }
     }
     ::close(fd);
-    if (failed) return REPORT_ERR();
+    if (failed) return REPORT_ERR_WHY(value + ": " + why);
     // A stored terminator ends the text, as it does for the system registry.
     if (const size_t nul = data.find('\0'); nul != std::string::npos) data.erase(nul);
     text = std::move(data);

@@ -4,12 +4,8 @@
 // failed system calls nobody expects are internal errors.
 #include "File.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#include <cerrno>
-
 #include <filesystem>
+#include <system_error>
 
 #include "CSlout.h"
 #include "pstr.h"
@@ -31,25 +27,25 @@ std::string quoted(const std::string& s) { return "\"" + s + "\""; }
 
 }  // namespace
 
+namespace fs = std::filesystem;
+
 bool FileExists(const std::string& path) {
-    struct stat st;
-    return !path.empty() && ::stat(path.c_str(), &st) == 0;
+    std::error_code ec;
+    return !path.empty() && fs::exists(path, ec);
 }
 
 bool FileIsFolder(const std::string& path) {
-    struct stat st;
-    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    std::error_code ec;
+    return !path.empty() && fs::is_directory(path, ec);
 }
 
 int FileCreateFolder(const std::string& path, CSlout* trace, bool& created) {
     created = false;
     if (path.empty()) return REPORT_ERR();
-    if (FileIsFolder(path) || ::mkdir(path.c_str(), 0777) == 0) {
-        created = true;
-        return OKAY;
-    }
-    // Another process may have created it in the meantime.
-    if (errno == EEXIST && FileIsFolder(path)) {
+    std::error_code ec;
+    if (!FileIsFolder(path)) fs::create_directory(path, ec);
+    // Another process may have made it meanwhile: what counts is that it is a folder now.
+    if (FileIsFolder(path)) {
         created = true;
         return OKAY;
     }
@@ -77,10 +73,16 @@ int FileCreateFolderPath(const std::string& path, CSlout* trace, bool& created) 
 
 int FileDeleteIfPresent(const std::string& path, CSlout* trace) {
     if (path.empty()) return REPORT_ERR();
-    struct stat st;
-    if (::lstat(path.c_str(), &st) != 0) return OKAY;
-    if (::unlink(path.c_str()) != 0) {
-        traceError(trace, 1, path + ": " + pstrSystemErrorText(errno), false);
+    std::error_code ec;
+    const fs::file_status status = fs::symlink_status(path, ec);
+    if (!fs::exists(status)) return OKAY;
+    // Files only: a folder in its place is refused as unlinking it would be.
+    if (fs::is_directory(status))
+        ec = std::make_error_code(std::errc::is_a_directory);
+    else
+        fs::remove(path, ec);
+    if (ec) {
+        traceError(trace, 1, path + ": " + ec.message(), false);
         return NOT_OKAY;
     }
     return OKAY;
@@ -106,7 +108,7 @@ int FileCopy(const std::string& from, const std::string& to, CSlout* trace) {
     std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, ec);
     if (ec) {
         traceError(trace, 1, "Unable to copy file " + quoted(from) + " to " + quoted(to), false);
-        traceError(trace, 2, pstrSystemErrorText(ec.value()), false);
+        traceError(trace, 2, ec.message(), false);
         return NOT_OKAY;
     }
     return OKAY;
@@ -121,7 +123,7 @@ int FileOpen(const std::string& path, const char* mode, CSlout* trace, FileHandl
     }
     std::FILE* f = std::fopen(path.c_str(), mode);
     if (!f) {
-        traceError(trace, 1, path + ": " + pstrSystemErrorText(errno), false);
+        traceError(trace, 1, path + ": " + reportErrnoText(errno), false);
         return NOT_OKAY;
     }
     out.reset(f);
@@ -173,15 +175,15 @@ int FileCountLines(const std::string& path, CSlout* trace, int& count) {
 int FileListFiles(const std::string& folder, size_t capacity, std::vector<std::string>& names) {
     names.clear();
     if (folder.empty() || capacity == 0) return REPORT_ERR();
-    DIR* dir = ::opendir(folder.c_str());
-    if (!dir) return REPORT_ERR();
+    std::error_code ec;
+    fs::directory_iterator it(folder, ec);
+    if (ec) return REPORT_ERR_WHY(ec.message());
     std::vector<std::string> found;
-    errno = 0;
-    while (const dirent* e = ::readdir(dir)) {
-        const std::string name = e->d_name;
+    for (; it != fs::directory_iterator(); it.increment(ec)) {
+        const std::string name = it->path().filename().string();
         if (name.empty() || name[0] == '.') continue;
-        struct stat st;
-        if (::stat((folder + "/" + name).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+        std::error_code statusError;
+        if (!fs::is_regular_file(it->status(statusError))) continue;
         std::string item = name.substr(0, capacity - 1);
         // Do not leave half a UTF-8 sequence at the cut.
         while (item.size() < name.size() && !item.empty() &&
@@ -189,9 +191,7 @@ int FileListFiles(const std::string& folder, size_t capacity, std::vector<std::s
             item.pop_back();
         found.push_back(std::move(item));
     }
-    const bool failed = errno != 0;
-    ::closedir(dir);
-    if (failed) return REPORT_ERR();
+    if (ec) return REPORT_ERR_WHY(ec.message());
     names = std::move(found);
     return OKAY;
 }

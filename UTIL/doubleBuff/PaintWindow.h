@@ -6,25 +6,18 @@
 // and keep the invalidated rectangles to look at.
 #pragma once
 
-class QPaintDevice;
+#include "hwnd.h"
 
-// A rectangle in window client coordinates, right and bottom exclusive.
-struct PaintRect {
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
-    bool operator==(const PaintRect&) const = default;
-};
+class QPaintDevice;
 
 class PaintWindow {
   public:
     virtual ~PaintWindow() = default;
     // Size of the client area in pixels.
     virtual void clientSize(int& width, int& height) const = 0;
-    // Marks a part of the client area as needing a paint; `erase` asks for the
-    // background to be cleared first.
-    virtual void invalidate(const PaintRect& rect, bool erase) = 0;
+    // Marks a part of the client area (client coordinates) as needing a
+    // paint; `erase` asks for the background to be cleared first.
+    virtual void invalidate(const hwndRect& rect, bool erase) = 0;
     // What a paint draws on; valid while the window is answering a paint
     // (a widget returns itself from inside its paint event).
     virtual QPaintDevice* paintDevice() = 0;

@@ -3,7 +3,10 @@
 // where the window goes, and applies the result; nothing here touches a window.
 #pragma once
 
-// Left/top inclusive, right/bottom exclusive, as window rectangles are.
+// The program's one rectangle: left and top inclusive, right and bottom
+// exclusive, as window rectangles are. Window placement, repainting and the
+// skin's pieces all use it; where a skin definition gives inclusive bounds
+// (hotspots), they are converted once, when the skin is built.
 struct hwndRect {
     int left = 0;
     int top = 0;
@@ -11,6 +14,7 @@ struct hwndRect {
     int bottom = 0;
     int width() const { return right - left; }
     int height() const { return bottom - top; }
+    bool contains(int x, int y) const { return left <= x && x < right && top <= y && y < bottom; }
     bool operator==(const hwndRect&) const = default;
 };
 

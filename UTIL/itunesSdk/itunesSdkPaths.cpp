@@ -67,7 +67,7 @@ bool itunesSdkPathsFromFileUrl(std::string_view url, std::string& path) {
         decoded.push_back(static_cast<char>(high * 16 + low));
         i += 2;
     }
-    if (decoded.find('\0') != std::string::npos || !sloutIsUtf8(decoded)) return false;
+    if (decoded.find('\0') != std::string::npos || !pstrIsUtf8(decoded)) return false;
     path = std::move(decoded);
     return true;
 }

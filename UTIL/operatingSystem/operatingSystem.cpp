@@ -1,12 +1,13 @@
-// Operating-system queries (see operatingSystem.h), from uname and sysconf.
+// Operating-system queries (see operatingSystem.h), from the system's machine
+// name and the processor count the standard library knows.
 #include "operatingSystem.h"
 
-#include <sys/utsname.h>
-#include <unistd.h>
-
+#include <string>
 #include <string_view>
+#include <thread>
 
 #include "report.h"
+#include "systemInfo.h"
 
 static constexpr const char* kReportModule = "../../UTIL/operatingSystem/operatingSystem";
 
@@ -51,11 +52,11 @@ int operatingSystemFlagsFor(int major, int minor, bool processor64, int processo
 }
 
 int operatingSystemVersionFlags(int& flags, int& processors) {
-    utsname u{};
-    if (::uname(&u) != 0) return REPORT_ERR();
-    const long n = ::sysconf(_SC_NPROCESSORS_ONLN);
-    if (n < 1) return REPORT_ERR();
-    flags = operatingSystemFlagsFor(6, 2, machineIs64(u.machine), processorType(u.machine));
+    std::string machine;
+    if (systemMachineName(machine) != OKAY) return REPORT_ERR();
+    const unsigned n = std::thread::hardware_concurrency();
+    if (n < 1) return REPORT_ERR_WHY("the processor count is unknown");
+    flags = operatingSystemFlagsFor(6, 2, machineIs64(machine), processorType(machine));
     processors = static_cast<int>(n);
     return OKAY;
 }
@@ -63,9 +64,9 @@ int operatingSystemVersionFlags(int& flags, int& processors) {
 int operatingSystemIs32BitOn64Bit(bool& result) {
     result = false;
     if constexpr (sizeof(void*) == 4) {
-        utsname u{};
-        if (::uname(&u) != 0) return REPORT_ERR();
-        result = machineIs64(u.machine);
+        std::string machine;
+        if (systemMachineName(machine) != OKAY) return REPORT_ERR();
+        result = machineIs64(machine);
     }
     return OKAY;
 }

@@ -86,10 +86,6 @@ size_t nameStart(std::string_view path) {
     return p == std::string_view::npos ? 0 : p + 1;
 }
 
-// Picks the right result of strerror_r whichever variant the C library has.
-[[maybe_unused]] const char* errorTextResult(const char* r, const char*) { return r; }
-[[maybe_unused]] const char* errorTextResult(int r, const char* buf) { return r == 0 ? buf : nullptr; }
-
 }  // namespace
 
 void pstrStripTrailingSlash(std::string& s) {
@@ -195,12 +191,11 @@ bool pstrFolderPart(std::string_view path, std::string& folder) {
     return true;
 }
 
-std::string pstrSystemErrorText(int errnum) {
-    char buf[256] = {};
-    const char* text = errorTextResult(strerror_r(errnum, buf, sizeof buf), buf);
-    std::string out = text ? text : ("Unknown error " + std::to_string(errnum));
-    pstrStripLineEnd(out);
-    return out;
+bool pstrIsUtf8(std::string_view text) {
+    char32_t cp;
+    for (size_t i = 0, n = 0; i < text.size(); i += n)
+        if ((n = decodeUtf8(text, i, cp)) == 0) return false;
+    return true;
 }
 
 size_t pstrUtf16Length(std::string_view utf8) {

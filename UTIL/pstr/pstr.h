@@ -43,8 +43,8 @@ std::string pstrExtension(std::string_view name);
 std::string pstrStripExtension(std::string_view name);
 // Text before the last "/" or "\"; false (folder untouched) when there is none.
 bool pstrFolderPart(std::string_view path, std::string& folder);
-// The system's message for an error number (errno), without a trailing line feed.
-std::string pstrSystemErrorText(int errnum);
+// True when `text` is well-formed UTF-8.
+bool pstrIsUtf8(std::string_view text);
 // Number of UTF-16 code units of a UTF-8 text (invalid bytes count one each).
 size_t pstrUtf16Length(std::string_view utf8);
 // The longest start of a text that fits in `units` UTF-16 code units, cut

@@ -273,6 +273,18 @@ int ptListViewGetItemData(ptListView* lv, int index, long& itemData) {
     return OKAY;
 }
 
+int ptListViewGetSelectedItemData(ptListView* lv, int capacity, std::vector<long>& itemData) {
+    itemData.clear();
+    std::vector<int> rows;
+    REPORT_CHECK(ptListViewGetSelected(lv, capacity, rows));
+    for (int row : rows) {
+        long data = 0;
+        REPORT_CHECK(ptListViewGetItemData(lv, row, data));
+        itemData.push_back(data);
+    }
+    return OKAY;
+}
+
 int ptListViewSelect(ptListView* lv, int index, bool ensure) {
     if (!lv || !lv->window) return REPORT_ERR();
     QTreeWidgetItem* item = rowItem(lv, index);

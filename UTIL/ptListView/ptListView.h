@@ -74,6 +74,8 @@ int ptListViewGetCount(ptListView* lv, int& count);
 // Indexes of the selected rows in display order, at most `capacity`.
 int ptListViewGetSelected(ptListView* lv, int capacity, std::vector<int>& rows);
 int ptListViewGetItemData(ptListView* lv, int index, long& itemData);
+// The item data of the selected rows in display order, at most `capacity`.
+int ptListViewGetSelectedItemData(ptListView* lv, int capacity, std::vector<long>& itemData);
 // Selects and focuses the row (others keep their state); scrolls it into view when asked.
 int ptListViewSelect(ptListView* lv, int index, bool ensureVisible);
 int ptListViewClearSelection(ptListView* lv);

@@ -1,10 +1,11 @@
 // Time texts for traces, the track list and save file names (see Ptime.h).
-// Everything goes through localtime_r so the helpers are safe on any thread.
+// Local time comes from the system layer, which is safe on any thread.
 #include "Ptime.h"
 
 #include <algorithm>
 
 #include "report.h"
+#include "systemInfo.h"
 
 static constexpr const char* kReportModule = "../../UTIL/ptime/Ptime";
 
@@ -40,7 +41,7 @@ int PtimeNowClockText(std::string& out) {
 int PtimeToLocal(long seconds, std::tm& local) {
     if (seconds < 0) return REPORT_ERR();
     const std::time_t t = static_cast<std::time_t>(seconds);
-    if (!localtime_r(&t, &local)) return REPORT_ERR();
+    if (systemLocalTime(t, local) != OKAY) return REPORT_ERR();
     return OKAY;
 }
 

@@ -2,6 +2,7 @@
 #include "report.h"
 
 #include <cstdio>
+#include <system_error>
 
 namespace {
 
@@ -16,13 +17,16 @@ InternalErrorSink& currentSink() {
 }
 
 void defaultSink(const InternalError& e) {
-    std::fprintf(stderr, "internal error: %s line %d\n", e.module.c_str(), e.line);
+    if (e.detail.empty())
+        std::fprintf(stderr, "internal error: %s line %d\n", e.module.c_str(), e.line);
+    else
+        std::fprintf(stderr, "internal error: %s line %d: %s\n", e.module.c_str(), e.line, e.detail.c_str());
 }
 
 }  // namespace
 
-int reportInternalError(const char* module, int line) {
-    InternalError e{module ? module : "", line};
+int reportInternalError(const char* module, int line, std::string_view detail) {
+    InternalError e{module ? module : "", line, std::string(detail)};
     InternalErrorSink sink;
     {
         std::lock_guard lock(sinkMutex());
@@ -34,6 +38,8 @@ int reportInternalError(const char* module, int line) {
         defaultSink(e);
     return NOT_OKAY;
 }
+
+std::string reportErrnoText(int errnum) { return std::generic_category().message(errnum); }
 
 InternalErrorSink reportSetSink(InternalErrorSink sink) {
     std::lock_guard lock(sinkMutex());
@@ -68,6 +74,14 @@ bool ReportRecorder::reported(const std::string& moduleSuffix) const {
             r.module.compare(r.module.size() - moduleSuffix.size(), moduleSuffix.size(), moduleSuffix) == 0)
             return true;
     return false;
+}
+
+std::vector<std::string> ReportRecorder::details() const {
+    std::lock_guard lock(mutex_);
+    std::vector<std::string> out;
+    for (const auto& r : reports_)
+        if (!r.detail.empty()) out.push_back(r.detail);
+    return out;
 }
 
 void ReportRecorder::clear() {

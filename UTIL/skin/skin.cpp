@@ -147,10 +147,7 @@ int skinHotspotSetRect(Skin* skin, int key, int left, int top, int right, int bo
     if (!skin) return OKAY;
     SkinHotspot* h = skinFindHotspot(*skin, key);
     if (!h) return REPORT_ERR();
-    h->left = left;
-    h->top = top;
-    h->right = right;
-    h->bottom = bottom;
+    h->rect = hwndRect{left, top, right + 1, bottom + 1};  // given inclusive
     h->enabled = 1;
     return OKAY;
 }
@@ -160,10 +157,10 @@ int skinHotspotGet(Skin* skin, int key, int& enabled, int& left, int& top, int& 
     SkinHotspot* h = skinFindHotspot(*skin, key);
     if (!h) return REPORT_ERR();
     enabled = h->enabled;
-    left = h->left;
-    top = h->top;
-    right = h->right;
-    bottom = h->bottom;
+    left = h->rect.left;
+    top = h->rect.top;
+    right = h->rect.right - 1;
+    bottom = h->rect.bottom - 1;
     return OKAY;
 }
 
@@ -176,10 +173,7 @@ int skinTextSetRect(Skin* skin, int key, int left, int top, int right, int botto
     if (!skin) return OKAY;
     SkinComponent* c = findText(*skin, key);
     if (!c) return REPORT_ERR();
-    c->left = left;
-    c->top = top;
-    c->right = right;
-    c->bottom = bottom;
+    c->rect = hwndRect{left, top, right, bottom};
     c->x = left;
     c->y = top;
     c->placed = 1;
@@ -211,10 +205,10 @@ int skinTextGetRect(Skin* skin, int key, int& left, int& top, int& right, int& b
     if (!skin) return OKAY;
     SkinComponent* c = findText(*skin, key);
     if (!c) return REPORT_ERR();
-    left = c->left;
-    top = c->top;
-    right = c->right;
-    bottom = c->bottom;
+    left = c->rect.left;
+    top = c->rect.top;
+    right = c->rect.right;
+    bottom = c->rect.bottom;
     return OKAY;
 }
 

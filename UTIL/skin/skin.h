@@ -28,6 +28,7 @@
 
 #include "Qnt.h"
 #include "doubleBuff.h"
+#include "hwnd.h"
 
 class CSlout;
 
@@ -49,11 +50,8 @@ struct SkinComponent {
     int colourC = 0;
     int fontSize = 0;  // character height in pixels
     int halfSize = 0;  // fontSize / 2, the character width
-    int left = 0;      // text rectangle (right and bottom exclusive when painting)
-    int right = 0;
-    int top = 0;
-    int bottom = 0;
-    int placed = 0;  // an unplaced component is never drawn
+    hwndRect rect;     // text rectangle
+    int placed = 0;    // an unplaced component is never drawn
     int x = 0;
     int y = 0;
 };
@@ -61,18 +59,14 @@ struct SkinComponent {
 struct SkinHotspot {
     int key = 0;
     int enabled = 0;  // 0 until a rectangle is set; a disabled hotspot is never hit
-    int left = 0;     // all four bounds inclusive
-    int right = 0;
-    int top = 0;
-    int bottom = 0;
+    hwndRect rect;
 };
 
 struct SkinSlider {
     int key = 0;
-    int left = 0;  // track rectangle
-    int right = 0;
-    int top = 0;
-    int bottom = 0;
+    // The track: the knob's centre travels from track.left + knobWidth / 2 to
+    // track.right - knobWidth / 2, on the track's middle row.
+    hwndRect track;
     float value = 0.0f;                     // 0.0 .. 1.0
     std::optional<QntRealToInt> realToInt;  // built when the track is set
     std::optional<QntIntToReal> intToReal;

@@ -17,7 +17,8 @@ static constexpr const char* kReportModule = "../../UTIL/skin/skinPaint";
 
 static int paintText(QPainter& painter, const SkinComponent& c) {
     if (!painter.isActive()) return REPORT_ERR();
-    if (c.right <= c.left || c.bottom <= c.top) return OKAY;  // nothing fits
+    const hwndRect& r = c.rect;
+    if (r.right <= r.left || r.bottom <= r.top) return OKAY;  // nothing fits
     painter.save();
     // The definition file gives the triple as red, blue, green.
     painter.setPen(QColor(c.colourA, c.colourC, c.colourB));
@@ -29,9 +30,9 @@ static int paintText(QPainter& painter, const SkinComponent& c) {
     font.setStrikeOut(false);
     if (c.fontSize > 0) font.setPixelSize(c.fontSize);
     painter.setFont(font);
-    painter.setClipRect(QRect(c.left, c.top, c.right - c.left, c.bottom - c.top));
+    painter.setClipRect(QRect(r.left, r.top, r.width(), r.height()));
     // One line from (left, top); what does not fit is cut by the clip, never wrapped.
-    painter.drawText(QRect(c.left, c.top, 1 << 16, 1 << 14),
+    painter.drawText(QRect(r.left, r.top, 1 << 16, 1 << 14),
                      Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip,
                      QString::fromStdString(c.text));
     painter.restore();
@@ -41,7 +42,7 @@ static int paintText(QPainter& painter, const SkinComponent& c) {
 static int paintKnob(Skin& skin, QPainter& painter, const SkinSlider& s) {
     int cx = 0;
     REPORT_CHECK(skinSliderValueToX(&skin, s.key, s.value, cx));
-    const int cy = s.top + (s.bottom - s.top) / 2;
+    const int cy = s.track.top + s.track.height() / 2;
     const QImage& image = s.hover && !s.knobHover.isNull() ? s.knobHover : s.knob;
     // Both knobs are copied at the normal knob's size, so they cover the same pixels.
     painter.drawImage(QPoint(cx - s.knobWidth / 2, cy - s.knobHeight / 2), image,
@@ -105,7 +106,7 @@ int skinRefreshComponent(Skin* skin, PaintWindow* window, int key) {
     if (c->kind == kSkinKindBitmap) {
         if (!c->bitmap.isNull()) window->invalidate({c->x, c->y, c->x + c->width, c->y + c->height}, false);
     } else {
-        window->invalidate({c->left, c->top, c->right, c->bottom}, true);
+        window->invalidate(c->rect, true);
     }
     return OKAY;
 }
@@ -113,9 +114,9 @@ int skinRefreshComponent(Skin* skin, PaintWindow* window, int key) {
 // The rows a knob covers may reach beyond the track when the knob is taller
 // than the track; they are invalidated too, so no stale knob pixels remain.
 static void knobRows(const SkinSlider& s, int& top, int& bottom) {
-    const int knobTop = s.top + (s.bottom - s.top) / 2 - s.knobHeight / 2;
-    top = std::min(s.top, knobTop);
-    bottom = std::max(s.bottom, knobTop + s.knobHeight);
+    const int knobTop = s.track.top + s.track.height() / 2 - s.knobHeight / 2;
+    top = std::min(s.track.top, knobTop);
+    bottom = std::max(s.track.bottom, knobTop + s.knobHeight);
 }
 
 int skinRefreshSlider(Skin* skin, PaintWindow* window, int key) {
@@ -129,8 +130,8 @@ int skinRefreshSlider(Skin* skin, PaintWindow* window, int key) {
     knobRows(*s, top, bottom);
     // At the right end an odd-width knob reaches the track's right column.
     const int hw = s->knobWidth / 2;
-    const int right = std::max(s->right, s->right - 2 * hw + s->knobWidth);
-    window->invalidate({s->left, top, right, bottom}, false);
+    const int right = std::max(s->track.right, s->track.right - 2 * hw + s->knobWidth);
+    window->invalidate({s->track.left, top, right, bottom}, false);
     return OKAY;
 }
 
@@ -153,7 +154,7 @@ int skinHotspotHitTest(Skin* skin, int x, int y, int& key) {
     key = -1;
     if (!skin) return OKAY;
     for (const SkinHotspot& h : skin->hotspots) {
-        if (h.enabled && h.left <= x && x <= h.right && h.top <= y && y <= h.bottom) {
+        if (h.enabled && h.rect.contains(x, y)) {
             key = h.key;
             return OKAY;
         }

@@ -12,8 +12,8 @@
 
 static constexpr const char* kReportModule = "../../UTIL/skin/skinSlider";
 
-static int minX(const SkinSlider& s) { return s.left + s.knobWidth / 2; }
-static int maxX(const SkinSlider& s) { return s.right - s.knobWidth / 2; }
+static int minX(const SkinSlider& s) { return s.track.left + s.knobWidth / 2; }
+static int maxX(const SkinSlider& s) { return s.track.right - s.knobWidth / 2; }
 
 int skinSliderAdd(Skin* skin, int key) {
     if (!skin) return REPORT_ERR();
@@ -50,10 +50,7 @@ int skinSliderSetRect(Skin* skin, int key, int left, int top, int right, int bot
     if (!skin) return REPORT_ERR();
     SkinSlider* s = skinFindSlider(*skin, key);
     if (!s || s->knob.isNull()) return REPORT_ERR();
-    s->left = left;
-    s->top = top;
-    s->right = right;
-    s->bottom = bottom;
+    s->track = hwndRect{left, top, right, bottom};
     s->realToInt.reset();
     s->intToReal.reset();
     QntIntToReal intToReal;
@@ -133,7 +130,8 @@ int skinSliderHitTest(Skin* skin, int x, int y, int& key) {
         int cx = 0;
         REPORT_CHECK(skinSliderValueToX(skin, s.key, s.value, cx));
         const int hw = s.knobWidth / 2;
-        if (cx - hw <= x && x <= cx + hw && s.top <= y && y <= s.bottom) {
+        // The knob is caught on the track's bottom row too.
+        if (cx - hw <= x && x <= cx + hw && s.track.top <= y && y <= s.track.bottom) {
             key = s.key;
             return OKAY;
         }

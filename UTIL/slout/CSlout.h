@@ -89,6 +89,3 @@ class CDerivedSlout1 : public CSlout {
 // creation fails with an internal error.
 int sloutCreate(bool verbose, const std::string& folder, ModalMessageDialog* dialog,
                 std::unique_ptr<CDerivedSlout1>& out);
-
-// True when `text` is well-formed UTF-8.
-bool sloutIsUtf8(std::string_view text);

@@ -1,15 +1,13 @@
 // Cache audio file reader and writer (see CsndDevicesWaveFile.h for the layout).
-// Plain POSIX I/O through the object's own buffer stands in for the buffered
-// multimedia file I/O the layout was first written with; the bytes are the
-// same, including the pad byte that follows a chunk of odd size.
+// Unbuffered file access (Platform/fileio) through the object's own buffer
+// stands in for the buffered multimedia file I/O the layout was first written
+// with; the bytes are the same, including the pad byte that follows a chunk of
+// odd size.
 #include "CsndDevicesWaveFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstring>
+
+#include "report.h"
 
 namespace {
 
@@ -29,38 +27,13 @@ uint32_t get32(const unsigned char* p) {
            (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
 
-bool pwriteAll(int fd, const unsigned char* p, size_t n, uint64_t offset) {
-    while (n > 0) {
-        const ssize_t w = ::pwrite(fd, p, n, static_cast<off_t>(offset));
-        if (w < 0 && errno == EINTR) continue;
-        if (w <= 0) return false;
-        p += w;
-        n -= static_cast<size_t>(w);
-        offset += static_cast<uint64_t>(w);
-    }
-    return true;
-}
-
-// Reads exactly n bytes at offset; false on error or end of file.
-bool preadAll(int fd, unsigned char* p, size_t n, uint64_t offset) {
-    while (n > 0) {
-        const ssize_t r = ::pread(fd, p, n, static_cast<off_t>(offset));
-        if (r < 0 && errno == EINTR) continue;
-        if (r <= 0) return false;
-        p += r;
-        n -= static_cast<size_t>(r);
-        offset += static_cast<uint64_t>(r);
-    }
-    return true;
-}
-
 // Finds the chunk `id` among the chunks that follow "WAVE" (offset 12), to the
 // end of the file: a file never closed has RIFF size 0, so that size cannot
 // bound the search. Gives the offset of the chunk's data and its size.
-bool findChunk(int fd, const char* id, uint64_t& dataOffset, uint32_t& size) {
+bool findChunk(FileIoHandle fd, const char* id, uint64_t& dataOffset, uint32_t& size) {
     uint64_t offset = 12;
     unsigned char header[8];
-    while (preadAll(fd, header, sizeof header, offset)) {
+    while (fileIoReadAt(fd, header, sizeof header, offset) == OKAY) {
         const uint32_t chunkSize = get32(header + 4);
         if (std::memcmp(header, id, 4) == 0) {
             dataOffset = offset + 8;
@@ -90,8 +63,8 @@ int32_t CsndDevicesWaveFile::reset() {
 }
 
 void CsndDevicesWaveFile::abandon() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
+    fileIoClose(fd_);
+    fd_ = kFileIoClosed;
     mode_ = 0;
     dataStart_ = dataWritten_ = factValueOffset_ = 0;
     blockAlign_ = 0;
@@ -114,8 +87,7 @@ int32_t CsndDevicesWaveFile::open(const std::string& path, const AudioFormat* fo
 }
 
 int32_t CsndDevicesWaveFile::openWrite(const std::string& path, const AudioFormat& format) {
-    fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd_ < 0) return fail();
+    if (fileIoOpen(path, FileIoMode::Create, fd_) != OKAY) return fail();
     mode_ = kWaveModeWrite;
 
     // The header goes through the I/O buffer like the samples that follow it.
@@ -154,19 +126,18 @@ int32_t CsndDevicesWaveFile::openWrite(const std::string& path, const AudioForma
 }
 
 int32_t CsndDevicesWaveFile::openRead(const std::string& path) {
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd_ < 0) return fail();
+    if (fileIoOpen(path, FileIoMode::Read, fd_) != OKAY) return fail();
     mode_ = kWaveModeRead;
 
     unsigned char head[12];
-    if (!preadAll(fd_, head, sizeof head, 0)) return fail();
+    if (fileIoReadAt(fd_, head, sizeof head, 0) != OKAY) return fail();
     if (std::memcmp(head, "RIFF", 4) != 0 || std::memcmp(head + 8, "WAVE", 4) != 0) return fail();
 
     uint64_t fmtOffset = 0;
     uint32_t fmtSize = 0;
     if (!findChunk(fd_, "fmt ", fmtOffset, fmtSize) || fmtSize < 16) return fail();
     unsigned char f[18];
-    if (!preadAll(fd_, f, 16, fmtOffset)) return fail();
+    if (fileIoReadAt(fd_, f, 16, fmtOffset) != OKAY) return fail();
     format_.formatTag = get16(f);
     format_.channels = get16(f + 2);
     format_.sampleRate = get32(f + 4);
@@ -175,10 +146,11 @@ int32_t CsndDevicesWaveFile::openRead(const std::string& path) {
     format_.bitsPerSample = get16(f + 14);
     format_.extraSize = 0;
     if (format_.formatTag != kWaveFormatPcm) {
-        if (!preadAll(fd_, f + 16, 2, fmtOffset + 16)) return fail();
+        if (fileIoReadAt(fd_, f + 16, 2, fmtOffset + 16) != OKAY) return fail();
         format_.extraSize = get16(f + 16);
         formatExtra_.resize(format_.extraSize);
-        if (format_.extraSize > 0 && !preadAll(fd_, formatExtra_.data(), format_.extraSize, fmtOffset + 18))
+        if (format_.extraSize > 0 &&
+            fileIoReadAt(fd_, formatExtra_.data(), format_.extraSize, fmtOffset + 18) != OKAY)
             return fail();
     }
     hasFormat_ = true;
@@ -193,7 +165,7 @@ int32_t CsndDevicesWaveFile::openRead(const std::string& path) {
 int32_t CsndDevicesWaveFile::resetToData() {
     if (!isOpen()) return kWaveCoENotInitialized;
     if (mode_ != kWaveModeRead) return kWaveENotImpl;
-    if (::lseek(fd_, static_cast<off_t>(dataStart_), SEEK_SET) < 0) return kWaveEFail;
+    if (fileIoSeek(fd_, dataStart_) != OKAY) return kWaveEFail;
     bufferPos_ = bufferEnd_ = 0;
     remaining_ = dataSize_;
     return kWaveSOk;
@@ -208,12 +180,11 @@ int32_t CsndDevicesWaveFile::read(void* buffer, uint32_t bytes, uint32_t* bytesR
     auto* out = static_cast<unsigned char*>(buffer);
     while (want > 0) {
         if (bufferPos_ == bufferEnd_) {
-            ssize_t r;
-            do r = ::read(fd_, buffer_.data(), buffer_.size());
-            while (r < 0 && errno == EINTR);
-            if (r <= 0) return kWaveEFail;  // the data chunk claims more than the file holds
+            size_t got = 0;
+            // Nothing more: the data chunk claims more than the file holds.
+            if (fileIoRead(fd_, buffer_.data(), buffer_.size(), got) != OKAY || got == 0) return kWaveEFail;
             bufferPos_ = 0;
-            bufferEnd_ = static_cast<size_t>(r);
+            bufferEnd_ = got;
         }
         size_t n = bufferEnd_ - bufferPos_;
         if (n > want) n = want;
@@ -230,15 +201,14 @@ int32_t CsndDevicesWaveFile::read(void* buffer, uint32_t bytes, uint32_t* bytesR
 int32_t CsndDevicesWaveFile::flushBuffer() {
     size_t done = 0;
     while (done < bufferEnd_) {
-        const ssize_t w = ::write(fd_, buffer_.data() + done, bufferEnd_ - done);
-        if (w < 0 && errno == EINTR) continue;
-        if (w <= 0) {
+        size_t w = 0;
+        if (fileIoWrite(fd_, buffer_.data() + done, bufferEnd_ - done, w) != OKAY || w == 0) {
             // Keep only what did not reach the file, so a later try never writes bytes twice.
             std::memmove(buffer_.data(), buffer_.data() + done, bufferEnd_ - done);
             bufferEnd_ -= done;
             return kWaveEFail;
         }
-        done += static_cast<size_t>(w);
+        done += w;
     }
     bufferEnd_ = 0;
     return kWaveSOk;
@@ -282,14 +252,13 @@ int32_t CsndDevicesWaveFile::closeKeepingWritten(uint32_t* dataBytes) {
     if (!isOpen()) return kWaveCoENotInitialized;
     if (dataBytes == nullptr) return kWaveEInvalidArg;
     if (mode_ != kWaveModeWrite) return kWaveENotImpl;
-    struct stat st;
-    if (::fstat(fd_, &st) != 0) return kWaveEFail;
-    const uint64_t length = static_cast<uint64_t>(st.st_size);
+    uint64_t length = 0;
+    if (fileIoSize(fd_, length) != OKAY) return kWaveEFail;
     uint64_t kept = length > dataStart_ ? length - dataStart_ : 0;
     if (kept > dataWritten_) kept = dataWritten_;
     if (blockAlign_ > 1) kept -= kept % blockAlign_;
     if (length < dataStart_) return kWaveEFail;  // not even the header reached the file
-    if (::ftruncate(fd_, static_cast<off_t>(dataStart_ + kept)) != 0) return kWaveEFail;
+    if (fileIoTruncate(fd_, dataStart_ + kept) != OKAY) return kWaveEFail;
     bufferEnd_ = 0;
     dataWritten_ = kept;
     *dataBytes = static_cast<uint32_t>(kept);
@@ -300,19 +269,19 @@ int32_t CsndDevicesWaveFile::finalise() {
     unsigned char word[4] = {0, 0, 0, 0};
     // An odd data chunk is followed by a pad byte, as the RIFF layout asks.
     const uint32_t pad = static_cast<uint32_t>(dataWritten_ & 1u);
-    if (pad != 0 && !pwriteAll(fd_, word, 1, dataStart_ + dataWritten_)) return kWaveEFail;
+    if (pad != 0 && fileIoWriteAt(fd_, word, 1, dataStart_ + dataWritten_) != OKAY) return kWaveEFail;
     put32(word, static_cast<uint32_t>(dataWritten_));
-    if (!pwriteAll(fd_, word, 4, dataStart_ - 4)) return kWaveEFail;
+    if (fileIoWriteAt(fd_, word, 4, dataStart_ - 4) != OKAY) return kWaveEFail;
     put32(word, static_cast<uint32_t>(dataStart_ + dataWritten_ + pad - 8));
-    if (!pwriteAll(fd_, word, 4, 4)) return kWaveEFail;
+    if (fileIoWriteAt(fd_, word, 4, 4) != OKAY) return kWaveEFail;
     if (factValueOffset_ != 0) {
         put32(word, 0);
-        if (!pwriteAll(fd_, word, 4, factValueOffset_)) return kWaveEFail;
+        if (fileIoWriteAt(fd_, word, 4, factValueOffset_) != OKAY) return kWaveEFail;
     }
-    const int fd = fd_;
-    fd_ = -1;
+    const FileIoHandle fd = fd_;
+    fd_ = kFileIoClosed;
     abandon();
-    return ::close(fd) == 0 ? kWaveSOk : kWaveEFail;
+    return fileIoClose(fd) == OKAY ? kWaveSOk : kWaveEFail;
 }
 
 int32_t CsndDevicesWaveFile::destroy() {

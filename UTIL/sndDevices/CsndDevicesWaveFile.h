@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "audioPlatform.h"
+#include "fileIo.h"
 
 constexpr int32_t kWaveSOk = 0;
 constexpr int32_t kWaveEFail = static_cast<int32_t>(0x80004005u);              // E_FAIL
@@ -71,7 +72,7 @@ class CsndDevicesWaveFile {
     // close(), then frees the format read from a file.
     int32_t destroy();
 
-    bool isOpen() const { return fd_ >= 0; }
+    bool isOpen() const { return fd_ != kFileIoClosed; }
     int mode() const { return mode_; }
     // Read mode: data-chunk size in bytes, and the format read (null when absent).
     uint32_t dataSize() const { return dataSize_; }
@@ -89,8 +90,8 @@ class CsndDevicesWaveFile {
     AudioFormat format_;
     bool hasFormat_ = false;
     std::vector<unsigned char> formatExtra_;
-    // the open file (-1 when closed)
-    int fd_ = -1;
+    // the open file
+    FileIoHandle fd_ = kFileIoClosed;
     // the data chunk: offset of its first data byte, bytes written or remaining
     uint64_t dataStart_ = 0;
     uint64_t dataWritten_ = 0;

@@ -1,27 +1,30 @@
-// Construction and teardown of the engine record. The record owns its two
-// cache-file objects (the recording writer and the playback reader) from the
-// start, so the threads never see them absent. Teardown stops the engine's
-// threads before the fields they use go away: it asks them to stop, joins the
-// record and playback threads, and lets running pre-encodings (which hold a
-// reference to the cancel flag) finish for a few seconds at most.
+// The engine record's settings snapshot and the joining of the engine's
+// threads. Teardown stops every thread before the fields it uses go away: it
+// asks them to stop, joins the record and playback threads, then cancels the
+// pre-encoding runs and joins them.
 #include "sndDevicesContext.h"
 
-#include <chrono>
+sndDevicesContext::~sndDevicesContext() { sndDevicesJoinThreads(*this); }
 
-#include "CsndDevicesWaveFile.h"
+std::shared_ptr<const sndDevicesSettings> sndDevicesSettingsNow(const sndDevicesContext& context) {
+    return context.settings.load();
+}
 
-sndDevicesContext::sndDevicesContext()
-    : recordFile(std::make_unique<CsndDevicesWaveFile>()),
-      playbackReader(std::make_unique<CsndDevicesWaveFile>()) {}
+void sndDevicesJoinThreads(sndDevicesContext& context) {
+    context.stopRequested.store(1);
+    // The record thread first: it is the one that starts pre-encodings.
+    if (context.recordThread.joinable()) context.recordThread.join();
+    if (context.playbackThread.joinable()) context.playbackThread.join();
 
-sndDevicesContext::~sndDevicesContext() {
-    stopRequested.store(1);
-    if (recordThread.joinable()) recordThread.join();
-    if (playbackThread.joinable()) playbackThread.join();
-    if (preEncodingRunning.load() > 0) {
-        encoderCancel.store(1);
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        while (preEncodingRunning.load() > 0 && std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    sndDevicesPreEncoding& pre = context.preEncoding;
+    std::list<std::shared_ptr<sndDevicesPreEncodingRun>> runs;
+    {
+        std::lock_guard lock(pre.mutex);
+        runs.swap(pre.runs);
     }
+    if (runs.empty()) return;
+    pre.cancel.store(1);
+    for (const auto& run : runs)
+        if (run->thread.joinable()) run->thread.join();
+    pre.cancel.store(0);
 }

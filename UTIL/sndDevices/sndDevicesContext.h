@@ -1,29 +1,48 @@
 // sndDevicesContext: the audio engine's single state record, one instance owned
-// by the application and passed to every sndDevices function. Fields are grouped
-// by the piece of the engine that owns them: endpoints and streams, formats and
-// conversion buffers, recording, file playback, pre-encoding and control.
+// by the application and passed to every sndDevices function.
 //
-// Threads: the user-interface thread configures the engine and polls it; the
-// record thread runs the capture step; the playback thread renders the loaded
-// track; pre-encoding threads encode finished tracks. Words one thread writes and
-// another reads are std::atomic. The file-playback group is guarded by
-// playbackMutex (waited on for 200 ms at most). Everything else belongs to one
-// thread at a time (the record thread owns the capture state while it runs).
+// The record is made of named groups, one for each piece of the engine and the
+// thread that owns it; each group's defaults are its member initialisers and
+// nowhere else, and (re-)initialisation resets a group by assigning a fresh one.
+//
+//   group        owner                                     who else looks
+//   endpoints    whoever holds playbackMutex: the window's  -
+//                thread at bring-up, the record thread
+//                when it re-initialises
+//   streams      as endpoints (replaced under the mutex)    the record thread reads the capture side
+//                                                           without the mutex (it alone replaces it once
+//                                                           it runs); the playback step reads the render
+//                                                           side under the mutex
+//   capture      the record thread (the window's thread     -
+//                before the thread exists)
+//   record       words: the window's thread writes the     the record thread, and back
+//                switches, the record thread the status
+//   playback     playbackMutex (gain: a word)              the playback thread
+//   settings     the window's thread publishes a new        every engine thread reads the current one
+//                immutable snapshot; nobody changes one
+//   preEncoding  its own mutex (the runs); words           the window's thread waits on it
+//
+// The engine's threads (record, playback, pre-encoding runs) are owned here and
+// joined by sndDevicesShutdown and by the destructor, before anything they use
+// goes away.
 #pragma once
 
 #include <array>
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <list>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "CsndDevicesWaveFile.h"
 #include "audioPlatform.h"
+#include "sndDevicesMp3BitRates.h"
 
 class CSlout;
-class CsndDevicesWaveFile;
 
 constexpr int kSndMaxEndpoints = 16;
 // Interface name of the companion enhancer's virtual output, left out of the user's outputs.
@@ -32,9 +51,6 @@ constexpr const char* kSndEnhancerName = "Zentic Audio Enhancer 11.1";
 constexpr const char* kSndTempBaseName = "sdrtfn";
 // The scramble key the application sets for its cache files.
 constexpr uint16_t kSndScrambleKey = 14940;
-// Recording-name id of the row of the recording in progress, and "no track".
-constexpr int kSndRecordingRowId = 2147483647;
-constexpr int kSndNoTrack = -100;
 
 // Result codes beside OKAY/NOT_OKAY.
 constexpr int kSndCodeDeviceLost = 201;       // a capture-stream operation failed
@@ -48,6 +64,38 @@ constexpr int kSndCodeGaveUp = 209;  // record thread: no output after 21 re-ini
 
 constexpr int kSndRecordArm = 6;
 constexpr int kSndRecordDisarm = 7;
+
+// A word one thread writes and another reads. Copying copies the value (each
+// word on its own), so that a group of words is reset by assigning it a fresh one.
+template <class T>
+struct sndDevicesWord : std::atomic<T> {
+    using std::atomic<T>::operator=;
+    constexpr sndDevicesWord(T value = T()) noexcept : std::atomic<T>(value) {}
+    sndDevicesWord(const sndDevicesWord& other) noexcept : std::atomic<T>(other.load()) {}
+    sndDevicesWord& operator=(const sndDevicesWord& other) noexcept {
+        this->store(other.load());
+        return *this;
+    }
+};
+
+// The encoder settings of the pre-encodings and the save-time runs.
+struct sndDevicesMp3Settings {
+    int bitRate = kSndMp3DefaultBitRate;  // kbit/s, one of kSndMp3BitRates
+    int mono = 0;
+    int preset = 2;
+    int normalise = 1;
+    int limit = 0;
+    int limitLength = 0;  // ms
+};
+
+// The settings the window's thread gives the engine. Published whole as an
+// immutable snapshot (sndDevicesSettingsNow / sndDevicesSettingsChange): a
+// thread that took one keeps a consistent view for as long as it holds it.
+struct sndDevicesSettings {
+    std::string cacheFolder;  // without a trailing "/"; empty until set
+    uint16_t scrambleKey = 0;
+    sndDevicesMp3Settings mp3;
+};
 
 // Parameters of one MP3 encoder run.
 struct sndDevicesMp3Job {
@@ -68,32 +116,28 @@ struct sndDevicesMp3Job {
     int32_t status = 0;
 };
 
-struct sndDevicesContext {
-    sndDevicesContext();
-    ~sndDevicesContext();
-    sndDevicesContext(const sndDevicesContext&) = delete;
-    sndDevicesContext& operator=(const sndDevicesContext&) = delete;
-
-    // --- diagnostics
-    CSlout* trace = nullptr;
-    int verbose = 0;
-
-    // --- platform: where endpoints and streams come from (set before sndDevicesInit)
-    AudioDevices* devices = nullptr;
-
-    // --- endpoints
+// The outputs, as sndDevices_GetAll took stock of them.
+struct sndDevicesEndpoints {
     std::array<std::string, kSndMaxEndpoints> endpointIds;
     std::array<std::string, kSndMaxEndpoints> interfaceNames;
     std::array<std::string, kSndMaxEndpoints> descriptions;
-    std::array<int, kSndMaxEndpoints> userEndpoints{};  // indexes into the tables above
-    int deviceCount = -1;
+    std::array<int, kSndMaxEndpoints> userEndpoints = filledWith(-1);  // indexes into the tables above
+    int deviceCount = -1;                                              // -1: no stock taken yet
     int userDeviceCount = 0;
     int defaultDeviceIndex = -1;
     int enhancerDeviceIndex = -1;
     int captureEndpoint = -1;  // index of the endpoint captured by loopback
     int renderEndpoint = -1;   // index of the endpoint played to
 
-    // --- streams
+    static std::array<int, kSndMaxEndpoints> filledWith(int value) {
+        std::array<int, kSndMaxEndpoints> a;
+        a.fill(value);
+        return a;
+    }
+};
+
+// The capture and render streams, their formats and the conversion buffers.
+struct sndDevicesStreams {
     std::unique_ptr<AudioStream> captureAudioClient;
     std::unique_ptr<AudioStream> renderAudioClient;
     AudioCaptureService* captureClient = nullptr;
@@ -105,12 +149,10 @@ struct sndDevicesContext {
     uint32_t captureBufferFrames = 0;
     uint32_t renderBufferFrames = 0;
 
-    // --- formats
     AudioFormat captureFormat;
     AudioFormat renderFormat;
-    AudioFormat cacheFormat;
+    AudioFormat cacheFormat = audioPcm16Format(2, 44100);
 
-    // --- conversion
     uint32_t decimation = 1;
     int bufferLength = 100;
     std::vector<int16_t> pcmBuffer;      // 16-bit stereo output of one capture call
@@ -118,57 +160,113 @@ struct sndDevicesContext {
     std::vector<int16_t> renderBufferA;  // 16-bit samples read from the file
     std::vector<float> renderBufferB;    // the same audio as floats in the render layout
     size_t renderBufferElements = 0;     // 4-byte elements of each render buffer
+};
 
-    // --- recording (capture step and record control)
-    std::atomic<int> recordArmed{0};
-    std::atomic<int> recording{0};
-    std::atomic<int> recordIndicator{0};
-    std::atomic<int> autoSegment{1};
-    std::atomic<uint16_t> scrambleKey{0};
-    std::atomic<uint32_t> recordStartTime{0};  // seconds since 1970, low 32 bits
-    std::atomic<float> recordDurationMs{0.0f};
-    int minimumLengthMs = 2000;
-    uint32_t callFrames = 0;
-    int emptyPolls = 0;
-    int silentFlagRun = 0;
-    int quietRun = 0;
-    int zeroRun = 0;
-    int silenceSteps = 0;
-    std::string cacheFolder;
-    std::string tempPath;
+// Runs of silence the capture step counts (re-initialisation resets them).
+struct sndDevicesSilence {
+    int emptyPolls = 0;     // calls in a row that found nothing
+    int silentFlagRun = 0;  // packets in a row flagged silent
+    int quietRun = 0;       // packets in a row below the quiet threshold
+    int zeroRun = 0;        // packets in a row of exact zeros
+    int silenceSteps = 0;   // calls in a row that judged silence
+};
+
+// What the capture step keeps between its calls.
+struct sndDevicesCapture {
+    int minimumLengthMs = 2000;  // shorter recordings are discarded
+    uint32_t callFrames = 0;     // capture frames taken by the last call
+    sndDevicesSilence silence;
+    std::string tempPath;       // the recording in progress
+    int32_t nameSeed = 286492;  // state of the name generator
+    std::unique_ptr<CsndDevicesWaveFile> recordFile = std::make_unique<CsndDevicesWaveFile>();
+};
+
+// The record switches the window sets and the status the record thread keeps.
+struct sndDevicesRecord {
+    sndDevicesWord<int> recordArmed{0};
+    sndDevicesWord<int> autoSegment{1};
+    sndDevicesWord<int> recording{0};
+    sndDevicesWord<int> recordIndicator{0};
+    sndDevicesWord<uint32_t> recordStartTime{0};  // seconds since 1970, low 32 bits
+    sndDevicesWord<float> recordDurationMs{0.0f};
     // name.ext of the last kept recording; replaced whole by the record thread.
-    std::atomic<std::shared_ptr<const std::string>> lastFileName;
-    int32_t nameSeed = 286492;
-    std::unique_ptr<CsndDevicesWaveFile> recordFile;
-    std::thread recordThread;
-    std::atomic<int> recordThreadExitCode{0};
-    std::atomic<int> recordThreadRunning{0};
+    sndDevicesWord<std::shared_ptr<const std::string>> lastFileName;
+    sndDevicesWord<int> threadRunning{0};
+    sndDevicesWord<int> threadExitCode{0};  // 204, 209 or NOT_OKAY once the thread ended
+};
 
-    // --- file playback (guarded by playbackMutex unless atomic)
-    std::recursive_timed_mutex playbackMutex;
-    std::unique_ptr<CsndDevicesWaveFile> playbackReader;
-    int playLength = 0;    // ms, 0 = nothing loaded
-    int playPosition = 0;  // ms
+// The loaded track (guarded by playbackMutex, except the gain).
+struct sndDevicesPlayback {
+    std::unique_ptr<CsndDevicesWaveFile> reader = std::make_unique<CsndDevicesWaveFile>();
+    int lengthMs = 0;  // 0 = nothing loaded
+    int positionMs = 0;
     int playing = 0;
     int paused = 0;
-    std::atomic<float> gain{1.0f};
-    std::thread playbackThread;
+    sndDevicesWord<float> gain{1.0f};  // read by the playback step without the lock
+};
 
-    // --- pre-encoding
-    // Set by the window's thread (options), read when a recording is finished.
-    std::atomic<int> mp3BitRate{256};
-    std::atomic<int> mp3Mono{0};
-    int mp3Preset = 2;
-    int mp3Normalise = 1;
-    int mp3Limit = 0;
-    int mp3LimitLength = 0;
-    std::string encoderLibrary = "liblame_enc.so";
-    sndDevicesMp3Job saveJob;                // the save-time encoder run
-    std::atomic<int> preEncodingRunning{0};  // running pre-encoding threads, at most 4
-    std::atomic<int> encoderCancel{0};
-    std::atomic<int> lastPreEncodingTid{0};  // kernel thread id of the last one started
+// One pre-encoding thread, from its start until the engine joins it.
+struct sndDevicesPreEncodingRun {
+    std::string sourcePath;        // the track's cache audio file
+    std::atomic<int> threadId{0};  // the platform's id of the thread, once it runs
+    bool done = false;             // guarded by sndDevicesPreEncoding::mutex
+    std::thread thread;
+};
+
+// The running pre-encodings (at most four).
+struct sndDevicesPreEncoding {
+    std::mutex mutex;                                           // guards runs and each run's done
+    std::condition_variable finished;                           // a run has ended
+    std::list<std::shared_ptr<sndDevicesPreEncodingRun>> runs;  // started and not yet joined
+    std::atomic<int> running{0};  // counted before a thread starts, counted off as it ends
+    std::atomic<int> cancel{0};   // asks every run to stop at its next chunk
+};
+
+struct sndDevicesContext {
+    sndDevicesContext() = default;
+    ~sndDevicesContext();  // stops and joins the engine's threads first
+    sndDevicesContext(const sndDevicesContext&) = delete;
+    sndDevicesContext& operator=(const sndDevicesContext&) = delete;
+
+    // --- given before sndDevicesInit and fixed while the engine runs
+    AudioDevices* devices = nullptr;                // where endpoints and streams come from
+    std::string encoderLibrary = "liblame_enc.so";  // the encoder library every run loads
+
+    // --- diagnostics (set by sndDevicesInit)
+    CSlout* trace = nullptr;
+    int verbose = 0;
+
+    sndDevicesEndpoints endpoints;
+    sndDevicesStreams streams;
+    sndDevicesCapture capture;
+    sndDevicesRecord record;
+    std::recursive_timed_mutex playbackMutex;  // waited on for 200 ms at most
+    sndDevicesPlayback playback;
+    std::atomic<std::shared_ptr<const sndDevicesSettings>> settings{
+        std::make_shared<const sndDevicesSettings>()};
+    sndDevicesPreEncoding preEncoding;
+    sndDevicesMp3Job saveJob;  // the save-time encoder run (window's thread)
 
     // --- control
     int engineMode = 3;
     std::atomic<int> stopRequested{0};
+
+    // --- the engine's threads
+    std::thread recordThread;    // from the first arming until shutdown
+    std::thread playbackThread;  // from the first play until shutdown
 };
+
+// The settings in force: a snapshot nobody changes.
+std::shared_ptr<const sndDevicesSettings> sndDevicesSettingsNow(const sndDevicesContext& context);
+
+// Publishes a changed copy of the settings. Window's thread (the one writer).
+template <class Change>
+void sndDevicesSettingsChange(sndDevicesContext& context, Change&& change) {
+    auto next = std::make_shared<sndDevicesSettings>(*sndDevicesSettingsNow(context));
+    change(*next);
+    context.settings.store(std::move(next));
+}
+
+// Stops and joins every engine thread: the record thread, the playback thread
+// and the pre-encoding runs (cancelled first). Safe to call more than once.
+void sndDevicesJoinThreads(sndDevicesContext& context);

@@ -3,10 +3,8 @@
 // the same files; they share only the cancel flag and the running count.
 #include "sndDevicesDeleteCacheFiles.h"
 
-#include <unistd.h>
-
 #include <chrono>
-#include <thread>
+#include <cstdio>
 
 #include "File.h"
 #include "sndDevicesContext.h"
@@ -14,25 +12,32 @@
 
 namespace {
 
+// How long the pre-encodings get to stop before one more try.
+constexpr auto kStopWait = std::chrono::milliseconds(1100);
+
 // One file: delete it if present; when that fails, stop the pre-encodings
-// (100 ms steps, 11 at most) and try once more.
+// (up to 1.1 s) and try once more.
 void deleteOne(sndDevicesContext& context, const std::string& path, int& result) {
     if (!FileExists(path)) return;
-    if (::unlink(path.c_str()) == 0) return;
-    context.encoderCancel.store(1);
-    for (int step = 0; step < 11 && context.preEncodingRunning.load() > 0; ++step)
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    if (context.preEncodingRunning.load() > 0) result = kSndDeletePreEncodingRunning;
-    context.encoderCancel.store(0);
-    if (::unlink(path.c_str()) != 0) result = kSndDeleteCouldNotDelete;
+    if (std::remove(path.c_str()) == 0) return;
+    sndDevicesPreEncoding& pre = context.preEncoding;
+    pre.cancel.store(1);
+    {
+        std::unique_lock lock(pre.mutex);
+        if (!pre.finished.wait_for(lock, kStopWait, [&] { return pre.running.load() == 0; }))
+            result = kSndDeletePreEncodingRunning;
+    }
+    pre.cancel.store(0);
+    if (std::remove(path.c_str()) != 0) result = kSndDeleteCouldNotDelete;
 }
 
 }  // namespace
 
 int sndDevicesDeleteCacheFiles(sndDevicesContext& context, const std::string& baseName, int& result) {
     result = 0;
-    const uint16_t key = context.scrambleKey.load();
-    deleteOne(context, sndDevicesAudioPath(context.cacheFolder, baseName, key), result);
-    deleteOne(context, sndDevicesCompanionPath(context.cacheFolder, baseName, key), result);
+    const std::shared_ptr<const sndDevicesSettings> settings = sndDevicesSettingsNow(context);
+    deleteOne(context, sndDevicesAudioPath(settings->cacheFolder, baseName, settings->scrambleKey), result);
+    deleteOne(context, sndDevicesCompanionPath(settings->cacheFolder, baseName, settings->scrambleKey),
+              result);
     return OKAY;
 }

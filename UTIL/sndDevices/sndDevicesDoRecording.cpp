@@ -62,19 +62,20 @@ void examine(const float* samples, size_t count, bool& loud, bool& nonZero) {
 // rule applies); when even that fails, give the file up. Either way no
 // recording stays open on a closed file.
 int finishFailedRecording(sndDevicesContext& context) {
-    context.recording.store(0);
-    context.recordIndicator.store(0);
+    sndDevicesRecord& record = context.record;
+    const AudioFormat& cacheFormat = context.streams.cacheFormat;
+    record.recording.store(0);
+    record.recordIndicator.store(0);
     uint32_t kept = 0;
-    if (context.recordFile->closeKeepingWritten(&kept) == kWaveSOk) {
-        const uint32_t frameBytes = context.cacheFormat.blockAlign ? context.cacheFormat.blockAlign : 4;
-        const long double ms =
-            static_cast<long double>(kept / frameBytes) * 1000.0L / context.cacheFormat.sampleRate;
-        context.recordDurationMs.store(static_cast<float>(ms));
+    if (context.capture.recordFile->closeKeepingWritten(&kept) == kWaveSOk) {
+        const uint32_t frameBytes = cacheFormat.blockAlign ? cacheFormat.blockAlign : 4;
+        const long double ms = static_cast<long double>(kept / frameBytes) * 1000.0L / cacheFormat.sampleRate;
+        record.recordDurationMs.store(static_cast<float>(ms));
         REPORT_CHECK(sndDevicesFinishClosedRecording(context));
         return OKAY;
     }
-    context.recordFile->abandon();
-    std::remove(context.tempPath.c_str());
+    context.capture.recordFile->abandon();
+    std::remove(context.capture.tempPath.c_str());
     return OKAY;
 }
 
@@ -88,24 +89,28 @@ int sndDevicesDoRecording(sndDevicesContext& context, int& code) {
 }
 
 int sndDevicesDoRecording(sndDevicesContext& context, sndDevicesCaptureOutput& output) {
+    sndDevicesStreams& streams = context.streams;
+    sndDevicesCapture& state = context.capture;
+    sndDevicesSilence& silence = state.silence;
+    sndDevicesRecord& record = context.record;
     output.code = 0;
     output.frames = 0;
-    output.pcm = context.pcmBuffer.data();
-    output.captureFormat = context.captureFormat;
+    output.pcm = streams.pcmBuffer.data();
+    output.captureFormat = streams.captureFormat;
 
     // The capture objects, and a format the conversion can work with.
-    AudioCaptureService* const capture = context.captureClient;
-    const uint32_t channels = context.captureFormat.channels;
-    const uint32_t decimation = context.decimation;
-    const uint64_t capacity = context.pcmBuffer.size() / 2;  // stereo output frames
-    if (!context.captureAudioClient || capture == nullptr) return REPORT_ERR();
-    if (channels < 2 || decimation == 0 || capacity == 0 || context.cacheFormat.sampleRate == 0 ||
-        !context.recordFile)
+    AudioCaptureService* const capture = streams.captureClient;
+    const uint32_t channels = streams.captureFormat.channels;
+    const uint32_t decimation = streams.decimation;
+    const uint64_t capacity = streams.pcmBuffer.size() / 2;  // stereo output frames
+    if (!streams.captureAudioClient || capture == nullptr) return REPORT_ERR();
+    if (channels < 2 || decimation == 0 || capacity == 0 || streams.cacheFormat.sampleRate == 0 ||
+        !state.recordFile)
         return REPORT_ERR();
     const uint64_t captureCapacity = capacity * decimation;  // capture frames one call may take
 
     // Per-call state.
-    context.callFrames = 0;
+    state.callFrames = 0;
     bool allFlagged = true, allQuiet = true, allZero = true;
     if (context.stopRequested.load() != 0) {
         output.code = kSndCodeStopRequested;
@@ -123,16 +128,16 @@ int sndDevicesDoRecording(sndDevicesContext& context, sndDevicesCaptureOutput& o
         output.code = kSndCodeDeviceLost;
         return OKAY;
     }
-    if (next == 0) ++context.emptyPolls;
+    if (next == 0) ++silence.emptyPolls;
 
     // Take packets while they come and fit; a packet that does not fit stays
     // queued for the next call (a first packet larger than the whole block is
     // taken and cut to it).
-    int16_t* const pcm = context.pcmBuffer.data();
+    int16_t* const pcm = streams.pcmBuffer.data();
     uint64_t taken = 0;  // capture frames of this call
     while (next != 0) {
         if (taken > 0 && taken + next > captureCapacity) break;
-        context.emptyPolls = 0;
+        silence.emptyPolls = 0;
         const float* data = nullptr;
         uint32_t n = 0, flags = 0;
         if (capture->fetchPacket(data, n, flags) != OKAY) {
@@ -144,13 +149,13 @@ int sndDevicesDoRecording(sndDevicesContext& context, sndDevicesCaptureOutput& o
         const uint64_t first = (taken + decimation - 1) / decimation;
         const uint64_t end = (taken + counted + decimation - 1) / decimation;
         if ((flags & kAudioPacketSilent) != 0) {
-            ++context.silentFlagRun;
+            ++silence.silentFlagRun;
             allQuiet = allZero = false;
-            context.quietRun = 0;
-            context.zeroRun = 0;
+            silence.quietRun = 0;
+            silence.zeroRun = 0;
             for (uint64_t o = first; o < end; ++o) pcm[2 * o] = pcm[2 * o + 1] = 0;
         } else {
-            context.silentFlagRun = 0;
+            silence.silentFlagRun = 0;
             allFlagged = false;
             for (uint64_t o = first; o < end; ++o) {
                 const float* frame = data + (o * decimation - taken) * channels;
@@ -162,15 +167,15 @@ int sndDevicesDoRecording(sndDevicesContext& context, sndDevicesCaptureOutput& o
             examine(data, static_cast<size_t>(n) * channels, loud, nonZero);
             if (loud) {
                 allQuiet = false;
-                context.quietRun = 0;
+                silence.quietRun = 0;
             } else {
-                ++context.quietRun;
+                ++silence.quietRun;
             }
             if (nonZero) {
                 allZero = false;
-                context.zeroRun = 0;
+                silence.zeroRun = 0;
             } else {
-                ++context.zeroRun;
+                ++silence.zeroRun;
             }
         }
         if (capture->releasePacket(n) != OKAY) {
@@ -178,75 +183,76 @@ int sndDevicesDoRecording(sndDevicesContext& context, sndDevicesCaptureOutput& o
             return OKAY;
         }
         taken += counted;
-        context.callFrames = static_cast<uint32_t>(taken);
+        state.callFrames = static_cast<uint32_t>(taken);
         if (capture->nextPacketSize(next) != OKAY) return REPORT_ERR();
     }
 
     // Silence decision.
-    if (context.emptyPolls > kEmptyPollLimit || context.silentFlagRun > kSilentPacketLimit ||
-        context.zeroRun > kSilentPacketLimit || context.quietRun > kSilentPacketLimit)
-        ++context.silenceSteps;
+    if (silence.emptyPolls > kEmptyPollLimit || silence.silentFlagRun > kSilentPacketLimit ||
+        silence.zeroRun > kSilentPacketLimit || silence.quietRun > kSilentPacketLimit)
+        ++silence.silenceSteps;
     else
-        context.silenceSteps = 0;
+        silence.silenceSteps = 0;
 
-    const uint32_t outFrames = context.callFrames / decimation;
+    const uint32_t outFrames = state.callFrames / decimation;
     output.frames = outFrames;
 
     // Disarmed: finish what is open.
-    if (context.recordArmed.load() == 0) {
-        context.recordIndicator.store(0);
-        if (context.recording.load() != 0) {
-            context.recording.store(0);
+    if (record.recordArmed.load() == 0) {
+        record.recordIndicator.store(0);
+        if (record.recording.load() != 0) {
+            record.recording.store(0);
             REPORT_CHECK(sndDevicesFinishRecording(context));
         }
         return OKAY;
     }
 
     // Start on sound.
-    const uint16_t key = context.scrambleKey.load();
-    if (context.recording.load() == 0 && context.silenceSteps == 0 && outFrames > 0 && !allQuiet &&
+    const std::shared_ptr<const sndDevicesSettings> settings = sndDevicesSettingsNow(context);
+    const uint16_t key = settings->scrambleKey;
+    if (record.recording.load() == 0 && silence.silenceSteps == 0 && outFrames > 0 && !allQuiet &&
         !allFlagged) {
-        context.recordDurationMs.store(0.0f);
-        context.recording.store(1);
-        context.recordIndicator.store(1);
-        context.tempPath = sndDevicesTempPath(context.cacheFolder, key);
+        record.recordDurationMs.store(0.0f);
+        record.recording.store(1);
+        record.recordIndicator.store(1);
+        state.tempPath = sndDevicesTempPath(settings->cacheFolder, key);
         const std::time_t now = std::time(nullptr);
         if (now == static_cast<std::time_t>(-1)) return REPORT_ERR();
-        context.recordStartTime.store(static_cast<uint32_t>(now));
-        if (context.recordFile->open(context.tempPath, &context.cacheFormat, kWaveModeWrite) != kWaveSOk) {
+        record.recordStartTime.store(static_cast<uint32_t>(now));
+        if (state.recordFile->open(state.tempPath, &streams.cacheFormat, kWaveModeWrite) != kWaveSOk) {
             // Nothing was recorded: no recording stays open on a file that is not.
-            context.recordFile->close();
-            context.recording.store(0);
-            context.recordIndicator.store(0);
+            state.recordFile->close();
+            record.recording.store(0);
+            record.recordIndicator.store(0);
             output.code = kSndCodeCacheFileFailed;
             return OKAY;
         }
     }
 
     // End on silence (auto-segment), or only dim the indicator.
-    if (context.autoSegment.load() != 0) {
-        if (context.silenceSteps > 0) {
-            const bool open = context.recording.load() != 0;
-            context.recording.store(0);
-            context.recordIndicator.store(0);
+    if (record.autoSegment.load() != 0) {
+        if (silence.silenceSteps > 0) {
+            const bool open = record.recording.load() != 0;
+            record.recording.store(0);
+            record.recordIndicator.store(0);
             if (open) REPORT_CHECK(sndDevicesFinishRecording(context));
         }
-    } else if (context.recording.load() != 0) {
-        const bool dim = context.zeroRun > kSilentPacketLimit || context.silentFlagRun > kSilentPacketLimit;
-        context.recordIndicator.store(dim ? 0 : 1);
+    } else if (record.recording.load() != 0) {
+        const bool dim = silence.zeroRun > kSilentPacketLimit || silence.silentFlagRun > kSilentPacketLimit;
+        record.recordIndicator.store(dim ? 0 : 1);
     }
 
     // Write the call's block.
-    if (context.callFrames > 0 && context.recording.load() != 0 && !allFlagged && !allZero) {
-        const long double rate = context.cacheFormat.sampleRate;
+    if (state.callFrames > 0 && record.recording.load() != 0 && !allFlagged && !allZero) {
+        const long double rate = streams.cacheFormat.sampleRate;
         const long double duration =
-            static_cast<long double>(context.recordDurationMs.load()) + outFrames * 1000.0L / rate;
-        context.recordDurationMs.store(static_cast<float>(duration));
-        if (static_cast<long>(context.recordDurationMs.load()) > context.minimumLengthMs)
-            context.recordIndicator.store(1);
+            static_cast<long double>(record.recordDurationMs.load()) + outFrames * 1000.0L / rate;
+        record.recordDurationMs.store(static_cast<float>(duration));
+        if (static_cast<long>(record.recordDurationMs.load()) > state.minimumLengthMs)
+            record.recordIndicator.store(1);
         sndDevicesScrambleSamples(pcm, static_cast<size_t>(outFrames) * 2, key);
         uint32_t written = 0;
-        if (context.recordFile->write(outFrames * 4, pcm, &written) != kWaveSOk) {
+        if (state.recordFile->write(outFrames * 4, pcm, &written) != kWaveSOk) {
             REPORT_CHECK(finishFailedRecording(context));
             output.code = kSndCodeCacheFileFailed;
             return OKAY;

@@ -17,29 +17,33 @@
 static constexpr const char* kReportModule = "../../UTIL/sndDevices/sndDevicesDoRecordingUtils";
 
 int sndDevicesFinishRecording(sndDevicesContext& context) {
-    if (!context.recordFile || context.recordFile->close() != kWaveSOk) return REPORT_ERR();
+    CsndDevicesWaveFile* file = context.capture.recordFile.get();
+    if (!file || file->close() != kWaveSOk) return REPORT_ERR();
     REPORT_CHECK(sndDevicesFinishClosedRecording(context));
     return OKAY;
 }
 
 int sndDevicesFinishClosedRecording(sndDevicesContext& context) {
-    const long lengthMs = static_cast<long>(context.recordDurationMs.load());
-    if (lengthMs < context.minimumLengthMs) {
-        REPORT_CHECK(FileDeleteIfPresent(context.tempPath, context.trace));
+    sndDevicesCapture& capture = context.capture;
+    const long lengthMs = static_cast<long>(context.record.recordDurationMs.load());
+    if (lengthMs < capture.minimumLengthMs) {
+        REPORT_CHECK(FileDeleteIfPresent(capture.tempPath, context.trace));
         return OKAY;
     }
 
     long number = 0;
     REPORT_CHECK(sndDevicesNextNameNumber(context, number));
-    // The extension the file was created with, whatever the key is by now.
-    const std::string extension = pstrExtension(context.tempPath);
-    const std::string baseName = sndDevicesFinishedBaseName(context.recordStartTime.load(), lengthMs, number);
-    const std::string name = baseName + "." + extension;
-    const std::string finalPath = context.cacheFolder + "/" + name;
-    const std::string outputBasePath = context.cacheFolder + "/" + baseName;
-    if (std::rename(context.tempPath.c_str(), finalPath.c_str()) != 0) return REPORT_ERR();
+    // The folder and the extension the file was created with, whatever the
+    // settings are by now.
+    std::string folder;
+    if (!pstrFolderPart(capture.tempPath, folder)) return REPORT_ERR();
+    const std::string extension = pstrExtension(capture.tempPath);
+    const std::string baseName =
+        sndDevicesFinishedBaseName(context.record.recordStartTime.load(), lengthMs, number);
+    const std::string finalPath = sndDevicesCachePath(folder, baseName, extension.c_str());
+    if (std::rename(capture.tempPath.c_str(), finalPath.c_str()) != 0) return REPORT_ERRNO();
     // Published only once the file carries its name, so a poller never sees a missing track.
-    context.lastFileName.store(std::make_shared<const std::string>(name));
-    REPORT_CHECK(sndDevicesStartPreEncoding(context, finalPath, outputBasePath));
+    context.record.lastFileName.store(std::make_shared<const std::string>(baseName + "." + extension));
+    REPORT_CHECK(sndDevicesStartPreEncoding(context, finalPath, folder + "/" + baseName));
     return OKAY;
 }

@@ -1,37 +1,22 @@
-// Run-time loading of the MP3 encoder library. See sndDevicesEncoderLibrary.h.
-//
-// The program's own folders are tried first so that the program uses the
-// encoder library built or installed with it, whatever else the system's
-// search path holds.
+// Run-time loading of the MP3 encoder library (see sndDevicesEncoderLibrary.h),
+// over the platform's shared-library loader.
 #include "sndDevicesEncoderLibrary.h"
 
-#include <dlfcn.h>
-
-#include "programFolders.h"
 #include "report.h"
+#include "sharedLibrary.h"
 
 namespace {
 
 template <typename Fn>
 bool lookUp(void* handle, const char* symbol, Fn& out) {
-    out = reinterpret_cast<Fn>(dlsym(handle, symbol));
+    out = reinterpret_cast<Fn>(sharedLibrarySymbol(handle, symbol));
     return out != nullptr;
 }
 
 }  // namespace
 
-int sndDevicesEncoderLibraryOpen(const std::string& name, void*& handle) {
-    handle = nullptr;
-    if (name.empty()) return NOT_OKAY;
-    if (name.find('/') != std::string::npos) {
-        handle = dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
-        return handle != nullptr ? OKAY : NOT_OKAY;
-    }
-    for (const std::string& candidate : programLibraryCandidates(name)) {
-        handle = dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (handle != nullptr) return OKAY;
-    }
-    return NOT_OKAY;
+int sndDevicesEncoderLibraryOpen(const std::string& name, void*& handle, std::string& why) {
+    return sharedLibraryOpen(name, handle, why);
 }
 
 int sndDevicesEncoderLibraryExports(void* handle, sndDevicesEncoderExports& exports) {

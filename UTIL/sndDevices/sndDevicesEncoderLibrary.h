@@ -24,9 +24,11 @@ struct sndDevicesEncoderExports {
 
 // Loads the library `name`: a name holding a "/" is used as a path; a plain
 // name is looked for beside the running program, then in the installation's
-// private library folder, then by the system's normal library search. OKAY with the handle, or NOT_OKAY (no
-// report: a missing library is an outcome the caller turns into a status).
-int sndDevicesEncoderLibraryOpen(const std::string& name, void*& handle);
+// private library folder, then by the system's normal library search. OKAY
+// with the handle, or NOT_OKAY with the
+// system's reason in `why` (no report: a missing library is an outcome the
+// caller turns into a status).
+int sndDevicesEncoderLibraryOpen(const std::string& name, void*& handle, std::string& why);
 
 // Finds the seven exports in a loaded library. OKAY when all are present;
 // NOT_OKAY (no report) when any is missing, with the missing ones left null.

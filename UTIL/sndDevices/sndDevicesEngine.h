@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <future>
 #include <string>
 
 #include "sndDevicesContext.h"
@@ -63,9 +64,9 @@ int sndDevicesInitialSetupPlaybackDevice(sndDevicesContext& context);
 int sndDevicesFinalSetupCaptureDevice(sndDevicesContext& context);
 int sndDevicesFinalSetupPlaybackDevice(sndDevicesContext& context);
 
-// Engine shutdown: asks the threads to stop, cancels running pre-encodings,
-// closes a playing track, joins the record thread, and frees the name tables,
-// the streams and the conversion buffers.
+// Engine shutdown: closes a playing track, stops and joins the record and
+// playback threads, cancels and joins the running pre-encodings, and frees the
+// name tables, the streams and the conversion buffers.
 int sndDevicesShutdown(sndDevicesContext& context);
 // Clears the endpoint name tables and the user endpoint list.
 void sndDevices_FreeReuseableObjects(sndDevicesContext& context);
@@ -73,10 +74,11 @@ void sndDevices_FreeReuseableObjects(sndDevicesContext& context);
 // --- record thread
 
 // Body of the record thread: runs the capture step every 10 ms and re-
-// initialises when capture fails. Leaves its exit code in
-// context.recordThreadExitCode: 204 stop requested, 209 no output after the
-// 21st fruitless re-initialisation, NOT_OKAY after an internal error.
-void sndDevicesRecordThread(sndDevicesContext& context);
+// initialises when capture fails. `running` is fulfilled once the thread has
+// started the capture stream (or has ended before that). Leaves its exit code
+// in context.record.threadExitCode: 204 stop requested, 209 no output after
+// the 21st fruitless re-initialisation, NOT_OKAY after an internal error.
+void sndDevicesRecordThread(sndDevicesContext& context, std::promise<void> running);
 
 // A recording cut short by a crash or a power loss: the temporary cache file
 // with its sizes never written. Recovered before the first arming of an engine

@@ -16,7 +16,7 @@
 #include "CsndDevicesWaveFile.h"
 #include "sndDevicesPlay.h"
 #include "sndDevicesScramble.h"
-#include "sndDevicesThreadPriority.h"
+#include "threadPriority.h"
 
 static constexpr const char* kReportModule = "../../UTIL/sndDevices/sndDevicesFilePlayback";
 
@@ -76,72 +76,76 @@ int sndDevicesDoFilePlayback(sndDevicesContext& ctx, int& code) {
     code = 0;
     std::unique_lock<std::recursive_timed_mutex> lock;
     REPORT_CHECK(sndDevicesLockPlayback(ctx, lock));
-    if (!ctx.renderAudioClient || !ctx.renderClient) return REPORT_ERR();
-    if (ctx.paused) return OKAY;
-    CsndDevicesWaveFile* reader = ctx.playbackReader.get();
+    const sndDevicesStreams& streams = ctx.streams;
+    sndDevicesPlayback& p = ctx.playback;
+    if (!streams.renderAudioClient || !streams.renderClient) return REPORT_ERR();
+    if (p.paused) return OKAY;
+    CsndDevicesWaveFile* reader = p.reader.get();
     if (!reader || !reader->isOpen() || !reader->format()) return REPORT_ERR();
     const AudioFormat& file = *reader->format();
 
     uint32_t padding = 0;
-    REPORT_CHECK(ctx.renderClient->padding(padding));
-    const uint32_t freeFrames = ctx.renderBufferFrames > padding ? ctx.renderBufferFrames - padding : 0;
+    REPORT_CHECK(streams.renderClient->padding(padding));
+    const uint32_t freeFrames =
+        streams.renderBufferFrames > padding ? streams.renderBufferFrames - padding : 0;
     // A rate ratio of 0 (render slower than the file) would divide by zero; play at 1.
-    const uint32_t d = std::max<uint32_t>(ctx.decimation, 1);
+    const uint32_t d = std::max<uint32_t>(streams.decimation, 1);
     const uint32_t fc = file.channels;
-    const uint32_t rc = ctx.renderFormat.channels;
+    const uint32_t rc = streams.renderFormat.channels;
     if (rc == 0) return REPORT_ERR();
     uint32_t frames = freeFrames / d;
     // Never more than the two render buffers hold, whatever size the stream reports.
-    frames =
-        uint32_t(std::min<size_t>({frames, ctx.renderBufferA.size() / fc, ctx.renderBufferB.size() / rc}));
+    frames = uint32_t(
+        std::min<size_t>({frames, streams.renderBufferA.size() / fc, streams.renderBufferB.size() / rc}));
     const uint32_t granule = wholeMillisecondFrames(file);
     frames -= frames % granule;
     if (frames == 0) return OKAY;
 
     uint32_t bytes = 0;
-    if (reader->read(ctx.renderBufferA.data(), frames * fc * 2, &bytes) != kWaveSOk) return REPORT_ERR();
+    int16_t* const samples = ctx.streams.renderBufferA.data();
+    if (reader->read(samples, frames * fc * 2, &bytes) != kWaveSOk) return REPORT_ERR();
     if (bytes == 0) {
         code = kSndCodeEndOfFile;
         if (reader->resetToData() != kWaveSOk) return REPORT_ERR();
         return OKAY;
     }
     const uint32_t n = bytes / (fc * 2);
-    sndDevicesUnscrambleBytes(reinterpret_cast<unsigned char*>(ctx.renderBufferA.data()), bytes,
-                              ctx.scrambleKey);
-    ctx.playPosition += int(int64_t(bytes) * 1000 / file.avgBytesPerSec);
+    sndDevicesUnscrambleBytes(reinterpret_cast<unsigned char*>(samples), bytes,
+                              sndDevicesSettingsNow(ctx)->scrambleKey);
+    p.positionMs += int(int64_t(bytes) * 1000 / file.avgBytesPerSec);
     if (n == 0) return OKAY;  // a trailing partial frame: nothing to sound
 
     float* out = nullptr;
-    REPORT_CHECK(ctx.renderClient->getBuffer(n * d, out));
-    float* converted = ctx.renderBufferB.data();
-    convertFrames(ctx.renderBufferA.data(), n, fc, converted, rc, ctx.gain.load());
+    REPORT_CHECK(streams.renderClient->getBuffer(n * d, out));
+    float* converted = ctx.streams.renderBufferB.data();
+    convertFrames(samples, n, fc, converted, rc, p.gain.load());
     if (d == 1) {
         std::copy(converted, converted + size_t(n) * rc, out);
     } else {
         for (uint32_t f = 0; f < n; ++f, converted += rc)
             for (uint32_t k = 0; k < d; ++k, out += rc) std::copy(converted, converted + rc, out);
     }
-    REPORT_CHECK(ctx.renderClient->releaseBuffer(n * d));
+    REPORT_CHECK(streams.renderClient->releaseBuffer(n * d));
     return OKAY;
 }
 
 void sndDevicesFilePlaybackThread(sndDevicesContext& ctx) {
-    sndDevicesRaiseThreadPriority();
+    threadPrioritySet(threadPriorityCurrentId(), kThreadPriorityTimeCritical);
     while (!ctx.stopRequested.load()) {
         {
             std::unique_lock<std::recursive_timed_mutex> lock;
             if (sndDevicesLockPlayback(ctx, lock) != OKAY) {
                 REPORT_ERR();
-            } else if (ctx.playing) {
+            } else if (ctx.playback.playing) {
                 int code = 0;
                 if (sndDevicesDoFilePlayback(ctx, code) != OKAY) {
                     // The track stops so the transport sees it end; the thread
                     // stays, so a later play (on a rebuilt stream) works again.
                     REPORT_ERR();
-                    ctx.playing = 0;
+                    ctx.playback.playing = 0;
                 } else if (code == kSndCodeEndOfFile) {
-                    ctx.playing = 0;
-                    ctx.playPosition = 0;
+                    ctx.playback.playing = 0;
+                    ctx.playback.positionMs = 0;
                 }
             }
         }

@@ -6,10 +6,11 @@
 
 int sndDevicesGetRecordStatus(sndDevicesContext& context, int& indicator, uint32_t& startTime,
                               uint32_t& durationMs) {
-    indicator = context.recordIndicator.load();
-    if (context.recording.load()) {
-        startTime = context.recordStartTime.load();
-        durationMs = static_cast<uint32_t>(context.recordDurationMs.load());
+    const sndDevicesRecord& r = context.record;
+    indicator = r.recordIndicator.load();
+    if (r.recording.load()) {
+        startTime = r.recordStartTime.load();
+        durationMs = static_cast<uint32_t>(r.recordDurationMs.load());
     } else {
         startTime = 0;
         durationMs = 0;
@@ -18,7 +19,7 @@ int sndDevicesGetRecordStatus(sndDevicesContext& context, int& indicator, uint32
 }
 
 int sndDevicesGetLastRecordingName(sndDevicesContext& context, std::string& name) {
-    const std::shared_ptr<const std::string> last = context.lastFileName.load();
+    const std::shared_ptr<const std::string> last = context.record.lastFileName.load();
     name = last ? pstrStripExtension(*last) : std::string();
     return OKAY;
 }

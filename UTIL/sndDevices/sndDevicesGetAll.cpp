@@ -11,26 +11,28 @@
 static constexpr const char* kReportModule = "../../UTIL/sndDevices/sndDevicesGetAll";
 
 void sndDevices_FreeReuseableObjects(sndDevicesContext& context) {
+    sndDevicesEndpoints& e = context.endpoints;
     for (int i = 0; i < kSndMaxEndpoints; ++i) {
-        context.endpointIds[i].clear();
-        context.interfaceNames[i].clear();
-        context.descriptions[i].clear();
+        e.endpointIds[i].clear();
+        e.interfaceNames[i].clear();
+        e.descriptions[i].clear();
     }
-    context.userEndpoints.fill(-1);
+    e.userEndpoints.fill(-1);
 }
 
 int sndDevices_GetAll(sndDevicesContext& context, int& count) {
-    context.userDeviceCount = 0;
+    sndDevicesEndpoints& table = context.endpoints;
+    table.userDeviceCount = 0;
     if (!context.devices) return REPORT_ERR();
     std::vector<AudioEndpoint> endpoints;
     REPORT_CHECK(context.devices->renderEndpoints(endpoints));
     // The tables hold kSndMaxEndpoints; outputs beyond them are left out.
     const int n = static_cast<int>(std::min<size_t>(endpoints.size(), kSndMaxEndpoints));
     sndDevices_FreeReuseableObjects(context);
-    context.deviceCount = n;
+    table.deviceCount = n;
     count = n;
-    context.enhancerDeviceIndex = -1;
-    context.defaultDeviceIndex = -1;
+    table.enhancerDeviceIndex = -1;
+    table.defaultDeviceIndex = -1;
     if (n == 0) return OKAY;
 
     std::string defaultId;
@@ -38,13 +40,13 @@ int sndDevices_GetAll(sndDevicesContext& context, int& count) {
     REPORT_CHECK(context.devices->defaultRenderEndpoint(defaultId, haveDefault));
     for (int i = 0; i < n; ++i) {
         const AudioEndpoint& e = endpoints[static_cast<size_t>(i)];
-        context.endpointIds[i] = e.id;
-        context.interfaceNames[i] = e.interfaceName;
-        context.descriptions[i] = e.description;
-        if (haveDefault && e.id == defaultId) context.defaultDeviceIndex = i;
+        table.endpointIds[i] = e.id;
+        table.interfaceNames[i] = e.interfaceName;
+        table.descriptions[i] = e.description;
+        if (haveDefault && e.id == defaultId) table.defaultDeviceIndex = i;
         // Case-sensitive; with several, the last one is the enhancer.
-        if (e.interfaceName.find(kSndEnhancerName) != std::string::npos) context.enhancerDeviceIndex = i;
-        if (i != context.enhancerDeviceIndex) context.userEndpoints[context.userDeviceCount++] = i;
+        if (e.interfaceName.find(kSndEnhancerName) != std::string::npos) table.enhancerDeviceIndex = i;
+        if (i != table.enhancerDeviceIndex) table.userEndpoints[table.userDeviceCount++] = i;
     }
     return OKAY;
 }

@@ -8,9 +8,7 @@
 // conversion buffers happens under the engine's playback mutex (which the
 // playback step holds for its whole run); a replaced stream is released under
 // it, and the sound-server layer takes its own lock inside each call.
-#include <chrono>
 #include <new>
-#include <thread>
 
 #include "CSlout.h"
 #include "report.h"
@@ -39,74 +37,20 @@ bool usableCaptureFormat(const AudioFormat& f) {
            f.sampleRate > 0;
 }
 
-void writeDefaults(sndDevicesContext& context) {
-    context.captureClient = nullptr;
-    context.renderClient = nullptr;
-    context.captureAudioClient.reset();
-    context.renderAudioClient.reset();
-    context.captureRequestedDuration = context.renderRequestedDuration = 0;
-    context.captureActualDuration = context.renderActualDuration = 0;
-    context.captureBufferFrames = context.renderBufferFrames = 0;
-    context.captureFormat = context.renderFormat = AudioFormat{};
-    context.cacheFormat = audioPcm16Format(2, 44100);
-    context.pcmBuffer.clear();
-    context.pcmBufferElements = 0;
-    context.renderBufferA.clear();
-    context.renderBufferB.clear();
-    context.renderBufferElements = 0;
-    context.decimation = 1;
-    context.bufferLength = 100;
-
-    sndDevices_FreeReuseableObjects(context);
-    context.deviceCount = 0;
-    context.userDeviceCount = 0;
-    context.defaultDeviceIndex = context.enhancerDeviceIndex = -1;
-    context.captureEndpoint = context.renderEndpoint = -1;
-
-    context.cacheFolder.clear();
-    context.tempPath.clear();
-    context.lastFileName.store(nullptr);
-    context.recordDurationMs.store(0.0f);
-    context.recordStartTime.store(0);
-    context.scrambleKey.store(0);
-    context.minimumLengthMs = 2000;
-    context.autoSegment.store(1);
-    context.recordArmed.store(0);
-    context.recording.store(0);
-    context.recordIndicator.store(0);
-    context.callFrames = 0;
-    context.emptyPolls = context.silentFlagRun = context.quietRun = context.zeroRun = context.silenceSteps =
-        0;
-    context.nameSeed = 286492;
-
-    context.playLength = context.playPosition = context.playing = context.paused = 0;
-    context.gain.store(1.0f);
-
-    context.mp3BitRate = 256;
-    context.mp3Mono = 0;
-    context.mp3Preset = 2;
-    context.mp3Normalise = 1;
-    context.mp3Limit = 0;
-    context.mp3LimitLength = 0;
-    context.preEncodingRunning.store(0);
-    context.encoderCancel.store(0);
-    context.stopRequested.store(0);
-}
-
 // Sizes the conversion buffers for the current formats; a buffer keeps its
 // storage while its size stays the same. Caller holds the playback mutex.
-int sizeBuffers(sndDevicesContext& context) {
+int sizeBuffers(sndDevicesStreams& s) {
     try {
-        const size_t pcm = bufferElements(context.captureFormat);
-        if (pcm != context.pcmBufferElements) {
-            context.pcmBuffer.assign(pcm * 2, 0);  // one element = one 16-bit stereo frame
-            context.pcmBufferElements = pcm;
+        const size_t pcm = bufferElements(s.captureFormat);
+        if (pcm != s.pcmBufferElements) {
+            s.pcmBuffer.assign(pcm * 2, 0);  // one element = one 16-bit stereo frame
+            s.pcmBufferElements = pcm;
         }
-        const size_t render = bufferElements(context.renderFormat);
-        if (render != context.renderBufferElements) {
-            context.renderBufferA.assign(render * 2, 0);
-            context.renderBufferB.assign(render, 0.0f);
-            context.renderBufferElements = render;
+        const size_t render = bufferElements(s.renderFormat);
+        if (render != s.renderBufferElements) {
+            s.renderBufferA.assign(render * 2, 0);
+            s.renderBufferB.assign(render, 0.0f);
+            s.renderBufferElements = render;
         }
     } catch (const std::bad_alloc&) {
         return REPORT_ERR();
@@ -117,10 +61,11 @@ int sizeBuffers(sndDevicesContext& context) {
 // A new stream on endpoint `index` and its mix format.
 int activateOn(sndDevicesContext& context, int index, std::unique_ptr<AudioStream>& stream,
                AudioFormat& format) {
-    if (!context.devices || index < 0 || index >= context.deviceCount) return REPORT_ERR();
-    REPORT_CHECK(context.devices->activate(context.endpointIds[index], stream));
+    if (!context.devices || index < 0 || index >= context.endpoints.deviceCount) return REPORT_ERR();
+    REPORT_CHECK_WHY(context.devices->activate(context.endpoints.endpointIds[index], stream),
+                     context.devices->lastError());
     if (!stream) return REPORT_ERR();
-    REPORT_CHECK(stream->mixFormat(format));
+    REPORT_CHECK_WHY(stream->mixFormat(format), stream->lastError());
     return OKAY;
 }
 
@@ -131,16 +76,16 @@ int64_t actualDuration(uint32_t frames, uint32_t rate) {
 }  // namespace
 
 int sndDevicesInitialSetupCaptureDevice(sndDevicesContext& context) {
-    if (context.userDeviceCount == 0) return OKAY;
+    if (context.endpoints.userDeviceCount == 0) return OKAY;
     std::unique_ptr<AudioStream> stream;
     AudioFormat format;
-    REPORT_CHECK(activateOn(context, context.captureEndpoint, stream, format));
+    REPORT_CHECK(activateOn(context, context.endpoints.captureEndpoint, stream, format));
     if (!usableCaptureFormat(format)) return REPORT_ERR();
     PlaybackLock lock;
     REPORT_CHECK(sndDevicesLockPlayback(context, lock));
-    context.captureClient = nullptr;
-    context.captureAudioClient.swap(stream);
-    context.captureFormat = format;
+    context.streams.captureClient = nullptr;
+    context.streams.captureAudioClient.swap(stream);
+    context.streams.captureFormat = format;
     stream.reset();  // the previous capture stream
     return OKAY;
 }
@@ -148,61 +93,67 @@ int sndDevicesInitialSetupCaptureDevice(sndDevicesContext& context) {
 int sndDevicesInitialSetupPlaybackDevice(sndDevicesContext& context) {
     std::unique_ptr<AudioStream> stream;
     AudioFormat format;
-    REPORT_CHECK(activateOn(context, context.renderEndpoint, stream, format));
+    REPORT_CHECK(activateOn(context, context.endpoints.renderEndpoint, stream, format));
     PlaybackLock lock;
     REPORT_CHECK(sndDevicesLockPlayback(context, lock));
-    context.renderClient = nullptr;
-    context.renderAudioClient.swap(stream);
-    context.renderFormat = format;
+    context.streams.renderClient = nullptr;
+    context.streams.renderAudioClient.swap(stream);
+    context.streams.renderFormat = format;
     stream.reset();  // the previous render stream
     return OKAY;
 }
 
 int sndDevicesFinalSetupCaptureDevice(sndDevicesContext& context) {
-    if (context.userDeviceCount == 0) return OKAY;
+    if (context.endpoints.userDeviceCount == 0) return OKAY;
     PlaybackLock lock;
     REPORT_CHECK(sndDevicesLockPlayback(context, lock));
-    AudioStream* stream = context.captureAudioClient.get();
+    sndDevicesStreams& s = context.streams;
+    AudioStream* stream = s.captureAudioClient.get();
     if (!stream) return REPORT_ERR();
-    REPORT_CHECK(stream->initialize(AudioDirection::Capture, context.captureRequestedDuration));
+    REPORT_CHECK_WHY(stream->initialize(AudioDirection::Capture, s.captureRequestedDuration),
+                     stream->lastError());
     uint32_t frames = 0;
     REPORT_CHECK(stream->bufferFrames(frames));
     AudioCaptureService* service = stream->captureService();
     if (!service) return REPORT_ERR();
-    context.captureBufferFrames = frames;
-    context.captureClient = service;
-    context.captureActualDuration = actualDuration(frames, context.captureFormat.sampleRate);
+    s.captureBufferFrames = frames;
+    s.captureClient = service;
+    s.captureActualDuration = actualDuration(frames, s.captureFormat.sampleRate);
     return OKAY;
 }
 
 int sndDevicesFinalSetupPlaybackDevice(sndDevicesContext& context) {
     PlaybackLock lock;
     REPORT_CHECK(sndDevicesLockPlayback(context, lock));
-    AudioStream* stream = context.renderAudioClient.get();
+    sndDevicesStreams& s = context.streams;
+    AudioStream* stream = s.renderAudioClient.get();
     if (!stream) return REPORT_ERR();
-    REPORT_CHECK(stream->initialize(AudioDirection::Render, context.renderRequestedDuration));
+    REPORT_CHECK_WHY(stream->initialize(AudioDirection::Render, s.renderRequestedDuration),
+                     stream->lastError());
     uint32_t frames = 0;
     REPORT_CHECK(stream->bufferFrames(frames));
     AudioRenderService* service = stream->renderService();
     if (!service) return REPORT_ERR();
-    context.renderBufferFrames = frames;
-    context.renderClient = service;
-    context.renderActualDuration = actualDuration(frames, context.renderFormat.sampleRate);
+    s.renderBufferFrames = frames;
+    s.renderClient = service;
+    s.renderActualDuration = actualDuration(frames, s.renderFormat.sampleRate);
     // A track that was playing goes on playing on the new stream rather than
     // feeding one that never starts.
-    if (context.playing && !context.paused) REPORT_CHECK(stream->start());
+    if (context.playback.playing && !context.playback.paused)
+        REPORT_CHECK_WHY(stream->start(), stream->lastError());
     return OKAY;
 }
 
 int sndDevicesDeriveFormats(sndDevicesContext& context) {
     PlaybackLock lock;
     REPORT_CHECK(sndDevicesLockPlayback(context, lock));
-    const uint32_t rate = context.captureFormat.sampleRate;
+    sndDevicesStreams& s = context.streams;
+    const uint32_t rate = s.captureFormat.sampleRate;
     const uint32_t cacheRate = rate % 48000 == 0 ? 48000 : 44100;
-    context.cacheFormat = audioPcm16Format(2, cacheRate);
-    context.bufferLength = 100;
-    context.decimation = rate / cacheRate;
-    REPORT_CHECK(sizeBuffers(context));
+    s.cacheFormat = audioPcm16Format(2, cacheRate);
+    s.bufferLength = 100;
+    s.decimation = rate / cacheRate;
+    REPORT_CHECK(sizeBuffers(s));
     return OKAY;
 }
 
@@ -214,32 +165,30 @@ int sndDevicesReInit(sndDevicesContext& context, int mode, int& userDeviceCount,
     PlaybackLock lock;
     REPORT_CHECK(sndDevicesLockPlayback(context, lock));
 
-    context.deviceCount = -1;
-    context.defaultDeviceIndex = context.enhancerDeviceIndex = -1;
-    context.captureEndpoint = context.renderEndpoint = -1;
-    context.decimation = 1;
-    context.emptyPolls = context.silentFlagRun = context.quietRun = context.zeroRun = context.silenceSteps =
-        0;
+    context.endpoints = sndDevicesEndpoints{};
+    context.streams.decimation = 1;
+    context.capture.silence = sndDevicesSilence{};
     // A loaded track keeps its position: its reader is not moved here.
-    if (context.playLength == 0) context.playPosition = 0;
+    if (context.playback.lengthMs == 0) context.playback.positionMs = 0;
 
     int count = 0;
     REPORT_CHECK(sndDevices_GetAll(context, count));
-    userDeviceCount = context.userDeviceCount;
+    sndDevicesEndpoints& e = context.endpoints;
+    userDeviceCount = e.userDeviceCount;
     if (userDeviceCount == 0) {
         traceLine(context, "sndDevicesReInit():: Returns OKAY");
         return OKAY;
     }
-    if (context.defaultDeviceIndex < 0) return REPORT_ERR();
-    context.captureEndpoint = context.renderEndpoint = context.defaultDeviceIndex;
+    if (e.defaultDeviceIndex < 0) return REPORT_ERR();
+    e.captureEndpoint = e.renderEndpoint = e.defaultDeviceIndex;
 
     traceLine(context, "sndDevicesReInit():: Calling sndDevicesInitialSetupCaptureDevice()");
     REPORT_CHECK(sndDevicesInitialSetupCaptureDevice(context));
     REPORT_CHECK(sndDevicesInitialSetupPlaybackDevice(context));
 
     REPORT_CHECK(sndDevicesDeriveFormats(context));
-    context.captureRequestedDuration = kSndStreamDuration;
-    context.renderRequestedDuration = kSndStreamDuration;
+    context.streams.captureRequestedDuration = kSndStreamDuration;
+    context.streams.renderRequestedDuration = kSndStreamDuration;
 
     traceLine(context, "sndDevicesReInit():: Calling sndDevicesFinalSetupCaptureDevice()");
     REPORT_CHECK(sndDevicesFinalSetupCaptureDevice(context));
@@ -255,18 +204,28 @@ int sndDevicesInit(sndDevicesContext& context, CSlout* trace, int mode, int verb
     traceLine(context, "sndDevicesInit():: Calling CoCreateGuid()");
     traceLine(context, "sndDevicesInit():: Setting PT handles");
     {
+        // Every group back to its defaults; the threads and what was given
+        // before the start (platform, encoder library) stay.
         PlaybackLock lock;
         REPORT_CHECK(sndDevicesLockPlayback(context, lock));
-        writeDefaults(context);
+        context.endpoints = sndDevicesEndpoints{};
+        context.streams = sndDevicesStreams{};
+        context.capture = sndDevicesCapture{};
+        context.record = sndDevicesRecord{};
+        context.playback = sndDevicesPlayback{};
+        context.settings.store(std::make_shared<const sndDevicesSettings>());
+        context.preEncoding.cancel.store(0);
+        context.stopRequested.store(0);
     }
     traceLine(context, "sndDevicesInit():: Setting GUID ID vars");
     context.engineMode = mode;
     if (mode == kSndEngineModeLoopback) {
         // Only to prove the encoder is there: each encoder run loads it itself.
         void* handle = nullptr;
-        if (sndDevicesEncoderLibraryOpen(context.encoderLibrary, handle) != OKAY) {
+        std::string why;
+        if (sndDevicesEncoderLibraryOpen(context.encoderLibrary, handle, why) != OKAY) {
             if (context.trace) context.trace->errorW(1, "Unable to load dll: " + context.encoderLibrary);
-            return REPORT_ERR();
+            return REPORT_ERR_WHY(why);
         }
     }
     traceLine(context, "sndDevicesInit():: Calling sndDevicesReInit()");
@@ -276,33 +235,29 @@ int sndDevicesInit(sndDevicesContext& context, CSlout* trace, int mode, int verb
 }
 
 int sndDevicesShutdown(sndDevicesContext& context) {
-    context.stopRequested.store(1);
-    context.recordArmed.store(0);
-    if (context.preEncodingRunning.load() > 0) {
-        context.encoderCancel.store(1);
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    }
+    context.record.recordArmed.store(0);
     bool playing = false;
     {
         PlaybackLock lock;
         REPORT_CHECK(sndDevicesLockPlayback(context, lock));
-        playing = context.playing != 0;
+        playing = context.playback.playing != 0;
     }
     if (playing) REPORT_CHECK(sndDevicesPlayClose(context));
-    // Both engine threads end at their next step once a stop is requested.
-    if (context.recordThread.joinable()) context.recordThread.join();
-    if (context.playbackThread.joinable()) context.playbackThread.join();
+    // The record and playback threads end at their next step; running
+    // pre-encodings are cancelled and end at their next chunk.
+    sndDevicesJoinThreads(context);
 
     PlaybackLock lock;
     REPORT_CHECK(sndDevicesLockPlayback(context, lock));
     sndDevices_FreeReuseableObjects(context);
-    context.captureClient = nullptr;
-    context.renderClient = nullptr;
-    context.captureAudioClient.reset();
-    context.renderAudioClient.reset();
-    std::vector<int16_t>().swap(context.pcmBuffer);
-    std::vector<int16_t>().swap(context.renderBufferA);
-    std::vector<float>().swap(context.renderBufferB);
-    context.pcmBufferElements = context.renderBufferElements = 0;
+    sndDevicesStreams& s = context.streams;
+    s.captureClient = nullptr;
+    s.renderClient = nullptr;
+    s.captureAudioClient.reset();
+    s.renderAudioClient.reset();
+    std::vector<int16_t>().swap(s.pcmBuffer);
+    std::vector<int16_t>().swap(s.renderBufferA);
+    std::vector<float>().swap(s.renderBufferB);
+    s.pcmBufferElements = s.renderBufferElements = 0;
     return OKAY;
 }

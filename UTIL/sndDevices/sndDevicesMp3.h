@@ -36,14 +36,10 @@ constexpr int kMp3StatusCancelled = -12;
 // At most this many pre-encodings run at once; a track finishing while they
 // run is not pre-encoded (it is encoded when saved).
 constexpr int kMp3MaxPreEncodings = 4;
-// Save-time wait for a pre-encoding in progress: this many checks, this far apart.
-constexpr int kMp3PreEncodingWaitSteps = 240;
-constexpr int kMp3PreEncodingWaitStepMs = 500;
+// Longest save-time wait for a pre-encoding of the track in progress.
+constexpr int kMp3PreEncodingWaitMs = 120000;
 // Duration cap of a run without a limit of its own: 8 hours of audio.
 constexpr int32_t kMp3DefaultDurationCapMs = 28800000;
-// Windows-style thread priorities carried in a job.
-constexpr int32_t kMp3PriorityLowest = -2;
-constexpr int32_t kMp3PriorityNormal = 0;
 
 // Fills a job with the engine's encoder settings (bit rate, mono, preset,
 // normalise, limit and its length), its scramble key and library name.
@@ -54,26 +50,28 @@ void sndDevicesMp3JobFromEngine(const sndDevicesContext& context, sndDevicesMp3J
 // of the tag writer.
 int sndDevicesWavToMP3(sndDevicesContext& context, sndDevicesMp3Job& job);
 
-// Body of a pre-encoding thread. job.mp3Path holds the track's base path
-// without extension; the run writes "<base>.dax" and renames it to
-// "<base>.dat" (key set) or "<base>.mp3" when complete. The caller has already
-// counted the run in context.preEncodingRunning (sndDevicesStartPreEncoding
-// does); the thread counts itself off on every way out.
-void sndDevicesWavToMP3Thread(sndDevicesContext& context, sndDevicesMp3Job job);
+// Body of a pre-encoding thread: sets its priority (job.threadPriority), tells
+// `run` (when given) its thread id, and encodes. job.mp3Path holds the track's
+// base path without extension; the run writes "<base>.dax" and renames it to
+// "<base>.dat" (key set) or "<base>.mp3" when complete. Counting the run in and
+// off is sndDevicesStartPreEncoding's.
+void sndDevicesWavToMP3Thread(sndDevicesContext& context, sndDevicesMp3Job job,
+                              sndDevicesPreEncodingRun* run = nullptr);
 
 // Makes the final MP3 of the cache track `baseName` at `mp3Path` from its
-// pre-encoded companion when there is one (waiting up to 120 s for a
-// pre-encoding in progress), otherwise by encoding it. status: 0 or a run status.
+// pre-encoded companion when there is one (waiting up to 120 s for the
+// pre-encoding of the track to end when one is under way), otherwise by
+// encoding it. status: 0 or a run status.
 int sndDevicesManageFinalMP3Creation(sndDevicesContext& context, std::string_view title,
                                      std::string_view artist, std::string_view album, std::string_view genre,
                                      std::string_view comment, const std::string& baseName,
                                      const std::string& mp3Path, int& status);
-// The same with the number of 500 ms checks of the wait given (tests shorten it).
+// The same with the longest wait given (tests shorten it).
 int sndDevicesManageFinalMP3CreationWaiting(sndDevicesContext& context, std::string_view title,
                                             std::string_view artist, std::string_view album,
                                             std::string_view genre, std::string_view comment,
                                             const std::string& baseName, const std::string& mp3Path,
-                                            int waitSteps, int& status);
+                                            int waitLimitMs, int& status);
 
 // Writes the tag, then the pre-encoded stream at `preEncodedPath` unscrambled
 // with `key`, to `mp3Path`. status 0, or -5 when the MP3 cannot be created.

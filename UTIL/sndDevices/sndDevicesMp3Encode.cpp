@@ -27,20 +27,6 @@ static constexpr const char* kReportModule = "../../UTIL/sndDevices/sndDevicesMp
 
 namespace {
 
-bool validBitRate(int32_t kbps) {
-    switch (kbps) {
-        case 64:
-        case 96:
-        case 128:
-        case 192:
-        case 256:
-        case 320:
-            return true;
-        default:
-            return false;
-    }
-}
-
 bool cancelled(const sndDevicesMp3Job& job) { return job.cancel != nullptr && job.cancel->load() != 0; }
 
 // Writes the whole words of bytes[0, count), scrambled when asked; moves an odd
@@ -204,24 +190,27 @@ int encode(sndDevicesMp3Job& job, const sndDevicesEncoderExports& exports, int32
 }  // namespace
 
 void sndDevicesMp3JobFromEngine(const sndDevicesContext& context, sndDevicesMp3Job& job) {
-    job.bitRate = context.mp3BitRate;
-    job.mono = context.mp3Mono;
-    job.preset = context.mp3Preset;
-    job.normalise = context.mp3Normalise;
-    job.limit = context.mp3Limit;
-    job.limitLength = context.mp3LimitLength;
-    job.key = context.scrambleKey.load();
+    const std::shared_ptr<const sndDevicesSettings> settings = sndDevicesSettingsNow(context);
+    const sndDevicesMp3Settings& mp3 = settings->mp3;
+    job.bitRate = mp3.bitRate;
+    job.mono = mp3.mono;
+    job.preset = mp3.preset;
+    job.normalise = mp3.normalise;
+    job.limit = mp3.limit;
+    job.limitLength = mp3.limitLength;
+    job.key = settings->scrambleKey;
     job.encoderLibrary = context.encoderLibrary;
 }
 
 int sndDevicesWavToMP3(sndDevicesContext& context, sndDevicesMp3Job& job) {
     (void)context;
-    if (!validBitRate(job.bitRate)) return REPORT_ERR();
+    if (!sndDevicesIsMp3BitRate(job.bitRate)) return REPORT_ERR();
     job.status = kMp3StatusOk;
     const int32_t durationCapMs = job.limit != 0 ? job.limitLength : kMp3DefaultDurationCapMs;
 
     void* library = nullptr;
-    if (sndDevicesEncoderLibraryOpen(job.encoderLibrary, library) != OKAY) {
+    std::string why;
+    if (sndDevicesEncoderLibraryOpen(job.encoderLibrary, library, why) != OKAY) {
         job.status = kMp3StatusLibraryMissing;
         return OKAY;
     }

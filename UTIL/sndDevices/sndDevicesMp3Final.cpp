@@ -6,24 +6,20 @@
 // never leaves a half-written MP3 and never damages a file the user already
 // had. The companion is only read, never moved: saving the same track again
 // copies it again.
-#include <fcntl.h>
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <chrono>
 #include <cstdio>
 #include <memory>
-#include <thread>
 #include <vector>
 
 #include "CSlout.h"
 #include "File.h"
 #include "Tags.h"
+#include "fileIo.h"
 #include "report.h"
 #include "sndDevicesMp3.h"
 #include "sndDevicesNames.h"
+#include "sndDevicesPreEncode.h"
 #include "sndDevicesScramble.h"
+#include "threadPriority.h"
 
 static constexpr const char* kReportModule = "../../UTIL/sndDevices/sndDevicesMp3Final";
 
@@ -44,7 +40,9 @@ void trace(const sndDevicesContext& context, const std::string& text) {
 // or a write-protected file in its place fails like creating it would.
 bool targetWritable(const std::string& mp3Path) {
     if (!FileExists(mp3Path)) return true;
-    return !FileIsFolder(mp3Path) && access(mp3Path.c_str(), W_OK) == 0;
+    if (FileIsFolder(mp3Path)) return false;
+    // Opened for update, which neither creates nor changes it.
+    return FileHandle(std::fopen(mp3Path.c_str(), "r+b")) != nullptr;
 }
 
 // Moves a complete temporary file over the target; status -5 when it cannot.
@@ -52,15 +50,6 @@ int commitTemporary(const std::string& temporary, const std::string& mp3Path) {
     if (std::rename(temporary.c_str(), mp3Path.c_str()) == 0) return kMp3StatusOk;
     std::remove(temporary.c_str());
     return kMp3StatusCreateFailed;
-}
-
-// Raises the last pre-encoding thread started to normal priority while the user
-// waits for it. Best effort: an ordinary user may not lower a nice value, and a
-// thread that has ended (its id perhaps reused) is left alone.
-void raisePreEncoding(const sndDevicesContext& context) {
-    const int tid = context.lastPreEncodingTid.load();
-    if (tid <= 0 || !FileIsFolder("/proc/self/task/" + std::to_string(tid))) return;
-    setpriority(PRIO_PROCESS, static_cast<id_t>(tid), 0);
 }
 
 int fromScratch(sndDevicesContext& context, std::string_view title, std::string_view artist,
@@ -83,7 +72,7 @@ int fromScratch(sndDevicesContext& context, std::string_view title, std::string_
     job.comment = comment;
     job.sourcePath = audioPath;
     job.mp3Path = sndDevicesMp3TemporaryPath(mp3Path);
-    job.threadPriority = kMp3PriorityNormal;
+    job.threadPriority = kThreadPriorityNormal;
     job.cancel = &neverCancelled;
     job.status = 0;
     trace(context, "Calling sndDevicesWavToMP3()");
@@ -104,8 +93,9 @@ int usePreEncoded(sndDevicesContext& context, std::string_view title, std::strin
                   std::string_view album, std::string_view genre, std::string_view comment,
                   const std::string& finalPath, const std::string& mp3Path, int& status) {
     trace(context, "Arrived at UsePreEncodedFile");
-    REPORT_CHECK(sndDevicesPreEncodedMp3ToFinalMp3(context, context.scrambleKey.load(), title, artist, album,
-                                                   genre, comment, finalPath, mp3Path, status));
+    REPORT_CHECK(sndDevicesPreEncodedMp3ToFinalMp3(context, sndDevicesSettingsNow(context)->scrambleKey,
+                                                   title, artist, album, genre, comment, finalPath, mp3Path,
+                                                   status));
     trace(context, "Returning OKAY from UsePreEncodedFile");
     return OKAY;
 }
@@ -157,10 +147,12 @@ int sndDevicesPreEncodedMp3ToFinalMp3(sndDevicesContext& context, uint16_t key, 
     // places it in one go instead of page by page while the copy runs, which
     // makes a save as quick as a plain copy. Where it cannot (no space, a file
     // system without it), the writes below meet the problem themselves.
-    struct stat source;
+    const FileIoHandle outHandle = fileIoStreamHandle(out.get());
+    uint64_t sourceBytes = 0;
     const long tagBytes = std::ftell(out.get());
-    if (::fstat(fileno(in.get()), &source) == 0 && tagBytes >= 0)
-        (void)::fallocate(fileno(out.get()), 0, 0, static_cast<off_t>(tagBytes) + source.st_size);
+    if (fileIoSize(fileIoStreamHandle(in.get()), sourceBytes) == OKAY && tagBytes >= 0 &&
+        std::fflush(out.get()) == 0)
+        (void)fileIoReserve(outHandle, static_cast<uint64_t>(tagBytes) + sourceBytes);
     // Not zero-filled: every byte written is read first.
     const size_t blockBytes = kCopyWords * 2;
     const auto block = std::make_unique_for_overwrite<unsigned char[]>(blockBytes);
@@ -177,7 +169,8 @@ int sndDevicesPreEncodedMp3ToFinalMp3(sndDevicesContext& context, uint16_t key, 
     // A companion that shrank since it was measured must not leave the
     // claimed length's zeros at the end of the MP3.
     const long written = std::ftell(out.get());
-    if (written < 0 || std::fflush(out.get()) != 0 || ::ftruncate(fileno(out.get()), written) != 0)
+    if (written < 0 || std::fflush(out.get()) != 0 ||
+        fileIoTruncate(outHandle, static_cast<uint64_t>(written)) != OKAY)
         return fail(__LINE__);
     if (std::fclose(in.release()) != 0) return fail(__LINE__);
     if (std::fclose(out.release()) != 0) return fail(__LINE__);
@@ -189,7 +182,7 @@ int sndDevicesManageFinalMP3CreationWaiting(sndDevicesContext& context, std::str
                                             std::string_view artist, std::string_view album,
                                             std::string_view genre, std::string_view comment,
                                             const std::string& baseName, const std::string& mp3Path,
-                                            int waitSteps, int& status) {
+                                            int waitLimitMs, int& status) {
     status = kMp3StatusOk;
     trace(context, "entered");
     trace(context, "wcp_SongTitle = " + std::string(title));
@@ -200,45 +193,38 @@ int sndDevicesManageFinalMP3CreationWaiting(sndDevicesContext& context, std::str
     trace(context, "wcp_wavFileName = " + baseName);
     trace(context, "wcp_MP3FilePath = " + mp3Path);
 
-    const uint16_t key = context.scrambleKey.load();
-    const std::string audioPath = sndDevicesAudioPath(context.cacheFolder, baseName, key);
-    const std::string partialPath = sndDevicesPartialCompanionPath(context.cacheFolder, baseName);
-    const std::string finalPath = sndDevicesCompanionPath(context.cacheFolder, baseName, key);
+    const std::shared_ptr<const sndDevicesSettings> settings = sndDevicesSettingsNow(context);
+    const uint16_t key = settings->scrambleKey;
+    const std::string audioPath = sndDevicesAudioPath(settings->cacheFolder, baseName, key);
+    const std::string partialPath = sndDevicesPartialCompanionPath(settings->cacheFolder, baseName);
+    const std::string finalPath = sndDevicesCompanionPath(settings->cacheFolder, baseName, key);
     trace(context, "WavFilePathAndNameWithExtension = " + audioPath);
     trace(context, "PreEncodedPartialFilePathAndName = " + partialPath);
     trace(context, "PreEncodedFinalFilePathAndName = " + finalPath);
 
-    if (FileExists(finalPath)) {
+    bool preEncoded = FileExists(finalPath);
+    if (preEncoded) {
         trace(context, "Completed pre-encoded file exists, use it to create the final .mp3 file.");
+    } else {
+        trace(context, "findPreFinalHandle == INVALID_HANDLE_VALUE");
+        if (!FileExists(partialPath)) {
+            trace(context, "findPrePartialHandle == INVALID_HANDLE_VALUE");
+        } else {
+            // A pre-encoding of this track is under way: let it finish at
+            // normal priority rather than encode the same track twice.
+            trace(context, "Waiting for pre-encoding thread to complete");
+            REPORT_CHECK(sndDevicesPreEncodingWait(context, audioPath, waitLimitMs));
+            trace(context, "Done waiting for pre-encoding thread to complete");
+            preEncoded = FileExists(finalPath);
+            trace(context, preEncoded ? "findPreFinalHandle != INVALID_HANDLE_VALUE"
+                                      : "findPreFinalHandle == INVALID_HANDLE_VALUE");
+        }
+    }
+    if (preEncoded)
         REPORT_CHECK(
             usePreEncoded(context, title, artist, album, genre, comment, finalPath, mp3Path, status));
-        return OKAY;
-    }
-    trace(context, "findPreFinalHandle == INVALID_HANDLE_VALUE");
-    if (!FileExists(partialPath)) {
-        trace(context, "findPrePartialHandle == INVALID_HANDLE_VALUE");
+    else
         REPORT_CHECK(fromScratch(context, title, artist, album, genre, comment, audioPath, mp3Path, status));
-        return OKAY;
-    }
-
-    // A pre-encoding of this track is under way: let it finish at normal
-    // priority rather than encode the same track twice.
-    trace(context, "Waiting for pre-encoding thread to complete");
-    raisePreEncoding(context);
-    bool appeared = false;
-    for (int step = 0; step < waitSteps && !appeared; ++step) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(kMp3PreEncodingWaitStepMs));
-        appeared = FileExists(finalPath);
-    }
-    trace(context, "Done waiting for pre-encoding thread to complete");
-    if (appeared) {
-        trace(context, "findPreFinalHandle != INVALID_HANDLE_VALUE");
-        REPORT_CHECK(
-            usePreEncoded(context, title, artist, album, genre, comment, finalPath, mp3Path, status));
-        return OKAY;
-    }
-    trace(context, "findPreFinalHandle == INVALID_HANDLE_VALUE");
-    REPORT_CHECK(fromScratch(context, title, artist, album, genre, comment, audioPath, mp3Path, status));
     return OKAY;
 }
 
@@ -246,7 +232,7 @@ int sndDevicesManageFinalMP3Creation(sndDevicesContext& context, std::string_vie
                                      std::string_view artist, std::string_view album, std::string_view genre,
                                      std::string_view comment, const std::string& baseName,
                                      const std::string& mp3Path, int& status) {
-    REPORT_CHECK(sndDevicesManageFinalMP3CreationWaiting(
-        context, title, artist, album, genre, comment, baseName, mp3Path, kMp3PreEncodingWaitSteps, status));
+    REPORT_CHECK(sndDevicesManageFinalMP3CreationWaiting(context, title, artist, album, genre, comment,
+                                                         baseName, mp3Path, kMp3PreEncodingWaitMs, status));
     return OKAY;
 }

@@ -2,14 +2,13 @@
 // priority, into its MP3 companion in the cache folder, so that saving it later
 // is usually a copy.
 //
-// The starter counts a run in context.preEncodingRunning before the thread
-// exists (at most four at once), so the engine's teardown, which waits for
-// that count to reach zero, never misses a thread that is about to start. The
-// thread writes "<base>.dax" and renames it to the companion's name only when
-// the run succeeded; readers at save time only ever look at the complete name.
-#include <sys/resource.h>
-#include <unistd.h>
-
+// The engine owns every run (context.preEncoding.runs): a run is counted in
+// `running` before its thread exists (at most four at once), marks itself done
+// under the group's mutex as its last act and wakes whoever waits, and is
+// joined by the next start, by a save that waited for it, or at shutdown. A
+// run writes "<base>.dax" and renames it to the companion's name only when it
+// succeeded; readers at save time only ever look at the complete name.
+#include <chrono>
 #include <cstdio>
 #include <string>
 #include <system_error>
@@ -21,34 +20,39 @@
 #include "sndDevicesMp3.h"
 #include "sndDevicesNames.h"
 #include "sndDevicesPreEncode.h"
+#include "threadPriority.h"
 
 static constexpr const char* kReportModule = "../../UTIL/sndDevices/sndDevicesMp3PreEncode";
 
 namespace {
 
-// Linux nice values for the Windows-style priorities of a job: the lowest
-// priority keeps encoding well behind capture and the user interface.
-int niceValue(int32_t priority) {
-    if (priority <= kMp3PriorityLowest) return 10;
-    if (priority < kMp3PriorityNormal) return 5;
-    return 0;
-}
+using RunPtr = std::shared_ptr<sndDevicesPreEncodingRun>;
 
 // Takes one of the four pre-encoding places; false when all are taken.
-bool claimPlace(sndDevicesContext& context) {
-    int running = context.preEncodingRunning.load();
+bool claimPlace(sndDevicesPreEncoding& pre) {
+    int running = pre.running.load();
     do {
         if (running >= kMp3MaxPreEncodings) return false;
-    } while (!context.preEncodingRunning.compare_exchange_weak(running, running + 1));
+    } while (!pre.running.compare_exchange_weak(running, running + 1));
     return true;
 }
 
-// Gives the place back when the thread ends, whichever way it ends. Nothing
-// may touch the context after this: teardown may be waiting for it.
-struct PlaceRelease {
-    sndDevicesContext& context;
-    ~PlaceRelease() { context.preEncodingRunning.fetch_sub(1); }
-};
+// Joins the runs that have ended. Their threads are past their last use of
+// the context, so the join only waits for them to return.
+void joinFinished(sndDevicesPreEncoding& pre) {
+    std::list<RunPtr> finished;
+    {
+        std::lock_guard lock(pre.mutex);
+        for (auto it = pre.runs.begin(); it != pre.runs.end();) {
+            if ((*it)->done)
+                finished.splice(finished.end(), pre.runs, it++);
+            else
+                ++it;
+        }
+    }
+    for (const RunPtr& run : finished)
+        if (run->thread.joinable()) run->thread.join();
+}
 
 void runPreEncoding(sndDevicesContext& context, sndDevicesMp3Job& job) {
     const std::string basePath = job.mp3Path;
@@ -68,7 +72,7 @@ void runPreEncoding(sndDevicesContext& context, sndDevicesMp3Job& job) {
         return;
     }
     if (std::rename(partialPath.c_str(), finalPath.c_str()) != 0) {
-        REPORT_ERR();
+        REPORT_ERRNO();
         return;
     }
     // Deleted between the check and the rename: the deleter looked for the
@@ -76,13 +80,30 @@ void runPreEncoding(sndDevicesContext& context, sndDevicesMp3Job& job) {
     if (!FileExists(job.sourcePath)) std::remove(finalPath.c_str());
 }
 
+// Marks the run done and counts it off, whichever way the thread ends, and
+// wakes a save waiting for it.
+struct RunEnd {
+    sndDevicesPreEncoding& pre;
+    sndDevicesPreEncodingRun& run;
+    ~RunEnd() {
+        {
+            std::lock_guard lock(pre.mutex);
+            run.done = true;
+            pre.running.fetch_sub(1);
+        }
+        pre.finished.notify_all();
+    }
+};
+
 }  // namespace
 
-void sndDevicesWavToMP3Thread(sndDevicesContext& context, sndDevicesMp3Job job) {
-    PlaceRelease release{context};
-    context.lastPreEncodingTid.store(static_cast<int>(gettid()));
-    // Best effort: a failure leaves the thread at the normal priority.
-    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), niceValue(job.threadPriority));
+void sndDevicesWavToMP3Thread(sndDevicesContext& context, sndDevicesMp3Job job,
+                              sndDevicesPreEncodingRun* run) {
+    const int self = threadPriorityCurrentId();
+    // Best effort: a refusal leaves the thread at the normal priority. Set
+    // before the id is known, so a save that raises it is never undone here.
+    threadPrioritySet(self, job.threadPriority);
+    if (run) run->threadId.store(self);
     try {
         runPreEncoding(context, job);
     } catch (...) {
@@ -92,7 +113,9 @@ void sndDevicesWavToMP3Thread(sndDevicesContext& context, sndDevicesMp3Job job) 
 
 int sndDevicesStartPreEncoding(sndDevicesContext& context, const std::string& sourcePath,
                                const std::string& outputBasePath) {
-    if (!claimPlace(context)) return OKAY;  // not pre-encoded: encoded when saved
+    sndDevicesPreEncoding& pre = context.preEncoding;
+    joinFinished(pre);
+    if (!claimPlace(pre)) return OKAY;  // not pre-encoded: encoded when saved
 
     // A job of the thread's own, so a later track never changes a run in progress.
     sndDevicesMp3Job job;
@@ -100,14 +123,43 @@ int sndDevicesStartPreEncoding(sndDevicesContext& context, const std::string& so
     job.scrambleOutput = 1;  // five empty texts: a companion has no tag
     job.sourcePath = sourcePath;
     job.mp3Path = outputBasePath;
-    job.threadPriority = kMp3PriorityLowest;
-    job.cancel = &context.encoderCancel;
+    job.threadPriority = kThreadPriorityLowest;
+    job.cancel = &pre.cancel;
     job.status = 0;
-    try {
-        std::thread(sndDevicesWavToMP3Thread, std::ref(context), std::move(job)).detach();
-    } catch (const std::system_error&) {
-        context.preEncodingRunning.fetch_sub(1);
-        return REPORT_ERR();
+
+    auto run = std::make_shared<sndDevicesPreEncodingRun>();
+    run->sourcePath = sourcePath;
+    std::lock_guard lock(pre.mutex);
+    // Shutdown has taken the runs it joins: nothing new may start behind it.
+    if (context.stopRequested.load() != 0) {
+        pre.running.fetch_sub(1);
+        return OKAY;
     }
+    sndDevicesPreEncodingRun& started = *run;
+    try {
+        run->thread = std::thread([&context, &pre, &started, job = std::move(job)]() mutable {
+            RunEnd end{pre, started};
+            sndDevicesWavToMP3Thread(context, std::move(job), &started);
+        });
+    } catch (const std::system_error& e) {
+        pre.running.fetch_sub(1);
+        return REPORT_ERR_WHY(e.what());
+    }
+    pre.runs.push_back(std::move(run));
+    return OKAY;
+}
+
+int sndDevicesPreEncodingWait(sndDevicesContext& context, const std::string& sourcePath, int limitMs) {
+    sndDevicesPreEncoding& pre = context.preEncoding;
+    std::unique_lock lock(pre.mutex);
+    RunPtr run;
+    for (const RunPtr& r : pre.runs)
+        if (!r->done && r->sourcePath == sourcePath) run = r;
+    if (!run) return OKAY;  // none under way (a failed one may have left its partial file)
+    // The user waits for this track: let its encoding run at the normal priority.
+    if (const int id = run->threadId.load(); id > 0) threadPrioritySet(id, kThreadPriorityNormal);
+    pre.finished.wait_for(lock, std::chrono::milliseconds(limitMs), [&] { return run->done; });
+    lock.unlock();
+    joinFinished(pre);
     return OKAY;
 }

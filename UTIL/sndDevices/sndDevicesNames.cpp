@@ -54,9 +54,9 @@ std::string sndDevicesPartialCompanionPath(const std::string& folder, const std:
 }
 
 int sndDevicesNextNameNumber(sndDevicesContext& context, long& number) {
-    int32_t x = context.nameSeed;
+    int32_t x = context.capture.nameSeed;
     REPORT_CHECK(MthRandomStep(x));
-    context.nameSeed = x;
+    context.capture.nameSeed = x;
     number = x;
     return OKAY;
 }

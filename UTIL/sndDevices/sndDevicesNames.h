@@ -34,7 +34,7 @@ std::string sndDevicesCompanionPath(const std::string& folder, const std::string
                                     uint16_t scrambleKey);
 std::string sndDevicesPartialCompanionPath(const std::string& folder, const std::string& baseName);
 
-// Draws the next number of the name generator (state context.nameSeed,
+// Draws the next number of the name generator (state context.capture.nameSeed,
 // 286492 at engine start): x <- 41358 x mod 2147483647. NOT_OKAY (internal
 // error) for a state outside 1..2147483646.
 int sndDevicesNextNameNumber(sndDevicesContext& context, long& number);

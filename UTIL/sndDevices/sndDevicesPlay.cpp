@@ -11,8 +11,10 @@
 #include <chrono>
 #include <climits>
 #include <cmath>
+#include <system_error>
 
 #include "CsndDevicesWaveFile.h"
+#include "sndDevicesNames.h"
 
 static constexpr const char* kReportModule = "../../UTIL/sndDevices/sndDevicesPlay";
 
@@ -23,15 +25,16 @@ using PlaybackLock = std::unique_lock<std::recursive_timed_mutex>;
 constexpr uint32_t kSeekBlockBytes = 1024;
 
 bool trackLoaded(const sndDevicesContext& ctx) {
-    return ctx.playLength > 0 && ctx.playbackReader && ctx.playbackReader->isOpen();
+    return ctx.playback.lengthMs > 0 && ctx.playback.reader && ctx.playback.reader->isOpen();
 }
 
 // Drops what the render stream still queues. Corked first, so that the server
 // does not count the empty stream as an underrun until the next play.
 int flushRender(sndDevicesContext& ctx) {
-    if (!ctx.renderAudioClient) return OKAY;
-    REPORT_CHECK(ctx.renderAudioClient->stop());
-    REPORT_CHECK(ctx.renderAudioClient->reset());
+    AudioStream* render = ctx.streams.renderAudioClient.get();
+    if (!render) return OKAY;
+    REPORT_CHECK_WHY(render->stop(), render->lastError());
+    REPORT_CHECK_WHY(render->reset(), render->lastError());
     return OKAY;
 }
 
@@ -44,20 +47,22 @@ bool playableFormat(const AudioFormat* f) {
 
 // Stops a playing track and puts the reader back at its first data byte.
 int rewindLocked(sndDevicesContext& ctx) {
-    if (ctx.playing) REPORT_CHECK(flushRender(ctx));
-    ctx.playing = 0;
-    if (ctx.playbackReader->resetToData() != kWaveSOk) return REPORT_ERR();
-    ctx.playPosition = 0;
+    sndDevicesPlayback& p = ctx.playback;
+    if (p.playing) REPORT_CHECK(flushRender(ctx));
+    p.playing = 0;
+    if (p.reader->resetToData() != kWaveSOk) return REPORT_ERR();
+    p.positionMs = 0;
     return OKAY;
 }
 
 int closeLocked(sndDevicesContext& ctx) {
-    if (trackLoaded(ctx) && ctx.playing) REPORT_CHECK(rewindLocked(ctx));
-    if (ctx.playbackReader && ctx.playbackReader->isOpen()) ctx.playbackReader->close();
-    ctx.playLength = 0;
-    ctx.playPosition = 0;
-    ctx.playing = 0;
-    ctx.paused = 0;
+    sndDevicesPlayback& p = ctx.playback;
+    if (trackLoaded(ctx) && p.playing) REPORT_CHECK(rewindLocked(ctx));
+    if (p.reader && p.reader->isOpen()) p.reader->close();
+    p.lengthMs = 0;
+    p.positionMs = 0;
+    p.playing = 0;
+    p.paused = 0;
     return OKAY;
 }
 
@@ -74,20 +79,21 @@ int sndDevicesPlayLoad(sndDevicesContext& ctx, const std::string& baseName, int&
     REPORT_CHECK(sndDevicesLockPlayback(ctx, lock));
     // A track still loaded is stopped and unloaded first, so the new one starts clean.
     REPORT_CHECK(closeLocked(ctx));
-    if (!ctx.playbackReader) ctx.playbackReader = std::make_unique<CsndDevicesWaveFile>();
+    sndDevicesPlayback& p = ctx.playback;
+    if (!p.reader) p.reader = std::make_unique<CsndDevicesWaveFile>();
 
-    const std::string path =
-        ctx.cacheFolder + "/" + baseName + "." + (ctx.scrambleKey.load() ? "tmp" : "wav");
-    CsndDevicesWaveFile& reader = *ctx.playbackReader;
+    const std::shared_ptr<const sndDevicesSettings> settings = sndDevicesSettingsNow(ctx);
+    const std::string path = sndDevicesAudioPath(settings->cacheFolder, baseName, settings->scrambleKey);
+    CsndDevicesWaveFile& reader = *p.reader;
     if (reader.open(path, nullptr, kWaveModeRead) != kWaveSOk || !playableFormat(reader.format())) {
         if (reader.isOpen()) reader.close();
         return OKAY;
     }
     const int64_t ms = int64_t(reader.dataSize()) * 1000 / reader.format()->avgBytesPerSec;
-    ctx.playLength = int(std::min<int64_t>(ms, INT_MAX));
-    ctx.playPosition = 0;
-    if (ctx.playLength == 0) reader.close();
-    lengthMs = ctx.playLength;
+    p.lengthMs = int(std::min<int64_t>(ms, INT_MAX));
+    p.positionMs = 0;
+    if (p.lengthMs == 0) reader.close();
+    lengthMs = p.lengthMs;
     return OKAY;
 }
 
@@ -95,20 +101,26 @@ int sndDevicesPlayPlay(sndDevicesContext& ctx, int& code) {
     code = 0;
     PlaybackLock lock;
     REPORT_CHECK(sndDevicesLockPlayback(ctx, lock));
-    if (!ctx.renderAudioClient || !ctx.renderClient) {
+    sndDevicesPlayback& p = ctx.playback;
+    if (!ctx.streams.renderAudioClient || !ctx.streams.renderClient) {
         code = kSndCodeNoRenderStream;
-        ctx.playing = 0;
-        ctx.paused = 0;
+        p.playing = 0;
+        p.paused = 0;
         return OKAY;
     }
     if (!trackLoaded(ctx)) return OKAY;
-    const bool wasRunning = ctx.playing && !ctx.paused;
-    ctx.paused = 0;
-    if (!ctx.playbackThread.joinable())
-        ctx.playbackThread = std::thread(sndDevicesFilePlaybackThread, std::ref(ctx));
+    const bool wasRunning = p.playing && !p.paused;
+    p.paused = 0;
+    if (!ctx.playbackThread.joinable()) {
+        try {
+            ctx.playbackThread = std::thread(sndDevicesFilePlaybackThread, std::ref(ctx));
+        } catch (const std::system_error& e) {
+            return REPORT_ERR_WHY(e.what());
+        }
+    }
     if (!wasRunning) {
-        ctx.playing = 1;
-        REPORT_CHECK(ctx.renderAudioClient->start());
+        p.playing = 1;
+        REPORT_CHECK_WHY(ctx.streams.renderAudioClient->start(), ctx.streams.renderAudioClient->lastError());
     }
     return OKAY;
 }
@@ -117,8 +129,10 @@ int sndDevicesPlayPause(sndDevicesContext& ctx) {
     PlaybackLock lock;
     REPORT_CHECK(sndDevicesLockPlayback(ctx, lock));
     if (!trackLoaded(ctx)) return OKAY;
-    if (ctx.playing && !ctx.paused && ctx.renderAudioClient) REPORT_CHECK(ctx.renderAudioClient->stop());
-    ctx.paused = 1;
+    sndDevicesPlayback& p = ctx.playback;
+    if (p.playing && !p.paused && ctx.streams.renderAudioClient)
+        REPORT_CHECK_WHY(ctx.streams.renderAudioClient->stop(), ctx.streams.renderAudioClient->lastError());
+    p.paused = 1;
     return OKAY;
 }
 
@@ -126,16 +140,18 @@ int sndDevicesPlaySeek(sndDevicesContext& ctx, int ms) {
     PlaybackLock lock;
     REPORT_CHECK(sndDevicesLockPlayback(ctx, lock));
     if (!trackLoaded(ctx)) return OKAY;
-    ms = std::clamp(ms, 0, ctx.playLength);
+    sndDevicesPlayback& p = ctx.playback;
+    ms = std::clamp(ms, 0, p.lengthMs);
     // The playback step cannot run while the mutex is held, so no pause is
     // needed; flushing keeps audio of the old position from playing after it.
-    if (ctx.playing) {
-        const bool paused = ctx.paused;
+    if (p.playing) {
+        const bool paused = p.paused;
         REPORT_CHECK(flushRender(ctx));
-        if (!paused) REPORT_CHECK(ctx.renderAudioClient->start());
+        AudioStream* render = ctx.streams.renderAudioClient.get();
+        if (!paused) REPORT_CHECK_WHY(render->start(), render->lastError());
     }
-    ctx.playPosition = ms;
-    CsndDevicesWaveFile& reader = *ctx.playbackReader;
+    p.positionMs = ms;
+    CsndDevicesWaveFile& reader = *p.reader;
     if (reader.resetToData() != kWaveSOk) return REPORT_ERR();
     const int64_t blocks = int64_t(reader.format()->avgBytesPerSec) * ms / 1000 / kSeekBlockBytes;
     std::array<unsigned char, kSeekBlockBytes> skipped;
@@ -167,15 +183,15 @@ int sndDevicesPlayStatus(sndDevicesContext& ctx, int& playing, int& positionMs, 
     PlaybackLock lock;
     REPORT_CHECK(sndDevicesLockPlayback(ctx, lock));
     if (!trackLoaded(ctx)) return OKAY;
-    playing = ctx.playing && !ctx.paused;
-    positionMs = ctx.playPosition;
-    lengthMs = ctx.playLength;
+    playing = ctx.playback.playing && !ctx.playback.paused;
+    positionMs = ctx.playback.positionMs;
+    lengthMs = ctx.playback.lengthMs;
     return OKAY;
 }
 
 int sndDevicesPlaySetGain(sndDevicesContext& ctx, float gain) {
     // Written with `!(gain >= 0)` so that a NaN lands on 0 too.
     if (!(gain >= 0.0f)) gain = 0.0f;
-    ctx.gain = std::min(gain, 1.0f);
+    ctx.playback.gain = std::min(gain, 1.0f);
     return OKAY;
 }

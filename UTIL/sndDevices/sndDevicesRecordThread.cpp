@@ -5,12 +5,13 @@
 // attempt; only a re-initialisation that found an output resets that count,
 // good capture steps in between do not.
 #include <chrono>
+#include <future>
 #include <thread>
 
 #include "report.h"
 #include "sndDevicesDoRecording.h"
 #include "sndDevicesEngine.h"
-#include "sndDevicesThreadPriority.h"
+#include "threadPriority.h"
 
 static constexpr const char* kReportModule = "../../UTIL/sndDevices/sndDevicesRecordThread";
 
@@ -27,15 +28,33 @@ int recover(sndDevicesContext& context, bool& found) {
     REPORT_CHECK(sndDevicesFinalSetupCaptureDevice(context));
     // A stream that cannot start is lost again: the next capture step says so
     // and the thread comes back here.
-    context.captureAudioClient->start();
+    context.streams.captureAudioClient->start();
     return OKAY;
 }
 
-int recordLoop(sndDevicesContext& context) {
+// Tells the arming thread, once, that this thread runs (or gave up).
+class RunningSignal {
+  public:
+    explicit RunningSignal(std::promise<void>& running) : running_(running) {}
+    ~RunningSignal() { give(); }
+    void give() {
+        if (given_) return;
+        given_ = true;
+        running_.set_value();
+    }
+
+  private:
+    std::promise<void>& running_;
+    bool given_ = false;
+};
+
+int recordLoop(sndDevicesContext& context, RunningSignal& running) {
     // The thread alone replaces the capture objects from now on, so it reads
     // them without the playback mutex.
-    if (!context.captureAudioClient || !context.captureClient) return REPORT_ERR();
-    REPORT_CHECK(context.captureAudioClient->start());
+    if (!context.streams.captureAudioClient || !context.streams.captureClient) return REPORT_ERR();
+    AudioStream* capture = context.streams.captureAudioClient.get();
+    REPORT_CHECK_WHY(capture->start(), capture->lastError());
+    running.give();
     int fruitless = 0;
     for (;;) {
         int code = 0;
@@ -56,13 +75,18 @@ int recordLoop(sndDevicesContext& context) {
 
 }  // namespace
 
-void sndDevicesRecordThread(sndDevicesContext& context) {
-    context.recordThreadRunning.store(1);
-    sndDevicesRaiseThreadPriority();
-    const int exitCode = recordLoop(context);
+void sndDevicesRecordThread(sndDevicesContext& context, std::promise<void> running) {
+    sndDevicesRecord& record = context.record;
+    record.threadRunning.store(1);
+    int exitCode = NOT_OKAY;
+    {
+        RunningSignal signal(running);
+        threadPrioritySet(threadPriorityCurrentId(), kThreadPriorityTimeCritical);
+        exitCode = recordLoop(context, signal);
+    }
     if (exitCode == NOT_OKAY) REPORT_ERR();
-    context.recordArmed.store(0);
-    context.recordIndicator.store(0);
-    context.recordThreadExitCode.store(exitCode);
-    context.recordThreadRunning.store(0);
+    record.recordArmed.store(0);
+    record.recordIndicator.store(0);
+    record.threadExitCode.store(exitCode);
+    record.threadRunning.store(0);
 }

@@ -7,14 +7,13 @@
 // disk give its length, the header is repaired, its start is the moment it
 // was last written minus that length, and it takes the usual path from there
 // (length rule, final name, lastFileName for the track list, pre-encoding).
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstring>
+#include <filesystem>
 
+#include "fileIo.h"
 #include "report.h"
 #include "sndDevicesDoRecording.h"
 #include "sndDevicesEngine.h"
@@ -44,51 +43,59 @@ bool isCacheHeader(const std::array<unsigned char, kHeaderBytes>& h) {
            std::memcmp(h.data() + 36, "fact", 4) == 0 && std::memcmp(h.data() + 48, "data", 4) == 0;
 }
 
-struct Fd {
-    int fd = -1;
-    ~Fd() {
-        if (fd >= 0) ::close(fd);
-    }
+struct File {
+    FileIoHandle handle = kFileIoClosed;
+    ~File() { fileIoClose(handle); }
 };
 
 // Cuts the data to whole frames and writes the sizes and the closed sample
 // count. dataBytes and rate receive what the file holds.
 int repair(const std::string& path, uint64_t& dataBytes, uint32_t& rate, bool& ours) {
     ours = false;
-    Fd file;
-    file.fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-    if (file.fd < 0) return REPORT_ERR();
-    struct stat st {};
-    if (::fstat(file.fd, &st) != 0) return REPORT_ERR();
+    File file;
+    if (fileIoOpen(path, FileIoMode::ReadWrite, file.handle) != OKAY) return REPORT_ERRNO();
+    uint64_t size = 0;
+    if (fileIoSize(file.handle, size) != OKAY) return REPORT_ERRNO();
     std::array<unsigned char, kHeaderBytes> header{};
-    if (static_cast<uint64_t>(st.st_size) < kHeaderBytes ||
-        ::pread(file.fd, header.data(), header.size(), 0) != static_cast<ssize_t>(header.size()) ||
+    if (size < kHeaderBytes || fileIoReadAt(file.handle, header.data(), header.size(), 0) != OKAY ||
         !isCacheHeader(header))
         return OKAY;  // not a recording we can read: left for the next one to overwrite
     ours = true;
     rate = le32(header.data() + 24);
-    dataBytes = (static_cast<uint64_t>(st.st_size) - kHeaderBytes) / kFrameBytes * kFrameBytes;
+    dataBytes = (size - kHeaderBytes) / kFrameBytes * kFrameBytes;
     // The sizes are 32-bit.
     dataBytes = std::min<uint64_t>(dataBytes, (0xFFFFFFFFull - 48) / kFrameBytes * kFrameBytes);
-    if (::ftruncate(file.fd, static_cast<off_t>(kHeaderBytes + dataBytes)) != 0) return REPORT_ERR();
+    if (fileIoTruncate(file.handle, kHeaderBytes + dataBytes) != OKAY) return REPORT_ERRNO();
     putLe32(header.data() + 4, static_cast<uint32_t>(dataBytes + kHeaderBytes - 8));
     putLe32(header.data() + 44, 0);
     putLe32(header.data() + 52, static_cast<uint32_t>(dataBytes));
-    if (::pwrite(file.fd, header.data(), header.size(), 0) != static_cast<ssize_t>(header.size()))
-        return REPORT_ERR();
-    if (::fsync(file.fd) != 0) return REPORT_ERR();
+    if (fileIoWriteAt(file.handle, header.data(), header.size(), 0) != OKAY) return REPORT_ERRNO();
+    if (fileIoSync(file.handle) != OKAY) return REPORT_ERRNO();
     return OKAY;
+}
+
+// When the file was last written, in seconds since 1970; false when unknown.
+bool lastWritten(const std::string& path, int64_t& seconds) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::file_time_type written = fs::last_write_time(path, ec);
+    if (ec) return false;
+    const auto system = std::chrono::file_clock::to_sys(written);
+    seconds = std::chrono::duration_cast<std::chrono::seconds>(system.time_since_epoch()).count();
+    return true;
 }
 
 }  // namespace
 
 int sndDevicesRecoverInterruptedRecording(sndDevicesContext& context) {
-    if (context.cacheFolder.empty() || context.recording.load()) return OKAY;
-    const std::string path = sndDevicesTempPath(context.cacheFolder, context.scrambleKey.load());
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return OKAY;
+    const std::shared_ptr<const sndDevicesSettings> settings = sndDevicesSettingsNow(context);
+    if (settings->cacheFolder.empty() || context.record.recording.load()) return OKAY;
+    const std::string path = sndDevicesTempPath(settings->cacheFolder, settings->scrambleKey);
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return OKAY;
     // Read before the repair below touches the file.
-    const auto lastWritten = static_cast<int64_t>(st.st_mtime);
+    int64_t written = 0;
+    if (!lastWritten(path, written)) return OKAY;
 
     uint64_t dataBytes = 0;
     uint32_t rate = 0;
@@ -99,13 +106,13 @@ int sndDevicesRecoverInterruptedRecording(sndDevicesContext& context) {
 
     // Finished like a recording that just ended: the length rule, the final
     // name, lastFileName and the pre-encoding.
-    context.tempPath = path;
-    context.recordStartTime.store(
-        static_cast<uint32_t>(lastWritten - static_cast<int64_t>(lengthMs / 1000.0L)));
-    context.recordDurationMs.store(static_cast<float>(lengthMs));
+    sndDevicesRecord& record = context.record;
+    context.capture.tempPath = path;
+    record.recordStartTime.store(static_cast<uint32_t>(written - static_cast<int64_t>(lengthMs / 1000.0L)));
+    record.recordDurationMs.store(static_cast<float>(lengthMs));
     const int finished = sndDevicesFinishClosedRecording(context);
-    context.recordDurationMs.store(0.0f);
-    context.recordStartTime.store(0);
+    record.recordDurationMs.store(0.0f);
+    record.recordStartTime.store(0);
     REPORT_CHECK(finished);
     return OKAY;
 }

@@ -1,10 +1,11 @@
 // The engine's setters, called by the window's thread: the record switch
 // (which starts the record thread on the first arming), the cache folder,
 // the scramble key, the auto-segment switch and the MP3 settings of the
-// pre-encodings.
-#include <chrono>
+// pre-encodings. The cache folder, the key and the MP3 settings are published
+// together as a new settings snapshot, so the engine's threads never read
+// one of them half-written.
+#include <future>
 #include <system_error>
-#include <thread>
 
 #include "File.h"
 #include "pstr.h"
@@ -19,17 +20,17 @@ int sndDevicesSetRecordState(sndDevicesContext& context, int state, int& result)
     result = 0;
     if (state != kSndRecordArm) {
         // The capture step finishes an open recording at its next call.
-        context.recordArmed.store(0);
+        context.record.recordArmed.store(0);
         return OKAY;
     }
-    // Until the record thread exists nobody else writes the cache folder.
+    // Until the record thread exists nobody else touches the capture state.
     const bool firstArming = !context.recordThread.joinable();
     if (firstArming) REPORT_CHECK(sndDevicesRecoverInterruptedRecording(context));
 
     std::unique_lock<std::recursive_timed_mutex> lock;
     REPORT_CHECK(sndDevicesLockPlayback(context, lock));
-    if (!context.captureAudioClient) {
-        context.recordArmed.store(0);
+    if (!context.streams.captureAudioClient) {
+        context.record.recordArmed.store(0);
         result = kSndCodeNoCaptureStream;
         return OKAY;
     }
@@ -37,55 +38,54 @@ int sndDevicesSetRecordState(sndDevicesContext& context, int state, int& result)
 
     context.stopRequested.store(0);
     if (firstArming) {
+        // Armed only once the thread runs and has started the capture stream.
+        std::promise<void> running;
+        std::future<void> started = running.get_future();
         try {
-            context.recordThread = std::thread(sndDevicesRecordThread, std::ref(context));
-        } catch (const std::system_error&) {
-            return REPORT_ERR();
+            context.recordThread = std::thread(sndDevicesRecordThread, std::ref(context), std::move(running));
+        } catch (const std::system_error& e) {
+            return REPORT_ERR_WHY(e.what());
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        started.wait();
     }
-    context.recordArmed.store(1);
+    context.record.recordArmed.store(1);
     REPORT_CHECK(sndDevicesLockPlayback(context, lock));
     // Starting a stream that already runs is harmless; an error here is ignored.
-    if (context.captureAudioClient) context.captureAudioClient->start();
+    if (context.streams.captureAudioClient) context.streams.captureAudioClient->start();
     return OKAY;
 }
 
 int sndDevicesSetCacheFolder(sndDevicesContext& context, const std::string& folder) {
-    context.cacheFolder = folder;
-    pstrStripTrailingSlash(context.cacheFolder);
+    std::string cacheFolder = folder;
+    pstrStripTrailingSlash(cacheFolder);
+    sndDevicesSettingsChange(context, [&](sndDevicesSettings& s) { s.cacheFolder = cacheFolder; });
     // Partial pre-encodings of an earlier run will never be completed.
-    REPORT_CHECK(FileDeleteMatching(context.cacheFolder, kSndPartialCompanionExtension, context.trace));
+    REPORT_CHECK(FileDeleteMatching(cacheFolder, kSndPartialCompanionExtension, context.trace));
     return OKAY;
 }
 
 int sndDevicesSetScrambleKey(sndDevicesContext& context, uint16_t key) {
-    context.scrambleKey.store(key);
+    sndDevicesSettingsChange(context, [&](sndDevicesSettings& s) { s.scrambleKey = key; });
     return OKAY;
 }
 
 int sndDevicesSetAutoSegment(sndDevicesContext& context, int on) {
-    context.autoSegment.store(on);
+    context.record.autoSegment.store(on);
     return OKAY;
 }
 
 int sndDevicesSetMp3Settings(sndDevicesContext& context, int kbps, int mono, int deleteOld) {
-    switch (kbps) {
-        case 64:
-        case 96:
-        case 128:
-        case 192:
-        case 256:
-        case 320:
-            break;
-        default:
-            return REPORT_ERR();
-    }
-    context.mp3BitRate = kbps;
-    context.mp3Mono = mono;
-    if (deleteOld && !context.cacheFolder.empty()) {
-        REPORT_CHECK(FileDeleteMatching(context.cacheFolder, "dat", context.trace));
-        REPORT_CHECK(FileDeleteMatching(context.cacheFolder, "mp3", context.trace));
+    if (!sndDevicesIsMp3BitRate(kbps)) return REPORT_ERR();
+    sndDevicesSettingsChange(context, [&](sndDevicesSettings& s) {
+        s.mp3.bitRate = kbps;
+        s.mp3.mono = mono;
+    });
+    const std::string cacheFolder = sndDevicesSettingsNow(context)->cacheFolder;
+    if (deleteOld && !cacheFolder.empty()) {
+        // Both kinds of companion: scrambled and plain.
+        REPORT_CHECK(
+            FileDeleteMatching(cacheFolder, sndDevicesCompanionExtension(kSndScrambleKey), context.trace));
+        REPORT_CHECK(FileDeleteMatching(cacheFolder, sndDevicesCompanionExtension(0), context.trace));
     }
     return OKAY;
 }

@@ -103,7 +103,8 @@ int sndDevicesWavToiTunesWav(sndDevicesContext& context, bool mono, bool normali
     durationMs = 0;
     status = kMp3StatusOk;
     if (baseName.empty() || outputPath.empty()) return REPORT_ERR();
-    const std::string sourcePath = sndDevicesAudioPath(context.cacheFolder, baseName, key);
+    const std::string sourcePath =
+        sndDevicesAudioPath(sndDevicesSettingsNow(context)->cacheFolder, baseName, key);
     int64_t elapsedMs = 0;
     bool failed = false;
     const int result = convert(sourcePath, outputPath, mono, normalise, key, elapsedMs, failed);

@@ -30,7 +30,7 @@ int collectValue(const char* value, size_t width, std::vector<std::string>& list
         return OKAY;
     }
     const std::string_view text(value);
-    if (!sloutIsUtf8(text) || pstrUtf16Length(text) > width) return REPORT_ERR();
+    if (!pstrIsUtf8(text) || pstrUtf16Length(text) > width) return REPORT_ERR();
     list.emplace_back(text);
     return OKAY;
 }
@@ -84,8 +84,9 @@ int sqliteExecOpen(const std::string& path, CSlout* trace, sqliteExecDb& db) {
     const int rc = sqlite3_open(path.c_str(), &raw);
     sqliteExecDb opened(raw);  // sqlite3_open hands out a connection even when it fails
     if (rc != SQLITE_OK) {
-        reportToUser(trace, "Can't open database: " + errorText(opened.get()) + "\n");
-        return REPORT_ERR();
+        const std::string why = errorText(opened.get());
+        reportToUser(trace, "Can't open database: " + why + "\n");
+        return REPORT_ERR_WHY(why);
     }
     db = std::move(opened);
     return OKAY;
@@ -113,13 +114,14 @@ int sqliteExecRun(sqlite3* db, const sqliteExecCaller& caller, std::string_view 
     // sqlite3_exec reads a NUL-terminated text: a NUL inside would silently
     // shorten the statement, so it is refused like malformed UTF-8.
     if (statement.empty() || statement.size() >= kSqliteExecStatementBytes) return REPORT_ERR();
-    if (statement.find('\0') != std::string_view::npos || !sloutIsUtf8(statement)) return REPORT_ERR();
+    if (statement.find('\0') != std::string_view::npos || !pstrIsUtf8(statement)) return REPORT_ERR();
     const std::string text(statement);
 
     Collector collector{mode, &widths, &results};
     if (sqlite3_exec(db, text.c_str(), collectRow, &collector, nullptr) != SQLITE_OK) {
-        reportToUser(caller.trace, name + ": Error executing SQL: " + errorText(db) + "\n");
-        return REPORT_ERR();
+        const std::string why = errorText(db);
+        reportToUser(caller.trace, name + ": Error executing SQL: " + why + "\n");
+        return REPORT_ERR_WHY(why);
     }
     if (caller.traceSql && caller.trace) caller.trace->outputW(1, name + ": Success");
     return OKAY;
@@ -140,9 +142,9 @@ int sqliteExecCheckDamage(sqlite3* db, const sqliteExecCaller& caller, bool& dam
     const int rc = sqlite3_exec(db, "PRAGMA quick_check", collect, &lines, nullptr);
     const int primary = rc & 0xff;
     if (rc != SQLITE_OK && primary != SQLITE_NOTADB && primary != SQLITE_CORRUPT) {
-        reportToUser(caller.trace,
-                     std::string(caller.name) + ": Error executing SQL: " + errorText(db) + "\n");
-        return REPORT_ERR();
+        const std::string why = errorText(db);
+        reportToUser(caller.trace, std::string(caller.name) + ": Error executing SQL: " + why + "\n");
+        return REPORT_ERR_WHY(why);
     }
     damaged = rc != SQLITE_OK || lines.size() != 1 || lines[0] != "ok";
     return OKAY;

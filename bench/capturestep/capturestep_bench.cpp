@@ -82,13 +82,15 @@ class RaggedFragments final : public CaptureFragmentSource {
 double measure(const std::string& folder, const char* what, uint16_t channels, uint32_t rate, int seconds,
                std::unique_ptr<AudioStream> stream, AudioCaptureService* service) {
     sndDevicesContext context;
-    context.captureClient = service;
-    context.captureAudioClient = std::move(stream);
-    context.captureFormat = audioFloatFormat(channels, rate);
+    context.streams.captureClient = service;
+    context.streams.captureAudioClient = std::move(stream);
+    context.streams.captureFormat = audioFloatFormat(channels, rate);
     if (sndDevicesDeriveFormats(context) != OKAY) return -1;
-    context.cacheFolder = folder;
-    context.scrambleKey = kSndScrambleKey;
-    context.recordArmed = 1;
+    sndDevicesSettingsChange(context, [&](sndDevicesSettings& s) {
+        s.cacheFolder = folder;
+        s.scrambleKey = kSndScrambleKey;
+    });
+    context.record.recordArmed = 1;
 
     const int calls = seconds * 100;
     uint64_t frames = 0;
@@ -96,12 +98,12 @@ double measure(const std::string& folder, const char* what, uint16_t channels, u
     for (int i = 0; i < calls; ++i) {
         int code = 0;
         if (sndDevicesDoRecording(context, code) != OKAY || code != 0) return -1;
-        frames += context.callFrames;
+        frames += context.capture.callFrames;
     }
     const double cpu = threadCpuSeconds() - start;
-    if (context.recording.load() == 0) return -1;
-    context.recordFile->close();
-    std::remove(context.tempPath.c_str());
+    if (context.record.recording.load() == 0) return -1;
+    context.capture.recordFile->close();
+    std::remove(context.capture.tempPath.c_str());
     const double audio = static_cast<double>(frames) / rate;
     std::printf("capture step, %s, %u Hz, %u channels: %.1f s of audio in %.4f s CPU, ratio %.6f\n", what,
                 rate, static_cast<unsigned>(channels), audio, cpu, cpu / audio);

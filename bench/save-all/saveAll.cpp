@@ -75,12 +75,12 @@ int save(const std::string& skins, const std::string& saveFolder, int rounds) {
     ScriptedDevices noOutputs;
     QuietMessages messages;
     RecorderApp app;
-    app.audioDevices = &noOutputs;
-    app.dialog = &messages;
-    app.skinsFolderOverride = skins;
+    app.services.audioDevices = &noOutputs;
+    app.services.dialog = &messages;
+    app.services.skinsFolderOverride = skins;
     if (recorderSessionSetRemoveAfterSave(false) != OKAY || recorderSessionSetUseSubfolders(false) != OKAY ||
         recorderSessionSetDefaultMp3SaveFolder(saveFolder) != OKAY || recorderCreateMainWindow(app) != OKAY ||
-        !app.cacheDb) {
+        !app.owned.cacheDb) {
         std::fprintf(stderr, "the recorder did not start\n");
         return 1;
     }

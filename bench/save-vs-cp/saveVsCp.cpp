@@ -16,7 +16,7 @@
 int main(int argc, char** argv) {
     const std::string mode = argc > 1 ? argv[1] : "";
     sndDevicesContext context;
-    context.scrambleKey = kSndScrambleKey;
+    sndDevicesSettingsChange(context, [](sndDevicesSettings& s) { s.scrambleKey = kSndScrambleKey; });
     if (mode == "prepare" && argc == 6) {
         const std::string folder = argv[3], base = argv[4];
         const std::string track = sndDevicesAudioPath(folder, base, kSndScrambleKey);
@@ -27,7 +27,7 @@ int main(int argc, char** argv) {
         return sndDevicesWavToMP3(context, job) == OKAY && job.status == 0 ? 0 : 1;
     }
     if (mode == "save" && argc == 5) {
-        context.cacheFolder = argv[2];
+        sndDevicesSettingsChange(context, [&](sndDevicesSettings& s) { s.cacheFolder = argv[2]; });
         int status = 1;
         const auto start = std::chrono::steady_clock::now();
         const int result = sndDevicesManageFinalMP3Creation(

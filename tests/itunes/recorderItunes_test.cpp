@@ -80,7 +80,7 @@ class RecorderItunes : public ::testing::Test {
   protected:
     RecorderItunes() {
         EXPECT_EQ(h.start(), OKAY);
-        app().itunesAutomation = &itunes;
+        app().services.itunesAutomation = &itunes;
         recorderPaths(RECORDER_PATH_TEMP, temp);
         media = h.home.home() + "/Music/iTunes/iTunes Media ü";
         library = h.home.home() + "/Music/iTunes/iTunes Library.xml";
@@ -90,8 +90,8 @@ class RecorderItunes : public ::testing::Test {
     RecorderApp& app() { return h.app; }
     void writeTrack() {
         track = tones(44100, 2, 2.0, 8000);
-        writeCacheWav(app().engine->cacheFolder + "/" + kBase + ".tmp", 44100, 2, track,
-                      app().engine->scrambleKey.load());
+        const auto settings = sndDevicesSettingsNow(*app().owned.engine);
+        writeCacheWav(settings->cacheFolder + "/" + kBase + ".tmp", 44100, 2, track, settings->scrambleKey);
     }
     // iTunes' preferences and library pointing at `media`; the drop folder when asked.
     void installItunesFiles(bool withDropFolder) {
@@ -170,7 +170,7 @@ TEST_F(RecorderItunes, ADropFolderMissingAtTheFirstExportIsNotLookedForAgain) {
 TEST_F(RecorderItunes, WithoutItunesTheUserIsToldAndNothingIsLeft) {
     writeTrack();
     ItunesUnavailable platform;
-    app().itunesAutomation = &platform;
+    app().services.itunesAutomation = &platform;
     bool saved = true;
     ASSERT_EQ(save(saved), OKAY);
     EXPECT_FALSE(saved);
@@ -179,7 +179,7 @@ TEST_F(RecorderItunes, WithoutItunesTheUserIsToldAndNothingIsLeft) {
     EXPECT_TRUE(tempEmpty());
 
     // The program's own platform when none is given is the same.
-    app().itunesAutomation = nullptr;
+    app().services.itunesAutomation = nullptr;
     h.dialog.texts.clear();
     ASSERT_EQ(save(saved), OKAY);
     EXPECT_FALSE(saved);
@@ -214,7 +214,7 @@ TEST_F(RecorderItunes, FullImportThroughItunes) {
     // iTunes' events in the middle of the import reach the main window; the
     // WAV it is handed is the mono one of the channel setting.
     EventLog log;
-    app().mainWindow->installEventFilter(&log);
+    app().window.mainWindow->installEventFilter(&log);
     std::string channels, blockAlign;
     itunes.onCall = [&](const std::string& member) {
         if (member != "IiTunes.ConvertFile2") return;
@@ -262,7 +262,7 @@ TEST_F(RecorderItunes, FullImportThroughItunes) {
     EXPECT_TRUE(itunes.running);
     EXPECT_EQ(itunes.count("IiTunes.Quit"), 0);
     EXPECT_EQ(itunes.applicationSinks(), 0);
-    app().mainWindow->removeEventFilter(&log);
+    app().window.mainWindow->removeEventFilter(&log);
 }
 
 TEST_F(RecorderItunes, AFailedConversionIsAnInternalErrorAndCleansUp) {

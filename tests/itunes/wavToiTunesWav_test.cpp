@@ -38,7 +38,9 @@ uint32_t le32(const Bytes& b, size_t at) {
 
 class WavToiTunesWav : public ::testing::Test {
   protected:
-    WavToiTunesWav() { context.cacheFolder = dir.str(); }
+    WavToiTunesWav() {
+        sndDevicesSettingsChange(context, [&](sndDevicesSettings& s) { s.cacheFolder = dir.str(); });
+    }
     std::string out() const { return dir.file("out/TobrelDecrypted.wav"); }
     int convert(bool mono, bool normalise, uint16_t key, int32_t& durationMs, int& status) {
         fs::create_directories(dir.file("out"));

@@ -15,6 +15,7 @@
 #include "Tags.h"
 #include "mp3TestSupport.h"
 #include "report.h"
+#include "sndDevicesEngine.h"
 #include "sndDevicesMp3.h"
 #include "sndDevicesPreEncode.h"
 
@@ -59,10 +60,12 @@ Bytes tagOf(const std::string& path, const char* title, const char* artist) {
 class Mp3Pipeline : public ::testing::Test {
   protected:
     Mp3Pipeline() {
-        context.cacheFolder = dir.str();
-        context.scrambleKey = kKey;
         context.encoderLibrary = TOBREL_ENCODER_PATH;
-        context.mp3BitRate = 192;
+        sndDevicesSettingsChange(context, [&](sndDevicesSettings& s) {
+            s.cacheFolder = dir.str();
+            s.scrambleKey = kKey;
+            s.mp3.bitRate = 192;
+        });
         context.trace = &trace;
         context.verbose = 1;
     }
@@ -70,7 +73,18 @@ class Mp3Pipeline : public ::testing::Test {
     void writeTrack(const std::string& base, double seconds = 1.0) {
         writeCacheWav(cache(base, "tmp"), 48000, 2, tones(48000, 2, seconds, 7000), kKey);
     }
-    bool idle() const { return context.preEncodingRunning.load() == 0; }
+    bool idle() const { return context.preEncoding.running.load() == 0; }
+    // The thread id of the newest pre-encoding run (0 until it runs).
+    int newestRunThread() {
+        std::lock_guard<std::mutex> lock(context.preEncoding.mutex);
+        return context.preEncoding.runs.empty() ? 0 : context.preEncoding.runs.back()->threadId.load();
+    }
+    bool tracedLine(const std::string& line) {
+        std::lock_guard<std::mutex> lock(trace.mutex);
+        for (const std::string& l : trace.lines)
+            if (l.ends_with(line)) return true;
+        return false;
+    }
     std::vector<std::string> traced() {
         std::lock_guard<std::mutex> lock(trace.mutex);
         std::vector<std::string> out;
@@ -97,7 +111,6 @@ TEST_F(Mp3Pipeline, PreEncodedCompanionMatchesADirectEncode) {
     ASSERT_TRUE(waitFor([&] { return idle(); }));
     EXPECT_FALSE(fs::exists(cache(kBase, "dax")));
     ASSERT_TRUE(fs::exists(cache(kBase, "dat")));
-    EXPECT_NE(context.lastPreEncodingTid.load(), 0);
 
     sndDevicesMp3Job direct;
     direct.bitRate = 192;
@@ -167,50 +180,72 @@ TEST_F(Mp3Pipeline, SaveTraceLinesFollowThePathTaken) {
     EXPECT_TRUE(traced().empty());
 }
 
-// A partial companion means a pre-encoding is under way: the save waits for the
-// complete one and copies it; if it never comes, the track is encoded.
-TEST_F(Mp3Pipeline, SaveWaitsForAPreEncodingInProgress) {
-    writeTrack(kBase, 0.5);
-    // A stand-in companion whose content shows which path was taken.
-    const Bytes marker{0x12, 0x34, 0x56, 0x78};
-    testsupport::writeBytes(cache(kBase, "dax"), marker);
-    std::thread finisher([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(700));
-        fs::rename(cache(kBase, "dax"), cache(kBase, "dat"));
-    });
+// A partial companion means a pre-encoding is under way: the save waits for
+// that run to end (not a moment longer) and copies its companion; a run that
+// does not end within the limit leaves the save to encode the track itself,
+// and a partial file no run is writing any more costs no wait at all.
+TEST_F(Mp3Pipeline, SaveWaitsForThePreEncodingOfItsTrack) {
+    const std::vector<std::string> waitedAndCopied{"findPreFinalHandle == INVALID_HANDLE_VALUE",
+                                                   "Waiting for pre-encoding thread to complete",
+                                                   "Done waiting for pre-encoding thread to complete",
+                                                   "findPreFinalHandle != INVALID_HANDLE_VALUE",
+                                                   "Arrived at UsePreEncodedFile",
+                                                   "Returning OKAY from UsePreEncodedFile"};
+    const std::vector<std::string> waitedAndEncoded{"findPreFinalHandle == INVALID_HANDLE_VALUE",
+                                                    "Waiting for pre-encoding thread to complete",
+                                                    "Done waiting for pre-encoding thread to complete",
+                                                    "findPreFinalHandle == INVALID_HANDLE_VALUE",
+                                                    "Arrived at CreateMp3FromScratch",
+                                                    "Calling sndDevicesWavToMP3()",
+                                                    "return(OKAY)"};
+    ScopedEnv delay("FAKE_ENC_DELAY_MS", "20");
+    writeTrack(kBase, 1.0);  // 42 chunks: about 0.8 s with the stand-in encoder
+
+    // The run ends while the save waits: its companion is copied.
+    context.encoderLibrary = FAKE_ENCODER_PATH;
+    ASSERT_EQ(sndDevicesStartPreEncoding(context, cache(kBase, "tmp"), dir.file(kBase)), OKAY);
+    context.encoderLibrary = TOBREL_ENCODER_PATH;
+    ASSERT_TRUE(waitFor([&] { return fs::exists(cache(kBase, "dax")); }));
+    traced();
     int status = 1;
-    const auto started = std::chrono::steady_clock::now();
     ASSERT_EQ(sndDevicesManageFinalMP3Creation(context, "", "", "", "", "", kBase, out.file("w.mp3"), status),
               OKAY);
-    finisher.join();
-    EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(700));
+    EXPECT_TRUE(idle());
     EXPECT_EQ(status, 0);
-    Bytes expected = marker;
+    Bytes expected = readBytes(cache(kBase, "dat"));
     sndDevicesUnscrambleBytes(expected.data(), expected.size(), kKey);
     EXPECT_EQ(readBytes(out.file("w.mp3")), expected);
     std::vector<std::string> lines = traced();
-    EXPECT_EQ(
-        std::vector<std::string>(lines.begin() + 11, lines.end()),
-        (std::vector<std::string>{
-            "findPreFinalHandle == INVALID_HANDLE_VALUE", "Waiting for pre-encoding thread to complete",
-            "Done waiting for pre-encoding thread to complete", "findPreFinalHandle != INVALID_HANDLE_VALUE",
-            "Arrived at UsePreEncodedFile", "Returning OKAY from UsePreEncodedFile"}));
+    EXPECT_EQ(std::vector<std::string>(lines.begin() + 11, lines.end()), waitedAndCopied);
 
-    // Never completes: after the wait (shortened here to two checks) the track is encoded.
+    // The run outlasts the wait (shortened here): the save encodes the track.
     fs::remove(cache(kBase, "dat"));
-    testsupport::writeBytes(cache(kBase, "dax"), marker);
+    context.encoderLibrary = FAKE_ENCODER_PATH;
+    ASSERT_EQ(sndDevicesStartPreEncoding(context, cache(kBase, "tmp"), dir.file(kBase)), OKAY);
+    context.encoderLibrary = TOBREL_ENCODER_PATH;
+    ASSERT_TRUE(waitFor([&] { return fs::exists(cache(kBase, "dax")); }));
+    traced();
     ASSERT_EQ(sndDevicesManageFinalMP3CreationWaiting(context, "", "", "", "", "", kBase, out.file("s.mp3"),
-                                                      2, status),
+                                                      50, status),
               OKAY);
     EXPECT_EQ(status, 0);
     EXPECT_EQ(walkFrames(readBytes(out.file("s.mp3"))).bitRates, std::set<int>{192});
     lines = traced();
-    EXPECT_EQ(
-        std::vector<std::string>(lines.begin() + 11, lines.end()),
-        (std::vector<std::string>{
-            "findPreFinalHandle == INVALID_HANDLE_VALUE", "Waiting for pre-encoding thread to complete",
-            "Done waiting for pre-encoding thread to complete", "findPreFinalHandle == INVALID_HANDLE_VALUE",
-            "Arrived at CreateMp3FromScratch", "Calling sndDevicesWavToMP3()", "return(OKAY)"}));
+    EXPECT_EQ(std::vector<std::string>(lines.begin() + 11, lines.end()), waitedAndEncoded);
+    ASSERT_TRUE(waitFor([&] { return idle(); }));
+
+    // A partial file that no run writes (a failed run's): encoded at once.
+    fs::remove(cache(kBase, "dat"));
+    testsupport::writeBytes(cache(kBase, "dax"), Bytes{0x12, 0x34});
+    traced();
+    const auto started = std::chrono::steady_clock::now();
+    ASSERT_EQ(sndDevicesManageFinalMP3Creation(context, "", "", "", "", "", kBase, out.file("f.mp3"), status),
+              OKAY);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(60));
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(walkFrames(readBytes(out.file("f.mp3"))).bitRates, std::set<int>{192});
+    lines = traced();
+    EXPECT_EQ(std::vector<std::string>(lines.begin() + 11, lines.end()), waitedAndEncoded);
 }
 
 // Nice value of one of this process's threads (field 19 of its stat line).
@@ -230,12 +265,12 @@ TEST_F(Mp3Pipeline, PreEncodingRunsLowUntilASaveWaitsForIt) {
     writeTrack(kBase, 1.0);  // 42 chunks: about 1.7 s
     ASSERT_EQ(sndDevicesStartPreEncoding(context, cache(kBase, "tmp"), dir.file(kBase)), OKAY);
     ASSERT_TRUE(waitFor([&] { return fs::exists(cache(kBase, "dax")); }));
-    const int tid = context.lastPreEncodingTid.load();
+    const int tid = newestRunThread();
     ASSERT_GT(tid, 0);
     EXPECT_EQ(niceOf(tid), 10);
     int status = 1;
     ASSERT_EQ(sndDevicesManageFinalMP3CreationWaiting(context, "", "", "", "", "", kBase, out.file("r.mp3"),
-                                                      1, status),
+                                                      500, status),
               OKAY);
     if (!idle()) {
         EXPECT_EQ(niceOf(tid), 0);
@@ -254,7 +289,7 @@ TEST_F(Mp3Pipeline, AtMostFourPreEncodingsRunAtOnce) {
     }
     for (const std::string& base : bases)
         ASSERT_EQ(sndDevicesStartPreEncoding(context, cache(base, "tmp"), dir.file(base)), OKAY);
-    EXPECT_EQ(context.preEncodingRunning.load(), 4);
+    EXPECT_EQ(context.preEncoding.running.load(), 4);
     ASSERT_TRUE(waitFor([&] { return idle(); }));
     for (int i = 0; i < 4; ++i) EXPECT_TRUE(fs::exists(cache(bases[i], "dat"))) << i;
     EXPECT_FALSE(fs::exists(cache(bases[4], "dat")));
@@ -280,9 +315,9 @@ TEST_F(Mp3Pipeline, CancelAndDeletedTracksLeaveNoCompanion) {
     // Cancel: the partial file goes, nothing is renamed.
     ASSERT_EQ(sndDevicesStartPreEncoding(context, cache("1_2000_1", "tmp"), dir.file("1_2000_1")), OKAY);
     ASSERT_TRUE(waitFor([&] { return fs::exists(cache("1_2000_1", "dax")); }));
-    context.encoderCancel = 1;
+    context.preEncoding.cancel = 1;
     ASSERT_TRUE(waitFor([&] { return idle(); }));
-    context.encoderCancel = 0;
+    context.preEncoding.cancel = 0;
     EXPECT_FALSE(fs::exists(cache("1_2000_1", "dax")));
     EXPECT_FALSE(fs::exists(cache("1_2000_1", "dat")));
 
@@ -300,6 +335,53 @@ TEST_F(Mp3Pipeline, CancelAndDeletedTracksLeaveNoCompanion) {
     ASSERT_TRUE(waitFor([&] { return idle(); }));
     EXPECT_TRUE(fs::exists(cache("1_2000_3", "dax")));
     EXPECT_FALSE(fs::exists(cache("1_2000_3", "dat")));
+}
+
+// Shutting the engine down while four pre-encodings run and a save waits for
+// one of them: the runs are cancelled and joined before the shutdown returns,
+// the save then encodes its track itself, and the cache keeps no partial file
+// and no companion without its track.
+TEST_F(Mp3Pipeline, ShutdownJoinsRunningPreEncodingsWhileASaveWaits) {
+    ScopedEnv delay("FAKE_ENC_DELAY_MS", "100");  // 42 chunks: about 4 s a run
+    std::vector<std::string> bases;
+    context.encoderLibrary = FAKE_ENCODER_PATH;
+    for (int i = 0; i < 4; ++i) {
+        bases.push_back("1291648000_2000_20" + std::to_string(i));
+        writeTrack(bases.back(), 1.0);
+        ASSERT_EQ(sndDevicesStartPreEncoding(context, cache(bases.back(), "tmp"), dir.file(bases.back())),
+                  OKAY);
+    }
+    context.encoderLibrary = TOBREL_ENCODER_PATH;
+    EXPECT_EQ(context.preEncoding.running.load(), 4);
+    for (const std::string& base : bases)
+        ASSERT_TRUE(waitFor([&] { return fs::exists(cache(base, "dax")); }));
+
+    int result = NOT_OKAY, status = 1;
+    std::thread saver([&] {
+        result = sndDevicesManageFinalMP3Creation(context, "Title", "", "", "", "", bases[0],
+                                                  out.file("saved.mp3"), status);
+    });
+    ASSERT_TRUE(waitFor([&] { return tracedLine("Waiting for pre-encoding thread to complete"); }));
+    EXPECT_EQ(sndDevicesShutdown(context), OKAY);
+    EXPECT_EQ(context.preEncoding.running.load(), 0);
+    {
+        std::lock_guard<std::mutex> lock(context.preEncoding.mutex);
+        EXPECT_TRUE(context.preEncoding.runs.empty());
+    }
+    saver.join();
+
+    EXPECT_EQ(result, OKAY);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(decodeErrors(out.file("saved.mp3")), "");
+    for (const auto& entry : fs::directory_iterator(dir.path())) {
+        const std::string name = entry.path().filename().string();
+        EXPECT_FALSE(name.ends_with(".dax")) << name;
+        if (name.ends_with(".dat")) {
+            EXPECT_TRUE(fs::exists(cache(name.substr(0, name.size() - 4), "tmp"))) << name;
+        }
+    }
+    for (const auto& entry : fs::directory_iterator(out.path()))
+        EXPECT_EQ(entry.path().filename(), "saved.mp3");
 }
 
 // A save goes through a temporary file: a failed save leaves the user's file

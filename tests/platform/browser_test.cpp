@@ -1,10 +1,13 @@
 // Opening addresses: xdg-open gets the address as one argument with no shell
-// in between (a stand-in xdg-open on PATH records what it got), and only web
-// addresses are handed on.
+// in between (a stand-in xdg-open on PATH records what it got), it runs on
+// without a child or thread of ours waiting for it, and only web addresses
+// are handed on.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 
+#include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <thread>
@@ -31,10 +34,23 @@ TEST(browser, XdgOpenGetsTheAddressAsOneArgument) {
     const std::string address = "https://example.org/a b?q='x\"y'&z=$(touch " + dir.file("pwned") + ");`id`";
     XdgOpenBrowser browser;
     ASSERT_EQ(browser.open(address), OKAY);
+    // xdg-open is nobody's child here: the system reaps it.
+    int status = 0;
+    EXPECT_EQ(::waitpid(-1, &status, WNOHANG), -1);
+    EXPECT_EQ(errno, ECHILD);
     for (int i = 0; i < 500 && !fs::exists(log); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_EQ(readText(log), "1\n" + address + "\n");
     EXPECT_FALSE(fs::exists(dir.file("pwned")));
+}
+
+TEST(browser, AMissingXdgOpenSaysSo) {
+    TempDir empty;
+    ScopedEnv path("PATH", empty.str());
+    ReportRecorder reports;
+    XdgOpenBrowser browser;
+    EXPECT_EQ(browser.open("https://example.org/"), NOT_OKAY);
+    EXPECT_EQ(reports.details(), std::vector<std::string>{"xdg-open: not found on PATH"});
 }
 
 TEST(browser, OnlyWebAddressesAreOpened) {

@@ -236,6 +236,7 @@ TEST(PulseDevices, LostServerFailsPacketsAndRestartedServerIsFoundAgain) {
     EXPECT_NE(s->captureService()->padding(n), OKAY);
     EXPECT_NE(s->captureService()->nextPacketSize(n), OKAY);
     EXPECT_NE(s->start(), OKAY);
+    EXPECT_EQ(s->lastError().rfind("the stream is gone: ", 0), 0u) << s->lastError();
 
     // Gone: no outputs, not a failure.
     std::vector<AudioEndpoint> eps{AudioEndpoint{}};
@@ -267,4 +268,8 @@ TEST(PulseDevices, UnreachableServerHasNoOutputs) {
     bool found = true;
     ASSERT_EQ(devices->defaultRenderEndpoint(id, found), OKAY);
     EXPECT_FALSE(found);
+    // Asked for a stream, it fails and says why in the server's words.
+    std::unique_ptr<AudioStream> none;
+    EXPECT_NE(devices->activate(kSpeakersSink, none), OKAY);
+    EXPECT_EQ(devices->lastError(), "connecting to the sound server: Connection refused");
 }

@@ -57,6 +57,7 @@ TEST(sqliteExec, MultiColumnModeFillsTenListsWithTheirOwnWidths) {
     EXPECT_TRUE(reports.reported("UTIL/sqliteExec/sqliteExec"));
     ASSERT_EQ(d.sink.errors.size(), 1u);
     EXPECT_EQ(d.sink.errors[0].second, "test_exec: Error executing SQL: query aborted\n");
+    EXPECT_EQ(reports.details(), std::vector<std::string>{"query aborted"});  // SQLite's word in the report
     // Widths count UTF-16 units: four CJK characters fit in a width of 4, one emoji takes two.
     ASSERT_EQ(d.run("SELECT 'x', '\xf0\x9f\x8e\xb5', '', '\xe6\xbc\xa2\xe6\xbc\xa2\xe6\xbc\xa2\xe6\xbc\xa2'",
                     sqliteExecMode::MultiColumn),

@@ -45,14 +45,14 @@ std::string cacheFolder() {
 
 std::vector<std::string> rowTexts(RecorderApp& app, int column) {
     std::vector<std::string> out;
-    for (int i = 0; i < app.listView->topLevelItemCount(); ++i)
-        out.push_back(app.listView->topLevelItem(i)->text(column).toStdString());
+    for (int i = 0; i < app.owned.listView->topLevelItemCount(); ++i)
+        out.push_back(app.owned.listView->topLevelItem(i)->text(column).toStdString());
     return out;
 }
 
 std::vector<int> selectedRows(RecorderApp& app) {
     std::vector<int> rows;
-    ptListViewGetSelected(app.listCtrl.get(), kPtListViewMaxSelection, rows);
+    ptListViewGetSelected(app.owned.listCtrl.get(), kPtListViewMaxSelection, rows);
     return rows;
 }
 
@@ -61,14 +61,14 @@ int addTrack(RecorderApp& app, long start, long durationMs, const std::string& s
              const std::string& artist = "") {
     const std::string base = std::to_string(start) + "_" + std::to_string(durationMs) + "_12345";
     std::ofstream(cacheFolder() + "/" + base + ".tmp") << "audio";
-    EXPECT_EQ(recCacheInsert(app.cacheDb.get(), base, start, durationMs), OKAY);
+    EXPECT_EQ(recCacheInsert(app.owned.cacheDb.get(), base, start, durationMs), OKAY);
     std::vector<int> ids;
-    recCacheGetIds(app.cacheDb.get(), kRecCacheMaxIds, ids);
+    recCacheGetIds(app.owned.cacheDb.get(), kRecCacheMaxIds, ids);
     if (!song.empty() || !artist.empty()) {
         recCacheTags tags;
         tags.song = song;
         tags.artist = artist;
-        recCacheSetTags(app.cacheDb.get(), ids.back(), tags);
+        recCacheSetTags(app.owned.cacheDb.get(), ids.back(), tags);
     }
     return ids.back();
 }
@@ -103,27 +103,27 @@ TEST(recorderApp, StartUpThenShutdownLeavesNothingOpenAndASecondShutdownReleases
     ASSERT_EQ(h.start(), OKAY);
     RecorderApp& app = h.app;
     ASSERT_TRUE(h.boxes.empty()) << h.boxes[0].first << " / " << h.boxes[0].second;
-    ASSERT_TRUE(app.mainWindow);
-    EXPECT_TRUE(app.mainWindow->isVisible());
-    EXPECT_EQ(app.mainWindow->windowTitle(), "Tobrel");
-    EXPECT_TRUE(app.mainWindow->windowFlags().testFlag(Qt::FramelessWindowHint));
+    ASSERT_TRUE(app.window.mainWindow);
+    EXPECT_TRUE(app.window.mainWindow->isVisible());
+    EXPECT_EQ(app.window.mainWindow->windowTitle(), "Tobrel");
+    EXPECT_TRUE(app.window.mainWindow->windowFlags().testFlag(Qt::FramelessWindowHint));
     int width = 0, height = 0;
-    ASSERT_EQ(skinComponentBitmapGetSize(app.skin.get(), kSkinMaster, width, height), OKAY);
-    EXPECT_EQ(app.mainWindow->size(), QSize(width, height));
-    EXPECT_EQ(app.mainWindow->minimumSize(), app.mainWindow->maximumSize());  // fixed size
-    ASSERT_TRUE(app.listView);
+    ASSERT_EQ(skinComponentBitmapGetSize(app.owned.skin.get(), kSkinMaster, width, height), OKAY);
+    EXPECT_EQ(app.window.mainWindow->size(), QSize(width, height));
+    EXPECT_EQ(app.window.mainWindow->minimumSize(), app.window.mainWindow->maximumSize());  // fixed size
+    ASSERT_TRUE(app.owned.listView);
     int left = 0, top = 0, right = 0, bottom = 0;
     RecorderSkinColour text, back;
-    ASSERT_EQ(recorderMainSkinListLayout(app.skin.get(), left, top, right, bottom, text, back), OKAY);
-    EXPECT_EQ(app.listView->geometry(), QRect(left, top, right - left, bottom - top));
-    EXPECT_EQ(app.listView->headerItem()->text(0), "Track");
-    EXPECT_EQ(app.listView->headerItem()->text(1), "Duration");
-    EXPECT_NE(app.engine, nullptr);
-    EXPECT_NE(app.cacheDb, nullptr);
-    EXPECT_NE(app.timerId, 0);
-    EXPECT_TRUE(app.scramble);
-    EXPECT_TRUE(app.savePosition);
-    EXPECT_TRUE(app.firstRun);  // no installation date in the scratch machine settings
+    ASSERT_EQ(recorderMainSkinListLayout(app.owned.skin.get(), left, top, right, bottom, text, back), OKAY);
+    EXPECT_EQ(app.owned.listView->geometry(), QRect(left, top, right - left, bottom - top));
+    EXPECT_EQ(app.owned.listView->headerItem()->text(0), "Track");
+    EXPECT_EQ(app.owned.listView->headerItem()->text(1), "Duration");
+    EXPECT_NE(app.owned.engine, nullptr);
+    EXPECT_NE(app.owned.cacheDb, nullptr);
+    EXPECT_NE(app.window.timerId, 0);
+    EXPECT_TRUE(app.modes.scramble);
+    EXPECT_TRUE(app.modes.savePosition);
+    EXPECT_TRUE(app.modes.firstRun);  // no installation date in the scratch machine settings
     EXPECT_TRUE(fs::is_directory(cacheFolder()));
     EXPECT_TRUE(fs::exists(cacheFolder() + "/cache.db"));
     EXPECT_NE(recorderTestSessionValue("date_last_used"), "<missing>");
@@ -145,21 +145,21 @@ TEST(recorderApp, StartUpThenShutdownLeavesNothingOpenAndASecondShutdownReleases
     }
 
     // The window hands its focus to the list.
-    app.mainWindow->activateWindow();
-    app.mainWindow->setFocus();
+    app.window.mainWindow->activateWindow();
+    app.window.mainWindow->setFocus();
     QApplication::processEvents();
-    EXPECT_TRUE(app.listView->hasFocus());
+    EXPECT_TRUE(app.owned.listView->hasFocus());
 
     // Closing the window runs the shutdown.
-    app.mainWindow->move(37, 41);
-    app.mainWindow->close();
-    EXPECT_EQ(app.timerId, 0);
-    EXPECT_EQ(app.engine, nullptr);
-    EXPECT_EQ(app.cacheDb, nullptr);
-    EXPECT_EQ(app.skin, nullptr);
-    EXPECT_EQ(app.listCtrl, nullptr);
-    EXPECT_FALSE(app.listView);
-    EXPECT_EQ(app.trace, nullptr);
+    app.window.mainWindow->move(37, 41);
+    app.window.mainWindow->close();
+    EXPECT_EQ(app.window.timerId, 0);
+    EXPECT_EQ(app.owned.engine, nullptr);
+    EXPECT_EQ(app.owned.cacheDb, nullptr);
+    EXPECT_EQ(app.owned.skin, nullptr);
+    EXPECT_EQ(app.owned.listCtrl, nullptr);
+    EXPECT_FALSE(app.owned.listView);
+    EXPECT_EQ(app.owned.trace, nullptr);
     EXPECT_TRUE(visibleTopLevels().empty());
     EXPECT_EQ(recorderTestSessionValue("window_xmin"), "37");
     EXPECT_EQ(recorderTestSessionValue("window_ymin"), "41");
@@ -174,13 +174,13 @@ TEST(recorderApp, StartUpThenShutdownLeavesNothingOpenAndASecondShutdownReleases
 TEST(recorderApp, ClosingTheWindowEndsTheEventLoopWithExitCodeZero) {
     RecorderHarness h;
     ASSERT_EQ(h.start(), OKAY);
-    QTimer::singleShot(300, [&] { h.app.mainWindow->close(); });
+    QTimer::singleShot(300, [&] { h.app.window.mainWindow->close(); });
     QTimer watchdog;  // stopped with the test, so that it cannot end a later loop
     watchdog.setSingleShot(true);
     QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(3); });
     watchdog.start(5000);
     EXPECT_EQ(QApplication::exec(), 0);
-    EXPECT_EQ(h.app.cacheDb, nullptr);
+    EXPECT_EQ(h.app.owned.cacheDb, nullptr);
 }
 
 TEST(recorderApp, AFailedStartUpSaysSoAndLeavesNoDatabaseOpen) {
@@ -196,9 +196,9 @@ TEST(recorderApp, AFailedStartUpSaysSoAndLeavesNoDatabaseOpen) {
     EXPECT_EQ(h.boxes.back(),
               std::make_pair(std::string("Tobrel execution failed."), std::string("Tobrel Message")));
     EXPECT_TRUE(reports.reported("./recorderInit"));
-    EXPECT_EQ(h.app.cacheDb, nullptr);
-    EXPECT_EQ(h.app.engine, nullptr);
-    EXPECT_EQ(h.app.timerId, 0);
+    EXPECT_EQ(h.app.owned.cacheDb, nullptr);
+    EXPECT_EQ(h.app.owned.engine, nullptr);
+    EXPECT_EQ(h.app.window.timerId, 0);
     EXPECT_TRUE(visibleTopLevels().empty());
     // The window was never placed: its position is not saved.
     EXPECT_EQ(recorderTestSessionValue("window_xmin"), "<missing>");
@@ -216,7 +216,7 @@ TEST(recorderApp, ASecondProcessIsRefused) {
     ASSERT_EQ(recorderProcessStart(h.app, second, refused), OKAY);
     EXPECT_TRUE(refused);
     EXPECT_FALSE(second.held());
-    EXPECT_FALSE(h.app.mainWindow);
+    EXPECT_FALSE(h.app.window.mainWindow);
     using B = std::pair<std::string, std::string>;
     EXPECT_EQ(h.boxes, (std::vector<B>{{"Tobrel is already running.", "Tobrel Message"}}));
 
@@ -224,7 +224,7 @@ TEST(recorderApp, ASecondProcessIsRefused) {
     ASSERT_EQ(recorderProcessStart(h.app, second, refused), OKAY);
     EXPECT_FALSE(refused);
     EXPECT_TRUE(second.held());
-    EXPECT_TRUE(h.app.mainWindow && h.app.mainWindow->isVisible());
+    EXPECT_TRUE(h.app.window.mainWindow && h.app.window.mainWindow->isVisible());
 }
 
 TEST(recorderApp, AWindowPositionOffTheScreenIsCentred) {
@@ -243,13 +243,13 @@ TEST(recorderApp, AWindowPositionOffTheScreenIsCentred) {
         RecorderHarness h;
         ASSERT_EQ(recorderSessionSetWindowPosition(c.x, c.y), OKAY);
         ASSERT_EQ(h.start(), OKAY);
-        ASSERT_TRUE(h.app.mainWindow && h.app.mainWindow->isVisible());
-        const QSize size = h.app.mainWindow->size();
+        ASSERT_TRUE(h.app.window.mainWindow && h.app.window.mainWindow->isVisible());
+        const QSize size = h.app.window.mainWindow->size();
         const QPoint expected = c.kept
                                     ? QPoint(c.x, c.y)
                                     : QPoint(area.left() + std::max(0, (area.width() - size.width()) / 2),
                                              area.top() + std::max(0, (area.height() - size.height()) / 2));
-        EXPECT_EQ(h.app.mainWindow->pos(), expected) << c.x << "," << c.y;
+        EXPECT_EQ(h.app.window.mainWindow->pos(), expected) << c.x << "," << c.y;
     }
 }
 
@@ -263,13 +263,13 @@ TEST(recorderApp, TheTimerTickRunsItsStepsInOrderAndAFailingStepEndsIt) {
 
     // Without its list, step 4 fails: the tick reports and ends there.
     ReportRecorder reports;
-    auto list = std::move(h.app.listCtrl);
+    auto list = std::move(h.app.owned.listCtrl);
     steps.clear();
     ASSERT_EQ(recorderTimer(h.app), NOT_OKAY);
     EXPECT_EQ(steps, (std::vector<int>{1, 2, 3, 4}));
     EXPECT_TRUE(reports.reported("./recorderSongList"));
     EXPECT_TRUE(reports.reported("./recorderTimer"));
-    h.app.listCtrl = std::move(list);
+    h.app.owned.listCtrl = std::move(list);
     reports.clear();
     steps.clear();
     ASSERT_EQ(recorderTimer(h.app), OKAY);  // the next tick runs normally
@@ -279,23 +279,23 @@ TEST(recorderApp, TheTimerTickRunsItsStepsInOrderAndAFailingStepEndsIt) {
 TEST(recorderApp, RecordModeFallsBackToPlaybackModeWithoutACaptureDevice) {
     RecorderHarness h;  // a computer without outputs
     ASSERT_EQ(h.start(), OKAY);
-    EXPECT_FALSE(h.app.recordMode);
+    EXPECT_FALSE(h.app.modes.recordMode);
     ASSERT_EQ(recorderSetRecordMode(h.app, true), OKAY);
-    EXPECT_FALSE(h.app.recordMode);
-    EXPECT_EQ(h.app.engine->recordArmed.load(), 0);
+    EXPECT_FALSE(h.app.modes.recordMode);
+    EXPECT_EQ(h.app.owned.engine->record.recordArmed.load(), 0);
     ASSERT_EQ(recorderSetRecordMode(h.app, false), OKAY);
-    EXPECT_FALSE(h.app.recordMode);
+    EXPECT_FALSE(h.app.modes.recordMode);
 }
 
 TEST(recorderApp, AutoSegmentIsStoredAndHandedToTheEngineAndHideShortIsNot) {
     RecorderHarness h;
     ASSERT_EQ(h.start(), OKAY);
-    EXPECT_EQ(h.app.engine->autoSegment.load(), 1);
+    EXPECT_EQ(h.app.owned.engine->record.autoSegment.load(), 1);
     ASSERT_EQ(recorderSetAutoSegment(h.app, false), OKAY);
-    EXPECT_EQ(h.app.engine->autoSegment.load(), 0);
+    EXPECT_EQ(h.app.owned.engine->record.autoSegment.load(), 0);
     EXPECT_EQ(recorderTestSessionValue("auto_segment"), "0");
     ASSERT_EQ(recorderSetHideShort(h.app, true), OKAY);
-    EXPECT_TRUE(h.app.hideShort);
+    EXPECT_TRUE(h.app.modes.hideShort);
     EXPECT_EQ(recorderTestSessionValue("hide_short"), "<missing>");
 }
 
@@ -344,13 +344,13 @@ TEST(recorderApp, AStartAfterAKillWhileRecordingPutsTheSystemSoundBack) {
     ASSERT_EQ(h.start(), OKAY);
     EXPECT_EQ(currentSound(), "/usr/share/sounds/ding.wav");
     EXPECT_EQ(recorderTestSessionValue("current_system_sound"), "restored");
-    EXPECT_FALSE(h.app.soundSilenced);
+    EXPECT_FALSE(h.app.modes.soundSilenced);
 }
 
 struct ListTest : ::testing::Test {
     void SetUp() override {
         ASSERT_EQ(h.start(), OKAY);
-        ASSERT_TRUE(h.app.listCtrl);
+        ASSERT_TRUE(h.app.owned.listCtrl);
     }
     RecorderHarness h;
     RecorderApp& app = h.app;
@@ -392,28 +392,28 @@ TEST_F(ListTest, TheRecordingRowShowsAtTheBottomWhileRecordingAndTheTrackAfterwa
     const long now = static_cast<long>(std::time(nullptr));
     addTrack(app, now - 100, 60000, "Older");
     // The engine's state as the record thread leaves it while a recording runs.
-    app.engine->recording = 1;
-    app.engine->recordIndicator = 1;
+    app.owned.engine->record.recording = 1;
+    app.owned.engine->record.recordIndicator = 1;
     ASSERT_EQ(recorderTimer(app), OKAY);
     EXPECT_EQ(rowTexts(app, 0), (std::vector<std::string>{"Older", "Recording in Progress"}));
     EXPECT_EQ(rowTexts(app, 1), (std::vector<std::string>{"1:00", "..."}));
     long data = 0;
-    ASSERT_EQ(ptListViewGetItemData(app.listCtrl.get(), 1, data), OKAY);
+    ASSERT_EQ(ptListViewGetItemData(app.owned.listCtrl.get(), 1, data), OKAY);
     EXPECT_EQ(data, 2147483647);
 
     // The recording ends and is kept: the next tick takes it into cache.db.
     const std::string name = std::to_string(now - 20) + "_20000_777";
     std::ofstream(cacheFolder() + "/" + name + ".tmp") << "audio";
-    app.engine->lastFileName.store(std::make_shared<const std::string>(name + ".tmp"));
-    app.engine->recordIndicator = 0;
-    app.engine->recording = 0;
+    app.owned.engine->record.lastFileName.store(std::make_shared<const std::string>(name + ".tmp"));
+    app.owned.engine->record.recordIndicator = 0;
+    app.owned.engine->record.recording = 0;
     ASSERT_EQ(recorderTimer(app), OKAY);
     EXPECT_EQ(rowTexts(app, 1), (std::vector<std::string>{"1:00", "0:20"}));
     std::vector<int> ids;
-    ASSERT_EQ(recCacheGetIds(app.cacheDb.get(), kRecCacheMaxIds, ids), OKAY);
+    ASSERT_EQ(recCacheGetIds(app.owned.cacheDb.get(), kRecCacheMaxIds, ids), OKAY);
     EXPECT_EQ(ids.size(), 2u);
     ASSERT_EQ(recorderTimer(app), OKAY);  // the same name is not taken twice
-    ASSERT_EQ(recCacheGetIds(app.cacheDb.get(), kRecCacheMaxIds, ids), OKAY);
+    ASSERT_EQ(recCacheGetIds(app.owned.cacheDb.get(), kRecCacheMaxIds, ids), OKAY);
     EXPECT_EQ(ids.size(), 2u);
 }
 
@@ -423,7 +423,7 @@ TEST_F(ListTest, DeletingTheLastRowSelectsTheNewLastRow) {
     addTrack(app, now - 20, 40000, "B");
     addTrack(app, now - 10, 40000, "C");
     ASSERT_EQ(recorderSongListFill(app), OKAY);
-    ASSERT_EQ(ptListViewSelect(app.listCtrl.get(), 2, true), OKAY);
+    ASSERT_EQ(ptListViewSelect(app.owned.listCtrl.get(), 2, true), OKAY);
     ASSERT_EQ(recorderSongListDelete(app), OKAY);
     EXPECT_EQ(rowTexts(app, 0), (std::vector<std::string>{"A", "B"}));
     EXPECT_EQ(selectedRows(app), std::vector<int>{1});
@@ -433,8 +433,8 @@ TEST_F(ListTest, DeletingTheLastRowSelectsTheNewLastRow) {
     // A single row in the middle: the row that takes its place is selected.
     addTrack(app, now - 5, 40000, "D");
     ASSERT_EQ(recorderSongListFill(app), OKAY);
-    ASSERT_EQ(ptListViewClearSelection(app.listCtrl.get()), OKAY);
-    ASSERT_EQ(ptListViewSelect(app.listCtrl.get(), 1, true), OKAY);
+    ASSERT_EQ(ptListViewClearSelection(app.owned.listCtrl.get()), OKAY);
+    ASSERT_EQ(ptListViewSelect(app.owned.listCtrl.get(), 1, true), OKAY);
     ASSERT_EQ(recorderSongListDelete(app), OKAY);
     EXPECT_EQ(rowTexts(app, 0), (std::vector<std::string>{"A", "D"}));
     EXPECT_EQ(selectedRows(app), std::vector<int>{1});
@@ -445,27 +445,27 @@ TEST_F(ListTest, TwoTracksAndTheRecordingRowAreDeletedWithoutAMessage) {
     const long now = static_cast<long>(std::time(nullptr));
     addTrack(app, now - 30, 40000, "A");
     addTrack(app, now - 20, 40000, "B");
-    app.engine->recording = 1;
-    app.engine->recordIndicator = 1;
+    app.owned.engine->record.recording = 1;
+    app.owned.engine->record.recordIndicator = 1;
     ASSERT_EQ(recorderSongListFill(app), OKAY);
     ASSERT_EQ(rowTexts(app, 0).size(), 3u);
-    for (int i = 0; i < 3; ++i) ASSERT_EQ(ptListViewSelect(app.listCtrl.get(), i, false), OKAY);
+    for (int i = 0; i < 3; ++i) ASSERT_EQ(ptListViewSelect(app.owned.listCtrl.get(), i, false), OKAY);
     ASSERT_EQ(recorderSongListDelete(app), OKAY);
     EXPECT_TRUE(h.dialog.texts.empty());
     EXPECT_EQ(rowTexts(app, 0), std::vector<std::string>{"Recording in Progress"});
     std::vector<int> ids;
-    ASSERT_EQ(recCacheGetIds(app.cacheDb.get(), kRecCacheMaxIds, ids), OKAY);
+    ASSERT_EQ(recCacheGetIds(app.owned.cacheDb.get(), kRecCacheMaxIds, ids), OKAY);
     EXPECT_TRUE(ids.empty());
 
     // The recording row alone, and nothing at all, are answered with messages.
-    ASSERT_EQ(ptListViewSelect(app.listCtrl.get(), 0, false), OKAY);
+    ASSERT_EQ(ptListViewSelect(app.owned.listCtrl.get(), 0, false), OKAY);
     ASSERT_EQ(recorderSongListDelete(app), OKAY);
-    ASSERT_EQ(ptListViewClearSelection(app.listCtrl.get()), OKAY);
+    ASSERT_EQ(ptListViewClearSelection(app.owned.listCtrl.get()), OKAY);
     ASSERT_EQ(recorderSongListDelete(app), OKAY);
     EXPECT_EQ(h.dialog.texts, (std::vector<std::string>{"You may not delete the currently recording track.",
                                                         "You must select a track to delete."}));
-    app.engine->recording = 0;
-    app.engine->recordIndicator = 0;
+    app.owned.engine->record.recording = 0;
+    app.owned.engine->record.recordIndicator = 0;
 }
 
 TEST_F(ListTest, SelectedTrackQueries) {
@@ -479,8 +479,8 @@ TEST_F(ListTest, SelectedTrackQueries) {
     ASSERT_EQ(recorderSongListGetSelectedTrack(app, found, id, base), OKAY);
     EXPECT_FALSE(found);
     EXPECT_EQ(id, -100);
-    ASSERT_EQ(ptListViewSelect(app.listCtrl.get(), 0, false), OKAY);
-    ASSERT_EQ(ptListViewSelect(app.listCtrl.get(), 1, false), OKAY);
+    ASSERT_EQ(ptListViewSelect(app.owned.listCtrl.get(), 0, false), OKAY);
+    ASSERT_EQ(ptListViewSelect(app.owned.listCtrl.get(), 1, false), OKAY);
     ASSERT_EQ(recorderSongListGetSelectedTrack(app, found, id, base), OKAY);
     EXPECT_TRUE(found);
     EXPECT_EQ(id, a);
@@ -500,7 +500,7 @@ TEST_F(ListTest, TheRowMenuOffersRenameDeleteAndSaveAndDeletes) {
     addTrack(app, now - 30, 40000, "A");
     addTrack(app, now - 20, 40000, "B");
     ASSERT_EQ(recorderSongListFill(app), OKAY);
-    ASSERT_EQ(ptListViewSelect(app.listCtrl.get(), 0, false), OKAY);
+    ASSERT_EQ(ptListViewSelect(app.owned.listCtrl.get(), 0, false), OKAY);
 
     QStringList entries;
     QTimer::singleShot(50, [&] {
@@ -514,17 +514,18 @@ TEST_F(ListTest, TheRowMenuOffersRenameDeleteAndSaveAndDeletes) {
         if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
     });
     // A right-click on the first row, as the control reports it.
-    const QPoint row = app.listView->visualItemRect(app.listView->topLevelItem(0)).center();
-    QContextMenuEvent click(QContextMenuEvent::Mouse, row, app.listView->viewport()->mapToGlobal(row));
-    QApplication::sendEvent(app.listView->viewport(), &click);
+    const QPoint row = app.owned.listView->visualItemRect(app.owned.listView->topLevelItem(0)).center();
+    QContextMenuEvent click(QContextMenuEvent::Mouse, row, app.owned.listView->viewport()->mapToGlobal(row));
+    QApplication::sendEvent(app.owned.listView->viewport(), &click);
     EXPECT_EQ(entries, (QStringList{"Rename...", "Delete...", "Save..."}));
     EXPECT_EQ(rowTexts(app, 0), std::vector<std::string>{"B"});
 
     // On empty space there is no menu.
     entries.clear();
-    const QPoint below(5, app.listView->viewport()->height() - 5);
-    QContextMenuEvent empty(QContextMenuEvent::Mouse, below, app.listView->viewport()->mapToGlobal(below));
-    QApplication::sendEvent(app.listView->viewport(), &empty);
+    const QPoint below(5, app.owned.listView->viewport()->height() - 5);
+    QContextMenuEvent empty(QContextMenuEvent::Mouse, below,
+                            app.owned.listView->viewport()->mapToGlobal(below));
+    QApplication::sendEvent(app.owned.listView->viewport(), &empty);
     EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
 }
 
@@ -544,12 +545,12 @@ TEST(recorderApp, PagesOpenInTheBrowserAndAnythingElseIsAnInternalError) {
 
 // Finds a point of the skin's background: no hotspot, no knob, not the list.
 bool backgroundPoint(RecorderApp& app, QPoint& out) {
-    const QRect list = app.listView->geometry();
-    for (int y = 2; y < app.mainWindow->height(); y += 3)
-        for (int x = 2; x < app.mainWindow->width(); x += 3) {
+    const QRect list = app.owned.listView->geometry();
+    for (int y = 2; y < app.window.mainWindow->height(); y += 3)
+        for (int x = 2; x < app.window.mainWindow->width(); x += 3) {
             int hot = -1, knob = -1;
-            skinHotspotHitTest(app.skin.get(), x, y, hot);
-            skinSliderHitTest(app.skin.get(), x, y, knob);
+            skinHotspotHitTest(app.owned.skin.get(), x, y, hot);
+            skinSliderHitTest(app.owned.skin.get(), x, y, knob);
             if (hot == -1 && knob == -1 && !list.contains(x, y)) {
                 out = QPoint(x, y);
                 return true;
@@ -573,16 +574,17 @@ TEST(recorderApp, DraggingTheSkinBackgroundMovesTheWindowButAButtonDoesNot) {
     RecorderHarness h;
     ASSERT_EQ(recorderSessionSetWindowPosition(50, 60), OKAY);
     ASSERT_EQ(h.start(), OKAY);
-    RecorderMainWindow* w = h.app.mainWindow;
+    RecorderMainWindow* w = h.app.window.mainWindow;
     ASSERT_EQ(w->pos(), QPoint(50, 60));
     QPoint background;
     ASSERT_TRUE(backgroundPoint(h.app, background));
     drag(w, background, QPoint(30, 20));
     EXPECT_EQ(w->pos(), QPoint(80, 80));
-    EXPECT_FALSE(h.app.movingWindow);
+    EXPECT_FALSE(h.app.window.movingWindow);
 
     int enabled = 0, left = 0, top = 0, right = 0, bottom = 0;
-    ASSERT_EQ(skinHotspotGet(h.app.skin.get(), kSkinHotDelete, enabled, left, top, right, bottom), OKAY);
+    ASSERT_EQ(skinHotspotGet(h.app.owned.skin.get(), kSkinHotDelete, enabled, left, top, right, bottom),
+              OKAY);
     ASSERT_TRUE(enabled);
     drag(w, QPoint((left + right) / 2, (top + bottom) / 2), QPoint(30, 20));
     EXPECT_EQ(w->pos(), QPoint(80, 80));

@@ -25,8 +25,8 @@ std::string currentSound() {
 
 std::vector<std::string> column(RecorderApp& app, int c) {
     std::vector<std::string> out;
-    for (int i = 0; app.listView && i < app.listView->topLevelItemCount(); ++i)
-        out.push_back(app.listView->topLevelItem(i)->text(c).toStdString());
+    for (int i = 0; app.owned.listView && i < app.owned.listView->topLevelItemCount(); ++i)
+        out.push_back(app.owned.listView->topLevelItem(i)->text(c).toStdString());
     return out;
 }
 
@@ -35,14 +35,14 @@ TEST(recorderRecording, ASongBecomesATrackAndTheSystemSoundIsQuietWhileItRecords
     ASSERT_TRUE(server.started());
     RecorderHarness h;
     std::unique_ptr<AudioDevices> devices = pulseDevicesCreate("tobrel-test");
-    h.app.audioDevices = devices.get();
+    h.app.services.audioDevices = devices.get();
     ASSERT_EQ(regWithoutKeynameWrite(REG_ROOT_CURRENT_USER, kSystemSoundKey, "/snd/ding.wav"), OKAY);
 
     ReportRecorder reports;
     ASSERT_EQ(h.start(), OKAY);
     ASSERT_TRUE(h.boxes.empty());
-    ASSERT_TRUE(h.app.recordMode);
-    ASSERT_EQ(h.app.engine->recordArmed.load(), 1);
+    ASSERT_TRUE(h.app.modes.recordMode);
+    ASSERT_EQ(h.app.owned.engine->record.recordArmed.load(), 1);
 
     testsupport::TempDir dir;
     const std::string song = dir.file("song.wav");
@@ -50,7 +50,7 @@ TEST(recorderRecording, ASongBecomesATrackAndTheSystemSoundIsQuietWhileItRecords
     const pid_t player = pulsefixture::playAsync(song);
     ASSERT_GT(player, 0);
 
-    ASSERT_TRUE(h.pumpUntil([&] { return h.app.engine->recordIndicator.load() == 1; }, 3000));
+    ASSERT_TRUE(h.pumpUntil([&] { return h.app.owned.engine->record.recordIndicator.load() == 1; }, 3000));
     // Within a tick (100 ms, and some slack for a loaded machine).
     EXPECT_TRUE(h.pumpUntil([&] { return currentSound().empty(); }, 250));
     EXPECT_EQ(recorderTestSessionValue("current_system_sound"), "/snd/ding.wav");

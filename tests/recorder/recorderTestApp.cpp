@@ -48,9 +48,9 @@ RecorderHarness::RecorderHarness() {
                            "http://127.0.0.1:" + std::to_string(httptest::closedPort()));
     recorderSetMessageBoxHook(
         [this](const std::string& text, const std::string& caption) { boxes.emplace_back(text, caption); });
-    app.audioDevices = &noOutputs;
-    app.dialog = &dialog;
-    app.browser = &browser;
+    app.services.audioDevices = &noOutputs;
+    app.services.dialog = &dialog;
+    app.services.browser = &browser;
     app.web.network = &network;
 }
 

@@ -253,7 +253,7 @@ TEST(recorderWeb, TheDynamicUpdateDownloadsTheNextAnnouncementWhenDue) {
     // last_dynamic_update is missing: due. The download is used at the next start.
     const long before = static_cast<long>(std::time(nullptr));
     ASSERT_EQ(h.start(), OKAY);
-    EXPECT_TRUE(h.app.updateDue);
+    EXPECT_TRUE(h.app.modes.updateDue);
     EXPECT_EQ(modeless(h), nullptr);
     ASSERT_TRUE(h.pumpUntil([&] { return h.app.web.downloadFinished.load(); }, 20000));
     EXPECT_EQ(testsupport::readText(freshFile()), next);
@@ -267,7 +267,7 @@ TEST(recorderWeb, TheDynamicUpdateDownloadsTheNextAnnouncementWhenDue) {
     // A day later it is not due; the downloaded announcement shows now.
     ASSERT_EQ(recorderSessionSetLastDynamicUpdate(before - 86400), OKAY);
     ASSERT_EQ(recorderWebDynamicUpdateCheck(h.app), OKAY);
-    EXPECT_FALSE(h.app.updateDue);
+    EXPECT_FALSE(h.app.modes.updateDue);
     ASSERT_EQ(recorderWebStartupMessages(h.app), OKAY);
     ASSERT_NE(modeless(h), nullptr);
     EXPECT_EQ(modeless(h)->text(), "Next week's news\n");
@@ -276,7 +276,7 @@ TEST(recorderWeb, TheDynamicUpdateDownloadsTheNextAnnouncementWhenDue) {
     // Eight days later it is due again, but without a network nothing is asked for.
     ASSERT_EQ(recorderSessionSetLastDynamicUpdate(before - 8 * 86400), OKAY);
     ASSERT_EQ(recorderWebDynamicUpdateCheck(h.app), OKAY);
-    EXPECT_TRUE(h.app.updateDue);
+    EXPECT_TRUE(h.app.modes.updateDue);
     h.network.up = false;
     ASSERT_EQ(recorderWebStartupMessages(h.app), OKAY);
     ASSERT_TRUE(h.pumpUntil([&] { return h.app.web.downloadFinished.load(); }, 20000));
@@ -371,7 +371,7 @@ TEST(recorderWeb, TheInstallersAddressIsSentOnceAtTheFirstStart) {
               OKAY);
 
     ASSERT_EQ(h.start(), OKAY);
-    EXPECT_TRUE(h.app.firstRun);
+    EXPECT_TRUE(h.app.modes.firstRun);
     ASSERT_TRUE(server.waitForRequests(1, 20000));
     server.release();
     ASSERT_TRUE(h.pumpUntil([&] { return h.app.web.sendingFinished.load(); }, 20000));
@@ -455,8 +455,8 @@ TEST(recorderWeb, AServiceThatNeverAnswersDelaysNeitherStartUpNorShutdown) {
     ASSERT_TRUE(server.waitForRequests(1, 20000));
     // The sending has no answer, yet start-up is over and the window is up.
     EXPECT_FALSE(h.app.web.sendingFinished);
-    EXPECT_TRUE(h.app.mainWindow->isVisible());
-    EXPECT_NE(h.app.timerId, 0);
+    EXPECT_TRUE(h.app.window.mainWindow->isVisible());
+    EXPECT_NE(h.app.window.timerId, 0);
     ASSERT_EQ(recorderWebStartupMessages(h.app), OKAY);  // still sending: no second one
     stored.emailSent = 1;
     ASSERT_EQ(recorderSessionSetAskEmail(stored), OKAY);

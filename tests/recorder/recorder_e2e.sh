@@ -36,6 +36,15 @@ sox -n -r 48000 -c 2 "$scratch/song1.wav" synth 6.5 sine 440 gain -6
 sox -n -r 48000 -c 2 "$scratch/song2.wav" synth 8.5 sine 660 gain -6
 sox -n -r 48000 -c 2 "$scratch/song3.wav" synth 10.5 sine 550 gain -6
 
+# What the test waits for: the start-up's last trace line (record mode is
+# armed by then), the list's rows in cache.db, the recording in progress.
+trace="$HOME/Documents/Tobrel/trace_messages.txt"
+mkdir -p "$HOME/Documents/Tobrel"; touch "$HOME/Documents/Tobrel/trace_on.txt"
+db="$XDG_DATA_HOME/Tobrel/500/Cache/cache.db"
+started() { grep -q 'recorderInit: Success' "$trace"; }
+tracks_are() { [ "$(sqlite3 "$db" "SELECT count(*) FROM caches;" 2>/dev/null)" = "$1" ]; }
+recorded_over() { [ "$(stat -c %s "$XDG_DATA_HOME/Tobrel/500/Cache/sdrtfn.tmp" 2>/dev/null || echo 0)" -gt "$1" ]; }
+
 # As ./run.sh does: the installer's values, then the recorder itself.
 fixture_offline_service "$TOBREL_MACHINE_REGISTRY"
 "$build/tools/installer/tobrel-install-machine-values" "$source" >/dev/null
@@ -43,15 +52,20 @@ fixture_offline_service "$TOBREL_MACHINE_REGISTRY"
 recorder=$!
 fixture_pids+=($recorder)
 fixture_wait 30 xwininfo -name Tobrel || { echo "FAIL: no Tobrel window"; cat "$scratch/tobrel.log"; exit 1; }
-sleep 1  # armed 250 ms after start
+fixture_wait 30 started || { echo "FAIL: the start-up did not finish"; cat "$scratch/tobrel.log"; exit 1; }
 
-paplay "$scratch/song1.wav"; sleep 2
-paplay "$scratch/song2.wav"; sleep 2
+# Each song becomes a row of the list once the silence after it has cut it.
+paplay "$scratch/song1.wav"
+fixture_wait 60 tracks_are 1 || { echo "FAIL: the first song did not become a track"; exit 1; }
+paplay "$scratch/song2.wav"
+fixture_wait 60 tracks_are 2 || { echo "FAIL: the second song did not become a track"; exit 1; }
 paplay "$scratch/song3.wav" &
 player=$!
-sleep 5
+# Five seconds into the third song: 48000 frames of 4 bytes a second.
+fixture_wait 60 recorded_over $((56 + 5 * 48000 * 4)) || { echo "FAIL: the third song is not recorded"; exit 1; }
 import -window root "$scratch/recording.png"
-wait "$player"; sleep 3
+wait "$player"
+fixture_wait 60 tracks_are 3 || echo "the third song did not become a track"
 import -window root "$scratch/final.png"
 kill -0 "$recorder" || { echo "FAIL: the recorder ended"; cat "$scratch/tobrel.log"; exit 1; }
 
@@ -66,7 +80,6 @@ xwininfo -name "Tobrel Message" >/dev/null 2>&1 || { echo "FAIL: no message from
 kill "$second"; wait "$second" 2>/dev/null || true
 kill -0 "$recorder" || { echo "FAIL: the first copy ended"; status=1; }
 
-db="$XDG_DATA_HOME/Tobrel/500/Cache/cache.db"
 rows=$(sqlite3 "$db" "SELECT duration FROM caches ORDER BY creation_timestamp, id;")
 echo "durations (ms): $(echo $rows)"
 [ "$(echo "$rows" | wc -l)" -eq 3 ] || { echo "FAIL: expected 3 tracks"; status=1; }

@@ -63,8 +63,8 @@ std::string storeRows(int number, const std::string& query) {
 
 std::vector<std::string> listTexts(RecorderApp& app) {
     std::vector<std::string> out;
-    for (int i = 0; i < app.listView->topLevelItemCount(); ++i)
-        out.push_back(app.listView->topLevelItem(i)->text(0).toStdString());
+    for (int i = 0; i < app.owned.listView->topLevelItemCount(); ++i)
+        out.push_back(app.owned.listView->topLevelItem(i)->text(0).toStdString());
     return out;
 }
 
@@ -98,7 +98,8 @@ TEST(recorderDialogs, RenameRefusesWithoutATrackOrOnTheRecordingRow) {
     SaveFixture f;
     ASSERT_EQ(recorderDlgRename(f.h.app), OKAY);
     f.addTrack(tagsOf("Song"));
-    ptListViewAppendRow(f.h.app.listCtrl.get(), {"Recording in Progress", "..."}, -1, kRecorderRecordingRow);
+    ptListViewAppendRow(f.h.app.owned.listCtrl.get(), {"Recording in Progress", "..."}, -1,
+                        kRecorderRecordingRow);
     f.selectRows({1});
     ASSERT_EQ(recorderDlgRename(f.h.app), OKAY);
     EXPECT_EQ(f.messages(), (std::vector<std::string>{kMsgSelectTrackToRename, kMsgCannotRenameRecording}));
@@ -137,7 +138,7 @@ TEST(recorderDialogs, RenameKeepsTheDialogOpenWithoutATitleAndStoresEntriesOnce)
     EXPECT_TRUE(driver.pending().empty());
     EXPECT_EQ(f.messages(), std::vector<std::string>{kMsgTitleRequired});
     recCacheTags now;
-    ASSERT_EQ(recCacheGetTags(f.h.app.cacheDb.get(), id, now), OKAY);
+    ASSERT_EQ(recCacheGetTags(f.h.app.owned.cacheDb.get(), id, now), OKAY);
     EXPECT_EQ(now.song, "Dancing Queen");
     EXPECT_EQ(now.artist, "Abba");
     EXPECT_EQ(now.album, "Arrival");
@@ -166,7 +167,7 @@ TEST(recorderDialogs, RenameKeepsTheDialogOpenWithoutATitleAndStoresEntriesOnce)
         pressEscape(w);
     });
     ASSERT_EQ(recorderDlgRename(f.h.app), OKAY);
-    ASSERT_EQ(recCacheGetTags(f.h.app.cacheDb.get(), id, now), OKAY);
+    ASSERT_EQ(recCacheGetTags(f.h.app.owned.cacheDb.get(), id, now), OKAY);
     EXPECT_EQ(now.song, "Dancing Queen");
 }
 
@@ -227,7 +228,7 @@ TEST(recorderDialogs, OptionsShortDurationTakesNumbersOnly) {
 TEST(recorderDialogs, OptionsShortDurationRebuildsTheFilteredList) {
     SaveFixture f;
     f.addTrack(tagsOf("Forty Seconds"), 40000);
-    f.h.app.hideShort = true;
+    f.h.app.modes.hideShort = true;
     ASSERT_EQ(recorderSongListFill(f.h.app), OKAY);
     ASSERT_EQ(listTexts(f.h.app).size(), 1u);
     for (auto [typed, rows] : {std::pair{"45", 0u}, std::pair{"0", 1u}}) {
@@ -275,8 +276,8 @@ TEST(recorderDialogs, OptionsEncoderChangesDropThePreEncodedFilesOnlyThen) {
                   c.companionsLeft);
         EXPECT_EQ(recorderTestSessionValue("num_kbps"), c.kbps);
         EXPECT_EQ(recorderTestSessionValue("num_channels"), c.channels);
-        EXPECT_EQ(g.h.app.engine->mp3BitRate.load(), c.engineKbps);
-        EXPECT_EQ(g.h.app.engine->mp3Mono.load(), c.engineMono);
+        EXPECT_EQ(sndDevicesSettingsNow(*g.h.app.owned.engine)->mp3.bitRate, c.engineKbps);
+        EXPECT_EQ(sndDevicesSettingsNow(*g.h.app.owned.engine)->mp3.mono, c.engineMono);
     }
 }
 
@@ -288,12 +289,12 @@ TEST(recorderDialogs, OptionsAlwaysOnTopAppliesAtOnce) {
             clickChild(w, kOptionsAlwaysOnTop);
             clickChild(w, kOptionsOk);
         });
-        const QPoint before = f.h.app.mainWindow->pos();
+        const QPoint before = f.h.app.window.mainWindow->pos();
         ASSERT_EQ(recorderDlgOptions(f.h.app), OKAY);
         EXPECT_EQ(recorderTestSessionValue("always_on_top"), on ? "1" : "0");
-        EXPECT_EQ(f.h.app.mainWindow->windowFlags().testFlag(Qt::WindowStaysOnTopHint), on);
-        EXPECT_TRUE(f.h.app.mainWindow->isVisible());
-        EXPECT_EQ(f.h.app.mainWindow->pos(), before);
+        EXPECT_EQ(f.h.app.window.mainWindow->windowFlags().testFlag(Qt::WindowStaysOnTopHint), on);
+        EXPECT_TRUE(f.h.app.window.mainWindow->isVisible());
+        EXPECT_EQ(f.h.app.window.mainWindow->pos(), before);
     }
 }
 
@@ -370,10 +371,10 @@ TEST(recorderDialogs, ClosingTheWindowAsksAndClears) {
     f.addTrack(tagsOf("Two"));
     DialogDriver driver;
     driver.then(kDlgClearOnExitCaption, [](QWidget& w) { clickChild(w, kClearYes); });
-    f.h.app.mainWindow->close();
+    f.h.app.window.mainWindow->close();
     EXPECT_TRUE(driver.pending().empty());
-    EXPECT_FALSE(f.h.app.mainWindow->isVisible());  // shut down after the answer
-    EXPECT_FALSE(f.h.app.cacheDb);
+    EXPECT_FALSE(f.h.app.window.mainWindow->isVisible());  // shut down after the answer
+    EXPECT_FALSE(f.h.app.owned.cacheDb);
     std::string cache;
     recorderPaths(RECORDER_PATH_CACHE, cache);
     EXPECT_EQ(testsupport::toolOutput("sqlite3 " + testsupport::shellQuoted(cache + "/cache.db") +
@@ -386,8 +387,9 @@ TEST(recorderDialogs, ClosingTheWindowAsksAndClears) {
 TEST(recorderDialogs, MainMenuDropsFromItsButtonAndRunsTheChosenEntry) {
     SaveFixture f;
     int enabled = 0, left = 0, top = 0, right = 0, bottom = 0;
-    ASSERT_EQ(skinHotspotGet(f.h.app.skin.get(), kSkinHotMenu, enabled, left, top, right, bottom), OKAY);
-    const QPoint corner = f.h.app.mainWindow->mapToGlobal(QPoint(left, bottom));
+    ASSERT_EQ(skinHotspotGet(f.h.app.owned.skin.get(), kSkinHotMenu, enabled, left, top, right, bottom),
+              OKAY);
+    const QPoint corner = f.h.app.window.mainWindow->mapToGlobal(QPoint(left, bottom));
     struct Case {
         const char* entry;
         std::string opens;  // a dialog's caption, or "" for a page
@@ -461,7 +463,7 @@ TEST(recorderDialogs, MessagesAndTheWebDialogsWearTheDialogLook) {
     SaveFixture f;
     RecorderApp& app = f.h.app;
     // The modal message dialog, given the look as the main window gives it.
-    RecorderMessageDialog dialog(app.mainWindow);
+    RecorderMessageDialog dialog(app.window.mainWindow);
     dialog.setLook([&](QWidget& w) { recorderDialogLook(app, w); });
     DialogDriver driver;
     driver.then(kMsgDlgCaption, [](QWidget& w) {

@@ -48,16 +48,6 @@ std::string artifactsFolder() {
     return folder.string();
 }
 
-// Waits for a state with a generous deadline.
-bool waitFor(const std::function<bool()>& done, std::chrono::milliseconds deadline = 30s) {
-    const auto end = std::chrono::steady_clock::now() + deadline;
-    while (std::chrono::steady_clock::now() < end) {
-        if (done()) return true;
-        std::this_thread::sleep_for(100ms);
-    }
-    return done();
-}
-
 // What is on the screen, as xwininfo tells it.
 class Screen {
   public:
@@ -68,13 +58,13 @@ class Screen {
     // A pop-up menu (an override-redirect window) is on the screen with its
     // corner at (x, y).
     bool popupAt(int x, int y) const {
-        std::istringstream lines(toolOutput("xwininfo -display " + display_ + " -root -children"));
+        std::istringstream lines(xCommandOutput("xwininfo -display " + display_ + " -root -children"));
         std::string line;
         static const std::regex id(R"(^\s+(0x[0-9a-f]+) )");
         while (std::getline(lines, line)) {
             std::smatch m;
             if (!std::regex_search(line, m, id)) continue;
-            const std::string info = toolOutput("xwininfo -display " + display_ + " -id " + m[1].str());
+            const std::string info = xCommandOutput("xwininfo -display " + display_ + " -id " + m[1].str());
             if (info.find("IsViewable") != std::string::npos &&
                 info.find("Override Redirect State: yes") != std::string::npos &&
                 info.find("Absolute upper-left X:  " + std::to_string(x) + "\n") != std::string::npos &&
@@ -89,7 +79,7 @@ class Screen {
 };
 
 std::string sqlite(const std::string& db, const std::string& query) {
-    return toolOutput("sqlite3 " + shellQuoted(db) + " " + shellQuoted(query));
+    return xCommandOutput("sqlite3 " + shellQuoted(db) + " " + shellQuoted(query));
 }
 
 int rows(const std::string& db) { return std::atoi(sqlite(db, "SELECT count(*) FROM caches;").c_str()); }
@@ -120,7 +110,7 @@ TEST(recorderSaveE2E, RecordThreeSaveTwoThenRenameAndSaveTheThird) {
     const auto [saveX, saveY] = layout.centre(kSkinHotSave);
     const auto [renameX, renameY] = layout.centre(kSkinHotRename);
     // Below the header (about 28 pixels), in the middle of the first row.
-    const int firstRowX = (layout.listLeft + layout.listRight) / 2, firstRowY = layout.listTop + 40;
+    const int firstRowX = layout.list.left + layout.list.width() / 2, firstRowY = layout.list.top + 40;
 
     // Three songs of 4, 5 and 6 seconds.
     testsupport::TempDir songs;
@@ -143,10 +133,10 @@ TEST(recorderSaveE2E, RecordThreeSaveTwoThenRenameAndSaveTheThird) {
     const ScopedProcess app{
         pulsefixture::spawnProgram({testsupport::binaryDir() + "/Mains/recorder/tobrel"})};
     ASSERT_GT(app.pid, 0);
-    ASSERT_TRUE(waitFor([&] { return screen.shown("Tobrel"); }, 60s)) << "no main window";
+    ASSERT_TRUE(xWaitFor([&] { return screen.shown("Tobrel"); }, 60000)) << "no main window";
     XTest x;
     ASSERT_TRUE(x.open(display.name()));
-    ASSERT_TRUE(waitFor([&] { return fs::exists(db); }));
+    ASSERT_TRUE(xWaitFor([&] { return fs::exists(db); }, 30000));
     std::this_thread::sleep_for(1s);  // armed 250 ms after start
 
     // Record the three songs, with silences between them.
@@ -154,7 +144,7 @@ TEST(recorderSaveE2E, RecordThreeSaveTwoThenRenameAndSaveTheThird) {
         ASSERT_EQ(pulsefixture::play(songs.file("song" + std::to_string(i) + ".wav")), 0);
         std::this_thread::sleep_for(1500ms);
     }
-    ASSERT_TRUE(waitFor([&] { return rows(db) == 3; })) << rows(db) << " tracks";
+    ASSERT_TRUE(xWaitFor([&] { return rows(db) == 3; }, 30000)) << rows(db) << " tracks";
     const std::string durations = sqlite(db, "SELECT duration FROM caches ORDER BY creation_timestamp;");
     std::vector<double> recorded;
     std::istringstream durationLines(durations);
@@ -168,17 +158,19 @@ TEST(recorderSaveE2E, RecordThreeSaveTwoThenRenameAndSaveTheThird) {
     x.key("Down", true);
     ASSERT_TRUE(shot("2-two-selected"));
     x.click(saveX, saveY);
-    ASSERT_TRUE(waitFor([&] { return screen.popupAt(saveX, saveY); })) << "no menu at the Save button";
+    ASSERT_TRUE(xWaitFor([&] { return screen.popupAt(saveX, saveY); }, 30000))
+        << "no menu at the Save button";
     ASSERT_TRUE(shot("3-save-menu"));
     x.key("Down");
     x.key("Return");
-    ASSERT_TRUE(waitFor([&] { return screen.shown("Tobrel : Save Tracks"); }));
+    ASSERT_TRUE(xWaitFor([&] { return screen.shown("Tobrel : Save Tracks"); }, 30000));
     ASSERT_TRUE(shot("4-save-tracks"));
     x.key("Return");
-    ASSERT_TRUE(waitFor([&] { return screen.shown("Tobrel : Message"); })) << "no count of saved tracks";
+    ASSERT_TRUE(xWaitFor([&] { return screen.shown("Tobrel : Message"); }, 30000))
+        << "no count of saved tracks";
     ASSERT_TRUE(shot("5-saved-count"));
     x.key("Return");
-    ASSERT_TRUE(waitFor([&] { return !screen.shown("Tobrel : Message"); }));
+    ASSERT_TRUE(xWaitFor([&] { return !screen.shown("Tobrel : Message"); }, 30000));
 
     const std::vector<fs::path> saved = mp3sIn(saveFolder);
     ASSERT_EQ(saved.size(), 2u);
@@ -192,14 +184,14 @@ TEST(recorderSaveE2E, RecordThreeSaveTwoThenRenameAndSaveTheThird) {
             toolOutput("ffmpeg -nostdin -v error -i " + shellQuoted(saved[i].string()) + " -f null - 2>&1"),
             "");
     }
-    EXPECT_TRUE(waitFor([&] { return rows(db) == 1; })) << "the saved tracks are still in the list";
+    EXPECT_TRUE(xWaitFor([&] { return rows(db) == 1; }, 30000)) << "the saved tracks are still in the list";
     x.move(5, 5);
     ASSERT_TRUE(shot("6-one-left"));
 
     // Rename the third track, then save it with subfolders.
     x.click(firstRowX, firstRowY);
     x.click(renameX, renameY);
-    ASSERT_TRUE(waitFor([&] { return screen.shown("Tobrel : Rename"); }));
+    ASSERT_TRUE(xWaitFor([&] { return screen.shown("Tobrel : Rename"); }, 30000));
     x.type("Third Song");
     x.key("Tab");
     x.type("The Band");
@@ -207,19 +199,22 @@ TEST(recorderSaveE2E, RecordThreeSaveTwoThenRenameAndSaveTheThird) {
     x.type("Live Set");
     ASSERT_TRUE(shot("7-rename"));
     x.key("Return");
-    ASSERT_TRUE(waitFor([&] {
-        return sqlite(db, "SELECT song, artist, album FROM caches;") == "Third Song|The Band|Live Set\n";
-    })) << sqlite(db, "SELECT song, artist, album FROM caches;");
+    ASSERT_TRUE(xWaitFor(
+        [&] {
+            return sqlite(db, "SELECT song, artist, album FROM caches;") == "Third Song|The Band|Live Set\n";
+        },
+        30000))
+        << sqlite(db, "SELECT song, artist, album FROM caches;");
 
     x.click(saveX, saveY);
-    ASSERT_TRUE(waitFor([&] { return screen.shown("Tobrel : Save Track"); }));
+    ASSERT_TRUE(xWaitFor([&] { return screen.shown("Tobrel : Save Track"); }, 30000));
     ASSERT_TRUE(shot("8-save-track"));
     x.key("Return");
     const std::string third = saveFolder + "/The Band/Live Set/Third Song.mp3";
-    ASSERT_TRUE(waitFor([&] { return fs::exists(third) && !screen.shown("Tobrel : Save Track"); }));
+    ASSERT_TRUE(xWaitFor([&] { return fs::exists(third) && !screen.shown("Tobrel : Save Track"); }, 30000));
     EXPECT_EQ(testsupport::mutagenTitleArtistAlbum(third), "2.3|Third Song|The Band|Live Set\n");
     EXPECT_NEAR(decodedMs(third), recorded[2], 50.0);
-    EXPECT_TRUE(waitFor([&] { return rows(db) == 0; }));
+    EXPECT_TRUE(xWaitFor([&] { return rows(db) == 0; }, 30000));
     x.move(5, 5);
     ASSERT_TRUE(shot("9-all-saved"));
     ASSERT_EQ(::waitpid(app.pid, nullptr, WNOHANG), 0) << "the recorder ended";

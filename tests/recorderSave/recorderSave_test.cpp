@@ -81,7 +81,7 @@ TEST(recorderSave, SaveButtonOpensTheDialogOrTheMenuByTheTracksInTheList) {
         EXPECT_EQ(menuEntries, c.entries);
         if (c.tracks == 1) {
             std::vector<int> rows;
-            ptListViewGetSelected(f.h.app.listCtrl.get(), 10, rows);
+            ptListViewGetSelected(f.h.app.owned.listCtrl.get(), 10, rows);
             EXPECT_EQ(rows, std::vector<int>{0});  // selected for the save
         }
     }
@@ -134,9 +134,10 @@ TEST(recorderSave, KindsWithoutTracksSayWhy) {
 
     // The recording row alone: it is never saved.
     f.h.dialog.texts.clear();
-    ptListViewAppendRow(f.h.app.listCtrl.get(), {"Recording in Progress", "..."}, -1, kRecorderRecordingRow);
+    ptListViewAppendRow(f.h.app.owned.listCtrl.get(), {"Recording in Progress", "..."}, -1,
+                        kRecorderRecordingRow);
     int count = 0;
-    ptListViewGetCount(f.h.app.listCtrl.get(), count);
+    ptListViewGetCount(f.h.app.owned.listCtrl.get(), count);
     f.selectRows({count - 1});
     ASSERT_EQ(recorderSave(f.h.app, kSaveSelected), OKAY);
     EXPECT_EQ(f.messages(), std::vector<std::string>{kMsgCannotSaveRecording});
@@ -147,16 +148,16 @@ TEST(recorderSave, AllTracksLeavesOutShortTracksWhileTheyAreHidden) {
     ASSERT_EQ(recorderSessionSetMaxShortFileDuration(30), OKAY);
     const int shortOne = f.addTrack(tagsOf("Short"), 30900);
     const int longOne = f.addTrack(tagsOf("Long"), 31000);
-    f.h.app.hideShort = true;
+    f.h.app.modes.hideShort = true;
     std::vector<long> ids;
     ASSERT_EQ(recorderSaveCollectIds(f.h.app, kSaveAll, ids), OKAY);
     EXPECT_EQ(ids, std::vector<long>{longOne});
-    f.h.app.hideShort = false;
+    f.h.app.modes.hideShort = false;
     ASSERT_EQ(recorderSaveCollectIds(f.h.app, kSaveAll, ids), OKAY);
     EXPECT_EQ(ids, (std::vector<long>{shortOne, longOne}));
 
     // Saved through the dialog: only the 31-second track.
-    f.h.app.hideShort = true;
+    f.h.app.modes.hideShort = true;
     ASSERT_EQ(recorderSongListFill(f.h.app), OKAY);
     DialogDriver driver;
     driver.then(kDlgSaveSingleCaption, [](QWidget& w) { clickChild(w, kSaveSingleOk); });
@@ -280,7 +281,7 @@ TEST(recorderSave, SavedFilesHaveTheChosenBitRateAndChannelsAndTheirTextsIntact)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.kbps);
         SaveFixture f;
-        ASSERT_EQ(sndDevicesSetMp3Settings(*f.h.app.engine, c.kbps, c.channels == 1 ? 1 : 0, 0), OKAY);
+        ASSERT_EQ(sndDevicesSetMp3Settings(*f.h.app.owned.engine, c.kbps, c.channels == 1 ? 1 : 0, 0), OKAY);
         recCacheTags tags = tagsOf(c.title, c.artist);
         tags.genre = c.genre;
         const int id = f.addTrack(tags, 60000, 1.0);
@@ -429,7 +430,7 @@ TEST(recorderSave, ItunesChoiceRunsTheExportFromBothDialogs) {
     ScriptedItunes itunes;
     itunes.mediaFolder = f.out.file("itunes-media");
     fs::create_directories(itunes.mediaFolder);
-    f.h.app.itunesAutomation = &itunes;
+    f.h.app.services.itunesAutomation = &itunes;
     const int one = f.addTrack(tagsOf("One", "Band", "Live"));
     const int two = f.addTrack(tagsOf("Two", "Band"));
     const int three = f.addTrack(tagsOf("Three", "Band"));
@@ -548,7 +549,7 @@ TEST(recorderSave, FailingThirdTrackStopsTheBatchKeepingTheFirstTwo) {
         EXPECT_EQ(f.trackIds(), removeAfterSave ? std::vector<int>(ids.begin() + 2, ids.end()) : ids);
         // The list already shows what is left.
         int rows = 0;
-        ptListViewGetCount(f.h.app.listCtrl.get(), rows);
+        ptListViewGetCount(f.h.app.owned.listCtrl.get(), rows);
         EXPECT_EQ(rows, removeAfterSave ? 3 : 5);
     }
 }

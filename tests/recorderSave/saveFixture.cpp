@@ -33,7 +33,7 @@ SaveFixture::SaveFixture() {
     EXPECT_EQ(h.start(), OKAY);
     // The tests drive every step themselves.
     recorderKillTimer(h.app);
-    h.app.save.folderPicker = &picker;
+    h.app.services.folderPicker = &picker;
     EXPECT_EQ(recorderSessionSetDefaultMp3SaveFolder(out.str()), OKAY);
 }
 
@@ -51,7 +51,7 @@ int SaveFixture::addTrack(const recCacheTags& tags, long durationMs, double audi
         std::to_string(start) + "_" + std::to_string(durationMs) + "_" + std::to_string(++serial);
     mp3test::writeCacheWav(sndDevicesAudioPath(cacheFolder(), base, kSndScrambleKey), 48000, 2,
                            mp3test::tones(48000, 2, audioSeconds, 12000), kSndScrambleKey);
-    recCache* db = h.app.cacheDb.get();
+    recCache* db = h.app.owned.cacheDb.get();
     EXPECT_EQ(recCacheInsert(db, base, start, durationMs), OKAY);
     std::vector<int> ids;
     recCacheGetIds(db, kRecCacheMaxIds, ids);
@@ -62,18 +62,18 @@ int SaveFixture::addTrack(const recCacheTags& tags, long durationMs, double audi
 
 std::string SaveFixture::baseName(int id) {
     recCacheTrack track;
-    recCacheGetTrack(h.app.cacheDb.get(), id, track);
+    recCacheGetTrack(h.app.owned.cacheDb.get(), id, track);
     return track.baseName;
 }
 
 void SaveFixture::selectRows(const std::vector<int>& rows) {
-    ptListViewClearSelection(h.app.listCtrl.get());
-    for (int row : rows) ptListViewSelect(h.app.listCtrl.get(), row, false);
+    ptListViewClearSelection(h.app.owned.listCtrl.get());
+    for (int row : rows) ptListViewSelect(h.app.owned.listCtrl.get(), row, false);
 }
 
 std::vector<int> SaveFixture::trackIds() {
     std::vector<int> ids;
-    recCacheGetIds(h.app.cacheDb.get(), kRecCacheMaxIds, ids);
+    recCacheGetIds(h.app.owned.cacheDb.get(), kRecCacheMaxIds, ids);
     return ids;
 }
 

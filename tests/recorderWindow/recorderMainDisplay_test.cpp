@@ -24,9 +24,9 @@ namespace {
 // A recording as the record thread would show it (there is none on a
 // computer without outputs, so nothing else writes these words).
 void engineRecording(RecorderApp& app, bool running, int indicator, float durationMs) {
-    app.engine->recording.store(running ? 1 : 0);
-    app.engine->recordIndicator.store(indicator);
-    app.engine->recordDurationMs.store(durationMs);
+    app.owned.engine->record.recording.store(running ? 1 : 0);
+    app.owned.engine->record.recordIndicator.store(indicator);
+    app.owned.engine->record.recordDurationMs.store(durationMs);
 }
 
 std::vector<int> shownFrames(WindowHarness& w) {
@@ -103,9 +103,9 @@ TEST(recorderMainDisplay, TwoImageButtonsShowTheStateOfTheirFlag) {
     RecorderApp& app = w.app();
     for (bool on : {true, false}) {
         SCOPED_TRACE(on);
-        app.recordMode = on;
-        app.hideShort = on;
-        app.playing = on;
+        app.modes.recordMode = on;
+        app.modes.hideShort = on;
+        app.transport.playing = on;
         ASSERT_EQ(recorderSessionSetAutoSegment(on), OKAY);
         ASSERT_EQ(recorderUpdateMainModeDisplays(app), OKAY);
         const int o = on ? 1 : 0;
@@ -118,7 +118,7 @@ TEST(recorderMainDisplay, TwoImageButtonsShowTheStateOfTheirFlag) {
         EXPECT_EQ(w.value(kSkinPause), o);
         EXPECT_EQ(w.value(kSkinPlay), 1 - o);
     }
-    app.playing = false;
+    app.transport.playing = false;
 }
 
 TEST(recorderMainDisplay, InstructionsStandInForAnEmptyListUntilARecordingRuns) {
@@ -127,19 +127,19 @@ TEST(recorderMainDisplay, InstructionsStandInForAnEmptyListUntilARecordingRuns) 
     RecorderApp& app = w.app();
     ASSERT_EQ(w.tick(), OKAY);
     EXPECT_EQ(w.value(kSkinInstructions), 1);
-    EXPECT_TRUE(app.listView->isHidden());
+    EXPECT_TRUE(app.owned.listView->isHidden());
 
     // The first tick of a running recording brings the list back.
     engineRecording(app, true, 1, 40.0f);
     ASSERT_EQ(w.tick(), OKAY);
     EXPECT_EQ(w.value(kSkinInstructions), 0);
-    EXPECT_FALSE(app.listView->isHidden());
-    ASSERT_EQ(app.listView->topLevelItemCount(), 1);  // the recording row
+    EXPECT_FALSE(app.owned.listView->isHidden());
+    ASSERT_EQ(app.owned.listView->topLevelItemCount(), 1);  // the recording row
 
     engineRecording(app, false, 0, 0.0f);
     ASSERT_EQ(w.tick(), OKAY);
     EXPECT_EQ(w.value(kSkinInstructions), 1);
-    EXPECT_TRUE(app.listView->isHidden());
+    EXPECT_TRUE(app.owned.listView->isHidden());
 
     // The wizard on screen keeps the list.
     QWidget wizard;
@@ -147,7 +147,7 @@ TEST(recorderMainDisplay, InstructionsStandInForAnEmptyListUntilARecordingRuns) 
     app.findSongs.wizard = &wizard;
     ASSERT_EQ(w.tick(), OKAY);
     EXPECT_EQ(w.value(kSkinInstructions), 0);
-    EXPECT_FALSE(app.listView->isHidden());
+    EXPECT_FALSE(app.owned.listView->isHidden());
     wizard.hide();
     app.findSongs.hidden = true;
     ASSERT_EQ(w.tick(), OKAY);
@@ -159,14 +159,14 @@ TEST(recorderMainDisplay, InstructionsStandInForAnEmptyListUntilARecordingRuns) 
     ASSERT_GT(w.addTrack(3000), 0);
     ASSERT_EQ(w.tick(), OKAY);
     EXPECT_EQ(w.value(kSkinInstructions), 0);
-    EXPECT_FALSE(app.listView->isHidden());
+    EXPECT_FALSE(app.owned.listView->isHidden());
 }
 
 TEST(recorderMainDisplay, HoverImagesFollowThePointerAndGoWhenItLeaves) {
     WindowHarness w;  // record mode on
     ASSERT_EQ(w.start(), OKAY);
     RecorderApp& app = w.app();
-    ASSERT_TRUE(app.recordMode);
+    ASSERT_TRUE(app.modes.recordMode);
 
     w.move(w.hotspot(kSkinHotMenu));
     EXPECT_EQ(w.value(kSkinMenuHover), 1);
@@ -181,7 +181,7 @@ TEST(recorderMainDisplay, HoverImagesFollowThePointerAndGoWhenItLeaves) {
     EXPECT_EQ(w.value(kSkinRecordModeOnHover), 1);
     EXPECT_EQ(w.value(kSkinRecordModeOffHover), 0);
     w.click(record);
-    ASSERT_FALSE(app.recordMode);
+    ASSERT_FALSE(app.modes.recordMode);
     EXPECT_EQ(w.value(kSkinRecordModeOnHover), 1);
     EXPECT_EQ(w.value(kSkinRecordModeOffHover), 0);
     w.move(record + QPoint(1, 0));
@@ -198,19 +198,19 @@ TEST(recorderMainDisplay, HoverImagesFollowThePointerAndGoWhenItLeaves) {
 
     // The knob hover.
     w.move(w.knob(kSkinSliderVolume));
-    EXPECT_EQ(app.skin->sliders[0].hover, 1);
+    EXPECT_EQ(app.owned.skin->sliders[0].hover, 1);
 
     w.move(w.hotspot(kSkinHotAutoSegment));
     EXPECT_EQ(w.value(kSkinAutoSegmentOnHover), 1);  // auto segment is on by default
     w.leave();
-    EXPECT_FALSE(app.trackingMouse);
+    EXPECT_FALSE(app.window.trackingMouse);
     for (int key = 1200; key <= 1220; ++key) {
         int v = 0;
-        if (skinComponentGetValue(app.skin.get(), key, v) == OKAY) {
+        if (skinComponentGetValue(app.owned.skin.get(), key, v) == OKAY) {
             EXPECT_EQ(v, 0) << key;
         }
     }
-    EXPECT_EQ(app.skin->sliders[0].hover, 0);
+    EXPECT_EQ(app.owned.skin->sliders[0].hover, 0);
 }
 
 TEST(recorderMainDisplay, TooltipOnTheFindSongsButtonOnly) {
@@ -223,16 +223,16 @@ TEST(recorderMainDisplay, TooltipOnTheFindSongsButtonOnly) {
     ASSERT_EQ(recorderTooltipTool(app, present, l, t, r, b, text), OKAY);
     ASSERT_TRUE(present);
     int enabled = 0, hl = 0, ht = 0, hr = 0, hb = 0;
-    ASSERT_EQ(skinHotspotGet(app.skin.get(), kSkinHotFindSongs, enabled, hl, ht, hr, hb), OKAY);
+    ASSERT_EQ(skinHotspotGet(app.owned.skin.get(), kSkinHotFindSongs, enabled, hl, ht, hr, hb), OKAY);
     EXPECT_EQ(std::vector<int>({l, t, r, b}), std::vector<int>({hl, ht, hr, hb}));
     EXPECT_EQ(text, "Find and Record Songs from your Favorite Bands.");
-    EXPECT_EQ(app.tooltip->objectName(), "tooltips_class32");
-    EXPECT_FALSE(app.tooltip->isVisible());
+    EXPECT_EQ(app.owned.tooltip->objectName(), "tooltips_class32");
+    EXPECT_FALSE(app.owned.tooltip->isVisible());
 
     // Whether the window's tooltip request at `at` was answered.
     auto ask = [&](QPoint at) {
-        QHelpEvent help(QEvent::ToolTip, at, app.mainWindow->mapToGlobal(at));
-        QCoreApplication::sendEvent(app.mainWindow, &help);
+        QHelpEvent help(QEvent::ToolTip, at, app.window.mainWindow->mapToGlobal(at));
+        QCoreApplication::sendEvent(app.window.mainWindow, &help);
         return help.isAccepted();
     };
     EXPECT_TRUE(ask(QPoint(r, b)));  // bounds are inclusive
@@ -242,10 +242,10 @@ TEST(recorderMainDisplay, TooltipOnTheFindSongsButtonOnly) {
     EXPECT_FALSE(ask(w.hotspot(kSkinHotSave)));
 
     // Made again, the earlier tooltip goes.
-    QPointer<QWidget> first = app.tooltip;
+    QPointer<QWidget> first = app.owned.tooltip;
     ASSERT_EQ(recorderCreateTooltips(app), OKAY);
     EXPECT_FALSE(first);
-    EXPECT_TRUE(app.tooltip);
+    EXPECT_TRUE(app.owned.tooltip);
 }
 
 }  // namespace
@@ -258,11 +258,11 @@ TEST(recorderMainDisplay, WithoutAMainSkinUpdatesDoNothingAndOnlyTheHoverRoutine
     testsupport::TempDir skins;
     std::filesystem::copy(testsupport::sourceDir() + "/Skins/default_Tobrel", skins.file("default_Tobrel"));
     std::filesystem::remove(skins.file("default_Tobrel/recording_progress_on_3.bmp"));
-    w.h.app.skinsFolderOverride = skins.str();
+    w.h.app.services.skinsFolderOverride = skins.str();
     ASSERT_EQ(w.h.start(), OKAY);
     RecorderApp& app = w.app();
-    ASSERT_TRUE(app.mainWindow);
-    ASSERT_FALSE(app.skin);
+    ASSERT_TRUE(app.window.mainWindow);
+    ASSERT_FALSE(app.owned.skin);
     recorderKillTimer(app);
     ReportRecorder reports;
     EXPECT_EQ(recorderUpdateMainModeDisplays(app), OKAY);

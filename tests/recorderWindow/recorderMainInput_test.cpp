@@ -40,14 +40,14 @@ TEST(recorderMainInput, ModeButtonsToggleTheirModes) {
     RecorderApp& app = w.app();
     ReportRecorder reports;
 
-    ASSERT_TRUE(app.recordMode);
+    ASSERT_TRUE(app.modes.recordMode);
     w.click(w.hotspot(kSkinHotRecordMode));
-    EXPECT_FALSE(app.recordMode);
-    EXPECT_EQ(app.engine->recordArmed.load(), 0);
+    EXPECT_FALSE(app.modes.recordMode);
+    EXPECT_EQ(app.owned.engine->record.recordArmed.load(), 0);
     EXPECT_EQ(w.value(kSkinRecordModeOff), 1);
     w.click(w.hotspot(kSkinHotRecordMode));
-    EXPECT_TRUE(app.recordMode);
-    EXPECT_EQ(app.engine->recordArmed.load(), 1);
+    EXPECT_TRUE(app.modes.recordMode);
+    EXPECT_EQ(app.owned.engine->record.recordArmed.load(), 1);
 
     bool autoSegment = false;
     ASSERT_EQ(recorderSessionGetAutoSegment(autoSegment), OKAY);
@@ -55,23 +55,23 @@ TEST(recorderMainInput, ModeButtonsToggleTheirModes) {
     w.click(w.hotspot(kSkinHotAutoSegment));
     ASSERT_EQ(recorderSessionGetAutoSegment(autoSegment), OKAY);
     EXPECT_FALSE(autoSegment);
-    EXPECT_EQ(app.engine->autoSegment.load(), 0);
+    EXPECT_EQ(app.owned.engine->record.autoSegment.load(), 0);
     EXPECT_EQ(w.value(kSkinAutoSegmentOff), 1);
 
     // The short-track filter hides a 10-second track and shows it again.
     ASSERT_GT(w.addTrack(10000), 0);
-    ASSERT_EQ(app.listView->topLevelItemCount(), 1);
+    ASSERT_EQ(app.owned.listView->topLevelItemCount(), 1);
     w.click(w.hotspot(kSkinHotHideShort));
-    EXPECT_TRUE(app.hideShort);
+    EXPECT_TRUE(app.modes.hideShort);
     EXPECT_EQ(w.value(kSkinHideShortOn), 1);
-    EXPECT_EQ(app.listView->topLevelItemCount(), 0);
+    EXPECT_EQ(app.owned.listView->topLevelItemCount(), 0);
     w.click(w.hotspot(kSkinHotHideShort));
-    EXPECT_EQ(app.listView->topLevelItemCount(), 1);
+    EXPECT_EQ(app.owned.listView->topLevelItemCount(), 1);
 
     // Delete removes the selected track.
     w.select(0);
     w.click(w.hotspot(kSkinHotDelete));
-    EXPECT_EQ(app.listView->topLevelItemCount(), 0);
+    EXPECT_EQ(app.owned.listView->topLevelItemCount(), 0);
     EXPECT_EQ(reports.count(), 0u);
 }
 
@@ -86,12 +86,12 @@ TEST(recorderMainInput, AClickBesideAKnobDoesNothing) {
     ASSERT_GT(knob.x() - beside.x(), 20);
     w.press(beside);
     int dragged = 0;
-    skinSliderGetDrag(app.skin.get(), dragged);
+    skinSliderGetDrag(app.owned.skin.get(), dragged);
     EXPECT_EQ(dragged, -1);
     w.move(beside + QPoint(5, 0));
     w.release(beside + QPoint(5, 0));
     EXPECT_FLOAT_EQ(w.sliderValue(kSkinSliderVolume), 1.0f);
-    EXPECT_FLOAT_EQ(app.engine->gain.load(), 1.0f);
+    EXPECT_FLOAT_EQ(app.owned.engine->playback.gain.load(), 1.0f);
 }
 
 TEST(recorderMainInput, VolumeFollowsItsKnobWhileDraggedAndStopsAtTheEnds) {
@@ -103,32 +103,32 @@ TEST(recorderMainInput, VolumeFollowsItsKnobWhileDraggedAndStopsAtTheEnds) {
     QPoint at = w.knob(kSkinSliderVolume);
     w.press(at);
     int dragged = 0;
-    skinSliderGetDrag(app.skin.get(), dragged);
+    skinSliderGetDrag(app.owned.skin.get(), dragged);
     EXPECT_EQ(dragged, kSkinSliderVolume);
 
     // Live while the button is down.
     const int mid = (minX + maxX) / 2;
     w.move(QPoint(mid, at.y()));
     float expected = 0.0f;
-    skinSliderXToValue(app.skin.get(), kSkinSliderVolume, mid, expected);
-    EXPECT_FLOAT_EQ(app.engine->gain.load(), expected);
+    skinSliderXToValue(app.owned.skin.get(), kSkinSliderVolume, mid, expected);
+    EXPECT_FLOAT_EQ(app.owned.engine->playback.gain.load(), expected);
     EXPECT_EQ(w.knob(kSkinSliderVolume).x(), mid);
 
     // Far past the left end, outside the window: 0.0, knob pinned at the end.
     w.move(QPoint(-200, at.y() + 40));
-    EXPECT_FLOAT_EQ(app.engine->gain.load(), 0.0f);
+    EXPECT_FLOAT_EQ(app.owned.engine->playback.gain.load(), 0.0f);
     EXPECT_EQ(w.knob(kSkinSliderVolume).x(), minX);
     w.move(QPoint(maxX + 500, at.y()));
-    EXPECT_FLOAT_EQ(app.engine->gain.load(), 1.0f);
+    EXPECT_FLOAT_EQ(app.owned.engine->playback.gain.load(), 1.0f);
     EXPECT_FLOAT_EQ(w.sliderValue(kSkinSliderVolume), 1.0f);
     EXPECT_EQ(w.knob(kSkinSliderVolume).x(), maxX);
     w.release(QPoint(maxX + 500, at.y()));
-    skinSliderGetDrag(app.skin.get(), dragged);
+    skinSliderGetDrag(app.owned.skin.get(), dragged);
     EXPECT_EQ(dragged, -1);
 
     // Moves without the button do not drag.
     w.move(QPoint(mid, at.y()));
-    EXPECT_FLOAT_EQ(app.engine->gain.load(), 1.0f);
+    EXPECT_FLOAT_EQ(app.owned.engine->playback.gain.load(), 1.0f);
 }
 
 TEST(recorderMainInput, PositionKnobSeeksOnlyWhenLetGoEvenOutsideTheWindow) {
@@ -137,7 +137,7 @@ TEST(recorderMainInput, PositionKnobSeeksOnlyWhenLetGoEvenOutsideTheWindow) {
     RecorderApp& app = w.app();
     ASSERT_GT(w.addTrack(180000), 0);
     w.click(w.hotspot(kSkinHotPlayPause));
-    ASSERT_TRUE(app.playing);
+    ASSERT_TRUE(app.transport.playing);
     w.freezePlayback(true);
     ASSERT_EQ(w.tick(), OKAY);
     EXPECT_EQ(w.sliderEnabled(kSkinSliderPosition), 1);
@@ -156,9 +156,9 @@ TEST(recorderMainInput, PositionKnobSeeksOnlyWhenLetGoEvenOutsideTheWindow) {
 
     // Let go below the window, at another x.
     const int releaseX = minX + (maxX - minX) * 2 / 3;
-    w.release(QPoint(releaseX, app.mainWindow->height() + 60));
+    w.release(QPoint(releaseX, app.window.mainWindow->height() + 60));
     float value = 0.0f;
-    skinSliderXToValue(app.skin.get(), kSkinSliderPosition, releaseX, value);
+    skinSliderXToValue(app.owned.skin.get(), kSkinSliderPosition, releaseX, value);
     EXPECT_EQ(w.enginePosition(), static_cast<int>(180000.0 * value));
     EXPECT_EQ(w.knob(kSkinSliderPosition).x(), releaseX);
     ASSERT_EQ(w.tick(), OKAY);
@@ -172,29 +172,30 @@ TEST(recorderMainInput, NewTrackCutsTheRecordingOnlyWhileItsButtonShows) {
     ASSERT_EQ(recorderSessionSetAutoSegment(false), OKAY);
     ASSERT_EQ(w.start(), OKAY);
     RecorderApp& app = w.app();
-    ASSERT_TRUE(app.recordMode);
+    ASSERT_TRUE(app.modes.recordMode);
     // Wait for a recording longer than the shortest kept one.
-    ASSERT_TRUE(w.h.pumpUntil([&] { return app.engine->recordDurationMs.load() > 2500.0f; }, 10000));
+    ASSERT_TRUE(
+        w.h.pumpUntil([&] { return app.owned.engine->record.recordDurationMs.load() > 2500.0f; }, 10000));
     ASSERT_EQ(w.tick(), OKAY);
     ASSERT_EQ(w.value(kSkinNewTrack), 1);
     w.click(w.hotspot(kSkinHotNewTrack));
-    EXPECT_TRUE(app.recordMode);
+    EXPECT_TRUE(app.modes.recordMode);
     std::string last;
     ASSERT_TRUE(w.h.pumpUntil(
         [&] {
-            sndDevicesGetLastRecordingName(*app.engine, last);
+            sndDevicesGetLastRecordingName(*app.owned.engine, last);
             return !last.empty();
         },
         3000));
 
     // In playback mode the hidden button does nothing: record mode stays off.
     w.click(w.hotspot(kSkinHotRecordMode));
-    ASSERT_FALSE(app.recordMode);
-    ASSERT_TRUE(w.h.pumpUntil([&] { return app.engine->recording.load() == 0; }, 3000));
+    ASSERT_FALSE(app.modes.recordMode);
+    ASSERT_TRUE(w.h.pumpUntil([&] { return app.owned.engine->record.recording.load() == 0; }, 3000));
     ASSERT_EQ(w.tick(), OKAY);
     ASSERT_EQ(w.value(kSkinNewTrack), 0);
     w.click(w.hotspot(kSkinHotNewTrack));
-    EXPECT_FALSE(app.recordMode);
+    EXPECT_FALSE(app.modes.recordMode);
 }
 
 }  // namespace

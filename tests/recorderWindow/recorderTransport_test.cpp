@@ -39,12 +39,12 @@ TEST(recorderTransport, PlayInRecordModeWithoutARecordingAsksNothingAndGivesReco
     w.freezePlayback(true);
     w.click(w.hotspot(kSkinHotPlayPause));
     EXPECT_TRUE(w.h.dialog.texts.empty());
-    EXPECT_EQ(app.playingTrack, id);
-    EXPECT_TRUE(app.playing);
-    EXPECT_TRUE(app.loaded);
-    EXPECT_TRUE(app.recordSuspended);
-    EXPECT_FALSE(app.recordMode);
-    EXPECT_EQ(app.engine->recordArmed.load(), 0);
+    EXPECT_EQ(app.transport.playingTrack, id);
+    EXPECT_TRUE(app.transport.playing);
+    EXPECT_TRUE(app.transport.loaded);
+    EXPECT_TRUE(app.transport.recordSuspended);
+    EXPECT_FALSE(app.modes.recordMode);
+    EXPECT_EQ(app.owned.engine->record.recordArmed.load(), 0);
     EXPECT_EQ(w.selectedRow(), 0);  // the first row, nothing was selected
     EXPECT_EQ(w.value(kSkinPause), 1);
     EXPECT_EQ(w.value(kSkinPlay), 0);
@@ -53,12 +53,12 @@ TEST(recorderTransport, PlayInRecordModeWithoutARecordingAsksNothingAndGivesReco
 
     // The track runs out.
     w.freezePlayback(false);
-    ASSERT_TRUE(tickUntil(w, [&] { return app.playingTrack == kRecorderNoTrack; }));
-    EXPECT_FALSE(app.playing);
-    EXPECT_FALSE(app.loaded);
-    EXPECT_FALSE(app.recordSuspended);
-    EXPECT_TRUE(app.recordMode);
-    EXPECT_EQ(app.engine->recordArmed.load(), 1);
+    ASSERT_TRUE(tickUntil(w, [&] { return app.transport.playingTrack == kRecorderNoTrack; }));
+    EXPECT_FALSE(app.transport.playing);
+    EXPECT_FALSE(app.transport.loaded);
+    EXPECT_FALSE(app.transport.recordSuspended);
+    EXPECT_TRUE(app.modes.recordMode);
+    EXPECT_EQ(app.owned.engine->record.recordArmed.load(), 1);
     EXPECT_EQ(w.value(kSkinPlay), 1);
     EXPECT_EQ(w.text(kSkinTextPlayTime), "stopped");
     EXPECT_EQ(w.value(kSkinTextPlayTime), 0);
@@ -73,17 +73,17 @@ TEST(recorderTransport, ARecordingInProgressIsStoppedOnlyWhenTheUserSaysYes) {
     ASSERT_EQ(w.start(), OKAY);
     RecorderApp& app = w.app();
     const int id = w.addTrack(60000);
-    ASSERT_TRUE(w.h.pumpUntil([&] { return app.engine->recordIndicator.load() != 0; }, 5000));
+    ASSERT_TRUE(w.h.pumpUntil([&] { return app.owned.engine->record.recordIndicator.load() != 0; }, 5000));
     ASSERT_EQ(w.tick(), OKAY);  // the recording row comes
-    ASSERT_EQ(app.listView->topLevelItemCount(), 2);
+    ASSERT_EQ(app.owned.listView->topLevelItemCount(), 2);
 
     // The recording row cannot be played.
     w.select(1);
     w.click(w.hotspot(kSkinHotPlayPause));
     EXPECT_EQ(w.h.dialog.texts, std::vector<std::string>{"You may not play the currently recording track."});
     EXPECT_EQ(w.h.dialog.withCancel, std::vector<bool>{false});
-    EXPECT_EQ(app.playingTrack, kRecorderNoTrack);
-    EXPECT_TRUE(app.recordMode);
+    EXPECT_EQ(app.transport.playingTrack, kRecorderNoTrack);
+    EXPECT_TRUE(app.modes.recordMode);
 
     // No: recording goes on, nothing plays.
     w.select(0);
@@ -95,25 +95,25 @@ TEST(recorderTransport, ARecordingInProgressIsStoppedOnlyWhenTheUserSaysYes) {
         "A recording is currently in progress.\n\nWould you like to stop recording and enter playback mode?";
     EXPECT_EQ(w.h.dialog.texts, std::vector<std::string>{question});
     EXPECT_EQ(w.h.dialog.withCancel, std::vector<bool>{true});
-    EXPECT_EQ(app.playingTrack, kRecorderNoTrack);
-    EXPECT_FALSE(app.playing);
+    EXPECT_EQ(app.transport.playingTrack, kRecorderNoTrack);
+    EXPECT_FALSE(app.transport.playing);
     EXPECT_EQ(w.engineLength(), 0);
-    EXPECT_TRUE(app.recordMode);
-    EXPECT_EQ(app.engine->recordArmed.load(), 1);
+    EXPECT_TRUE(app.modes.recordMode);
+    EXPECT_EQ(app.owned.engine->record.recordArmed.load(), 1);
 
     // Yes: record mode goes off and the track plays; pause gives record mode back.
     w.h.dialog.answer = true;
     w.click(w.hotspot(kSkinHotPlayPause));
-    EXPECT_EQ(app.playingTrack, id);
-    EXPECT_TRUE(app.playing);
-    EXPECT_FALSE(app.recordMode);
-    EXPECT_EQ(app.engine->recordArmed.load(), 0);
+    EXPECT_EQ(app.transport.playingTrack, id);
+    EXPECT_TRUE(app.transport.playing);
+    EXPECT_FALSE(app.modes.recordMode);
+    EXPECT_EQ(app.owned.engine->record.recordArmed.load(), 0);
     w.click(w.hotspot(kSkinHotPlayPause));
-    EXPECT_FALSE(app.playing);
-    EXPECT_EQ(app.playingTrack, id);  // paused, still loaded
-    EXPECT_TRUE(app.loaded);
-    EXPECT_FALSE(app.recordSuspended);
-    EXPECT_TRUE(app.recordMode);
+    EXPECT_FALSE(app.transport.playing);
+    EXPECT_EQ(app.transport.playingTrack, id);  // paused, still loaded
+    EXPECT_TRUE(app.transport.loaded);
+    EXPECT_FALSE(app.transport.recordSuspended);
+    EXPECT_TRUE(app.modes.recordMode);
     EXPECT_EQ(w.value(kSkinPlay), 1);
 }
 
@@ -125,25 +125,25 @@ TEST(recorderTransport, RecordButtonWhilePlayingStopsPlaybackAndTheUsersChoiceHo
     w.addTrack(500);
     w.freezePlayback(true);
     w.click(w.hotspot(kSkinHotPlayPause));
-    ASSERT_TRUE(app.playing);
-    ASSERT_FALSE(app.recordMode);  // suspended for playback
+    ASSERT_TRUE(app.transport.playing);
+    ASSERT_FALSE(app.modes.recordMode);  // suspended for playback
 
     w.click(w.hotspot(kSkinHotRecordMode));
-    EXPECT_EQ(app.playingTrack, kRecorderNoTrack);
-    EXPECT_FALSE(app.playing);
+    EXPECT_EQ(app.transport.playingTrack, kRecorderNoTrack);
+    EXPECT_FALSE(app.transport.playing);
     EXPECT_EQ(w.engineLength(), 0);
-    EXPECT_TRUE(app.recordMode);
+    EXPECT_TRUE(app.modes.recordMode);
     // The user then chooses playback mode and plays the short track to its
     // end: record mode stays off, as chosen.
     w.click(w.hotspot(kSkinHotRecordMode));
-    ASSERT_FALSE(app.recordMode);
+    ASSERT_FALSE(app.modes.recordMode);
     w.select(1);
     w.freezePlayback(false);
     w.click(w.hotspot(kSkinHotPlayPause));
-    ASSERT_TRUE(app.playing);
-    ASSERT_TRUE(tickUntil(w, [&] { return app.playingTrack == kRecorderNoTrack; }));
-    EXPECT_FALSE(app.recordMode);
-    EXPECT_EQ(app.engine->recordArmed.load(), 0);
+    ASSERT_TRUE(app.transport.playing);
+    ASSERT_TRUE(tickUntil(w, [&] { return app.transport.playingTrack == kRecorderNoTrack; }));
+    EXPECT_FALSE(app.modes.recordMode);
+    EXPECT_EQ(app.owned.engine->record.recordArmed.load(), 0);
 }
 
 TEST(recorderTransport, PreviousAndNextMoveThroughTheListAndADoubleClickSkipsTwo) {
@@ -155,42 +155,42 @@ TEST(recorderTransport, PreviousAndNextMoveThroughTheListAndADoubleClickSkipsTwo
     w.freezePlayback(true);
     w.select(0);
     w.click(w.hotspot(kSkinHotPlayPause));
-    ASSERT_EQ(app.playingTrack, ids[0]);
+    ASSERT_EQ(app.transport.playingTrack, ids[0]);
 
     w.doubleClick(w.hotspot(kSkinHotNext));
     EXPECT_EQ(w.selectedRow(), 2);
-    EXPECT_EQ(app.playingTrack, ids[2]);
-    EXPECT_TRUE(app.playing);
+    EXPECT_EQ(app.transport.playingTrack, ids[2]);
+    EXPECT_TRUE(app.transport.playing);
 
     w.click(w.hotspot(kSkinHotPrevious));
     EXPECT_EQ(w.selectedRow(), 1);
-    EXPECT_EQ(app.playingTrack, ids[1]);
+    EXPECT_EQ(app.transport.playingTrack, ids[1]);
 
     // Next on the last row: the same track goes on where it is.
     // A playing track whose row is left for another: the new row plays.
     w.select(3);
     ASSERT_EQ(w.tick(), OKAY);
-    ASSERT_EQ(app.playingTrack, ids[3]);
-    ASSERT_TRUE(app.playing);
+    ASSERT_EQ(app.transport.playingTrack, ids[3]);
+    ASSERT_TRUE(app.transport.playing);
     ASSERT_EQ(recorderPlayPositionSliderMoved(app, 0.5f), OKAY);
     const int at = w.enginePosition();
     w.click(w.hotspot(kSkinHotNext));
     EXPECT_EQ(w.selectedRow(), 3);
-    EXPECT_EQ(app.playingTrack, ids[3]);
+    EXPECT_EQ(app.transport.playingTrack, ids[3]);
     EXPECT_EQ(w.enginePosition(), at);
-    EXPECT_TRUE(app.playing);
+    EXPECT_TRUE(app.transport.playing);
 
     // Previous on the first row restarts it.
     w.select(0);
     ASSERT_EQ(w.tick(), OKAY);
-    ASSERT_EQ(app.playingTrack, ids[0]);
+    ASSERT_EQ(app.transport.playingTrack, ids[0]);
     ASSERT_EQ(recorderPlayPositionSliderMoved(app, 0.25f), OKAY);
     ASSERT_GT(w.enginePosition(), 0);
     w.click(w.hotspot(kSkinHotPrevious));
     EXPECT_EQ(w.selectedRow(), 0);
-    EXPECT_EQ(app.playingTrack, ids[0]);
+    EXPECT_EQ(app.transport.playingTrack, ids[0]);
     EXPECT_EQ(w.enginePosition(), 0);
-    EXPECT_TRUE(app.playing);
+    EXPECT_TRUE(app.transport.playing);
 }
 
 TEST(recorderTransport, SliderHalfOfAThreeMinuteTrackSeeksTo90000AndTheTimeShowsIt) {
@@ -224,10 +224,10 @@ TEST(recorderTransport, SliderHalfOfAThreeMinuteTrackSeeksTo90000AndTheTimeShows
 
     // Paused, the time stays shown.
     w.click(w.hotspot(kSkinHotPlayPause));
-    ASSERT_FALSE(app.playing);
+    ASSERT_FALSE(app.transport.playing);
     ASSERT_EQ(w.tick(), OKAY);
     EXPECT_EQ(w.text(kSkinTextPlayTime), "1:30");
-    EXPECT_EQ(app.playingTrack != kRecorderNoTrack, true);
+    EXPECT_EQ(app.transport.playingTrack != kRecorderNoTrack, true);
 }
 
 }  // namespace

@@ -57,6 +57,13 @@ int keptTracks(const std::string& cache) {
     return n;
 }
 
+// Bytes of the recording in progress (0 when there is none).
+uintmax_t recordingBytes(const std::string& cache) {
+    std::error_code ec;
+    const uintmax_t size = fs::file_size(cache + "/sdrtfn.tmp", ec);
+    return ec ? 0 : size;
+}
+
 // The middle of the bright pixels of row y between x0 and x1 (a knob on its
 // dark track), or -1.
 int brightCentre(const std::string& png, int x0, int x1, int y) {
@@ -107,7 +114,7 @@ Heard listen(int ms) {
 }
 
 TEST(recorderWindowE2E, RecordTwoSongsThenPlayPauseSeekAndNextThroughTheWindow) {
-    for (const char* tool : {"Xvfb", "import", "parec", "paplay", "pulseaudio"})
+    for (const char* tool : {"Xvfb", "import", "parec", "paplay", "pactl", "pulseaudio", "sqlite3"})
         if (pulsefixture::runProgram({"sh", "-c", std::string("command -v ") + tool + " >/dev/null"}) != 0)
             GTEST_SKIP() << tool << " is missing";
     // A scratch profile and machine settings, as the installer leaves them.
@@ -120,12 +127,12 @@ TEST(recorderWindowE2E, RecordTwoSongsThenPlayPauseSeekAndNextThroughTheWindow) 
     const SkinLayout layout;
     ASSERT_TRUE(layout.loaded());
     auto centre = [&](int key) { return layout.centre(key); };
-    const int listLeft = layout.listLeft, listTop = layout.listTop, listRight = layout.listRight;
+    const int listLeft = layout.list.left, listTop = layout.list.top, listRight = layout.list.right;
     int knobMinX = 0, knobMaxX = 0, knobY = 0;
     ASSERT_EQ(skinSliderValueToX(layout.skin(), kSkinSliderPosition, 0.0f, knobMinX), OKAY);
     ASSERT_EQ(skinSliderValueToX(layout.skin(), kSkinSliderPosition, 1.0f, knobMaxX), OKAY);
     for (const SkinSlider& s : layout.skin()->sliders)
-        if (s.key == kSkinSliderPosition) knobY = s.top + (s.bottom - s.top) / 2;
+        if (s.key == kSkinSliderPosition) knobY = s.track.top + s.track.height() / 2;
 
     // The songs: a 6-second one whose second half is higher, and a 4-second one.
     testsupport::TempDir songs;
@@ -148,20 +155,22 @@ TEST(recorderWindowE2E, RecordTwoSongsThenPlayPauseSeekAndNextThroughTheWindow) 
     const pid_t app = pulsefixture::spawnProgram({program});
     ASSERT_GT(app, 0);
     ScopedProcess reapApp{app};
-    std::this_thread::sleep_for(2500ms);
+    // Up and armed: the start-up's last trace line comes after record mode.
+    ASSERT_TRUE(xWaitFor([&] { return profile.traced("recorderInit: Success"); }))
+        << "the recorder did not start";
     ASSERT_EQ(::waitpid(app, nullptr, WNOHANG), 0) << "the recorder ended";
     ASSERT_TRUE(screenshot(display, "1-started"));
 
-    // Record two songs.
+    // Record two songs, the first cut from the second by the silence between them.
     const pid_t first = pulsefixture::playAsync(songs.file("one.wav"));
-    std::this_thread::sleep_for(2500ms);
+    const uintmax_t pastTwoSeconds = 56 + 48000 * 4 * 2300 / 1000;  // the indicator lights after 2 s
+    ASSERT_TRUE(xWaitFor([&] { return recordingBytes(cache) > pastTwoSeconds; })) << "nothing is recorded";
     ASSERT_TRUE(screenshot(display, "2-recording"));
     pulsefixture::waitProgram(first);
-    std::this_thread::sleep_for(2000ms);
+    ASSERT_TRUE(xWaitFor([&] { return keptTracks(cache) == 1; })) << "the first song was not kept";
     ASSERT_EQ(pulsefixture::play(songs.file("two.wav")), 0);
-    for (int i = 0; i < 100 && keptTracks(cache) < 2; ++i) std::this_thread::sleep_for(100ms);
-    ASSERT_EQ(keptTracks(cache), 2);
-    std::this_thread::sleep_for(500ms);  // the list takes them in at its next tick
+    ASSERT_TRUE(xWaitFor([&] { return keptTracks(cache) == 2; })) << "the second song was not kept";
+    ASSERT_TRUE(xWaitFor([&] { return profile.cachedTracks() == 2; })) << "the list did not take both in";
     x.move(5, 5);
     ASSERT_TRUE(screenshot(display, "3-idle-two-tracks"));
 
@@ -170,23 +179,22 @@ TEST(recorderWindowE2E, RecordTwoSongsThenPlayPauseSeekAndNextThroughTheWindow) 
     x.click((listLeft + listRight) / 2, listTop + 25);
     auto [playX, playY] = centre(kSkinHotPlayPause);
     x.click(playX, playY);
+    ASSERT_TRUE(xWaitFor(xSoundPlaying)) << "the track does not play";
     Heard heard = listen(1200);
     EXPECT_GT(heard.rms, 0.1);
     EXPECT_NEAR(heard.hz, 440.0, 25.0);
     x.move(5, 5);  // the pause image, without the play button's hover image over it
-    std::this_thread::sleep_for(200ms);
     ASSERT_TRUE(screenshot(display, "4-playing"));
 
     // Pause: quiet.
     x.click(playX, playY);
-    std::this_thread::sleep_for(300ms);
+    ASSERT_TRUE(xWaitFor([] { return !xSoundPlaying(); })) << "the track goes on playing";
     heard = listen(600);
     EXPECT_LT(heard.rms, 0.01);
 
     // The knob dragged to three quarters and let go below the window: the
     // second tone. The knob is found where the screen shows it.
     x.move(5, 5);
-    std::this_thread::sleep_for(200ms);
     ASSERT_TRUE(screenshot(display, "5-paused"));
     const int knobX = brightCentre(artifactsFolder() + "/5-paused.png", knobMinX - 8, knobMaxX + 8, knobY);
     ASSERT_GE(knobX, knobMinX);
@@ -196,8 +204,8 @@ TEST(recorderWindowE2E, RecordTwoSongsThenPlayPauseSeekAndNextThroughTheWindow) 
     x.move((knobX + target) / 2, knobY);
     x.move(target, knobY + 200);
     x.button(false);
-    std::this_thread::sleep_for(300ms);
     x.click(playX, playY);
+    ASSERT_TRUE(xWaitFor(xSoundPlaying)) << "the track does not play";
     heard = listen(1000);
     EXPECT_GT(heard.rms, 0.1);
     EXPECT_NEAR(heard.hz, 550.0, 25.0);
@@ -212,7 +220,6 @@ TEST(recorderWindowE2E, RecordTwoSongsThenPlayPauseSeekAndNextThroughTheWindow) 
     EXPECT_GT(heard.rms, 0.1);
     EXPECT_NEAR(heard.hz, 660.0, 25.0);
     x.move(5, 5);
-    std::this_thread::sleep_for(200ms);
     ASSERT_TRUE(screenshot(display, "6-playing-next"));
 
     // Record mode was off while tracks played.

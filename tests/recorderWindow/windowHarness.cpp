@@ -22,7 +22,7 @@ WindowHarness::WindowHarness(bool outputs) : outputs_(outputs) {
     devices.setEndpoints(
         {ScriptedEndpoint{AudioEndpoint{"spk", "Speakers", "Speakers device"}, audioFloatFormat(2, 48000)}});
     devices.setDefault("spk");
-    if (outputs_) h.app.audioDevices = &devices;
+    if (outputs_) h.app.services.audioDevices = &devices;
 }
 
 WindowHarness::~WindowHarness() {
@@ -31,7 +31,7 @@ WindowHarness::~WindowHarness() {
 }
 
 int WindowHarness::start() {
-    if (h.start() != OKAY || !h.app.mainWindow || !h.app.skin) return NOT_OKAY;
+    if (h.start() != OKAY || !h.app.window.mainWindow || !h.app.owned.skin) return NOT_OKAY;
     recorderKillTimer(h.app);
     h.pump(20);
     return OKAY;
@@ -39,13 +39,13 @@ int WindowHarness::start() {
 
 QPoint WindowHarness::hotspot(int key) {
     int enabled = 0, l = 0, t = 0, r = 0, b = 0;
-    skinHotspotGet(h.app.skin.get(), key, enabled, l, t, r, b);
+    skinHotspotGet(h.app.owned.skin.get(), key, enabled, l, t, r, b);
     return QPoint((l + r) / 2, (t + b) / 2);
 }
 
 int WindowHarness::sliderX(int sliderKey, float v) {
     int x = 0;
-    skinSliderValueToX(h.app.skin.get(), sliderKey, v, x);
+    skinSliderValueToX(h.app.owned.skin.get(), sliderKey, v, x);
     return x;
 }
 
@@ -56,36 +56,37 @@ int WindowHarness::knobRange(int sliderKey, int& minX, int& maxX) {
 }
 
 QPoint WindowHarness::knob(int sliderKey) {
-    for (const SkinSlider& s : h.app.skin->sliders)
-        if (s.key == sliderKey) return QPoint(sliderX(sliderKey, s.value), s.top + (s.bottom - s.top) / 2);
+    for (const SkinSlider& s : h.app.owned.skin->sliders)
+        if (s.key == sliderKey)
+            return QPoint(sliderX(sliderKey, s.value), s.track.top + s.track.height() / 2);
     return QPoint(-1, -1);
 }
 
 float WindowHarness::sliderValue(int sliderKey) {
     float v = -1.0f;
-    skinSliderGetValue(h.app.skin.get(), sliderKey, v);
+    skinSliderGetValue(h.app.owned.skin.get(), sliderKey, v);
     return v;
 }
 
 int WindowHarness::sliderEnabled(int sliderKey) {
-    for (const SkinSlider& s : h.app.skin->sliders)
+    for (const SkinSlider& s : h.app.owned.skin->sliders)
         if (s.key == sliderKey) return s.enabled;
     return -1;
 }
 
 int WindowHarness::value(int componentKey) {
     int v = -1;
-    skinComponentGetValue(h.app.skin.get(), componentKey, v);
+    skinComponentGetValue(h.app.owned.skin.get(), componentKey, v);
     return v;
 }
 
 std::string WindowHarness::text(int textKey) {
     std::string t;
-    skinTextGetText(h.app.skin.get(), textKey, t);
+    skinTextGetText(h.app.owned.skin.get(), textKey, t);
     return t;
 }
 
-static QWindow* handle(RecorderApp& app) { return app.mainWindow->windowHandle(); }
+static QWindow* handle(RecorderApp& app) { return app.window.mainWindow->windowHandle(); }
 
 void WindowHarness::move(QPoint p) { QTest::mouseMove(handle(h.app), p); }
 void WindowHarness::press(QPoint p) { QTest::mousePress(handle(h.app), Qt::LeftButton, {}, p); }
@@ -100,7 +101,7 @@ void WindowHarness::doubleClick(QPoint p) {
 }
 void WindowHarness::leave() {
     QEvent leaveEvent(QEvent::Leave);
-    QCoreApplication::sendEvent(h.app.mainWindow, &leaveEvent);
+    QCoreApplication::sendEvent(h.app.window.mainWindow, &leaveEvent);
 }
 
 int WindowHarness::tick() { return recorderTimer(h.app); }
@@ -118,9 +119,9 @@ int WindowHarness::addTrack(long lengthMs, long start) {
     uint32_t written = 0;
     file.write(static_cast<uint32_t>(frames.size() * 2), frames.data(), &written);
     file.close();
-    if (recCacheInsert(h.app.cacheDb.get(), base, start, lengthMs) != OKAY) return -1;
+    if (recCacheInsert(h.app.owned.cacheDb.get(), base, start, lengthMs) != OKAY) return -1;
     std::vector<int> ids;
-    recCacheGetIds(h.app.cacheDb.get(), kRecCacheMaxIds, ids);
+    recCacheGetIds(h.app.owned.cacheDb.get(), kRecCacheMaxIds, ids);
     fill();
     return ids.back();
 }
@@ -128,35 +129,35 @@ int WindowHarness::addTrack(long lengthMs, long start) {
 void WindowHarness::fill() { recorderSongListFill(h.app); }
 
 void WindowHarness::select(int row) {
-    ptListViewClearSelection(h.app.listCtrl.get());
-    if (row >= 0) ptListViewSelect(h.app.listCtrl.get(), row, true);
+    ptListViewClearSelection(h.app.owned.listCtrl.get());
+    if (row >= 0) ptListViewSelect(h.app.owned.listCtrl.get(), row, true);
 }
 
 int WindowHarness::selectedRow() {
     std::vector<int> rows;
-    ptListViewGetSelected(h.app.listCtrl.get(), kPtListViewMaxSelection, rows);
+    ptListViewGetSelected(h.app.owned.listCtrl.get(), kPtListViewMaxSelection, rows);
     return rows.empty() ? -1 : rows[0];
 }
 
 int WindowHarness::enginePosition() {
     int playing = 0, position = 0, length = 0;
-    sndDevicesPlayStatus(*h.app.engine, playing, position, length);
+    sndDevicesPlayStatus(*h.app.owned.engine, playing, position, length);
     return position;
 }
 
 int WindowHarness::engineLength() {
     int playing = 0, position = 0, length = 0;
-    sndDevicesPlayStatus(*h.app.engine, playing, position, length);
+    sndDevicesPlayStatus(*h.app.owned.engine, playing, position, length);
     return length;
 }
 
 bool WindowHarness::enginePlaying() {
     int playing = 0, position = 0, length = 0;
-    sndDevicesPlayStatus(*h.app.engine, playing, position, length);
+    sndDevicesPlayStatus(*h.app.owned.engine, playing, position, length);
     return playing != 0;
 }
 
 void WindowHarness::freezePlayback(bool frozen) {
     auto render = devices.lastRender();
-    if (render) render->setPadding(frozen ? h.app.engine->renderBufferFrames : 0);
+    if (render) render->setPadding(frozen ? h.app.owned.engine->streams.renderBufferFrames : 0);
 }

@@ -37,7 +37,7 @@ class DefaultSkin : public ::testing::Test {
     }
     static QRect rectOf(const SkinComponent& c) {
         return c.kind == kSkinKindBitmap ? QRect(c.x, c.y, c.width, c.height)
-                                         : QRect(c.left, c.top, c.right - c.left, c.bottom - c.top);
+                                         : QRect(c.rect.left, c.rect.top, c.rect.width(), c.rect.height());
     }
 
     ReportRecorder reports;
@@ -60,10 +60,10 @@ TEST_F(DefaultSkin, LoadsAndFitsTogether) {
     for (size_t i = 0; i < skin->hotspots.size(); ++i) {
         const SkinHotspot& a = skin->hotspots[i];
         EXPECT_TRUE(a.enabled) << a.key;
-        const QRect ra(QPoint(a.left, a.top), QPoint(a.right, a.bottom));
+        const QRect ra(a.rect.left, a.rect.top, a.rect.width(), a.rect.height());
         for (size_t j = i + 1; j < skin->hotspots.size(); ++j) {
             const SkinHotspot& b = skin->hotspots[j];
-            EXPECT_FALSE(ra.intersects(QRect(QPoint(b.left, b.top), QPoint(b.right, b.bottom))))
+            EXPECT_FALSE(ra.intersects(QRect(b.rect.left, b.rect.top, b.rect.width(), b.rect.height())))
                 << a.key << " and " << b.key;
         }
     }
@@ -79,8 +79,8 @@ TEST_F(DefaultSkin, LoadsAndFitsTogether) {
         }
     }
     for (const SkinSlider& s : skin->sliders) {
-        EXPECT_GT(s.right - s.left, 2 * s.knobWidth) << s.key;
-        EXPECT_LE(s.knobHeight, s.bottom - s.top) << s.key;
+        EXPECT_GT(s.track.width(), 2 * s.knobWidth) << s.key;
+        EXPECT_LE(s.knobHeight, s.track.height()) << s.key;
         EXPECT_EQ(s.hoverWidth, s.knobWidth) << s.key;
         EXPECT_EQ(s.hoverHeight, s.knobHeight) << s.key;
     }
@@ -131,8 +131,8 @@ TEST_F(DefaultSkin, ReadOutsHaveRoomForTheirLongestText) {
         font.setStyleHint(QFont::SansSerif);
         font.setPixelSize(c.fontSize);
         const QFontMetrics metrics(font);
-        EXPECT_LE(metrics.horizontalAdvance(longest), c.right - c.left) << key;
-        EXPECT_LE(metrics.height(), c.bottom - c.top + 4) << key;
+        EXPECT_LE(metrics.horizontalAdvance(longest), c.rect.width()) << key;
+        EXPECT_LE(metrics.height(), c.rect.height() + 4) << key;
     }
     // Painted: the recording time shows in its colour inside its rectangle.
     ImageWindow window(size.width(), size.height());
@@ -142,8 +142,8 @@ TEST_F(DefaultSkin, ReadOutsHaveRoomForTheirLongestText) {
     const SkinComponent& c = component(kSkinTextRecordTime);
     const QRgb ink = qRgb(c.colourA, c.colourC, c.colourB) & 0xFFFFFF;
     int inked = 0;
-    for (int y = c.top; y < c.bottom; ++y)
-        for (int x = c.left; x < c.right; ++x) inked += window.pixel(x, y) == ink;
+    for (int y = c.rect.top; y < c.rect.bottom; ++y)
+        for (int x = c.rect.left; x < c.rect.right; ++x) inked += window.pixel(x, y) == ink;
     EXPECT_GT(inked, 20);
 }
 

@@ -190,14 +190,14 @@ TEST_F(MainSkinTest, LoadsEveryPieceInItsOrderAndHandsOnTheLayout) {
     EXPECT_EQ(skin->sliders[0].enabled, 1);
     EXPECT_EQ(skin->sliders[1].key, 1701);
     EXPECT_EQ(skin->sliders[1].enabled, 0);
-    EXPECT_EQ(skin->sliders[1].right, 180);
+    EXPECT_EQ(skin->sliders[1].track.right, 180);
     float v = -1;
     ASSERT_EQ(skinSliderXToValue(skin.get(), 1700, 70, v), OKAY);  // 25..115
     EXPECT_FLOAT_EQ(v, 0.5f);
 
     const SkinComponent& recordTime = component(1802);
-    EXPECT_EQ(std::vector<int>({recordTime.left, recordTime.top, recordTime.right, recordTime.bottom,
-                                recordTime.fontSize, recordTime.halfSize}),
+    EXPECT_EQ(std::vector<int>({recordTime.rect.left, recordTime.rect.top, recordTime.rect.right,
+                                recordTime.rect.bottom, recordTime.fontSize, recordTime.halfSize}),
               std::vector<int>({100, 40, 190, 58, 15, 7}));
     EXPECT_EQ(std::vector<int>({recordTime.colourA, recordTime.colourB, recordTime.colourC}),
               std::vector<int>({200, 100, 50}));

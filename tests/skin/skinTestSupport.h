@@ -17,7 +17,7 @@
 namespace skintest {
 
 struct Invalidation {
-    PaintRect rect;
+    hwndRect rect;
     bool erase = false;
     bool operator==(const Invalidation&) const = default;
 };
@@ -29,7 +29,7 @@ class ImageWindow : public PaintWindow {
         width = image.width();
         height = image.height();
     }
-    void invalidate(const PaintRect& rect, bool erase) override { invalidations.push_back({rect, erase}); }
+    void invalidate(const hwndRect& rect, bool erase) override { invalidations.push_back({rect, erase}); }
     QPaintDevice* paintDevice() override { return &image; }
 
     QRgb pixel(int x, int y) const { return image.pixel(x, y) & 0xFFFFFF; }

@@ -93,18 +93,18 @@ void recordsThreeOfFour(uint32_t rate, uint16_t key) {
     testsupport::TempDir cache, scratch;
     PulseEngine e(cache.str(), key);
     ASSERT_TRUE(e.ok);
-    EXPECT_EQ(e.context().deviceCount, 2);
-    EXPECT_EQ(e.context().userDeviceCount, 1);
-    EXPECT_EQ(e.context().endpointIds[e.context().captureEndpoint], kSpeakersSink);
-    EXPECT_EQ(e.context().captureFormat, audioFloatFormat(2, rate));
-    EXPECT_EQ(e.context().decimation, rate / 48000);
+    EXPECT_EQ(e.context().endpoints.deviceCount, 2);
+    EXPECT_EQ(e.context().endpoints.userDeviceCount, 1);
+    EXPECT_EQ(e.context().endpoints.endpointIds[e.context().endpoints.captureEndpoint], kSpeakersSink);
+    EXPECT_EQ(e.context().streams.captureFormat, audioFloatFormat(2, rate));
+    EXPECT_EQ(e.context().streams.decimation, rate / 48000);
 
     const std::vector<Segment> signal = {{440, 2200}, {0, 3000}, {660, 2600}, {0, 3000},
                                          {880, 1500}, {0, 3000}, {550, 3000}, {0, 300}};
     const std::string wav = scratch.file("signal.wav");
     ASSERT_TRUE(writeSignal(wav, rate, signal));
     ASSERT_EQ(play(wav), 0);
-    ASSERT_TRUE(waitUntil([&] { return e.context().recording.load() == 0; }, 2000));
+    ASSERT_TRUE(waitUntil([&] { return e.context().record.recording.load() == 0; }, 2000));
 
     const char* ext = key ? "tmp" : "wav";
     const std::vector<Track> kept = tracks(cache.str(), ext);
@@ -153,15 +153,15 @@ TEST(EngineAudioRecovery, ServerKilledAndRestartedMidRecording) {
     ASSERT_TRUE(writeSignal(second, 48000, {{660, 2500}, {0, 300}}));
 
     const pid_t player = playAsync(first);
-    ASSERT_TRUE(waitUntil([&] { return e.context().recordDurationMs.load() >= 2500.0f; }, 5000));
+    ASSERT_TRUE(waitUntil([&] { return e.context().record.recordDurationMs.load() >= 2500.0f; }, 5000));
     server.kill();
     waitProgram(player);  // paplay loses its server too
     ASSERT_TRUE(server.start());
     // Back on the restarted server: the thread runs on and the next signal is recorded.
-    ASSERT_TRUE(waitUntil([&] { return e.context().recording.load() == 0; }, 3000));
+    ASSERT_TRUE(waitUntil([&] { return e.context().record.recording.load() == 0; }, 3000));
     ASSERT_EQ(play(second), 0);
-    ASSERT_TRUE(waitUntil([&] { return e.context().recording.load() == 0; }, 2000));
-    EXPECT_EQ(e.context().recordThreadRunning.load(), 1);
+    ASSERT_TRUE(waitUntil([&] { return e.context().record.recording.load() == 0; }, 2000));
+    EXPECT_EQ(e.context().record.threadRunning.load(), 1);
 
     const std::vector<Track> kept = tracks(cache.str(), "tmp");
     ASSERT_EQ(kept.size(), 2u);
@@ -177,8 +177,8 @@ TEST(EngineAudioRecovery, ServerGoneForGoodEndsTheThreadWith209) {
     PulseEngine e(cache.str(), kSndScrambleKey);
     ASSERT_TRUE(e.ok);
     server.kill();
-    ASSERT_TRUE(waitUntil([&] { return e.context().recordThreadRunning.load() == 0; }, 6000));
-    EXPECT_EQ(e.context().recordThreadExitCode.load(), kSndCodeGaveUp);
+    ASSERT_TRUE(waitUntil([&] { return e.context().record.threadRunning.load() == 0; }, 6000));
+    EXPECT_EQ(e.context().record.threadExitCode.load(), kSndCodeGaveUp);
 }
 
 TEST(EngineAudioRecovery, RecorderKilledMidRecordingLeavesATrack) {

@@ -223,12 +223,12 @@ std::vector<Track> captureStepOffline(const std::vector<ScriptedPoll>& polls) {
         sndDevicesContext context;
         auto stream = std::make_unique<ScriptedCapture>(audioFloatFormat(kChannels, kRate), polls);
         EXPECT_EQ(stream->initialize(AudioDirection::Capture, 2000000), OKAY);
-        context.captureClient = stream->captureService();
-        context.captureAudioClient = std::move(stream);
-        context.captureFormat = audioFloatFormat(kChannels, kRate);
+        context.streams.captureClient = stream->captureService();
+        context.streams.captureAudioClient = std::move(stream);
+        context.streams.captureFormat = audioFloatFormat(kChannels, kRate);
         EXPECT_EQ(sndDevicesDeriveFormats(context), OKAY);
-        context.cacheFolder = folder.str();
-        context.recordArmed = 1;
+        sndDevicesSettingsChange(context, [&](sndDevicesSettings& s) { s.cacheFolder = folder.str(); });
+        context.record.recordArmed = 1;
         std::string last;
         for (size_t i = 0; i < polls.size(); ++i) {
             int code = -1;
@@ -277,7 +277,7 @@ TEST(EngineUnderLoad, CutsTheSameTracksAsTheOfflineSplitEveryTime) {
     ASSERT_EQ(sndDevicesSetScrambleKey(context, 0), OKAY);
     ASSERT_EQ(sndDevicesSetRecordState(context, kSndRecordArm, result), OKAY);
     ASSERT_EQ(result, 0);
-    ASSERT_EQ(context.captureFormat, audioFloatFormat(kChannels, kRate));
+    ASSERT_EQ(context.streams.captureFormat, audioFloatFormat(kChannels, kRate));
 
     BusyCores busy;
     ASSERT_TRUE(busy.started());
@@ -290,7 +290,7 @@ TEST(EngineUnderLoad, CutsTheSameTracksAsTheOfflineSplitEveryTime) {
         ASSERT_TRUE(waitUntil(
             [&] {
                 for (Track& t : newTracks(cache.str(), seen)) recorded.push_back(std::move(t));
-                return recorded.size() >= kSongs && context.recording.load() == 0;
+                return recorded.size() >= kSongs && context.record.recording.load() == 0;
             },
             20000))
             << recorded.size() << " tracks";

@@ -82,13 +82,15 @@ TEST_P(PlayAudio, ScrambledTrackReachesTheSinkIntactUnderPreEncoding) {
     ASSERT_TRUE(encoder);
     ctx.encoderLibrary = encoder;
     ASSERT_EQ(sndDevicesInit(ctx, nullptr, kSndEngineModeLoopback, 0), OKAY);
-    ASSERT_TRUE(ctx.renderAudioClient && ctx.renderClient);
-    const uint32_t rate = ctx.cacheFormat.sampleRate;
+    ASSERT_TRUE(ctx.streams.renderAudioClient && ctx.streams.renderClient);
+    const uint32_t rate = ctx.streams.cacheFormat.sampleRate;
     ASSERT_EQ(rate, 48000u);
     const uint32_t d = GetParam() / rate;
-    ASSERT_EQ(ctx.decimation, d);
-    ctx.cacheFolder = dir.str();
-    ctx.scrambleKey = kSndScrambleKey;
+    ASSERT_EQ(ctx.streams.decimation, d);
+    sndDevicesSettingsChange(ctx, [&](sndDevicesSettings& s) {
+        s.cacheFolder = dir.str();
+        s.scrambleKey = kSndScrambleKey;
+    });
 
     // 11 s of noise to play, and a minute of it to pre-encode again and again.
     const size_t frames = size_t(rate) * 11;
@@ -105,7 +107,7 @@ TEST_P(PlayAudio, ScrambledTrackReachesTheSinkIntactUnderPreEncoding) {
 
     int encodings = 0;
     auto keepEncoding = [&] {
-        if (ctx.preEncodingRunning.load() > 0) return;
+        if (ctx.preEncoding.running.load() > 0) return;
         ASSERT_EQ(sndDevicesStartPreEncoding(ctx, dir.file("2_60000_2.tmp"), dir.file("2_60000_2")), OKAY);
         ++encodings;
     };
@@ -125,7 +127,7 @@ TEST_P(PlayAudio, ScrambledTrackReachesTheSinkIntactUnderPreEncoding) {
         keepEncoding();
         ASSERT_EQ(sndDevicesPlayStatus(ctx, playing, position, length), OKAY);
         ++polls;
-        if (ctx.preEncodingRunning.load() > 0) ++busyPolls;
+        if (ctx.preEncoding.running.load() > 0) ++busyPolls;
     }
     ASSERT_EQ(playing, 0) << "the track did not end";
     EXPECT_EQ(position, 0);

@@ -81,8 +81,10 @@ class PlayTest : public ::testing::Test {
     ScriptedRenderStream* render = nullptr;
 
     PlayTest() {
-        ctx.cacheFolder = dir.str();
-        ctx.scrambleKey = kKey;
+        sndDevicesSettingsChange(ctx, [&](sndDevicesSettings& s) {
+            s.cacheFolder = dir.str();
+            s.scrambleKey = kKey;
+        });
     }
 
     // A render stream as the engine sets one up: float frames at `rate`, the
@@ -92,14 +94,14 @@ class PlayTest : public ::testing::Test {
         auto stream = std::make_unique<ScriptedRenderStream>(channels, rate, bufferFrames);
         ASSERT_EQ(stream->initialize(AudioDirection::Render, 2000000), OKAY);
         render = stream.get();
-        ctx.renderClient = stream->renderService();
-        ctx.renderAudioClient = std::move(stream);
-        ctx.renderFormat = audioFloatFormat(channels, rate);
-        ctx.renderBufferFrames = bufferFrames;
-        ctx.decimation = decimation;
-        ctx.renderBufferElements = size_t(double(channels) * rate * 100 * 1.001 / 500);
-        ctx.renderBufferA.assign(ctx.renderBufferElements * 2, 0);
-        ctx.renderBufferB.assign(ctx.renderBufferElements, 0.0f);
+        ctx.streams.renderClient = stream->renderService();
+        ctx.streams.renderAudioClient = std::move(stream);
+        ctx.streams.renderFormat = audioFloatFormat(channels, rate);
+        ctx.streams.renderBufferFrames = bufferFrames;
+        ctx.streams.decimation = decimation;
+        ctx.streams.renderBufferElements = size_t(double(channels) * rate * 100 * 1.001 / 500);
+        ctx.streams.renderBufferA.assign(ctx.streams.renderBufferElements * 2, 0);
+        ctx.streams.renderBufferB.assign(ctx.streams.renderBufferElements, 0.0f);
     }
 
     // Keeps play from starting the real playback thread.
@@ -168,7 +170,7 @@ TEST_F(PlayTest, UnplayableFilesLoadAsNothing) {
         EXPECT_EQ(load(name), 0) << name;
         EXPECT_EQ(status().length, 0) << name;
     }
-    ctx.scrambleKey = 0;
+    sndDevicesSettingsChange(ctx, [](sndDevicesSettings& s) { s.scrambleKey = 0; });
     EXPECT_EQ(load("plain"), 0);
     writeCacheFile(dir.file("plain.wav"), 44100, 2, testSignal(44100), 0);
     EXPECT_EQ(load("plain"), 1000);
@@ -205,7 +207,7 @@ TEST_F(PlayTest, GainScalesEverySampleAndIsClamped) {
     const std::pair<float, float> clamps[] = {{2.0f, 1.0f}, {-1.0f, 0.0f}, {NAN, 0.0f}, {0.25f, 0.25f}};
     for (auto [in, stored] : clamps) {
         EXPECT_EQ(sndDevicesPlaySetGain(ctx, in), OKAY);
-        EXPECT_EQ(ctx.gain.load(), stored) << in;
+        EXPECT_EQ(ctx.playback.gain.load(), stored) << in;
     }
 }
 
@@ -378,13 +380,13 @@ TEST_F(PlayTest, StopSeekAndCloseFlushTheStream) {
 TEST_F(PlayTest, NoRenderStreamGives208) {
     writeCacheFile(dir.file("t.tmp"), 44100, 2, testSignal(44100), kKey);
     ASSERT_EQ(load("t"), 1000);
-    ctx.playing = 1;
-    ctx.paused = 1;
+    ctx.playback.playing = 1;
+    ctx.playback.paused = 1;
     int code = -1;
     ASSERT_EQ(sndDevicesPlayPlay(ctx, code), OKAY);
     EXPECT_EQ(code, kSndCodeNoRenderStream);
-    EXPECT_EQ(ctx.playing, 0);
-    EXPECT_EQ(ctx.paused, 0);
+    EXPECT_EQ(ctx.playback.playing, 0);
+    EXPECT_EQ(ctx.playback.paused, 0);
     EXPECT_FALSE(ctx.playbackThread.joinable());
     // The step without a render stream is an internal error.
     EXPECT_NE(sndDevicesDoFilePlayback(ctx, code), OKAY);

@@ -1,6 +1,6 @@
 // Scrambling, the cache file names and their generator, deleting a track's
-// files while a pre-encoding may hold them, and tearing down an engine record
-// whose pre-encodings are still running.
+// files while a pre-encoding may hold them, and a kept recording that cannot
+// take its final name.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -10,8 +10,11 @@
 #include <fstream>
 #include <thread>
 
+#include "report.h"
 #include "sndDevicesContext.h"
 #include "sndDevicesDeleteCacheFiles.h"
+#include "sndDevicesDoRecording.h"
+#include "sndDevicesEngine.h"
 #include "sndDevicesNames.h"
 #include "sndDevicesScramble.h"
 #include "testsupport.h"
@@ -58,7 +61,7 @@ TEST(Names, GeneratorYieldsTheKnownSequenceAfterEngineStart) {
         EXPECT_EQ(expected, n);
     }
     ReportRecorder reports;
-    context.nameSeed = 0;
+    context.capture.nameSeed = 0;
     EXPECT_EQ(NOT_OKAY, sndDevicesNextNameNumber(context, n));
     EXPECT_GE(reports.count(), 1u);
 }
@@ -92,8 +95,10 @@ void blockDeletion(const std::string& path) {
 TEST(DeleteCacheFiles, DeletesAudioAndCompanionAndToleratesMissingOnes) {
     TempDir dir;
     sndDevicesContext context;
-    context.cacheFolder = dir.str();
-    context.scrambleKey = kSndScrambleKey;
+    sndDevicesSettingsChange(context, [&](sndDevicesSettings& s) {
+        s.cacheFolder = dir.str();
+        s.scrambleKey = kSndScrambleKey;
+    });
     touch(dir.file("t.tmp"));
     touch(dir.file("t.dat"));
     touch(dir.file("t.wav"));  // another key's file is not this track's
@@ -123,48 +128,66 @@ TEST(DeleteCacheFiles, WaitsForPreEncodingThenRetries) {
     for (const Case& c : cases) {
         TempDir dir;
         sndDevicesContext context;
-        context.cacheFolder = dir.str();
+        sndDevicesSettingsChange(context, [&](sndDevicesSettings& s) { s.cacheFolder = dir.str(); });
         const std::string audio = dir.file("t.wav");
         blockDeletion(audio);
-        context.preEncodingRunning = 1;
+        context.preEncoding.running = 1;
         std::atomic<bool> sawCancel{false};
         std::thread encoder([&] {
-            while (context.encoderCancel.load() == 0)
+            while (context.preEncoding.cancel.load() == 0)
                 std::this_thread::sleep_for(std::chrono::milliseconds(5));
             sawCancel = true;
             if (c.fileFreed) {
                 fs::remove_all(audio);
                 touch(audio);
             }
-            if (c.encoderStops) context.preEncodingRunning = 0;
+            if (c.encoderStops) {
+                // As a run ends: counted off under the group's mutex, waiters woken.
+                {
+                    std::lock_guard lock(context.preEncoding.mutex);
+                    context.preEncoding.running = 0;
+                }
+                context.preEncoding.finished.notify_all();
+            }
         });
         int result = 99;
         ASSERT_EQ(OKAY, sndDevicesDeleteCacheFiles(context, "t", result)) << c.what;
         encoder.join();
-        context.preEncodingRunning = 0;
+        context.preEncoding.running = 0;
         EXPECT_TRUE(sawCancel) << c.what;
         EXPECT_EQ(c.result, result) << c.what;
-        EXPECT_EQ(0, context.encoderCancel.load()) << c.what;
+        EXPECT_EQ(0, context.preEncoding.cancel.load()) << c.what;
         EXPECT_EQ(!c.fileFreed, fs::exists(audio)) << c.what;
     }
 }
 
-TEST(Context, TeardownCancelsRunningPreEncodingsAndWaitsForThem) {
-    std::thread encoder;
-    std::atomic<bool> cancelled{false};
+// A kept recording whose final name is taken by a folder cannot be renamed:
+// an internal error that says why, and the recording stays where it was.
+TEST(FinishRecording, ARenameThatFailsSaysWhy) {
+    TempDir dir;
+    sndDevicesContext context;
+    sndDevicesSettingsChange(context, [&](sndDevicesSettings& s) {
+        s.cacheFolder = dir.str();
+        s.scrambleKey = kSndScrambleKey;
+    });
+    const std::string temp = sndDevicesTempPath(dir.str(), kSndScrambleKey);
+    touch(temp);
+    context.capture.tempPath = temp;
+    context.record.recordStartTime = 1291648000;
+    context.record.recordDurationMs = 2500.0f;
+    long next = 0;
     {
-        sndDevicesContext context;
-        EXPECT_TRUE(context.recordFile);
-        EXPECT_TRUE(context.playbackReader);
-        context.preEncodingRunning = 1;
-        encoder = std::thread([&context, &cancelled] {
-            while (context.encoderCancel.load() == 0)
-                std::this_thread::sleep_for(std::chrono::milliseconds(5));
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            cancelled = true;
-            context.preEncodingRunning.fetch_sub(1);
-        });
+        sndDevicesContext probe;  // the same generator state: the number the finish will draw
+        ASSERT_EQ(OKAY, sndDevicesNextNameNumber(probe, next));
     }
-    EXPECT_TRUE(cancelled);
-    encoder.join();
+    blockDeletion(dir.file(sndDevicesFinishedName(1291648000, 2500, next, kSndScrambleKey)));
+
+    ReportRecorder reports;
+    EXPECT_EQ(NOT_OKAY, sndDevicesFinishClosedRecording(context));
+    EXPECT_TRUE(reports.reported("UTIL/sndDevices/sndDevicesDoRecordingUtils"));
+    EXPECT_EQ(reports.details(), std::vector<std::string>{"Is a directory"});
+    EXPECT_TRUE(fs::exists(temp));
+    std::string last = "x";
+    ASSERT_EQ(OKAY, sndDevicesGetLastRecordingName(context, last));
+    EXPECT_EQ(last, "");
 }

@@ -48,13 +48,15 @@ struct Rig {
         auto stream = std::make_unique<ScriptedCapture>(audioFloatFormat(channels, rate));
         EXPECT_EQ(OKAY, stream->initialize(AudioDirection::Capture, 2000000));
         capture = stream.get();
-        context.captureClient = stream->captureService();
-        context.captureAudioClient = std::move(stream);
-        context.captureFormat = audioFloatFormat(channels, rate);
+        context.streams.captureClient = stream->captureService();
+        context.streams.captureAudioClient = std::move(stream);
+        context.streams.captureFormat = audioFloatFormat(channels, rate);
         EXPECT_EQ(OKAY, sndDevicesDeriveFormats(context));
-        context.cacheFolder = dir.str();
-        context.scrambleKey = key;
-        context.recordArmed = 1;
+        sndDevicesSettingsChange(context, [&](sndDevicesSettings& s) {
+            s.cacheFolder = dir.str();
+            s.scrambleKey = key;
+        });
+        context.record.recordArmed = 1;
     }
 
     // One call of the step with these packets ready; returns the code.
@@ -69,9 +71,11 @@ struct Rig {
     // One 10 ms packet of the capture rate.
     ScriptedPoll loud() const { return {packet(rate / 100, kLoud)}; }
     ScriptedPoll zero() const { return {packet(rate / 100, 0.0f)}; }
-    std::string temp() const { return dir.file(context.scrambleKey ? "sdrtfn.tmp" : "sdrtfn.wav"); }
+    std::string temp() const {
+        return dir.file(sndDevicesSettingsNow(context)->scrambleKey ? "sdrtfn.tmp" : "sdrtfn.wav");
+    }
     std::string lastName() const {
-        auto name = context.lastFileName.load();
+        auto name = context.record.lastFileName.load();
         return name ? *name : std::string();
     }
     std::vector<std::string> files() const {
@@ -88,16 +92,16 @@ struct Rig {
 TEST(CaptureStep, EmptyCallsEndARecordingAtTheHundredAndFirst) {
     Rig rig;
     rig.step(rig.loud());
-    ASSERT_EQ(1, rig.context.recording.load());
+    ASSERT_EQ(1, rig.context.record.recording.load());
     for (int i = 1; i <= 100; ++i) rig.step();
-    EXPECT_EQ(100, rig.context.emptyPolls);
-    EXPECT_EQ(0, rig.context.silenceSteps);
-    EXPECT_EQ(1, rig.context.recording.load());
+    EXPECT_EQ(100, rig.context.capture.silence.emptyPolls);
+    EXPECT_EQ(0, rig.context.capture.silence.silenceSteps);
+    EXPECT_EQ(1, rig.context.record.recording.load());
     rig.step();
-    EXPECT_EQ(101, rig.context.emptyPolls);
-    EXPECT_EQ(1, rig.context.silenceSteps);
-    EXPECT_EQ(0, rig.context.recording.load());
-    EXPECT_EQ(0, rig.context.recordIndicator.load());
+    EXPECT_EQ(101, rig.context.capture.silence.emptyPolls);
+    EXPECT_EQ(1, rig.context.capture.silence.silenceSteps);
+    EXPECT_EQ(0, rig.context.record.recording.load());
+    EXPECT_EQ(0, rig.context.record.recordIndicator.load());
     EXPECT_EQ(std::vector<std::string>{}, rig.files());  // 10 ms: discarded
 }
 
@@ -122,11 +126,11 @@ TEST(CaptureStep, SilenceCountsFromTheNinthPacket) {
     };
     for (const Case& c : cases) {
         Rig rig;
-        rig.context.recordArmed = 0;
+        rig.context.record.recordArmed = 0;
         rig.step(ScriptedPoll(c.packets, rig.packet(480, c.value, c.flags)));
-        EXPECT_EQ(c.first, rig.context.silenceSteps) << c.what;
+        EXPECT_EQ(c.first, rig.context.capture.silence.silenceSteps) << c.what;
         rig.step(ScriptedPoll(1, rig.packet(480, c.value, c.flags)));  // runs carry across calls
-        EXPECT_EQ(c.second, rig.context.silenceSteps) << c.what;
+        EXPECT_EQ(c.second, rig.context.capture.silence.silenceSteps) << c.what;
     }
 }
 
@@ -148,27 +152,27 @@ TEST(CaptureStep, QuietThresholdLiesAtTheNearestFloat) {
         auto p = rig.packet(480, 0.0f);
         p.samples[613] = c.value;  // one sample, of the second channel
         rig.step({p});
-        EXPECT_EQ(c.quietRun, rig.context.quietRun) << c.value;
-        EXPECT_EQ(0, rig.context.zeroRun) << c.value;
-        EXPECT_EQ(c.recording, rig.context.recording.load()) << c.value;
+        EXPECT_EQ(c.quietRun, rig.context.capture.silence.quietRun) << c.value;
+        EXPECT_EQ(0, rig.context.capture.silence.zeroRun) << c.value;
+        EXPECT_EQ(c.recording, rig.context.record.recording.load()) << c.value;
     }
 }
 
 TEST(CaptureStep, PacketKindsDriveTheRuns) {
     Rig rig;
-    rig.context.recordArmed = 0;
+    rig.context.record.recordArmed = 0;
     rig.step({rig.packet(480, 0.0f)});
-    EXPECT_EQ(1, rig.context.quietRun);  // all-zero is quiet too
-    EXPECT_EQ(1, rig.context.zeroRun);
+    EXPECT_EQ(1, rig.context.capture.silence.quietRun);  // all-zero is quiet too
+    EXPECT_EQ(1, rig.context.capture.silence.zeroRun);
     rig.step({rig.packet(480, kQuietEdge)});
-    EXPECT_EQ(2, rig.context.quietRun);
-    EXPECT_EQ(0, rig.context.zeroRun);
+    EXPECT_EQ(2, rig.context.capture.silence.quietRun);
+    EXPECT_EQ(0, rig.context.capture.silence.zeroRun);
     rig.step({rig.packet(480, 0.0f), rig.packet(480, 0.0f, kAudioPacketSilent)});
-    EXPECT_EQ(0, rig.context.quietRun);
-    EXPECT_EQ(0, rig.context.zeroRun);
-    EXPECT_EQ(1, rig.context.silentFlagRun);
+    EXPECT_EQ(0, rig.context.capture.silence.quietRun);
+    EXPECT_EQ(0, rig.context.capture.silence.zeroRun);
+    EXPECT_EQ(1, rig.context.capture.silence.silentFlagRun);
     rig.step({rig.packet(480, 0.0f)});
-    EXPECT_EQ(0, rig.context.silentFlagRun);
+    EXPECT_EQ(0, rig.context.capture.silence.silentFlagRun);
 }
 
 TEST(CaptureStep, FlaggedPacketClearsTheCallsQuietAndZeroFlags) {
@@ -176,14 +180,14 @@ TEST(CaptureStep, FlaggedPacketClearsTheCallsQuietAndZeroFlags) {
     // same call with a flagged packet in it is (as zeros).
     Rig rig;
     rig.step(rig.loud());
-    const float before = rig.context.recordDurationMs.load();
+    const float before = rig.context.record.recordDurationMs.load();
     rig.step({rig.packet(480, 0.0f), rig.packet(480, 0.0f)});
-    EXPECT_EQ(before, rig.context.recordDurationMs.load());
+    EXPECT_EQ(before, rig.context.record.recordDurationMs.load());
     rig.step({rig.packet(480, 0.0f), rig.packet(480, kLoud, kAudioPacketSilent)});
-    EXPECT_EQ(before + 20.0f, rig.context.recordDurationMs.load());
+    EXPECT_EQ(before + 20.0f, rig.context.record.recordDurationMs.load());
     EXPECT_EQ(0, rig.output.pcm[480 * 2 + 7]);               // the flagged packet's data is not read
     rig.step({rig.packet(480, kLoud, kAudioPacketSilent)});  // all flagged: not written
-    EXPECT_EQ(before + 20.0f, rig.context.recordDurationMs.load());
+    EXPECT_EQ(before + 20.0f, rig.context.record.recordDurationMs.load());
 }
 
 TEST(CaptureStep, ConvertsWithClampsAndTruncation) {
@@ -216,7 +220,7 @@ TEST(CaptureStep, DecimatesAt96kHzKeepingEveryOtherFrame) {
     for (std::vector<uint32_t> sizes :
          {std::vector<uint32_t>{960}, std::vector<uint32_t>{441, 519}, std::vector<uint32_t>{1, 300, 659}}) {
         Rig rig(2, 96000);
-        ASSERT_EQ(2u, rig.context.decimation);
+        ASSERT_EQ(2u, rig.context.streams.decimation);
         ScriptedPoll poll;
         uint32_t frame = 0;
         for (uint32_t n : sizes) {
@@ -228,7 +232,7 @@ TEST(CaptureStep, DecimatesAt96kHzKeepingEveryOtherFrame) {
             poll.push_back(p);
         }
         rig.step(poll);
-        ASSERT_EQ(960u, rig.context.callFrames);
+        ASSERT_EQ(960u, rig.context.capture.callFrames);
         ASSERT_EQ(480u, rig.output.frames);
         for (uint32_t o = 0; o < 480; ++o) {
             ASSERT_EQ(static_cast<int16_t>(2 * o), rig.output.pcm[2 * o]) << "frame " << o;
@@ -242,8 +246,8 @@ TEST(CaptureStep, SixChannelsOnlyTheFirstTwoReachTheFileButAllAreExamined) {
     ScriptedPacket p = rig.packet(480, 0.0f);
     for (uint32_t j = 0; j < 480; ++j) p.samples[6 * j + 5] = kLoud;  // sound on the sixth channel only
     rig.step({p});
-    ASSERT_EQ(1, rig.context.recording.load());
-    EXPECT_EQ(0, rig.context.quietRun);
+    ASSERT_EQ(1, rig.context.record.recording.load());
+    EXPECT_EQ(0, rig.context.capture.silence.quietRun);
     ScriptedPacket q = rig.packet(480, 0.0f);
     for (uint32_t j = 0; j < 480; ++j) {
         q.samples[6 * j] = 0.5f;
@@ -251,7 +255,7 @@ TEST(CaptureStep, SixChannelsOnlyTheFirstTwoReachTheFileButAllAreExamined) {
         for (int ch = 2; ch < 6; ++ch) q.samples[6 * j + ch] = 0.9f;
     }
     rig.step({q});
-    ASSERT_EQ(kWaveSOk, rig.context.recordFile->close());  // to look at it
+    ASSERT_EQ(kWaveSOk, rig.context.capture.recordFile->close());  // to look at it
     // The two calls' audio, plain: zeros, then 16384/-16384 pairs.
     const auto bytes = readBytes(rig.temp());
     ASSERT_EQ(56u + 960u * 4u, bytes.size());
@@ -268,12 +272,12 @@ TEST(CaptureStep, FirstLoudCallCreatesTheScrambledTempFileWithItsAudio) {
     Rig rig(2, 48000, kSndScrambleKey);
     const auto before = static_cast<uint32_t>(std::time(nullptr));
     rig.step({rig.packet(480, 0.5f)});
-    EXPECT_EQ(1, rig.context.recording.load());
-    EXPECT_EQ(1, rig.context.recordIndicator.load());
-    EXPECT_EQ(rig.temp(), rig.context.tempPath);
-    EXPECT_GE(rig.context.recordStartTime.load(), before);
-    EXPECT_LE(rig.context.recordStartTime.load(), before + 2);
-    ASSERT_EQ(kWaveSOk, rig.context.recordFile->close());  // to look at it
+    EXPECT_EQ(1, rig.context.record.recording.load());
+    EXPECT_EQ(1, rig.context.record.recordIndicator.load());
+    EXPECT_EQ(rig.temp(), rig.context.capture.tempPath);
+    EXPECT_GE(rig.context.record.recordStartTime.load(), before);
+    EXPECT_LE(rig.context.record.recordStartTime.load(), before + 2);
+    ASSERT_EQ(kWaveSOk, rig.context.capture.recordFile->close());  // to look at it
     const auto bytes = readBytes(rig.temp());
     ASSERT_EQ(56u + 480u * 4u, bytes.size());
     for (size_t i = 56; i < bytes.size(); i += 2) {
@@ -285,8 +289,8 @@ TEST(CaptureStep, FirstLoudCallCreatesTheScrambledTempFileWithItsAudio) {
 TEST(CaptureStep, DurationOf441CallsOf441FramesAt44100) {
     Rig rig(2, 44100);
     for (int i = 0; i < 441; ++i) rig.step({rig.packet(441, kLoud)});
-    EXPECT_EQ(4410.0f, rig.context.recordDurationMs.load());
-    EXPECT_EQ(1, rig.context.recording.load());
+    EXPECT_EQ(4410.0f, rig.context.record.recordDurationMs.load());
+    EXPECT_EQ(1, rig.context.record.recording.load());
 }
 
 TEST(CaptureStep, FinishKeepsTwoSecondsAndDiscardsLess) {
@@ -304,13 +308,13 @@ TEST(CaptureStep, FinishKeepsTwoSecondsAndDiscardsLess) {
             rig.step({rig.packet(n, kLoud)});
             left -= n;
         }
-        EXPECT_EQ(static_cast<float>(c.frames) / 48.0f, rig.context.recordDurationMs.load());
-        EXPECT_EQ(c.indicatorBeforeEnd, rig.context.recordIndicator.load());
-        const uint32_t start = rig.context.recordStartTime.load();
-        rig.context.recordArmed = 0;  // disarming finishes at the next call, sound or not
+        EXPECT_EQ(static_cast<float>(c.frames) / 48.0f, rig.context.record.recordDurationMs.load());
+        EXPECT_EQ(c.indicatorBeforeEnd, rig.context.record.recordIndicator.load());
+        const uint32_t start = rig.context.record.recordStartTime.load();
+        rig.context.record.recordArmed = 0;  // disarming finishes at the next call, sound or not
         rig.step(rig.loud());
-        EXPECT_EQ(0, rig.context.recording.load());
-        EXPECT_EQ(0, rig.context.recordIndicator.load());
+        EXPECT_EQ(0, rig.context.record.recording.load());
+        EXPECT_EQ(0, rig.context.record.recordIndicator.load());
         if (!c.kept) {
             EXPECT_EQ(std::vector<std::string>{}, rig.files());
             EXPECT_EQ("", rig.lastName());
@@ -329,22 +333,22 @@ TEST(CaptureStep, FinishKeepsTwoSecondsAndDiscardsLess) {
 
 TEST(CaptureStep, AutoSegmentOffKeepsRecordingThroughDigitalSilenceWithoutWritingIt) {
     Rig rig;
-    rig.context.autoSegment = 0;
+    rig.context.record.autoSegment = 0;
     for (int i = 0; i < 300; ++i) rig.step(rig.loud());  // 3 s
-    const float duration = rig.context.recordDurationMs.load();
+    const float duration = rig.context.record.recordDurationMs.load();
     EXPECT_EQ(3000.0f, duration);
     for (int i = 0; i < 200; ++i) {
         rig.step(rig.zero());
-        ASSERT_EQ(1, rig.context.recording.load());
-        ASSERT_EQ(i < 8 ? 1 : 0, rig.context.recordIndicator.load()) << i;
+        ASSERT_EQ(1, rig.context.record.recording.load());
+        ASSERT_EQ(i < 8 ? 1 : 0, rig.context.record.recordIndicator.load()) << i;
     }
-    EXPECT_GT(rig.context.silenceSteps, 100);
-    EXPECT_EQ(duration, rig.context.recordDurationMs.load());
+    EXPECT_GT(rig.context.capture.silence.silenceSteps, 100);
+    EXPECT_EQ(duration, rig.context.record.recordDurationMs.load());
     for (int i = 0; i < 10; ++i) rig.step({rig.packet(480, kQuietEdge)});  // quiet, not zero: written
-    EXPECT_EQ(1, rig.context.recordIndicator.load());
+    EXPECT_EQ(1, rig.context.record.recordIndicator.load());
     rig.step(rig.loud());
-    EXPECT_EQ(3110.0f, rig.context.recordDurationMs.load());
-    rig.context.recordArmed = 0;
+    EXPECT_EQ(3110.0f, rig.context.record.recordDurationMs.load());
+    rig.context.record.recordArmed = 0;
     rig.step();
     ASSERT_EQ(1u, rig.files().size());
     EXPECT_EQ(56u + 311u * 480u * 4u, fs::file_size(rig.dir.file(rig.files()[0])));
@@ -354,36 +358,36 @@ TEST(CaptureStep, AutoSegmentCutsTracksAtSilenceAndStartsAgainOnSound) {
     Rig rig;
     for (int i = 0; i < 250; ++i) rig.step(rig.loud());
     for (int i = 0; i < 8; ++i) rig.step(rig.zero());
-    EXPECT_EQ(1, rig.context.recording.load());
+    EXPECT_EQ(1, rig.context.record.recording.load());
     rig.step(rig.zero());  // the 9th all-zero packet
-    EXPECT_EQ(0, rig.context.recording.load());
+    EXPECT_EQ(0, rig.context.record.recording.load());
     const std::string first = rig.lastName();
     EXPECT_NE(std::string::npos, first.find("_2500_1111317901.wav"));
     rig.step(rig.loud());  // sound right after the cut starts the next track
-    EXPECT_EQ(1, rig.context.recording.load());
+    EXPECT_EQ(1, rig.context.record.recording.load());
     for (int i = 0; i < 250; ++i) rig.step(rig.loud());
     for (int i = 0; i < 9; ++i) rig.step({rig.packet(480, kLoud, kAudioPacketSilent)});
-    EXPECT_EQ(0, rig.context.recording.load());
+    EXPECT_EQ(0, rig.context.record.recording.load());
     EXPECT_NE(std::string::npos, rig.lastName().find("_2510_1440736464.wav"));
     EXPECT_EQ(2u, rig.files().size());
 }
 
 TEST(CaptureStep, TakesNoMoreThanPcmBufferHoldsAndLeavesTheRestQueued) {
     Rig rig;  // 48 kHz stereo: 19219 frames
-    ASSERT_EQ(19219u, rig.context.pcmBufferElements);
+    ASSERT_EQ(19219u, rig.context.streams.pcmBufferElements);
     rig.capture->append(ScriptedPoll(50, rig.packet(480, kLoud)));  // 24000 frames ready at once
     ASSERT_EQ(OKAY, sndDevicesDoRecording(rig.context, rig.output));
-    EXPECT_EQ(40u * 480u, rig.context.callFrames);
+    EXPECT_EQ(40u * 480u, rig.context.capture.callFrames);
     EXPECT_EQ(40u * 480u, rig.capture->framesDelivered());
     ASSERT_EQ(OKAY, sndDevicesDoRecording(rig.context, rig.output));
-    EXPECT_EQ(10u * 480u, rig.context.callFrames);
-    EXPECT_EQ(500.0f, rig.context.recordDurationMs.load());
+    EXPECT_EQ(10u * 480u, rig.context.capture.callFrames);
+    EXPECT_EQ(500.0f, rig.context.record.recordDurationMs.load());
     EXPECT_FALSE(rig.capture->misuse());
 
     // A single packet larger than the whole block is taken and cut to it.
     Rig big;
     big.step({big.packet(30000, kLoud)});
-    EXPECT_EQ(19219u, big.context.callFrames);
+    EXPECT_EQ(19219u, big.context.capture.callFrames);
     EXPECT_EQ(19219u, big.output.frames);
 }
 
@@ -416,11 +420,11 @@ TEST(CaptureStep, ResultCodesOfTheCaptureStream) {
     stopped.context.stopRequested = 1;
     EXPECT_EQ(kSndCodeStopRequested, stopped.step(stopped.loud()));
     EXPECT_EQ(0u, stopped.capture->calls(ScriptedOp::Padding));
-    EXPECT_EQ(0u, stopped.context.callFrames);
+    EXPECT_EQ(0u, stopped.context.capture.callFrames);
 
     Rig missing;
     ReportRecorder reports;
-    missing.context.captureClient = nullptr;
+    missing.context.streams.captureClient = nullptr;
     EXPECT_EQ(NOT_OKAY, sndDevicesDoRecording(missing.context, missing.output));
     Rig mono(1, 48000);
     EXPECT_EQ(NOT_OKAY, sndDevicesDoRecording(mono.context, mono.output));
@@ -429,14 +433,15 @@ TEST(CaptureStep, ResultCodesOfTheCaptureStream) {
 
 TEST(CaptureStep, FailedCreateLeavesNoRecordingOpenAndRecoversLater) {
     Rig rig;
-    rig.context.cacheFolder = rig.dir.file("missing-folder");
+    sndDevicesSettingsChange(rig.context,
+                             [&](sndDevicesSettings& s) { s.cacheFolder = rig.dir.file("missing-folder"); });
     EXPECT_EQ(kSndCodeCacheFileFailed, rig.step(rig.loud()));
-    EXPECT_EQ(0, rig.context.recording.load());
-    EXPECT_EQ(0, rig.context.recordIndicator.load());
-    EXPECT_FALSE(rig.context.recordFile->isOpen());
-    rig.context.cacheFolder = rig.dir.str();
+    EXPECT_EQ(0, rig.context.record.recording.load());
+    EXPECT_EQ(0, rig.context.record.recordIndicator.load());
+    EXPECT_FALSE(rig.context.capture.recordFile->isOpen());
+    sndDevicesSettingsChange(rig.context, [&](sndDevicesSettings& s) { s.cacheFolder = rig.dir.str(); });
     EXPECT_EQ(0, rig.step(rig.loud()));
-    EXPECT_EQ(1, rig.context.recording.load());
+    EXPECT_EQ(1, rig.context.record.recording.load());
     EXPECT_TRUE(fs::exists(rig.temp()));
 }
 
@@ -473,13 +478,13 @@ TEST(CaptureStep, FailedWriteKeepsWhatReachedTheFileAsARecording) {
         FileSizeLimit limit(56 + 480000);
         for (int i = 0; i < 1000 && code == 0; ++i) {
             code = rig.step(rig.loud());
-            if (i == 0) start = rig.context.recordStartTime.load();
+            if (i == 0) start = rig.context.record.recordStartTime.load();
         }
     }
     ASSERT_EQ(kSndCodeCacheFileFailed, code);
-    EXPECT_EQ(0, rig.context.recording.load());
-    EXPECT_EQ(0, rig.context.recordIndicator.load());
-    EXPECT_FALSE(rig.context.recordFile->isOpen());
+    EXPECT_EQ(0, rig.context.record.recording.load());
+    EXPECT_EQ(0, rig.context.record.recordIndicator.load());
+    EXPECT_FALSE(rig.context.capture.recordFile->isOpen());
     const std::string name = std::to_string(start) + "_2500_1111317901.wav";
     EXPECT_EQ(name, rig.lastName());
     ASSERT_EQ(std::vector<std::string>{name}, rig.files());
@@ -490,7 +495,7 @@ TEST(CaptureStep, FailedWriteKeepsWhatReachedTheFileAsARecording) {
 
     // The record thread goes on: the next sound starts a new recording.
     EXPECT_EQ(0, rig.step(rig.loud()));
-    EXPECT_EQ(1, rig.context.recording.load());
+    EXPECT_EQ(1, rig.context.record.recording.load());
 }
 
 TEST(CaptureStep, FailedWriteOfAShortRecordingLeavesNothing) {
@@ -501,7 +506,7 @@ TEST(CaptureStep, FailedWriteOfAShortRecordingLeavesNothing) {
         for (int i = 0; i < 100 && code == 0; ++i) code = rig.step(rig.loud());
     }
     ASSERT_EQ(kSndCodeCacheFileFailed, code);
-    EXPECT_EQ(0, rig.context.recording.load());
+    EXPECT_EQ(0, rig.context.record.recording.load());
     EXPECT_EQ("", rig.lastName());
     EXPECT_EQ(std::vector<std::string>{}, rig.files());
 }

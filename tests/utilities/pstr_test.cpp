@@ -117,6 +117,19 @@ TEST(pstr, Utf16) {
     EXPECT_EQ(pstrUtf16Length("a\xC3\xA9\xF0\x9D\x84\x9E"), 4u);
     EXPECT_EQ(pstrUtf16Length("\xFF"), 1u);
 
+    struct Case {
+        const char* text;
+        bool utf8;
+    };
+    const Case cases[] = {{"", true},
+                          {"a\xC3\xA9\xF0\x9D\x84\x9E", true},
+                          {"\xFF", false},
+                          {"\xC3", false},      // cut short
+                          {"\xC0\xAF", false},  // overlong "/"
+                          {"\xED\xA0\x80", false},
+                          {"\xF4\x90\x80\x80", false}};  // surrogate, above U+10FFFF
+    for (const Case& c : cases) EXPECT_EQ(pstrIsUtf8(c.text), c.utf8) << c.text;
+
     // Cuts fall between whole characters: never inside "é" or the clef's pair.
     const std::string_view mixed = "a\xC3\xA9\xF0\x9D\x84\x9E\xFF";
     const struct {
@@ -141,11 +154,6 @@ TEST(pstr, Utf16) {
     EXPECT_EQ(pstrFromUtf16(std::u16string{0xDD1E, u'a'}, back), NOT_OKAY);
     EXPECT_EQ(reports.count(), 4u);
     EXPECT_TRUE(reports.reported("UTIL/pstr/pstr"));
-}
-
-TEST(pstr, SystemErrorText) {
-    EXPECT_EQ(pstrSystemErrorText(ENOENT), "No such file or directory");
-    EXPECT_FALSE(pstrSystemErrorText(123456).empty());
 }
 
 TEST(pstr, ArrayAdd) {

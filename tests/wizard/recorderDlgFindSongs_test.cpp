@@ -74,11 +74,11 @@ TEST(recorderDlgFindSongs, OpensBesideTheMainWindowWithTheEngineLoadedOnlyThenAn
     pointServiceAt(server.base());
     ASSERT_EQ(w.start(), OKAY);
     RecorderApp& app = w.app();
-    ASSERT_TRUE(app.recordMode);
+    ASSERT_TRUE(app.modes.recordMode);
     ASSERT_FALSE(webEngineMapped());
 
     // The find-songs button opens the wizard beside the main window.
-    const QPoint mainAt = app.mainWindow->pos();
+    const QPoint mainAt = app.window.mainWindow->pos();
     w.click(w.hotspot(kSkinHotFindSongs));
     ASSERT_TRUE(app.findSongs.wizardOpen);
     QDialog* wizard = dialogOf(app);
@@ -91,18 +91,19 @@ TEST(recorderDlgFindSongs, OpensBesideTheMainWindowWithTheEngineLoadedOnlyThenAn
     // until the page has painted.
     int left = 0, top = 0, right = 0, bottom = 0;
     RecorderSkinColour text, back;
-    ASSERT_EQ(recorderMainSkinListLayout(app.skin.get(), left, top, right, bottom, text, back), OKAY);
+    ASSERT_EQ(recorderMainSkinListLayout(app.owned.skin.get(), left, top, right, bottom, text, back), OKAY);
     EXPECT_EQ(wizard->palette().color(QPalette::Window), QColor(back.red, back.green, back.blue));
     // Where the main window was, moved left as far as the pair needs to fit
     // on the screen.
-    const QRect area = app.mainWindow->screen()->availableGeometry();
+    const QRect area = app.window.mainWindow->screen()->availableGeometry();
     const QRect wizardFrame = wizard->frameGeometry();
     EXPECT_EQ(wizardFrame.top(), mainAt.y());
-    EXPECT_EQ(wizardFrame.left(),
-              std::max(area.left(), std::min(mainAt.x(), area.right() + 1 - wizardFrame.width() -
-                                                             app.mainWindow->frameGeometry().width())));
-    EXPECT_EQ(app.mainWindow->pos(), QPoint(wizardFrame.right() + 1, mainAt.y()));
-    EXPECT_FALSE(app.recordMode);  // until a song starts
+    EXPECT_EQ(
+        wizardFrame.left(),
+        std::max(area.left(), std::min(mainAt.x(), area.right() + 1 - wizardFrame.width() -
+                                                       app.window.mainWindow->frameGeometry().width())));
+    EXPECT_EQ(app.window.mainWindow->pos(), QPoint(wizardFrame.right() + 1, mainAt.y()));
+    EXPECT_FALSE(app.modes.recordMode);  // until a song starts
 
     // The page loads and says so.
     ASSERT_TRUE(w.h.pumpUntil([&] { return app.findSongs.pageLoaded; }, 30000));
@@ -121,8 +122,8 @@ TEST(recorderDlgFindSongs, OpensBesideTheMainWindowWithTheEngineLoadedOnlyThenAn
     EXPECT_TRUE(app.findSongs.hidden);
     EXPECT_EQ(dialogOf(app), wizard);
     EXPECT_FALSE(wizard->isVisible());
-    EXPECT_EQ(app.mainWindow->pos(), wizardFrame.topLeft());
-    EXPECT_TRUE(app.recordMode);
+    EXPECT_EQ(app.window.mainWindow->pos(), wizardFrame.topLeft());
+    EXPECT_TRUE(app.modes.recordMode);
     bool autoSegment = false;
     ASSERT_EQ(recorderSessionGetAutoSegment(autoSegment), OKAY);
     EXPECT_TRUE(autoSegment);
@@ -138,13 +139,13 @@ TEST(recorderDlgFindSongs, OpensBesideTheMainWindowWithTheEngineLoadedOnlyThenAn
     EXPECT_EQ(dialogOf(app), wizard);
     EXPECT_TRUE(wizard->isVisible());
     EXPECT_FALSE(app.findSongs.hidden);
-    EXPECT_FALSE(app.recordMode);
+    EXPECT_FALSE(app.modes.recordMode);
     ASSERT_TRUE(w.h.pumpUntil([&] { return server.requests("/called/reset") == 1; }, 10000));
     // Opening it while it is on screen only brings it forward: the user's
     // switches saved at the open stay (record mode on).
     w.click(w.hotspot(kSkinHotFindSongs));
     wizard->reject();
-    EXPECT_TRUE(app.recordMode);
+    EXPECT_TRUE(app.modes.recordMode);
 }
 
 TEST(recorderDlgFindSongs, ClosingBeforeThePageLoadedRemovesTheWizardAndTheEndGivesTheSwitchesBack) {
@@ -162,7 +163,7 @@ TEST(recorderDlgFindSongs, ClosingBeforeThePageLoadedRemovesTheWizardAndTheEndGi
     EXPECT_FALSE(app.findSongs.wizardOpen);
     EXPECT_EQ(app.findSongs.wizard, nullptr);
     EXPECT_FALSE(app.findSongs.browser);
-    EXPECT_TRUE(app.recordMode);
+    EXPECT_TRUE(app.modes.recordMode);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(first.isNull());
 
@@ -208,7 +209,7 @@ TEST(recorderDlgFindSongs, AnUnreachablePageIsReportedAndTimesOutAfter30Seconds)
     EXPECT_EQ(app.findSongs.wizard, nullptr);
     ASSERT_EQ(w.h.dialog.texts.size(), 2u);
     EXPECT_EQ(w.h.dialog.texts[1], kMsgWizardTimedOut);
-    EXPECT_TRUE(app.recordMode);
+    EXPECT_TRUE(app.modes.recordMode);
 }
 
 }  // namespace

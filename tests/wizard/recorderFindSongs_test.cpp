@@ -42,7 +42,7 @@ TEST(recorderNamingQueue, KeepsTheOldestAndTheNewestPair) {
 
 std::string lastName(RecorderApp& app) {
     std::string name;
-    sndDevicesGetLastRecordingName(*app.engine, name);
+    sndDevicesGetLastRecordingName(*app.owned.engine, name);
     return name;
 }
 
@@ -62,7 +62,7 @@ TEST(recorderFindSongs, SongStartsCutQueueAndNameTheFinishedTrack) {
         EXPECT_FALSE(started) << text;
     }
     EXPECT_EQ(queue.count, 0);
-    EXPECT_FALSE(app.recordMode);
+    EXPECT_FALSE(app.modes.recordMode);
 
     // The first song arms recording with auto-segment off.
     const RecorderSongName one{"Artist A", "Song One"}, two{"Artist B", "Song Two"},
@@ -70,11 +70,12 @@ TEST(recorderFindSongs, SongStartsCutQueueAndNameTheFinishedTrack) {
     bool started = false;
     ASSERT_EQ(recorderDlgFindSongsBrowserSongStarted(app, "Artist A^Song One", started), OKAY);
     EXPECT_TRUE(started);
-    EXPECT_TRUE(app.recordMode);
+    EXPECT_TRUE(app.modes.recordMode);
     bool autoSegment = true;
     ASSERT_EQ(recorderSessionGetAutoSegment(autoSegment), OKAY);
     EXPECT_FALSE(autoSegment);
-    ASSERT_TRUE(w.h.pumpUntil([&] { return app.engine->recordDurationMs.load() > 2500.0f; }, 10000));
+    ASSERT_TRUE(
+        w.h.pumpUntil([&] { return app.owned.engine->record.recordDurationMs.load() > 2500.0f; }, 10000));
 
     // The same song announced again is queued again but does not cut: the
     // recording goes on.
@@ -83,7 +84,7 @@ TEST(recorderFindSongs, SongStartsCutQueueAndNameTheFinishedTrack) {
     ASSERT_EQ(queue.count, 2);
     EXPECT_EQ(queue.pairs[0], one);
     EXPECT_EQ(queue.pairs[1], one);
-    EXPECT_GT(app.engine->recordDurationMs.load(), 2500.0f);
+    EXPECT_GT(app.owned.engine->record.recordDurationMs.load(), 2500.0f);
     EXPECT_EQ(lastName(app), "");
 
     // Another song cuts: the recording of Song One is finished.
@@ -105,22 +106,22 @@ TEST(recorderFindSongs, SongStartsCutQueueAndNameTheFinishedTrack) {
     app.findSongs.wizard = &wizard;
     ASSERT_EQ(w.tick(), OKAY);
     std::vector<int> ids;
-    ASSERT_EQ(recCacheGetIds(app.cacheDb.get(), kRecCacheMaxIds, ids), OKAY);
+    ASSERT_EQ(recCacheGetIds(app.owned.cacheDb.get(), kRecCacheMaxIds, ids), OKAY);
     ASSERT_EQ(ids.size(), 1u);
     recCacheTags tags;
-    ASSERT_EQ(recCacheGetTags(app.cacheDb.get(), ids[0], tags), OKAY);
+    ASSERT_EQ(recCacheGetTags(app.owned.cacheDb.get(), ids[0], tags), OKAY);
     EXPECT_EQ(tags.artist, "Artist A");
     EXPECT_EQ(tags.song, "Song One");
     EXPECT_EQ(tags.album, "");
     int source = 0;
-    ASSERT_EQ(recCacheGetSource(app.cacheDb.get(), ids[0], source), OKAY);
+    ASSERT_EQ(recCacheGetSource(app.owned.cacheDb.get(), ids[0], source), OKAY);
     EXPECT_EQ(source, 1);
     ASSERT_EQ(queue.count, 1);
     EXPECT_EQ(queue.pairs[0], three);
     // The row of the finished track, and the recording row labelled with the newest pair.
-    ASSERT_EQ(app.listView->topLevelItemCount(), 2);
-    EXPECT_EQ(app.listView->topLevelItem(0)->text(0).toStdString(), "Song One - Artist A");
-    EXPECT_EQ(app.listView->topLevelItem(1)->text(0).toStdString(), "Song Three - Artist C");
+    ASSERT_EQ(app.owned.listView->topLevelItemCount(), 2);
+    EXPECT_EQ(app.owned.listView->topLevelItem(0)->text(0).toStdString(), "Song One - Artist A");
+    EXPECT_EQ(app.owned.listView->topLevelItem(1)->text(0).toStdString(), "Song Three - Artist C");
     app.findSongs.wizard = nullptr;
 }
 
@@ -134,7 +135,7 @@ TEST(recorderFindSongs, WithoutTheBrowserLibraryTheWizardDoesNotOpenAndSaysWhy) 
     EXPECT_TRUE(reports.reported("UTIL/sdkWebBrowser/sdkWebBrowser"));
     EXPECT_FALSE(app.findSongs.wizardOpen);
     EXPECT_EQ(app.findSongs.wizard, nullptr);
-    EXPECT_TRUE(app.recordMode);
+    EXPECT_TRUE(app.modes.recordMode);
     // The user is told why, with the system's reason.
     ASSERT_EQ(w.h.dialog.texts.size(), 1u);
     EXPECT_NE(w.h.dialog.texts[0].find("/nonexistent/libsdkWebBrowserView.so"), std::string::npos)

@@ -85,20 +85,17 @@ int traced(const std::string& documents, const std::string& text) {
     return n;
 }
 
-template <class F>
-bool waitFor(F done, std::chrono::milliseconds limit) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        std::this_thread::sleep_for(100ms);
-    }
-    return true;
+// Bytes of the recording in progress (0 when there is none).
+uintmax_t recordingBytes(const std::string& cache) {
+    std::error_code ec;
+    const uintmax_t size = fs::file_size(cache + "/sdrtfn.tmp", ec);
+    return ec ? 0 : size;
 }
 
 // What sqlite3 prints for a query of cache.db.
 std::string sqlite(const std::string& cache, const std::string& query) {
-    return testsupport::toolOutput("sqlite3 " + testsupport::shellQuoted(cache + "/cache.db") + " " +
-                                   testsupport::shellQuoted(query) + " 2>/dev/null");
+    return xCommandOutput("sqlite3 " + testsupport::shellQuoted(cache + "/cache.db") + " " +
+                          testsupport::shellQuoted(query));
 }
 
 // The tracks of cache.db as "song|artist|source" lines, oldest first.
@@ -152,39 +149,37 @@ TEST(wizardE2E, TwoAnnouncedSongsBecomeTwoNamedTracks) {
     const pid_t app = pulsefixture::spawnProgram({testsupport::binaryDir() + "/Mains/recorder/tobrel"});
     ASSERT_GT(app, 0);
     ScopedProcess reapApp{app};
-    ASSERT_TRUE(waitFor([&] { return traced(documents, "recorderInit: Success") == 1; }, 30s));
-    std::this_thread::sleep_for(500ms);
+    ASSERT_TRUE(xWaitFor([&] { return traced(documents, "recorderInit: Success") == 1; }, 30000));
 
     // The find-songs button opens the wizard; its page loads and says so.
     x.click((l + r) / 2, (t + b) / 2);
-    ASSERT_TRUE(waitFor([&] { return traced(documents, "BROWSER_MESSAGE_ID_WEB_PAGE_LOADED") > 0; }, 60s))
+    ASSERT_TRUE(xWaitFor([&] { return traced(documents, "BROWSER_MESSAGE_ID_WEB_PAGE_LOADED") > 0; }, 60000))
         << "the wizard's page did not load";
     x.move(1270, 790);
-    std::this_thread::sleep_for(500ms);
     EXPECT_TRUE(xScreenshot(xvfb.name(), artifactsFolder() + "/1-wizard-open.png"));
 
     // Song One is announced, then plays.
     const std::string started = "recorderDlgFindSongsBrowserSongStarted(): Done";
     web.serve("/step", {200, "1|message^1^Artist A^Song One", "text/plain"});
-    ASSERT_TRUE(waitFor([&] { return traced(documents, started) == 1; }, 20s));
+    ASSERT_TRUE(xWaitFor([&] { return traced(documents, started) == 1; }, 20000));
     const pid_t one = pulsefixture::playAsync(songs.file("one.wav"));
-    std::this_thread::sleep_for(1500ms);
+    // A second and a half into the song: 48000 frames of 4 bytes a second.
+    EXPECT_TRUE(xWaitFor([&] { return recordingBytes(cache) > 56 + 48000 * 4 * 3 / 2; }));
     EXPECT_TRUE(xScreenshot(xvfb.name(), artifactsFolder() + "/2-recording-song-one.png"));
     ASSERT_EQ(pulsefixture::waitProgram(one), 0);
 
     // Song Two is announced (cutting the recording of Song One), then plays.
     web.serve("/step", {200, "2|message^1^Artist B^Song Two", "text/plain"});
-    ASSERT_TRUE(waitFor([&] { return traced(documents, started) == 2; }, 20s));
+    ASSERT_TRUE(xWaitFor([&] { return traced(documents, started) == 2; }, 20000));
     ASSERT_EQ(pulsefixture::play(songs.file("two.wav")), 0);
 
     // The page's last song ends: recording stops.
     web.serve("/step", {200, "3|message^2^end", "text/plain"});
-    ASSERT_TRUE(waitFor([&] { return traced(documents, "BROWSER_MESSAGE_ID_SONG_END") == 1; }, 20s));
+    ASSERT_TRUE(xWaitFor([&] { return traced(documents, "BROWSER_MESSAGE_ID_SONG_END") == 1; }, 20000));
 
     // Two tracks, each named after its own song, both marked as the wizard's.
     const std::string expected = "Song One|Artist A|1\nSong Two|Artist B|1\n";
-    EXPECT_TRUE(waitFor([&] { return tracks(cache) == expected; }, 20s)) << tracks(cache);
-    std::this_thread::sleep_for(500ms);
+    EXPECT_TRUE(xWaitFor([&] { return tracks(cache) == expected; }, 20000)) << tracks(cache);
     EXPECT_TRUE(xScreenshot(xvfb.name(), artifactsFolder() + "/3-two-named-tracks.png"));
 
     const std::string durations =
@@ -194,15 +189,15 @@ TEST(wizardE2E, TwoAnnouncedSongsBecomeTwoNamedTracks) {
     // dialog, OK (Return), the count, OK.
     web.serve("/step", {200, "4|message^6^save", "text/plain"});
     EXPECT_TRUE(
-        waitFor([&] { return traced(documents, "BROWSER_MESSAGE_ID_SAVE_BUTTON_CLICKED") == 1; }, 20s));
-    ASSERT_TRUE(waitFor([&] { return xWindowShown(xvfb.name(), "Tobrel : Save Tracks"); }, 20s))
+        xWaitFor([&] { return traced(documents, "BROWSER_MESSAGE_ID_SAVE_BUTTON_CLICKED") == 1; }, 20000));
+    ASSERT_TRUE(xWaitFor([&] { return xWindowShown(xvfb.name(), "Tobrel : Save Tracks"); }, 20000))
         << "no save dialog";
     EXPECT_TRUE(xScreenshot(xvfb.name(), artifactsFolder() + "/4-save-tracks.png"));
     x.key("Return");
-    ASSERT_TRUE(waitFor([&] { return xWindowShown(xvfb.name(), "Tobrel : Message"); }, 30s))
+    ASSERT_TRUE(xWaitFor([&] { return xWindowShown(xvfb.name(), "Tobrel : Message"); }, 30000))
         << "no count of saved tracks";
     x.key("Return");
-    ASSERT_TRUE(waitFor([&] { return !xWindowShown(xvfb.name(), "Tobrel : Message"); }, 20s));
+    ASSERT_TRUE(xWaitFor([&] { return !xWindowShown(xvfb.name(), "Tobrel : Message"); }, 20000));
 
     // Two MP3s in the artists' folders, tagged and as long as their tracks;
     // the saved tracks left the list.
@@ -221,7 +216,7 @@ TEST(wizardE2E, TwoAnnouncedSongsBecomeTwoNamedTracks) {
                   "");
     }
     EXPECT_EQ(files, 2);
-    EXPECT_TRUE(waitFor([&] { return tracks(cache).empty(); }, 20s)) << tracks(cache);
+    EXPECT_TRUE(xWaitFor([&] { return tracks(cache).empty(); }, 20000)) << tracks(cache);
     EXPECT_TRUE(xScreenshot(xvfb.name(), artifactsFolder() + "/5-saved.png"));
     ASSERT_EQ(::waitpid(app, nullptr, WNOHANG), 0) << "the recorder ended";
 }

@@ -1,6 +1,7 @@
 // The end-to-end runs' scratch profile. See programProfile.h.
 #include "programProfile.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -8,6 +9,7 @@
 #include "recorderSession.h"
 #include "regWithoutKeyname.h"
 #include "report.h"
+#include "xSession.h"
 
 ProgramProfile::ProgramProfile()
     : machineEnv("TOBREL_MACHINE_REGISTRY", machine.str()),
@@ -23,4 +25,14 @@ ProgramProfile::ProgramProfile()
     if (!ok) return;
     std::filesystem::create_directories(documents);
     std::ofstream(documents + "/trace_on.txt") << "";
+}
+
+bool ProgramProfile::traced(const std::string& text) const {
+    const std::string trace = documents + "/trace_messages.txt";
+    return std::filesystem::exists(trace) && testsupport::readText(trace).find(text) != std::string::npos;
+}
+
+int ProgramProfile::cachedTracks() const {
+    const std::string n = xCommandOutput("sqlite3 '" + cache + "/cache.db' 'select count(*) from caches'");
+    return n.empty() ? -1 : std::atoi(n.c_str());
 }

@@ -18,4 +18,9 @@ struct ProgramProfile {
     testsupport::ScopedEnv machineEnv, lockEnv, noProxy;
     std::string documents;  // holds trace_messages.txt
     std::string cache;      // holds cache.db and the tracks
+
+    // Whether the program's trace holds `text`.
+    bool traced(const std::string& text) const;
+    // Rows of the cache database (the tracks the list has taken in); -1 when unreadable.
+    int cachedTracks() const;
 };

@@ -10,7 +10,7 @@ SkinLayout::SkinLayout() {
     if (recorderInitMainSkin(testsupport::sourceDir() + "/Skins", nullptr, nullptr, {}, skin_) != OKAY ||
         !skin_)
         return;
-    skinTextGetRect(skin_.get(), kSkinTextTrackList, listLeft, listTop, listRight, listBottom);
+    skinTextGetRect(skin_.get(), kSkinTextTrackList, list.left, list.top, list.right, list.bottom);
 }
 
 SkinLayout::~SkinLayout() = default;

@@ -6,6 +6,8 @@
 #include <memory>
 #include <utility>
 
+#include "hwnd.h"
+
 struct Skin;
 
 class SkinLayout {
@@ -15,7 +17,7 @@ class SkinLayout {
     bool loaded() const { return skin_ != nullptr; }
     Skin* skin() const { return skin_.get(); }
     std::pair<int, int> centre(int hotspot) const;
-    int listLeft = 0, listTop = 0, listRight = 0, listBottom = 0;
+    hwndRect list;  // the track list
 
   private:
     std::unique_ptr<Skin> skin_;

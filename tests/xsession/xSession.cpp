@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "pulseFixture.h"
+#include "testsupport.h"
 #include "toolOutput.h"
 
 using namespace std::chrono_literals;
@@ -41,6 +42,9 @@ XTest::~XTest() {
     if (display) closeDisplay(display);
 }
 
+// Each event is followed by a pause at the pace of a quick hand: the program
+// asks for the button's state while it handles a move, and a release queued
+// behind the move would already show there.
 void XTest::move(int x, int y) {
     fakeMotion(display, -1, x, y, 0);
     sync(display, 0);
@@ -57,7 +61,6 @@ void XTest::click(int x, int y) {
     move(x, y);
     button(true);
     button(false);
-    std::this_thread::sleep_for(400ms);
 }
 
 void XTest::keyEvent(const std::string& name, bool down) {
@@ -113,8 +116,27 @@ bool xScreenshot(const std::string& display, const std::string& path) {
            std::filesystem::exists(path);
 }
 
+bool xWaitFor(const std::function<bool()>& done, int ms) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(50ms);
+    }
+    return true;
+}
+
+std::string xCommandOutput(const std::string& command) {
+    testsupport::TempDir dir;
+    const std::string file = dir.file("out.txt");
+    pulsefixture::runProgram({"sh", "-c", command + " > '" + file + "' 2>/dev/null"});
+    return std::filesystem::exists(file) ? testsupport::readText(file) : std::string();
+}
+
+bool xSoundPlaying() {
+    return xCommandOutput("pactl list sink-inputs").find("Corked: no") != std::string::npos;
+}
+
 bool xWindowShown(const std::string& display, const std::string& title) {
-    return testsupport::toolOutput("xwininfo -display " + display + " -name " +
-                                   testsupport::shellQuoted(title) + " 2>/dev/null")
+    return xCommandOutput("xwininfo -display " + display + " -name " + testsupport::shellQuoted(title))
                .find("IsViewable") != std::string::npos;
 }

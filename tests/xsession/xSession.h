@@ -7,6 +7,7 @@
 
 #include <sys/types.h>
 
+#include <functional>
 #include <string>
 
 // The few Xlib and XTEST calls needed, loaded at run time (the libraries are
@@ -28,8 +29,9 @@ struct XTest {
     ~XTest();
     void move(int x, int y);
     void button(bool down);
-    // Moves there, presses and releases, and gives the program a moment to act
-    // (record mode waits 250 ms before arming).
+    // Moves there, presses and releases. The program handles the events in
+    // the order they come, so nothing is waited for behind a click: a test
+    // waits for what the click does where it shows.
     void click(int x, int y);
     // A key by its X name ("Return", "Tab", "Down", "a"), Shift held when asked.
     void key(const std::string& name, bool shift = false);
@@ -64,5 +66,12 @@ struct ScopedProcess {
 // Saves the whole screen of `display` as a PNG (ImageMagick's import).
 bool xScreenshot(const std::string& display, const std::string& path);
 
+// Polls `done` every 50 ms for at most `ms`; whether it came true.
+bool xWaitFor(const std::function<bool()>& done, int ms = 20000);
+// What a shell command (a fixed text of the test) prints.
+std::string xCommandOutput(const std::string& command);
+// Whether a playback stream of the sound server is fed, that is not corked
+// (the program corks its stream while a track is paused or stopped).
+bool xSoundPlaying();
 // Whether a window with this title is on the screen of `display` (xwininfo).
 bool xWindowShown(const std::string& display, const std::string& title);

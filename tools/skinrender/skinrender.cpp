@@ -32,7 +32,7 @@ class ImageWindow : public PaintWindow {
         width = image.width();
         height = image.height();
     }
-    void invalidate(const PaintRect&, bool) override {}
+    void invalidate(const hwndRect&, bool) override {}
     QPaintDevice* paintDevice() override { return &image; }
     QImage image;
 };
@@ -209,8 +209,8 @@ int main(int argc, char** argv) {
             v.frame = 2;
             v.recordTime = "0:41";
         }
-        v.hoverX = (h.left + h.right) / 2;
-        v.hoverY = (h.top + h.bottom) / 2;
+        v.hoverX = (h.rect.left + h.rect.right - 1) / 2;
+        v.hoverY = (h.rect.top + h.rect.bottom - 1) / 2;
         shots.push_back({"hover_" + std::to_string(h.key), v});
     }
     for (int key : {kSkinSliderVolume, kSkinSliderPosition}) {
@@ -220,7 +220,7 @@ int main(int argc, char** argv) {
         skinSliderValueToX(skin.get(), key, value, x);
         const SkinSlider& s = skin->sliders[key == kSkinSliderVolume ? 0 : 1];
         v.hoverX = x;
-        v.hoverY = (s.top + s.bottom) / 2;
+        v.hoverY = (s.track.top + s.track.bottom) / 2;
         shots.push_back({"hover_knob_" + std::to_string(key), v});
     }
 

@@ -66,12 +66,12 @@ QPalette skinPalette(const QColor& text, const QColor& back, const QColor& selTe
 }  // namespace
 
 int recorderDialogLook(RecorderApp& app, QWidget& widget) {
-    if (!app.skin) return OKAY;
+    if (!app.owned.skin) return OKAY;
     int left = 0, top = 0, right = 0, bottom = 0;
     RecorderSkinColour text, back;
-    REPORT_CHECK(recorderMainSkinListLayout(app.skin.get(), left, top, right, bottom, text, back));
+    REPORT_CHECK(recorderMainSkinListLayout(app.owned.skin.get(), left, top, right, bottom, text, back));
     const ptListView defaults;
-    const ptListView& list = app.listCtrl ? *app.listCtrl : defaults;
+    const ptListView& list = app.owned.listCtrl ? *app.owned.listCtrl : defaults;
     widget.setPalette(skinPalette(QColor(text.red, text.green, text.blue),
                                   QColor(back.red, back.green, back.blue), list.selTextFocus,
                                   list.selBackFocus));

@@ -23,8 +23,8 @@ std::string recorderDlgAboutText() {
 }
 
 int recorderDlgAbout(RecorderApp& app) {
-    if (!app.mainWindow) return REPORT_ERR();
-    QDialog dialog(app.mainWindow);
+    if (!app.window.mainWindow) return REPORT_ERR();
+    QDialog dialog(app.window.mainWindow);
     QVBoxLayout* layout = recorderDialogFormStart(dialog, kDlgAboutCaption);
     auto* text = new QLabel(QString::fromStdString(recorderDlgAboutText()), &dialog);
     text->setObjectName(kAboutText);

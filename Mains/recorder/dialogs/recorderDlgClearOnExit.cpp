@@ -32,12 +32,12 @@ std::string recorderDlgClearOnExitText(int tracks) {
 }
 
 int recorderDlgClearOnExit(RecorderApp& app) {
-    if (!app.cacheDb || !app.mainWindow) return REPORT_ERR();
+    if (!app.owned.cacheDb || !app.window.mainWindow) return REPORT_ERR();
     std::vector<int> ids;
-    REPORT_CHECK(recCacheGetIds(app.cacheDb.get(), kRecCacheMaxIds, ids));
+    REPORT_CHECK(recCacheGetIds(app.owned.cacheDb.get(), kRecCacheMaxIds, ids));
     if (ids.empty()) return OKAY;
 
-    QDialog dialog(app.mainWindow);
+    QDialog dialog(app.window.mainWindow);
     QVBoxLayout* layout = recorderDialogFormStart(dialog, kDlgClearOnExitCaption);
     auto* text =
         new QLabel(QString::fromStdString(recorderDlgClearOnExitText(static_cast<int>(ids.size()))), &dialog);

@@ -142,7 +142,7 @@ int load(OptionsDialog& d) {
 
 // Topmost or not at once, keeping the window where it is.
 void applyAlwaysOnTop(RecorderApp& app, bool on) {
-    RecorderMainWindow* w = app.mainWindow;
+    RecorderMainWindow* w = app.window.mainWindow;
     if (!w) return;
     const QPoint at = w->pos();
     const bool shown = w->isVisible();
@@ -166,7 +166,7 @@ int onOk(RecorderApp& app, OptionsDialog& d) {
     REPORT_CHECK(recorderSessionGetMaxShortFileDuration(stored));
     if (recorderDlgOptionsParseSeconds(d.shortDuration->text().toStdString(), seconds) && seconds != stored) {
         REPORT_CHECK(recorderSessionSetMaxShortFileDuration(seconds));
-        if (app.hideShort) REPORT_CHECK(recorderSongListFill(app));
+        if (app.modes.hideShort) REPORT_CHECK(recorderSongListFill(app));
     }
     // 3. and 4. Channels and bit rate.
     bool encoderChanged = false;
@@ -187,8 +187,8 @@ int onOk(RecorderApp& app, OptionsDialog& d) {
     }
     // 5. The pre-encoded files were made with the old settings.
     if (encoderChanged) {
-        if (!app.engine) return REPORT_ERR();
-        REPORT_CHECK(sndDevicesSetMp3Settings(*app.engine, kbps, channels == 1 ? 1 : 0, 1));
+        if (!app.owned.engine) return REPORT_ERR();
+        REPORT_CHECK(sndDevicesSetMp3Settings(*app.owned.engine, kbps, channels == 1 ? 1 : 0, 1));
     }
     // 6. and 7.
     REPORT_CHECK(recorderSessionSetRemoveAfterSave(d.removeAfterSave->isChecked()));
@@ -212,8 +212,8 @@ bool recorderDlgOptionsParseSeconds(const std::string& text, int& seconds) {
 }
 
 int recorderDlgOptions(RecorderApp& app) {
-    if (!app.mainWindow) return REPORT_ERR();
-    QDialog dialog(app.mainWindow);
+    if (!app.window.mainWindow) return REPORT_ERR();
+    QDialog dialog(app.window.mainWindow);
     OptionsDialog d;
     d.dialog = &dialog;
     build(d);

@@ -50,7 +50,7 @@ int onOk(RecorderApp& app, RenameDialog& d) {
         REPORT_CHECK(recorderDlgMsgModal(app, kMsgTitleRequired, false, confirmed));
         return OKAY;
     }
-    REPORT_CHECK(recCacheSetTags(app.cacheDb.get(), d.trackId, tags));
+    REPORT_CHECK(recCacheSetTags(app.owned.cacheDb.get(), d.trackId, tags));
     REPORT_CHECK(recorderSongListFill(app));
     d.dialog->accept();
     return OKAY;
@@ -59,7 +59,7 @@ int onOk(RecorderApp& app, RenameDialog& d) {
 }  // namespace
 
 int recorderDlgRename(RecorderApp& app) {
-    if (!app.cacheDb || !app.mainWindow) return REPORT_ERR();
+    if (!app.owned.cacheDb || !app.window.mainWindow) return REPORT_ERR();
     bool found = false;
     int id = kRecorderNoTrack;
     std::string baseName;
@@ -74,7 +74,7 @@ int recorderDlgRename(RecorderApp& app) {
         return OKAY;
     }
 
-    QDialog dialog(app.mainWindow);
+    QDialog dialog(app.window.mainWindow);
     RenameDialog d;
     d.dialog = &dialog;
     d.trackId = id;
@@ -84,7 +84,7 @@ int recorderDlgRename(RecorderApp& app) {
         ~CloseStores() { recorderTagStoresClose(stores); }
     } closeStores{d.stores};
     recCacheTags tags;
-    REPORT_CHECK(recCacheGetTags(app.cacheDb.get(), id, tags));
+    REPORT_CHECK(recCacheGetTags(app.owned.cacheDb.get(), id, tags));
     recorderTagFieldsFill(d.fields, tags);
     REPORT_CHECK(recorderTagStoresOpen(app, d.fields, d.stores));
     REPORT_CHECK(recorderDialogLook(app, dialog));

@@ -17,11 +17,11 @@
 static constexpr const char* kReportModule = "./recorderMainMenu";
 
 int recorderMainMenu(RecorderApp& app) {
-    if (!app.mainWindow || !app.skin) return REPORT_ERR();
+    if (!app.window.mainWindow || !app.owned.skin) return REPORT_ERR();
     int enabled = 0, left = 0, top = 0, right = 0, bottom = 0;
-    REPORT_CHECK(skinHotspotGet(app.skin.get(), kSkinHotMenu, enabled, left, top, right, bottom));
+    REPORT_CHECK(skinHotspotGet(app.owned.skin.get(), kSkinHotMenu, enabled, left, top, right, bottom));
 
-    QMenu menu(app.mainWindow);
+    QMenu menu(app.window.mainWindow);
     menu.setObjectName(kMainMenuName);
     REPORT_CHECK(recorderDialogLook(app, menu));
     QAction* wizard = menu.addAction(kMainMenuWizard);
@@ -32,7 +32,7 @@ int recorderMainMenu(RecorderApp& app) {
     QAction* manual = help->addAction(kMainMenuManual);
     QAction* about = help->addAction(kMainMenuAbout);
 
-    QAction* chosen = menu.exec(app.mainWindow->mapToGlobal(QPoint(left, bottom)));
+    QAction* chosen = menu.exec(app.window.mainWindow->mapToGlobal(QPoint(left, bottom)));
     if (chosen == wizard) REPORT_CHECK(recorderDlgFindSongsOpen(app));
     if (chosen == website) REPORT_CHECK(recorderMainOpenPage(app, kRecorderPageLogo));
     if (chosen == options) REPORT_CHECK(recorderDlgOptions(app));

@@ -42,7 +42,7 @@ void setIfAny(QLineEdit* edit, const std::string& text) {
 
 int openStore(RecorderApp& app, int number, QLineEdit* edit, const std::string& folder,
               std::unique_ptr<autoComplete>& store) {
-    REPORT_CHECK(autoCompleteInit(number, edit, folder, false, app.trace.get(), store));
+    REPORT_CHECK(autoCompleteInit(number, edit, folder, false, app.owned.trace.get(), store));
     std::vector<std::string> texts;
     REPORT_CHECK(autoCompleteGetAll(store.get(), texts));
     QStringList entries;

@@ -68,9 +68,9 @@ class MainWindowForItunes : public itunesSdkWindow {
         return recorderItunesRegisterMessage(name, id);
     }
     void sendMessage(unsigned id) override {
-        if (!app_.mainWindow) return;
+        if (!app_.window.mainWindow) return;
         QEvent event(static_cast<QEvent::Type>(id));
-        QCoreApplication::sendEvent(app_.mainWindow, &event);
+        QCoreApplication::sendEvent(app_.window.mainWindow, &event);
     }
 
   private:
@@ -128,7 +128,7 @@ struct TrackTexts {
 
 ItunesAutomation& automationOf(RecorderApp& app) {
     static ItunesUnavailable unavailable;
-    return app.itunesAutomation != nullptr ? *app.itunesAutomation : unavailable;
+    return app.services.itunesAutomation != nullptr ? *app.services.itunesAutomation : unavailable;
 }
 
 int showMessage(RecorderApp& app, const char* text) {
@@ -158,7 +158,7 @@ int saveIntoDropFolder(RecorderApp& app, const TrackTexts& texts, const std::str
     const std::string mp3Path = dropFolder + "/" + baseName + ".mp3";
     WaitCursor cursor;
     int status = 0;
-    REPORT_CHECK(sndDevicesManageFinalMP3Creation(*app.engine, texts.title, texts.artist, texts.album,
+    REPORT_CHECK(sndDevicesManageFinalMP3Creation(*app.owned.engine, texts.title, texts.artist, texts.album,
                                                   texts.genre, texts.comment, baseName, mp3Path, status));
     saved = status == kMp3StatusOk;
     return OKAY;
@@ -203,7 +203,7 @@ int saveThroughAutomation(RecorderApp& app, const TrackTexts& texts, const std::
     std::string tempFolder;
     REPORT_CHECK(recorderPaths(RECORDER_PATH_TEMP, tempFolder));
     bool created = false;
-    REPORT_CHECK(FileCreateFolderPath(tempFolder, app.trace.get(), created));
+    REPORT_CHECK(FileCreateFolderPath(tempFolder, app.owned.trace.get(), created));
     if (!created) return OKAY;
     const std::string wavPath = tempFolder + "/" + kRecorderItunesWavName;
     int channels = 2;
@@ -214,14 +214,15 @@ int saveThroughAutomation(RecorderApp& app, const TrackTexts& texts, const std::
     WaitCursor cursor;
     int32_t durationMs = 0;
     int status = 0;
-    REPORT_CHECK(sndDevicesWavToiTunesWav(*app.engine, channels == 1, true, app.engine->scrambleKey.load(),
-                                          baseName, wavPath, durationMs, status));
+    REPORT_CHECK(sndDevicesWavToiTunesWav(*app.owned.engine, channels == 1, true,
+                                          sndDevicesSettingsNow(*app.owned.engine)->scrambleKey, baseName,
+                                          wavPath, durationMs, status));
     if (status != kMp3StatusOk) return OKAY;
 
     ItunesSession session(app);
     bool ok = false;
-    REPORT_CHECK(itunesSdkInit(session.context, &session.window, ok, app.verbose ? 1 : 0, app.trace.get(),
-                               &automationOf(app)));
+    REPORT_CHECK(itunesSdkInit(session.context, &session.window, ok, app.modes.verbose ? 1 : 0,
+                               app.owned.trace.get(), &automationOf(app)));
     if (!ok) {
         REPORT_CHECK(itunesSdkRelease(session.context, false));
         cursor.restore();
@@ -229,7 +230,7 @@ int saveThroughAutomation(RecorderApp& app, const TrackTexts& texts, const std::
         return OKAY;
     }
     REPORT_CHECK(importThroughItunes(session.context.get(), texts, wavPath, durationMs, tempFolder, tempFiles,
-                                     app.verbose, app.trace.get()));
+                                     app.modes.verbose, app.owned.trace.get()));
     REPORT_CHECK(itunesSdkRelease(session.context, false));
     saved = true;
     return OKAY;
@@ -242,7 +243,7 @@ int recorderItunes(RecorderApp& app, const std::string& title, const std::string
                    const std::string& baseName, bool& saved) {
     saved = false;
     // Tracks exist only where the engine runs.
-    if (app.engine == nullptr || baseName.empty()) return REPORT_ERR();
+    if (app.owned.engine == nullptr || baseName.empty()) return REPORT_ERR();
     const TrackTexts texts{title, artist, album, genre, comment};
     REPORT_CHECK(saveIntoDropFolder(app, texts, baseName, saved));
     if (!saved) REPORT_CHECK(saveThroughAutomation(app, texts, baseName, saved));

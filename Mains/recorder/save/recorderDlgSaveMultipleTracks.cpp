@@ -72,8 +72,8 @@ void build(MultipleTracksDialog& d) {
 }
 
 int readTrack(RecorderApp& app, int id, long now, BatchTrack& t) {
-    REPORT_CHECK(recCacheGetTags(app.cacheDb.get(), id, t.tags));
-    REPORT_CHECK(recCacheGetTrack(app.cacheDb.get(), id, t.track));
+    REPORT_CHECK(recCacheGetTags(app.owned.cacheDb.get(), id, t.tags));
+    REPORT_CHECK(recCacheGetTrack(app.owned.cacheDb.get(), id, t.track));
     REPORT_CHECK(recorderSongListTrackName(t.tags, t.track.creationTime, now, t.shownName));
     // Untitled tracks are named after their start, in a form a file name can hold.
     if (t.tags.song.empty()) REPORT_CHECK(PtimeText(t.track.creationTime, "", true, t.tags.song));
@@ -163,8 +163,10 @@ int runBatch(RecorderApp& app, MultipleTracksDialog& d, int& savedCount, bool& f
         // of them would cost more than saving it, so the dialog is brought
         // up to date at most every 50 ms.
         if (i == 0 || sinceShown.elapsed() >= kProgressEveryMs) {
-            progress.setLabelText(
-                QString("Saving %1 of %2\n%3").arg(i + 1).arg(total).arg(QString::fromStdString(t.shownName)));
+            progress.setLabelText(QString("Saving %1 of %2\n%3")
+                                      .arg(i + 1)
+                                      .arg(total)
+                                      .arg(QString::fromStdString(t.shownName)));
             progress.setValue(i);
             QCoreApplication::processEvents();
             sinceShown.start();
@@ -205,11 +207,11 @@ int onOk(RecorderApp& app, MultipleTracksDialog& d) {
 }  // namespace
 
 int recorderDlgSaveMultipleTracks(RecorderApp& app, int kind) {
-    if (!app.cacheDb || !app.mainWindow) return REPORT_ERR();
+    if (!app.owned.cacheDb || !app.window.mainWindow) return REPORT_ERR();
     bool playing = false;
     REPORT_CHECK(recorderTransportIsPlaying(app, playing));
     if (playing) REPORT_CHECK(recorderTransportStop(app, true));
-    QDialog dialog(app.mainWindow);
+    QDialog dialog(app.window.mainWindow);
     MultipleTracksDialog d;
     d.dialog = &dialog;
     d.kind = kind;

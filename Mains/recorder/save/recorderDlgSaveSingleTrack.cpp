@@ -113,10 +113,10 @@ int open(RecorderApp& app, SingleTrackDialog& d) {
     if (playing) REPORT_CHECK(recorderTransportStop(app, true));
     REPORT_CHECK(recorderSaveTargetLoad(app, d.target));
     recCacheTags tags;
-    REPORT_CHECK(recCacheGetTags(app.cacheDb.get(), d.trackId, tags));
+    REPORT_CHECK(recCacheGetTags(app.owned.cacheDb.get(), d.trackId, tags));
     recorderTagFieldsFill(d.fields, tags);
     recCacheTrack track;
-    REPORT_CHECK(recCacheGetTrack(app.cacheDb.get(), d.trackId, track));
+    REPORT_CHECK(recCacheGetTrack(app.owned.cacheDb.get(), d.trackId, track));
     d.baseName = track.baseName;
     REPORT_CHECK(recorderTagStoresOpen(app, d.fields, d.stores));
     REPORT_CHECK(recorderDialogLook(app, *d.dialog));
@@ -126,8 +126,8 @@ int open(RecorderApp& app, SingleTrackDialog& d) {
 }  // namespace
 
 int recorderDlgSaveSingleTrack(RecorderApp& app, long trackId) {
-    if (!app.cacheDb || !app.mainWindow) return REPORT_ERR();
-    QDialog dialog(app.mainWindow);
+    if (!app.owned.cacheDb || !app.window.mainWindow) return REPORT_ERR();
+    QDialog dialog(app.window.mainWindow);
     SingleTrackDialog d;
     d.dialog = &dialog;
     d.trackId = static_cast<int>(trackId);

@@ -20,20 +20,20 @@ int recorderMP3(RecorderApp& app, const std::string& title, const std::string& a
                 const std::string& album, const std::string& genre, const std::string& comment,
                 const std::string& baseName, const std::string& mp3Path, bool& saved) {
     saved = false;
-    if (!app.engine) return REPORT_ERR();
+    if (!app.owned.engine) return REPORT_ERR();
     std::string folder;
     bool found = false;
     REPORT_CHECK(pstrUserLibraryFilename(mp3Path, folder, found));
     if (!found) return OKAY;
     if (folder.empty()) folder = "/";
     bool created = false;
-    REPORT_CHECK(FileCreateFolderPath(folder, app.trace.get(), created));
+    REPORT_CHECK(FileCreateFolderPath(folder, app.owned.trace.get(), created));
     if (!created) return OKAY;
 
     QApplication::setOverrideCursor(Qt::WaitCursor);
     int status = 0;
-    const int result = sndDevicesManageFinalMP3Creation(*app.engine, title, artist, album, genre, comment,
-                                                        baseName, mp3Path, status);
+    const int result = sndDevicesManageFinalMP3Creation(*app.owned.engine, title, artist, album, genre,
+                                                        comment, baseName, mp3Path, status);
     QApplication::restoreOverrideCursor();
     if (result != OKAY) return REPORT_ERR();
 

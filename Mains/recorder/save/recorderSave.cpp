@@ -35,10 +35,10 @@ std::string joinPath(const std::string& folder, const std::string& name) { retur
 
 int selectedIds(RecorderApp& app, std::vector<long>& ids) {
     std::vector<int> rows;
-    REPORT_CHECK(ptListViewGetSelected(app.listCtrl.get(), kPtListViewMaxSelection, rows));
+    REPORT_CHECK(ptListViewGetSelected(app.owned.listCtrl.get(), kPtListViewMaxSelection, rows));
     for (int row : rows) {
         long data = 0;
-        REPORT_CHECK(ptListViewGetItemData(app.listCtrl.get(), row, data));
+        REPORT_CHECK(ptListViewGetItemData(app.owned.listCtrl.get(), row, data));
         ids.push_back(data);
     }
     return OKAY;
@@ -46,13 +46,13 @@ int selectedIds(RecorderApp& app, std::vector<long>& ids) {
 
 int cacheIds(RecorderApp& app, bool wizardOnly, std::vector<long>& ids) {
     std::vector<int> all;
-    REPORT_CHECK(recCacheGetIds(app.cacheDb.get(), kRecCacheMaxIds, all));
+    REPORT_CHECK(recCacheGetIds(app.owned.cacheDb.get(), kRecCacheMaxIds, all));
     int maxShort = 30;
     REPORT_CHECK(recorderSessionGetMaxShortFileDuration(maxShort));
     for (int id : all) {
-        if (app.hideShort) {
+        if (app.modes.hideShort) {
             recCacheTrack track;
-            REPORT_CHECK(recCacheGetTrack(app.cacheDb.get(), id, track));
+            REPORT_CHECK(recCacheGetTrack(app.owned.cacheDb.get(), id, track));
             if (track.durationMs / 1000 <= maxShort) continue;
         }
         if (wizardOnly) {
@@ -69,7 +69,7 @@ int cacheIds(RecorderApp& app, bool wizardOnly, std::vector<long>& ids) {
 
 int recorderSaveCollectIds(RecorderApp& app, int kind, std::vector<long>& ids) {
     ids.clear();
-    if (!app.listCtrl || !app.cacheDb) return REPORT_ERR();
+    if (!app.owned.listCtrl || !app.owned.cacheDb) return REPORT_ERR();
     switch (kind) {
         case kSaveSelected:
             REPORT_CHECK(selectedIds(app, ids));
@@ -107,8 +107,8 @@ int recorderSave(RecorderApp& app, int kind) {
 }
 
 int recorderSaveButton(RecorderApp& app, int x, int y) {
-    ptListView* lv = app.listCtrl.get();
-    if (!lv || !app.mainWindow) return REPORT_ERR();
+    ptListView* lv = app.owned.listCtrl.get();
+    if (!lv || !app.window.mainWindow) return REPORT_ERR();
     int count = 0;
     REPORT_CHECK(ptListViewGetCount(lv, count));
     std::vector<int> rows;
@@ -118,12 +118,12 @@ int recorderSaveButton(RecorderApp& app, int x, int y) {
         REPORT_CHECK(recorderSave(app, kSaveSelected));
         return OKAY;
     }
-    QMenu menu(app.mainWindow);
+    QMenu menu(app.window.mainWindow);
     menu.setObjectName(kSaveMenuName);
     REPORT_CHECK(recorderDialogLook(app, menu));
     QAction* selected = menu.addAction(rows.size() >= 2 ? kSaveMenuSelectedTracks : kSaveMenuSelectedTrack);
     QAction* all = menu.addAction(kSaveMenuAllTracks);
-    QAction* chosen = menu.exec(app.mainWindow->mapToGlobal(QPoint(x, y)));
+    QAction* chosen = menu.exec(app.window.mainWindow->mapToGlobal(QPoint(x, y)));
     if (chosen == selected) REPORT_CHECK(recorderSave(app, kSaveSelected));
     if (chosen == all) REPORT_CHECK(recorderSave(app, kSaveAll));
     return OKAY;
@@ -159,7 +159,7 @@ int recorderSaveBuildMp3Path(RecorderApp& app, bool& ok, const std::string& fold
 
     bool created = false;
     // An empty target is the root folder ("/" without its separator).
-    REPORT_CHECK(FileCreateFolderPath(target.empty() ? "/" : target, app.trace.get(), created));
+    REPORT_CHECK(FileCreateFolderPath(target.empty() ? "/" : target, app.owned.trace.get(), created));
     if (!created) return OKAY;
     path = joinPath(target, name) + ".mp3";
     ok = true;
@@ -169,7 +169,7 @@ int recorderSaveBuildMp3Path(RecorderApp& app, bool& ok, const std::string& fold
 int recorderSaveSelectFolder(RecorderApp& app, bool& done) {
     done = false;
     DesktopFolderPicker desktop;
-    FolderPicker* picker = app.save.folderPicker ? app.save.folderPicker : &desktop;
+    FolderPicker* picker = app.services.folderPicker ? app.services.folderPicker : &desktop;
     std::string start;
     REPORT_CHECK(recorderPathsDefaultSaveFolder(start));
     bool chosen = false;
@@ -181,16 +181,16 @@ int recorderSaveSelectFolder(RecorderApp& app, bool& done) {
 }
 
 int recorderSaveMarkWizardTrack(RecorderApp& app, long trackId) {
-    if (!app.cacheDb) return REPORT_ERR();
-    REPORT_CHECK(recCacheSetSource(app.cacheDb.get(), static_cast<int>(trackId), 1));
+    if (!app.owned.cacheDb) return REPORT_ERR();
+    REPORT_CHECK(recCacheSetSource(app.owned.cacheDb.get(), static_cast<int>(trackId), 1));
     return OKAY;
 }
 
 int recorderSaveIsWizardTrack(RecorderApp& app, long trackId, bool& isWizard) {
     isWizard = false;
-    if (!app.cacheDb) return REPORT_ERR();
+    if (!app.owned.cacheDb) return REPORT_ERR();
     int source = 0;
-    REPORT_CHECK(recCacheGetSource(app.cacheDb.get(), static_cast<int>(trackId), source));
+    REPORT_CHECK(recCacheGetSource(app.owned.cacheDb.get(), static_cast<int>(trackId), source));
     isWizard = source == 1;
     return OKAY;
 }

@@ -5,12 +5,7 @@
 #include <QDialog>
 #include <QPointer>
 
-class FolderPicker;
-
 struct RecorderSaveState {
-    // Given by the process start (or a test): the folder picker of "Browse...".
-    // None means the desktop's own picker.
-    FolderPicker* folderPicker = nullptr;
     // The single-track dialog while it is open, so that other parts of the
     // program can tell that a save dialog is up.
     QPointer<QDialog> singleTrackDialog;

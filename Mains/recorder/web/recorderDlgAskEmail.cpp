@@ -21,7 +21,8 @@ static constexpr const char* kAskEmailMessage =
 
 int recorderDlgAskEmail(RecorderApp& app, std::string& address) {
     address.clear();
-    QWidget* owner = app.mainWindow && app.mainWindow->isVisible() ? app.mainWindow.data() : nullptr;
+    QWidget* owner =
+        app.window.mainWindow && app.window.mainWindow->isVisible() ? app.window.mainWindow.data() : nullptr;
     QDialog dialog(owner);
     dialog.setWindowTitle(kAskEmailCaption);
     dialog.setModal(true);

@@ -36,7 +36,8 @@ int recorderDlgMsgModeless(RecorderApp& app, std::string_view text, std::string_
         open->activateWindow();
         return OKAY;
     }
-    QWidget* owner = app.mainWindow && app.mainWindow->isVisible() ? app.mainWindow.data() : nullptr;
+    QWidget* owner =
+        app.window.mainWindow && app.window.mainWindow->isVisible() ? app.window.mainWindow.data() : nullptr;
     auto* window = new RecorderMessageWindow(owner, "", withCancel);
     window->setText(shownText(text));
     window->setModal(false);

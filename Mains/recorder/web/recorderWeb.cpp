@@ -75,7 +75,7 @@ int startSending(RecorderApp& app) {
     }
     w.sendingFinished = false;
     w.sendingThread =
-        std::thread([session = w.session.get(), trace = app.trace.get(), &done = w.sendingFinished] {
+        std::thread([session = w.session.get(), trace = app.owned.trace.get(), &done = w.sendingFinished] {
             sendInstallationEmail(session, trace);
             done = true;
         });
@@ -93,7 +93,7 @@ int startDownload(RecorderApp& app, const std::string& address, const std::strin
     REPORT_CHECK(recorderSessionSetLastDynamicUpdate(static_cast<long>(std::time(nullptr))));
     webLimits limits = w.limits;
     limits.maxBytes = kAnnounceMaxFileBytes;
-    REPORT_CHECK(webInit(w.download, app.trace.get(), false, "none", w.network, limits));
+    REPORT_CHECK(webInit(w.download, app.owned.trace.get(), false, "none", w.network, limits));
     w.downloadFinished = false;
     w.downloadThread =
         std::thread([connection = w.download.get(), address, path, &done = w.downloadFinished] {
@@ -107,7 +107,7 @@ int startDownload(RecorderApp& app, const std::string& address, const std::strin
 // The announcement step: the announcement downloaded at an earlier start is
 // shown once, then the next download starts when it is due.
 int announcementStep(RecorderApp& app) {
-    CSlout* trace = app.trace.get();
+    CSlout* trace = app.owned.trace.get();
     std::string folder;
     REPORT_CHECK(recorderPaths(RECORDER_PATH_ANNOUNCEMENTS, folder));
     bool created = false;
@@ -133,7 +133,7 @@ int announcementStep(RecorderApp& app) {
     // start goes on.
     if (action.openLink && !link.empty()) recorderMainWindowOpenPage(app, link);
 
-    if (app.updateDue) {
+    if (app.modes.updateDue) {
         std::string service;
         int subvendor = 0, vendor = 0;
         REPORT_CHECK(recorderSessionGetWebServiceAddress(service));
@@ -164,7 +164,8 @@ void recorderWebReset(RecorderApp& app) {
 }
 
 int recorderInitWeb(RecorderApp& app) {
-    REPORT_CHECK(webInit(app.web.session, app.trace.get(), true, "Tobrel", app.web.network, app.web.limits));
+    REPORT_CHECK(
+        webInit(app.web.session, app.owned.trace.get(), true, "Tobrel", app.web.network, app.web.limits));
     return OKAY;
 }
 
@@ -183,7 +184,7 @@ int recorderWebDynamicUpdateCheck(RecorderApp& app) {
     bool present = false;
     long last = 0;
     REPORT_CHECK(recorderSessionGetLastDynamicUpdate(present, last));
-    app.updateDue = announceUpdateDue(present, last, static_cast<long>(std::time(nullptr)));
+    app.modes.updateDue = announceUpdateDue(present, last, static_cast<long>(std::time(nullptr)));
     return OKAY;
 }
 
@@ -195,7 +196,7 @@ int recorderWebStartupMessages(RecorderApp& app) {
         REPORT_CHECK(startSending(app));
         return OKAY;  // no announcement at this start
     }
-    if (!app.firstRun && !stored && !values.emailSent && !values.dialogShown) {
+    if (!app.modes.firstRun && !stored && !values.emailSent && !values.dialogShown) {
         std::string typed;
         REPORT_CHECK(recorderDlgAskEmail(app, typed));
         recorderAskEmail asked;

@@ -51,7 +51,7 @@ int recorderInitWeb(RecorderApp& app);
 // Step 17, first start after an installation: the address the installer
 // left becomes the user's (unsent), and the sending thread starts.
 int recorderWebInstallerEmail(RecorderApp& app);
-// Step 18: sets app.updateDue when the dynamic update is due.
+// Step 18: sets app.modes.updateDue when the dynamic update is due.
 int recorderWebDynamicUpdateCheck(RecorderApp& app);
 // Step 19: the installation e-mail check (which may send, or ask for an
 // address), then, unless sending started, the announcement step: shows a new

@@ -58,7 +58,7 @@ class FindSongsDialog : public QDialog {
 };
 
 void trace(RecorderApp& app, const std::string& line) {
-    if (app.trace) app.trace->messageW(1, line);
+    if (app.owned.trace) app.owned.trace->messageW(1, line);
 }
 
 long now(const RecorderApp& app) {
@@ -70,7 +70,7 @@ long now(const RecorderApp& app) {
 // right edge moves left as a whole.
 int placeWindows(RecorderApp& app) {
     QWidget* wizard = app.findSongs.wizard;
-    QWidget* main = app.mainWindow;
+    QWidget* main = app.window.mainWindow;
     if (!wizard || !main) return REPORT_ERR();
     const QRect mainFrame = main->frameGeometry();
     const int wizardWidth = wizard->frameGeometry().width();
@@ -99,7 +99,7 @@ int prepareMainWindow(RecorderApp& app) {
     s.hidden = false;
     s.paused = false;
     REPORT_CHECK(placeWindows(app));
-    s.savedRecordMode = app.recordMode;
+    s.savedRecordMode = app.modes.recordMode;
     REPORT_CHECK(recorderSessionGetAutoSegment(s.savedAutoSegment));
     REPORT_CHECK(recorderSetRecordMode(app, false));
     REPORT_CHECK(refreshMainWindow(app));
@@ -125,11 +125,11 @@ int hideWizard(RecorderApp& app) {
         REPORT_CHECK(runPageFunction(app, "hideFinalStep"));
     }
     // 2. The main window back where the wizard was.
-    if (app.mainWindow) app.mainWindow->move(wizard->frameGeometry().topLeft());
+    if (app.window.mainWindow) app.window.mainWindow->move(wizard->frameGeometry().topLeft());
     // 3.
     s.hidden = true;
     // 4.
-    if (!app.engine) {
+    if (!app.owned.engine) {
         REPORT_CHECK(recorderSessionSetAutoSegment(s.savedAutoSegment));
         return OKAY;
     }
@@ -171,9 +171,9 @@ int closeWizard(RecorderApp& app) {
 
 int createWizard(RecorderApp& app) {
     RecorderFindSongsState& s = app.findSongs;
-    if (!app.mainWindow) return REPORT_ERR();
+    if (!app.window.mainWindow) return REPORT_ERR();
     // 1.
-    auto* dialog = new FindSongsDialog(app, app.mainWindow);
+    auto* dialog = new FindSongsDialog(app, app.window.mainWindow);
     // The skin's colours show around and behind the page until it has painted.
     REPORT_CHECK(recorderDialogLook(app, *dialog));
     s.wizard = dialog;
@@ -182,8 +182,8 @@ int createWizard(RecorderApp& app) {
     s.loadStart = 0;
     s.browser.reset();
     // 2, 3. The page fills the dialog.
-    if (sdkWebBrowserInit(s.browser, dialog, app.mainWindow, kFindSongsHostValue, app.verbose,
-                          app.trace.get(), s.viewLibrary) != OKAY ||
+    if (sdkWebBrowserInit(s.browser, dialog, app.window.mainWindow, kFindSongsHostValue, app.modes.verbose,
+                          app.owned.trace.get(), s.viewLibrary) != OKAY ||
         sdkWebBrowserCreate(s.browser.get(), 0, 0, 0, 0) != OKAY ||
         sdkWebBrowserSetSize(s.browser.get(), dialog->width(), dialog->height()) != OKAY) {
         // Nothing to show: the wizard goes again, leaving the switches as they were.
@@ -283,7 +283,7 @@ int recorderDlgFindSongsBrowserSongStarted(RecorderApp& app, const std::string& 
     // 1.
     if (text.empty()) return OKAY;
     // 2.
-    if (app.playing) REPORT_CHECK(recorderTransportStop(app, true));
+    if (app.transport.playing) REPORT_CHECK(recorderTransportStop(app, true));
     // 3. Exactly "artist^song", both named.
     const size_t caret = text.find('^');
     if (caret == std::string::npos || caret == 0 || caret + 1 == text.size() ||
@@ -324,7 +324,7 @@ int recorderDlgFindSongsHandleBrowserMessage(RecorderApp& app, long id, const st
         }
         case kBrowserMessageSongEnd:
             trace(app, std::string(kHandle) + "BROWSER_MESSAGE_ID_SONG_END");
-            if (!text.empty() && app.recordMode) {
+            if (!text.empty() && app.modes.recordMode) {
                 REPORT_CHECK(recorderSetAutoSegment(app, true));
                 REPORT_CHECK(recorderSetRecordMode(app, false));
             }

@@ -92,5 +92,11 @@ using RecorderMessageBoxHook = std::function<void(const std::string& text, const
 RecorderMessageBoxHook recorderSetMessageBoxHook(RecorderMessageBoxHook hook);
 
 // Makes internal-error reports show as message boxes (text = module path,
-// caption = line), from whatever thread they come.
+// caption = line), from whatever thread they come, and go to the trace with
+// their detail (see recorderReportToTrace).
 void recorderInstallInternalErrorBoxes();
+
+// The trace internal errors are written to, as "Internal error: <module> line
+// <line>: <detail>" (null: none). Start-up sets it once the trace sink exists;
+// shutdown clears it before the sink goes.
+void recorderReportToTrace(CSlout* trace);

@@ -36,14 +36,14 @@ namespace {
 // The user's choice of mode replaces a suspension for playback: record mode
 // must not come back by itself at the end of a later track.
 int toggleRecordMode(RecorderApp& app) {
-    if (app.playing) REPORT_CHECK(recorderTransportStop(app, false));
-    app.recordSuspended = false;
-    REPORT_CHECK(recorderSetRecordMode(app, !app.recordMode));
+    if (app.transport.playing) REPORT_CHECK(recorderTransportStop(app, false));
+    app.transport.recordSuspended = false;
+    REPORT_CHECK(recorderSetRecordMode(app, !app.modes.recordMode));
     return OKAY;
 }
 
 int toggleHideShort(RecorderApp& app) {
-    REPORT_CHECK(recorderSetHideShort(app, !app.hideShort));
+    REPORT_CHECK(recorderSetHideShort(app, !app.modes.hideShort));
     REPORT_CHECK(recorderSongListFill(app));
     return OKAY;
 }
@@ -60,7 +60,7 @@ int toggleAutoSegment(RecorderApp& app) {
 // arm the recorder in playback mode, even under a playing track.
 int newTrackIfShown(RecorderApp& app) {
     int shown = 0;
-    REPORT_CHECK(skinComponentGetValue(app.skin.get(), kSkinNewTrack, shown));
+    REPORT_CHECK(skinComponentGetValue(app.owned.skin.get(), kSkinNewTrack, shown));
     if (shown != 0) REPORT_CHECK(recorderMainNewTrack(app));
     return OKAY;
 }
@@ -130,10 +130,10 @@ int recorderMainOpenPage(RecorderApp& app, const char* directive) {
 }
 
 int recorderMainNewTrack(RecorderApp& app) {
-    if (!app.engine) return REPORT_ERR();
-    app.recordMode = false;
+    if (!app.owned.engine) return REPORT_ERR();
+    app.modes.recordMode = false;
     int result = 0;
-    REPORT_CHECK(sndDevicesSetRecordState(*app.engine, kSndRecordDisarm, result));
+    REPORT_CHECK(sndDevicesSetRecordState(*app.owned.engine, kSndRecordDisarm, result));
     REPORT_CHECK(recorderUpdateRecordModeButton(app));
     REPORT_CHECK(recorderSetRecordMode(app, true));
     return OKAY;
@@ -142,58 +142,59 @@ int recorderMainNewTrack(RecorderApp& app) {
 int recorderMainMouseMove(RecorderApp& app, int x, int y) {
     // The window system reports the pointer leaving once it is asked to; Qt
     // always reports it, so asking is only noting it.
-    if (!app.trackingMouse) app.trackingMouse = true;
+    if (!app.window.trackingMouse) app.window.trackingMouse = true;
     // Without a main skin there is nothing to hover or drag.
-    if (!app.skin) return OKAY;
+    if (!app.owned.skin) return OKAY;
     REPORT_CHECK(recorderMainHover(app, x, y));
     bool down = false;
     REPORT_CHECK(skinMouseButtonDown(1, down));
     if (!down) return OKAY;
     int dragged = -1;
-    REPORT_CHECK(skinSliderGetDrag(app.skin.get(), dragged));
+    REPORT_CHECK(skinSliderGetDrag(app.owned.skin.get(), dragged));
     if (dragged != kSkinSliderVolume && dragged != kSkinSliderPosition) return OKAY;
     float value = 0.0f;
-    REPORT_CHECK(skinSliderXToValue(app.skin.get(), dragged, x, value));
+    REPORT_CHECK(skinSliderXToValue(app.owned.skin.get(), dragged, x, value));
     if (dragged == kSkinSliderVolume) {
-        if (!app.engine) return REPORT_ERR();
-        REPORT_CHECK(sndDevicesPlaySetGain(*app.engine, value));
+        if (!app.owned.engine) return REPORT_ERR();
+        REPORT_CHECK(sndDevicesPlaySetGain(*app.owned.engine, value));
     }
-    REPORT_CHECK(skinSliderSetValue(app.skin.get(), app.mainWindow.data(), dragged, value));
+    REPORT_CHECK(skinSliderSetValue(app.owned.skin.get(), app.window.mainWindow.data(), dragged, value));
     return OKAY;
 }
 
 int recorderMainLButtonDown(RecorderApp& app, int x, int y) {
-    if (!app.skin) return OKAY;
+    if (!app.owned.skin) return OKAY;
     int hotspot = -1;
-    REPORT_CHECK(skinHotspotHitTest(app.skin.get(), x, y, hotspot));
+    REPORT_CHECK(skinHotspotHitTest(app.owned.skin.get(), x, y, hotspot));
     if (hotspot != -1) {
         REPORT_CHECK(hotspotAction(app, hotspot, x, y));
         return OKAY;
     }
     int knob = -1;
-    REPORT_CHECK(skinSliderHitTest(app.skin.get(), x, y, knob));
+    REPORT_CHECK(skinSliderHitTest(app.owned.skin.get(), x, y, knob));
     if (knob == kSkinSliderVolume || knob == kSkinSliderPosition)
-        REPORT_CHECK(skinSliderSetDrag(app.skin.get(), knob, x, y));
+        REPORT_CHECK(skinSliderSetDrag(app.owned.skin.get(), knob, x, y));
     return OKAY;
 }
 
 int recorderMainLButtonUp(RecorderApp& app, int x) {
-    if (!app.skin) return OKAY;
+    if (!app.owned.skin) return OKAY;
     int dragged = -1;
-    REPORT_CHECK(skinSliderGetDrag(app.skin.get(), dragged));
+    REPORT_CHECK(skinSliderGetDrag(app.owned.skin.get(), dragged));
     if (dragged == kSkinSliderPosition) {
         float value = 0.0f;
-        REPORT_CHECK(skinSliderXToValue(app.skin.get(), kSkinSliderPosition, x, value));
+        REPORT_CHECK(skinSliderXToValue(app.owned.skin.get(), kSkinSliderPosition, x, value));
         REPORT_CHECK(recorderPlayPositionSliderMoved(app, value));
-        REPORT_CHECK(skinSliderSetValue(app.skin.get(), app.mainWindow.data(), kSkinSliderPosition, value));
+        REPORT_CHECK(skinSliderSetValue(app.owned.skin.get(), app.window.mainWindow.data(),
+                                        kSkinSliderPosition, value));
     }
-    REPORT_CHECK(skinSliderSetDrag(app.skin.get(), -1, -1, -1));
+    REPORT_CHECK(skinSliderSetDrag(app.owned.skin.get(), -1, -1, -1));
     return OKAY;
 }
 
 int recorderMainMouseLeave(RecorderApp& app) {
-    app.trackingMouse = false;
-    if (!app.skin) return OKAY;
+    app.window.trackingMouse = false;
+    if (!app.owned.skin) return OKAY;
     REPORT_CHECK(recorderMainHover(app, 0, 0));
     return OKAY;
 }

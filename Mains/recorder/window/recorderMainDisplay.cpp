@@ -71,18 +71,18 @@ class RecorderTooltip : public QWidget {
     bool active_ = false;
 };
 
-PaintWindow* paintWindow(RecorderApp& app) { return app.mainWindow.data(); }
+PaintWindow* paintWindow(RecorderApp& app) { return app.window.mainWindow.data(); }
 
 int setPair(RecorderApp& app, int onKey, int offKey, bool on) {
-    REPORT_CHECK(skinComponentSetValueAndRefresh(app.skin.get(), onKey, on ? 1 : 0, paintWindow(app)));
-    REPORT_CHECK(skinComponentSetValueAndRefresh(app.skin.get(), offKey, on ? 0 : 1, paintWindow(app)));
+    REPORT_CHECK(skinComponentSetValueAndRefresh(app.owned.skin.get(), onKey, on ? 1 : 0, paintWindow(app)));
+    REPORT_CHECK(skinComponentSetValueAndRefresh(app.owned.skin.get(), offKey, on ? 0 : 1, paintWindow(app)));
     return OKAY;
 }
 
 int recordStatus(RecorderApp& app, int& indicator, long& durationMs) {
-    if (!app.engine) return REPORT_ERR();
+    if (!app.owned.engine) return REPORT_ERR();
     uint32_t start = 0, duration = 0;
-    REPORT_CHECK(sndDevicesGetRecordStatus(*app.engine, indicator, start, duration));
+    REPORT_CHECK(sndDevicesGetRecordStatus(*app.owned.engine, indicator, start, duration));
     durationMs = static_cast<long>(duration);
     return OKAY;
 }
@@ -91,17 +91,18 @@ int recordStatus(RecorderApp& app, int& indicator, long& durationMs) {
 // the engine's indicator is on, the idle image otherwise.
 int indicatorStep(RecorderApp& app, int indicator) {
     const int lastFrame = kSkinIndicatorFrame1 + kSkinIndicatorFrames - 1;
-    if (app.recordFlashFrame < kSkinIndicatorFrame1 || app.recordFlashFrame > lastFrame)
-        app.recordFlashFrame = kSkinIndicatorFrame1;
-    REPORT_CHECK(skinComponentSetValueAndRefresh(app.skin.get(), app.recordFlashFrame, 0, paintWindow(app)));
+    if (app.window.recordFlashFrame < kSkinIndicatorFrame1 || app.window.recordFlashFrame > lastFrame)
+        app.window.recordFlashFrame = kSkinIndicatorFrame1;
+    REPORT_CHECK(skinComponentSetValueAndRefresh(app.owned.skin.get(), app.window.recordFlashFrame, 0,
+                                                 paintWindow(app)));
     if (indicator != 0) {
-        app.recordFlashFrame =
-            app.recordFlashFrame == lastFrame ? kSkinIndicatorFrame1 : app.recordFlashFrame + 1;
-        REPORT_CHECK(
-            skinComponentSetValueAndRefresh(app.skin.get(), app.recordFlashFrame, 1, paintWindow(app)));
+        app.window.recordFlashFrame =
+            app.window.recordFlashFrame == lastFrame ? kSkinIndicatorFrame1 : app.window.recordFlashFrame + 1;
+        REPORT_CHECK(skinComponentSetValueAndRefresh(app.owned.skin.get(), app.window.recordFlashFrame, 1,
+                                                     paintWindow(app)));
     } else {
         REPORT_CHECK(
-            skinComponentSetValueAndRefresh(app.skin.get(), kSkinIndicatorIdle, 1, paintWindow(app)));
+            skinComponentSetValueAndRefresh(app.owned.skin.get(), kSkinIndicatorIdle, 1, paintWindow(app)));
     }
     return OKAY;
 }
@@ -112,16 +113,16 @@ int indicatorStep(RecorderApp& app, int indicator) {
 int recordingTime(RecorderApp& app, bool autoSegment, int indicator, long durationMs) {
     const bool shown = autoSegment ? indicator != 0 : durationMs > 0;
     int value = 0;
-    REPORT_CHECK(skinComponentGetValue(app.skin.get(), kSkinTextRecordTime, value));
+    REPORT_CHECK(skinComponentGetValue(app.owned.skin.get(), kSkinTextRecordTime, value));
     if ((value != 0) != shown)
-        REPORT_CHECK(skinComponentSetValue(app.skin.get(), kSkinTextRecordTime, shown ? 1 : 0));
+        REPORT_CHECK(skinComponentSetValue(app.owned.skin.get(), kSkinTextRecordTime, shown ? 1 : 0));
     const std::string text = shown ? recorderTimeText(durationMs) : std::string(kRecorderTimeStopped);
-    REPORT_CHECK(skinTextUpdate(app.skin.get(), kSkinTextRecordTime, text, paintWindow(app)));
+    REPORT_CHECK(skinTextUpdate(app.owned.skin.get(), kSkinTextRecordTime, text, paintWindow(app)));
     return OKAY;
 }
 
 int hide(RecorderApp& app, int key) {
-    REPORT_CHECK(skinComponentSetValueAndRefresh(app.skin.get(), key, 0, paintWindow(app)));
+    REPORT_CHECK(skinComponentSetValueAndRefresh(app.owned.skin.get(), key, 0, paintWindow(app)));
     return OKAY;
 }
 
@@ -130,16 +131,17 @@ int hide(RecorderApp& app, int key) {
 std::string recorderTimeText(long durationMs) { return pstrTimeDisplay(durationMs / 1000); }
 
 int recorderCreateTooltips(RecorderApp& app) {
-    if (app.tooltip) {
-        delete app.tooltip.data();
-        app.tooltip = nullptr;
+    if (app.owned.tooltip) {
+        delete app.owned.tooltip.data();
+        app.owned.tooltip = nullptr;
     }
-    if (!app.mainWindow) return REPORT_ERR();
-    auto* tip = new RecorderTooltip(app.mainWindow);
-    app.tooltip = tip;
+    if (!app.window.mainWindow) return REPORT_ERR();
+    auto* tip = new RecorderTooltip(app.window.mainWindow);
+    app.owned.tooltip = tip;
     int enabled = 0, left = 0, top = 0, right = 0, bottom = 0;
-    if (app.skin)
-        REPORT_CHECK(skinHotspotGet(app.skin.get(), kSkinHotFindSongs, enabled, left, top, right, bottom));
+    if (app.owned.skin)
+        REPORT_CHECK(
+            skinHotspotGet(app.owned.skin.get(), kSkinHotFindSongs, enabled, left, top, right, bottom));
     if (enabled != 0)
         tip->addTool(QRect(QPoint(left, top), QPoint(right, bottom)), QString::fromUtf8(kFindSongsTooltip));
     tip->activate();
@@ -149,7 +151,7 @@ int recorderCreateTooltips(RecorderApp& app) {
 int recorderTooltipTool(RecorderApp& app, bool& present, int& left, int& top, int& right, int& bottom,
                         std::string& text) {
     present = false;
-    auto* tip = dynamic_cast<RecorderTooltip*>(app.tooltip.data());
+    auto* tip = dynamic_cast<RecorderTooltip*>(app.owned.tooltip.data());
     if (!tip) return REPORT_ERR();
     if (!tip->hasTool()) return OKAY;
     present = true;
@@ -163,7 +165,7 @@ int recorderTooltipTool(RecorderApp& app, bool& present, int& left, int& top, in
 }
 
 int recorderUpdateMainModeDisplays(RecorderApp& app) {
-    if (!app.skin) return OKAY;
+    if (!app.owned.skin) return OKAY;
     bool autoSegment = true;
     REPORT_CHECK(recorderSessionGetAutoSegment(autoSegment));
     REPORT_CHECK(recorderUpdateRecordModeButton(app));
@@ -179,39 +181,39 @@ int recorderUpdateMainModeDisplays(RecorderApp& app) {
 }
 
 int recorderUpdateRecordModeButton(RecorderApp& app) {
-    if (!app.skin) return OKAY;
-    REPORT_CHECK(setPair(app, kSkinRecordModeOn, kSkinRecordModeOff, app.recordMode));
+    if (!app.owned.skin) return OKAY;
+    REPORT_CHECK(setPair(app, kSkinRecordModeOn, kSkinRecordModeOff, app.modes.recordMode));
     return OKAY;
 }
 
 int recorderUpdateAutoSegmentButton(RecorderApp& app, bool autoSegment) {
-    if (!app.skin) return OKAY;
+    if (!app.owned.skin) return OKAY;
     REPORT_CHECK(setPair(app, kSkinAutoSegmentOn, kSkinAutoSegmentOff, autoSegment));
     return OKAY;
 }
 
 int recorderUpdateHideShortButton(RecorderApp& app) {
-    if (!app.skin) return OKAY;
-    REPORT_CHECK(setPair(app, kSkinHideShortOn, kSkinHideShortOff, app.hideShort));
+    if (!app.owned.skin) return OKAY;
+    REPORT_CHECK(setPair(app, kSkinHideShortOn, kSkinHideShortOff, app.modes.hideShort));
     return OKAY;
 }
 
 int recorderUpdatePlayButton(RecorderApp& app) {
-    if (!app.skin) return OKAY;
-    REPORT_CHECK(setPair(app, kSkinPause, kSkinPlay, app.playing));
+    if (!app.owned.skin) return OKAY;
+    REPORT_CHECK(setPair(app, kSkinPause, kSkinPlay, app.transport.playing));
     return OKAY;
 }
 
 int recorderUpdateNewTrackButton(RecorderApp& app, bool autoSegment, long durationMs) {
-    if (!app.skin) return OKAY;
+    if (!app.owned.skin) return OKAY;
     const bool shown = !autoSegment && durationMs > 0;
-    REPORT_CHECK(
-        skinComponentSetValueAndRefresh(app.skin.get(), kSkinNewTrack, shown ? 1 : 0, paintWindow(app)));
+    REPORT_CHECK(skinComponentSetValueAndRefresh(app.owned.skin.get(), kSkinNewTrack, shown ? 1 : 0,
+                                                 paintWindow(app)));
     return OKAY;
 }
 
 int recorderDisplayRecordingFlash(RecorderApp& app) {
-    if (!app.skin) return OKAY;
+    if (!app.owned.skin) return OKAY;
     int indicator = 0;
     long durationMs = 0;
     REPORT_CHECK(recordStatus(app, indicator, durationMs));
@@ -224,25 +226,25 @@ int recorderDisplayRecordingFlash(RecorderApp& app) {
 }
 
 int recorderUpdateMainDisplay(RecorderApp& app) {
-    if (!app.skin) return OKAY;
-    if (!app.cacheDb || !app.listView) return REPORT_ERR();
+    if (!app.owned.skin) return OKAY;
+    if (!app.owned.cacheDb || !app.owned.listView) return REPORT_ERR();
     const bool wizardOnScreen = recorderDlgFindSongsOnScreen(app);
     int indicator = 0;
     long durationMs = 0;
     REPORT_CHECK(recordStatus(app, indicator, durationMs));
     std::vector<int> ids;
-    REPORT_CHECK(recCacheGetIds(app.cacheDb.get(), 1, ids));
+    REPORT_CHECK(recCacheGetIds(app.owned.cacheDb.get(), 1, ids));
     const bool instructions = !wizardOnScreen && ids.empty() && durationMs <= 0;
     // The list window hides or shows itself; the window system repaints what
     // lies beneath it, so 1014 needs no invalidation of its own.
-    REPORT_CHECK(skinComponentSetValue(app.skin.get(), kSkinInstructions, instructions ? 1 : 0));
-    if (app.listView->isHidden() != instructions) app.listView->setVisible(!instructions);
+    REPORT_CHECK(skinComponentSetValue(app.owned.skin.get(), kSkinInstructions, instructions ? 1 : 0));
+    if (app.owned.listView->isHidden() != instructions) app.owned.listView->setVisible(!instructions);
     return OKAY;
 }
 
 int recorderMainHover(RecorderApp& app, int x, int y) {
-    if (!app.skin) return REPORT_ERR();
-    Skin* skin = app.skin.get();
+    if (!app.owned.skin) return REPORT_ERR();
+    Skin* skin = app.owned.skin.get();
     PaintWindow* window = paintWindow(app);
     static constexpr int kPlainPairs[][2] = {
         {kSkinMenuHover, kSkinHotMenu},     {kSkinLogoHover, kSkinHotLogo},
@@ -261,10 +263,10 @@ int recorderMainHover(RecorderApp& app, int x, int y) {
         int onHover, offHover, hotspot;
     };
     const TwoState twoStates[] = {
-        {app.recordMode, kSkinRecordModeOnHover, kSkinRecordModeOffHover, kSkinHotRecordMode},
-        {app.hideShort, kSkinHideShortOnHover, kSkinHideShortOffHover, kSkinHotHideShort},
+        {app.modes.recordMode, kSkinRecordModeOnHover, kSkinRecordModeOffHover, kSkinHotRecordMode},
+        {app.modes.hideShort, kSkinHideShortOnHover, kSkinHideShortOffHover, kSkinHotHideShort},
         {autoSegment, kSkinAutoSegmentOnHover, kSkinAutoSegmentOffHover, kSkinHotAutoSegment},
-        {app.playing, kSkinPauseHover, kSkinPlayHover, kSkinHotPlayPause},
+        {app.transport.playing, kSkinPauseHover, kSkinPlayHover, kSkinHotPlayPause},
     };
     for (const TwoState& b : twoStates) {
         REPORT_CHECK(hide(app, b.on ? b.offHover : b.onHover));

@@ -17,16 +17,17 @@
 static constexpr const char* kReportModule = "./recorderTimer";
 
 int recorderInitTimer(RecorderApp& app) {
-    if (!app.mainWindow) return REPORT_ERR();
+    if (!app.window.mainWindow) return REPORT_ERR();
     recorderKillTimer(app);
-    app.timerId = app.mainWindow->startTimer(kRecorderTimerPeriodMs, Qt::PreciseTimer);
-    if (app.timerId == 0) return REPORT_ERR();
+    app.window.timerId = app.window.mainWindow->startTimer(kRecorderTimerPeriodMs, Qt::PreciseTimer);
+    if (app.window.timerId == 0) return REPORT_ERR();
     return OKAY;
 }
 
 void recorderKillTimer(RecorderApp& app) {
-    if (app.timerId != 0 && app.mainWindow) app.mainWindow->killTimer(app.timerId);
-    app.timerId = 0;
+    if (app.window.timerId != 0 && app.window.mainWindow)
+        app.window.mainWindow->killTimer(app.window.timerId);
+    app.window.timerId = 0;
 }
 
 namespace {
@@ -39,17 +40,17 @@ int step(RecorderApp& app, int number, F&& run) {
 }
 
 int tick(RecorderApp& app) {
-    if (!app.engine) return REPORT_ERR();
+    if (!app.owned.engine) return REPORT_ERR();
     int indicator = 0;
     uint32_t start = 0;
     uint32_t durationMs = 0;
     bool changed = false;
-    REPORT_CHECK(
-        step(app, 1, [&] { return sndDevicesGetRecordStatus(*app.engine, indicator, start, durationMs); }));
+    REPORT_CHECK(step(
+        app, 1, [&] { return sndDevicesGetRecordStatus(*app.owned.engine, indicator, start, durationMs); }));
     REPORT_CHECK(step(app, 2, [&] {
-        if (indicator != app.lastIndicator) {
+        if (indicator != app.window.lastIndicator) {
             changed = true;
-            app.lastIndicator = indicator;
+            app.window.lastIndicator = indicator;
         }
         return OKAY;
     }));
@@ -68,33 +69,33 @@ int recorderTimer(RecorderApp& app) {
     // A message box shown inside a tick keeps dispatching events, timer ticks
     // among them; a tick must not start inside another one, or one fault
     // would stack up a box every 100 ms.
-    if (app.inTimerTick) return OKAY;
-    app.inTimerTick = true;
+    if (app.window.inTimerTick) return OKAY;
+    app.window.inTimerTick = true;
     const int result = tick(app);
-    app.inTimerTick = false;
+    app.window.inTimerTick = false;
     if (result != OKAY) return REPORT_ERR();
     return OKAY;
 }
 
 int recorderSetRecordMode(RecorderApp& app, bool on) {
-    if (!app.engine) return REPORT_ERR();
-    app.recordMode = on;
+    if (!app.owned.engine) return REPORT_ERR();
+    app.modes.recordMode = on;
     int result = 0;
     if (on) {
         std::this_thread::sleep_for(std::chrono::milliseconds(kRecorderArmDelayMs));
-        REPORT_CHECK(sndDevicesSetRecordState(*app.engine, kSndRecordArm, result));
+        REPORT_CHECK(sndDevicesSetRecordState(*app.owned.engine, kSndRecordArm, result));
     } else {
-        REPORT_CHECK(sndDevicesSetRecordState(*app.engine, kSndRecordDisarm, result));
+        REPORT_CHECK(sndDevicesSetRecordState(*app.owned.engine, kSndRecordDisarm, result));
     }
-    if (result == kSndCodeNoCaptureStream) app.recordMode = false;
+    if (result == kSndCodeNoCaptureStream) app.modes.recordMode = false;
     REPORT_CHECK(recorderUpdateRecordModeButton(app));
     return OKAY;
 }
 
 int recorderSetAutoSegment(RecorderApp& app, bool on) {
-    if (!app.engine) return REPORT_ERR();
+    if (!app.owned.engine) return REPORT_ERR();
     REPORT_CHECK(recorderSessionSetAutoSegment(on));
-    REPORT_CHECK(sndDevicesSetAutoSegment(*app.engine, on ? 1 : 0));
+    REPORT_CHECK(sndDevicesSetAutoSegment(*app.owned.engine, on ? 1 : 0));
     bool stored = on;
     REPORT_CHECK(recorderSessionGetAutoSegment(stored));
     REPORT_CHECK(recorderUpdateAutoSegmentButton(app, stored));
@@ -102,7 +103,7 @@ int recorderSetAutoSegment(RecorderApp& app, bool on) {
 }
 
 int recorderSetHideShort(RecorderApp& app, bool on) {
-    app.hideShort = on;
+    app.modes.hideShort = on;
     REPORT_CHECK(recorderUpdateHideShortButton(app));
     return OKAY;
 }

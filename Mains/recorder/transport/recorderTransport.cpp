@@ -29,13 +29,13 @@ namespace {
 
 int refresh(RecorderApp& app) {
     REPORT_CHECK(recorderUpdatePlayButton(app));
-    if (app.mainWindow) app.mainWindow->update();
+    if (app.window.mainWindow) app.window.mainWindow->update();
     return OKAY;
 }
 
 int giveRecordModeBack(RecorderApp& app) {
-    if (!app.recordSuspended) return OKAY;
-    app.recordSuspended = false;
+    if (!app.transport.recordSuspended) return OKAY;
+    app.transport.recordSuspended = false;
     REPORT_CHECK(recorderSetRecordMode(app, true));
     return OKAY;
 }
@@ -44,10 +44,10 @@ int giveRecordModeBack(RecorderApp& app) {
 // the user agrees. proceed is false when the user keeps recording.
 int suspendRecordMode(RecorderApp& app, bool& proceed) {
     proceed = true;
-    if (!app.recordMode) return OKAY;
+    if (!app.modes.recordMode) return OKAY;
     int indicator = 0;
     uint32_t start = 0, durationMs = 0;
-    REPORT_CHECK(sndDevicesGetRecordStatus(*app.engine, indicator, start, durationMs));
+    REPORT_CHECK(sndDevicesGetRecordStatus(*app.owned.engine, indicator, start, durationMs));
     if (indicator != 0) {
         bool yes = false;
         REPORT_CHECK(recorderDlgAskYesNo(app, kMsgStopRecordingToPlay, yes));
@@ -56,7 +56,7 @@ int suspendRecordMode(RecorderApp& app, bool& proceed) {
             return OKAY;
         }
     }
-    app.recordSuspended = true;
+    app.transport.recordSuspended = true;
     REPORT_CHECK(recorderSetRecordMode(app, false));
     REPORT_CHECK(recorderDlgFindSongsStopPlayback(app));
     return OKAY;
@@ -67,16 +67,16 @@ int suspendRecordMode(RecorderApp& app, bool& proceed) {
 int listState(RecorderApp& app, int& count, std::vector<int>& selected) {
     count = 0;
     selected.clear();
-    if (!app.listCtrl) return REPORT_ERR();
-    REPORT_CHECK(ptListViewGetCount(app.listCtrl.get(), count));
-    REPORT_CHECK(ptListViewGetSelected(app.listCtrl.get(), 2, selected));
+    if (!app.owned.listCtrl) return REPORT_ERR();
+    REPORT_CHECK(ptListViewGetCount(app.owned.listCtrl.get(), count));
+    REPORT_CHECK(ptListViewGetSelected(app.owned.listCtrl.get(), 2, selected));
     return OKAY;
 }
 
 }  // namespace
 
 int recorderTransportPlayPause(RecorderApp& app) {
-    if (app.playing) {
+    if (app.transport.playing) {
         REPORT_CHECK(recorderTransportPause(app));
     } else {
         REPORT_CHECK(recorderTransportPlaySelection(app));
@@ -85,14 +85,14 @@ int recorderTransportPlayPause(RecorderApp& app) {
 }
 
 int recorderTransportPlaySelection(RecorderApp& app) {
-    if (!app.engine) return REPORT_ERR();
+    if (!app.owned.engine) return REPORT_ERR();
     // 1. The first selected row, or the first row.
     int count = 0;
     std::vector<int> rows;
     REPORT_CHECK(listState(app, count, rows));
     if (count == 0) return OKAY;
     if (rows.empty()) {
-        REPORT_CHECK(ptListViewSelect(app.listCtrl.get(), 0, true));
+        REPORT_CHECK(ptListViewSelect(app.owned.listCtrl.get(), 0, true));
     } else if (rows.size() > 1) {
         REPORT_CHECK(recorderSongListKeepFirstSelected(app));
     }
@@ -115,41 +115,42 @@ int recorderTransportPlaySelection(RecorderApp& app) {
     if (!proceed) return OKAY;
 
     // 4, 5. Another loaded track goes; this one is loaded unless it is already.
-    if (app.loaded && app.playingTrack != id) REPORT_CHECK(recorderTransportStop(app, false));
-    if (!app.loaded) {
+    if (app.transport.loaded && app.transport.playingTrack != id)
+        REPORT_CHECK(recorderTransportStop(app, false));
+    if (!app.transport.loaded) {
         int lengthMs = 0;
-        REPORT_CHECK(sndDevicesPlayLoad(*app.engine, baseName, lengthMs));
-        app.loaded = true;
-        app.playingTrack = id;
+        REPORT_CHECK(sndDevicesPlayLoad(*app.owned.engine, baseName, lengthMs));
+        app.transport.loaded = true;
+        app.transport.playingTrack = id;
     }
 
     // 6, 7.
     int code = 0;
-    REPORT_CHECK(sndDevicesPlayPlay(*app.engine, code));
-    app.playing = code != kSndCodeNoRenderStream;
+    REPORT_CHECK(sndDevicesPlayPlay(*app.owned.engine, code));
+    app.transport.playing = code != kSndCodeNoRenderStream;
     REPORT_CHECK(refresh(app));
     return OKAY;
 }
 
 int recorderTransportPause(RecorderApp& app) {
-    if (!app.engine) return REPORT_ERR();
-    REPORT_CHECK(sndDevicesPlayPause(*app.engine));
-    app.playing = false;
+    if (!app.owned.engine) return REPORT_ERR();
+    REPORT_CHECK(sndDevicesPlayPause(*app.owned.engine));
+    app.transport.playing = false;
     REPORT_CHECK(refresh(app));
     REPORT_CHECK(giveRecordModeBack(app));
     return OKAY;
 }
 
 int recorderTransportPrevious(RecorderApp& app) {
-    if (!app.engine) return REPORT_ERR();
+    if (!app.owned.engine) return REPORT_ERR();
     int count = 0;
     std::vector<int> rows;
     REPORT_CHECK(listState(app, count, rows));
     if (count == 0) return OKAY;
     if (rows.size() == 1 && rows[0] == 0) {
-        REPORT_CHECK(sndDevicesPlaySeek(*app.engine, 0));
+        REPORT_CHECK(sndDevicesPlaySeek(*app.owned.engine, 0));
     } else {
-        REPORT_CHECK(ptListViewSelectPrevious(app.listCtrl.get()));
+        REPORT_CHECK(ptListViewSelectPrevious(app.owned.listCtrl.get()));
     }
     REPORT_CHECK(recorderTransportPlaySelection(app));
     return OKAY;
@@ -160,28 +161,28 @@ int recorderTransportNext(RecorderApp& app) {
     std::vector<int> rows;
     REPORT_CHECK(listState(app, count, rows));
     if (count == 0) return OKAY;
-    REPORT_CHECK(ptListViewSelectNext(app.listCtrl.get()));
+    REPORT_CHECK(ptListViewSelectNext(app.owned.listCtrl.get()));
     REPORT_CHECK(recorderTransportPlaySelection(app));
     return OKAY;
 }
 
 int recorderTransportStop(RecorderApp& app, bool restore) {
-    if (!app.engine) return REPORT_ERR();
-    REPORT_CHECK(sndDevicesPlayRewind(*app.engine));
-    REPORT_CHECK(sndDevicesPlayClose(*app.engine));
-    app.playing = false;
-    app.loaded = false;
-    app.playingTrack = kRecorderNoTrack;
+    if (!app.owned.engine) return REPORT_ERR();
+    REPORT_CHECK(sndDevicesPlayRewind(*app.owned.engine));
+    REPORT_CHECK(sndDevicesPlayClose(*app.owned.engine));
+    app.transport.playing = false;
+    app.transport.loaded = false;
+    app.transport.playingTrack = kRecorderNoTrack;
     REPORT_CHECK(refresh(app));
     if (restore) REPORT_CHECK(giveRecordModeBack(app));
     return OKAY;
 }
 
 int recorderTransportTimer(RecorderApp& app) {
-    if (!app.engine) return REPORT_ERR();
-    if (app.playing && app.loaded) {
+    if (!app.owned.engine) return REPORT_ERR();
+    if (app.transport.playing && app.transport.loaded) {
         int playing = 0, positionMs = 0, lengthMs = 0;
-        REPORT_CHECK(sndDevicesPlayStatus(*app.engine, playing, positionMs, lengthMs));
+        REPORT_CHECK(sndDevicesPlayStatus(*app.owned.engine, playing, positionMs, lengthMs));
         if (playing == 0) REPORT_CHECK(recorderTransportStop(app, true));
     }
     REPORT_CHECK(recorderPlayPositionUpdate(app));
@@ -190,9 +191,9 @@ int recorderTransportTimer(RecorderApp& app) {
 
 int recorderTransportIsPlaying(RecorderApp& app, bool& playing) {
     playing = false;
-    if (!app.engine) return REPORT_ERR();
+    if (!app.owned.engine) return REPORT_ERR();
     int enginePlaying = 0, positionMs = 0, lengthMs = 0;
-    REPORT_CHECK(sndDevicesPlayStatus(*app.engine, enginePlaying, positionMs, lengthMs));
-    playing = enginePlaying != 0 && app.playing;
+    REPORT_CHECK(sndDevicesPlayStatus(*app.owned.engine, enginePlaying, positionMs, lengthMs));
+    playing = enginePlaying != 0 && app.transport.playing;
     return OKAY;
 }

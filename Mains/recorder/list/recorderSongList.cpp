@@ -38,33 +38,33 @@ namespace {
 // Sends a notification of the list to the main window, where the window
 // procedure handles it.
 void notify(RecorderApp& app, RecorderListCode code, int row, QPoint globalPos) {
-    if (!app.mainWindow) return;
+    if (!app.window.mainWindow) return;
     RecorderListEvent event(code, row, globalPos);
-    QCoreApplication::sendEvent(app.mainWindow, &event);
+    QCoreApplication::sendEvent(app.window.mainWindow, &event);
 }
 
 int rowOf(QTreeWidget* list, QTreeWidgetItem* item) { return item ? list->indexOfTopLevelItem(item) : -1; }
 
 bool recordingIndicatorOn(RecorderApp& app, int& indicator) {
     indicator = 0;
-    if (!app.engine) return true;
+    if (!app.owned.engine) return true;
     uint32_t start = 0;
     uint32_t durationMs = 0;
-    if (sndDevicesGetRecordStatus(*app.engine, indicator, start, durationMs) != OKAY) return false;
+    if (sndDevicesGetRecordStatus(*app.owned.engine, indicator, start, durationMs) != OKAY) return false;
     return true;
 }
 
 }  // namespace
 
 int recorderSongListCreate(RecorderApp& app) {
-    if (!app.mainWindow) return REPORT_ERR();
-    auto* list = new QTreeWidget(app.mainWindow);  // a child: the window owns it
+    if (!app.window.mainWindow) return REPORT_ERR();
+    auto* list = new QTreeWidget(app.window.mainWindow);  // a child: the window owns it
     list->setObjectName("trackList");
     list->setContextMenuPolicy(Qt::CustomContextMenu);
-    app.listView = list;
-    REPORT_CHECK(ptListViewInit(list, app.trace.get(), app.listCtrl));
-    REPORT_CHECK(ptListViewAddColumn(app.listCtrl.get(), kSongListColumnTrack));
-    REPORT_CHECK(ptListViewAddColumn(app.listCtrl.get(), kSongListColumnDuration));
+    app.owned.listView = list;
+    REPORT_CHECK(ptListViewInit(list, app.owned.trace.get(), app.owned.listCtrl));
+    REPORT_CHECK(ptListViewAddColumn(app.owned.listCtrl.get(), kSongListColumnTrack));
+    REPORT_CHECK(ptListViewAddColumn(app.owned.listCtrl.get(), kSongListColumnDuration));
 
     // The list's notifications go to the main window, as a list control's do.
     RecorderApp* a = &app;
@@ -83,24 +83,24 @@ int recorderSongListCreate(RecorderApp& app) {
 }
 
 int recorderSongListApplySkin(RecorderApp& app, Skin& skin) {
-    if (!app.listCtrl) return REPORT_ERR();
+    if (!app.owned.listCtrl) return REPORT_ERR();
     int left = 0, top = 0, right = 0, bottom = 0;
     RecorderSkinColour text, back;
     REPORT_CHECK(recorderMainSkinListLayout(&skin, left, top, right, bottom, text, back));
-    REPORT_CHECK(ptListViewPlace(app.listCtrl.get(), left, top, right, bottom));
+    REPORT_CHECK(ptListViewPlace(app.owned.listCtrl.get(), left, top, right, bottom));
     const double shares[] = {0.72, 0.28};
-    REPORT_CHECK(ptListViewSetColumnShares(app.listCtrl.get(), shares, 2));
-    REPORT_CHECK(ptListViewApplyColumnWidths(app.listCtrl.get()));
-    REPORT_CHECK(ptListViewSetTextColour(app.listCtrl.get(), text.red, text.green, text.blue));
-    REPORT_CHECK(ptListViewSetBackColour(app.listCtrl.get(), back.red, back.green, back.blue));
+    REPORT_CHECK(ptListViewSetColumnShares(app.owned.listCtrl.get(), shares, 2));
+    REPORT_CHECK(ptListViewApplyColumnWidths(app.owned.listCtrl.get()));
+    REPORT_CHECK(ptListViewSetTextColour(app.owned.listCtrl.get(), text.red, text.green, text.blue));
+    REPORT_CHECK(ptListViewSetBackColour(app.owned.listCtrl.get(), back.red, back.green, back.blue));
     return OKAY;
 }
 
 int recorderSongListFree(RecorderApp& app) {
-    if (!app.listCtrl && !app.listView) return OKAY;
-    REPORT_CHECK(ptListViewFree(app.listCtrl));
-    delete app.listView.data();
-    app.listView = nullptr;
+    if (!app.owned.listCtrl && !app.owned.listView) return OKAY;
+    REPORT_CHECK(ptListViewFree(app.owned.listCtrl));
+    delete app.owned.listView.data();
+    app.owned.listView = nullptr;
     return OKAY;
 }
 
@@ -114,18 +114,12 @@ int recorderSongListTrackName(const recCacheTags& tags, long startTime, long now
 }
 
 int recorderSongListFill(RecorderApp& app) {
-    ptListView* lv = app.listCtrl.get();
-    if (!lv || !app.cacheDb) return REPORT_ERR();
+    ptListView* lv = app.owned.listCtrl.get();
+    if (!lv || !app.owned.cacheDb) return REPORT_ERR();
 
     // 1. What is selected now, by item data.
-    std::vector<int> rows;
-    REPORT_CHECK(ptListViewGetSelected(lv, kPtListViewMaxSelection, rows));
     std::vector<long> keep;
-    for (int row : rows) {
-        long data = 0;
-        REPORT_CHECK(ptListViewGetItemData(lv, row, data));
-        keep.push_back(data);
-    }
+    REPORT_CHECK(ptListViewGetSelectedItemData(lv, kPtListViewMaxSelection, keep));
 
     // 2. Empty, quietly.
     REPORT_CHECK(ptListViewDeleteAll(lv));
@@ -150,16 +144,16 @@ int recorderSongListFill(RecorderApp& app) {
 
     // 4. The tracks, oldest first, short ones left out when asked.
     std::vector<int> ids;
-    REPORT_CHECK(recCacheGetIds(app.cacheDb.get(), kRecCacheMaxIds, ids));
+    REPORT_CHECK(recCacheGetIds(app.owned.cacheDb.get(), kRecCacheMaxIds, ids));
     int maxShort = 30;
     REPORT_CHECK(recorderSessionGetMaxShortFileDuration(maxShort));
     const long now = static_cast<long>(std::time(nullptr));
     for (int id : ids) {
         recCacheTrack track;
-        REPORT_CHECK(recCacheGetTrack(app.cacheDb.get(), id, track));
-        if (app.hideShort && track.durationMs / 1000 <= maxShort) continue;
+        REPORT_CHECK(recCacheGetTrack(app.owned.cacheDb.get(), id, track));
+        if (app.modes.hideShort && track.durationMs / 1000 <= maxShort) continue;
         recCacheTags tags;
-        REPORT_CHECK(recCacheGetTags(app.cacheDb.get(), id, tags));
+        REPORT_CHECK(recCacheGetTags(app.owned.cacheDb.get(), id, tags));
         std::string name;
         REPORT_CHECK(recorderSongListTrackName(tags, track.creationTime, now, name));
         REPORT_CHECK(ptListViewAppendRow(lv, {name, pstrTimeDisplay(track.durationMs / 1000)}, -1, id));
@@ -188,43 +182,39 @@ int recorderSongListFill(RecorderApp& app) {
 
 int recorderSongListIsSelected(RecorderApp& app, int id, bool& selected) {
     selected = false;
-    if (!app.listCtrl) return REPORT_ERR();
-    std::vector<int> rows;
-    REPORT_CHECK(ptListViewGetSelected(app.listCtrl.get(), kPtListViewMaxSelection, rows));
-    for (int row : rows) {
-        long data = 0;
-        REPORT_CHECK(ptListViewGetItemData(app.listCtrl.get(), row, data));
-        if (data == id) selected = true;
-    }
+    if (!app.owned.listCtrl) return REPORT_ERR();
+    std::vector<long> items;
+    REPORT_CHECK(ptListViewGetSelectedItemData(app.owned.listCtrl.get(), kPtListViewMaxSelection, items));
+    selected = std::find(items.begin(), items.end(), id) != items.end();
     return OKAY;
 }
 
 int recorderSongListViewTimerClicked(RecorderApp& app, bool changed) {
-    if (!app.listCtrl || !app.engine) return REPORT_ERR();
+    if (!app.owned.listCtrl || !app.owned.engine) return REPORT_ERR();
 
     // 1. The loaded track must stay selected; if the user moved away from it,
     // playback stops, and goes on with the new selection if it was playing.
-    if (app.playingTrack != kRecorderNoTrack) {
+    if (app.transport.playingTrack != kRecorderNoTrack) {
         bool selected = false;
-        REPORT_CHECK(recorderSongListIsSelected(app, app.playingTrack, selected));
+        REPORT_CHECK(recorderSongListIsSelected(app, app.transport.playingTrack, selected));
         if (!selected) {
             bool wasPlaying = false;
             REPORT_CHECK(recorderTransportIsPlaying(app, wasPlaying));
             REPORT_CHECK(recorderTransportStop(app, true));
             std::vector<int> rows;
-            REPORT_CHECK(ptListViewGetSelected(app.listCtrl.get(), 1, rows));
+            REPORT_CHECK(ptListViewGetSelected(app.owned.listCtrl.get(), 1, rows));
             if (wasPlaying && !rows.empty()) REPORT_CHECK(recorderTransportPlaySelection(app));
         }
     }
 
     // 2. A recording the engine finished since the last look.
     std::string name;
-    REPORT_CHECK(sndDevicesGetLastRecordingName(*app.engine, name));
+    REPORT_CHECK(sndDevicesGetLastRecordingName(*app.owned.engine, name));
     bool newTrack = false;
-    if (name != app.lastRecordingName) {
-        app.lastRecordingName = name;
+    if (name != app.list.lastRecordingName) {
+        app.list.lastRecordingName = name;
         if (!name.empty()) {
-            REPORT_CHECK(recCacheInsertFromFileName(app.cacheDb.get(), name));
+            REPORT_CHECK(recCacheInsertFromFileName(app.owned.cacheDb.get(), name));
             newTrack = true;
         }
     }
@@ -237,16 +227,16 @@ int recorderSongListViewTimerClicked(RecorderApp& app, bool changed) {
         REPORT_CHECK(recorderDlgFindSongsOldestName(app, oldest));
         if (!oldest.artist.empty() && !oldest.song.empty()) {
             std::vector<int> ids;
-            REPORT_CHECK(recCacheGetIds(app.cacheDb.get(), kRecCacheMaxIds, ids));
+            REPORT_CHECK(recCacheGetIds(app.owned.cacheDb.get(), kRecCacheMaxIds, ids));
             if (ids.empty()) return REPORT_ERR();
             recCacheTags tags;
             tags.artist = oldest.artist;
             tags.song = oldest.song;
-            REPORT_CHECK(recCacheSetTags(app.cacheDb.get(), ids.back(), tags));
+            REPORT_CHECK(recCacheSetTags(app.owned.cacheDb.get(), ids.back(), tags));
             REPORT_CHECK(recorderSaveMarkWizardTrack(app, ids.back()));
-            if (app.trace)
-                app.trace->messageW(1,
-                                    "recorderSongListViewTimerClicked(): Clearing artist name and song name");
+            if (app.owned.trace)
+                app.owned.trace->messageW(
+                    1, "recorderSongListViewTimerClicked(): Clearing artist name and song name");
             REPORT_CHECK(recorderDlgFindSongsPopName(app));
         }
         REPORT_CHECK(recorderSongListFill(app));
@@ -260,24 +250,24 @@ int recorderSongListViewTimerClicked(RecorderApp& app, bool changed) {
 
 int recorderSongListDeleteTrack(RecorderApp& app, int id, bool& deleted) {
     deleted = false;
-    if (!app.cacheDb || !app.engine) return REPORT_ERR();
+    if (!app.owned.cacheDb || !app.owned.engine) return REPORT_ERR();
     recCacheTrack track;
-    REPORT_CHECK(recCacheGetTrack(app.cacheDb.get(), id, track));
-    if (app.playingTrack == id) REPORT_CHECK(recorderTransportStop(app, true));
+    REPORT_CHECK(recCacheGetTrack(app.owned.cacheDb.get(), id, track));
+    if (app.transport.playingTrack == id) REPORT_CHECK(recorderTransportStop(app, true));
     int result = 0;
-    REPORT_CHECK(sndDevicesDeleteCacheFiles(*app.engine, track.baseName, result));
+    REPORT_CHECK(sndDevicesDeleteCacheFiles(*app.owned.engine, track.baseName, result));
     if (result != 0) {
         bool confirmed = false;
         REPORT_CHECK(recorderDlgMsgModal(app, kMsgUnableToDeleteTrack, false, confirmed));
         return OKAY;
     }
-    REPORT_CHECK(recCacheDelete(app.cacheDb.get(), id));
+    REPORT_CHECK(recCacheDelete(app.owned.cacheDb.get(), id));
     deleted = true;
     return OKAY;
 }
 
 int recorderSongListDelete(RecorderApp& app) {
-    ptListView* lv = app.listCtrl.get();
+    ptListView* lv = app.owned.listCtrl.get();
     if (!lv) return REPORT_ERR();
     std::vector<int> rows;
     REPORT_CHECK(ptListViewGetSelected(lv, kPtListViewMaxSelection, rows));
@@ -289,11 +279,7 @@ int recorderSongListDelete(RecorderApp& app) {
 
     // Item data first: deleting must not depend on row positions.
     std::vector<long> items;
-    for (int row : rows) {
-        long data = 0;
-        REPORT_CHECK(ptListViewGetItemData(lv, row, data));
-        items.push_back(data);
-    }
+    REPORT_CHECK(ptListViewGetSelectedItemData(lv, kPtListViewMaxSelection, items));
 
     QApplication::setOverrideCursor(Qt::WaitCursor);
     int processed = 0;
@@ -334,29 +320,28 @@ int recorderSongListGetSelectedTrack(RecorderApp& app, bool& found, int& id, std
     found = false;
     id = kRecorderNoTrack;
     baseName.clear();
-    if (!app.listCtrl) return REPORT_ERR();
-    std::vector<int> rows;
-    REPORT_CHECK(ptListViewGetSelected(app.listCtrl.get(), 1, rows));
-    if (rows.empty()) return OKAY;
-    long data = 0;
-    REPORT_CHECK(ptListViewGetItemData(app.listCtrl.get(), rows[0], data));
+    if (!app.owned.listCtrl) return REPORT_ERR();
+    std::vector<long> items;
+    REPORT_CHECK(ptListViewGetSelectedItemData(app.owned.listCtrl.get(), 1, items));
+    if (items.empty()) return OKAY;
+    const long data = items.front();
     found = true;
     id = static_cast<int>(data);
     if (data == kRecorderRecordingRow) return OKAY;
-    if (!app.cacheDb) return REPORT_ERR();
+    if (!app.owned.cacheDb) return REPORT_ERR();
     recCacheTrack track;
-    REPORT_CHECK(recCacheGetTrack(app.cacheDb.get(), id, track));
+    REPORT_CHECK(recCacheGetTrack(app.owned.cacheDb.get(), id, track));
     baseName = track.baseName;
     return OKAY;
 }
 
 int recorderSongListKeepFirstSelected(RecorderApp& app) {
-    if (!app.listCtrl) return REPORT_ERR();
+    if (!app.owned.listCtrl) return REPORT_ERR();
     std::vector<int> rows;
-    REPORT_CHECK(ptListViewGetSelected(app.listCtrl.get(), kPtListViewMaxSelection, rows));
+    REPORT_CHECK(ptListViewGetSelected(app.owned.listCtrl.get(), kPtListViewMaxSelection, rows));
     if (rows.size() < 2) return OKAY;
-    REPORT_CHECK(ptListViewClearSelection(app.listCtrl.get()));
-    REPORT_CHECK(ptListViewSelect(app.listCtrl.get(), rows[0], true));
+    REPORT_CHECK(ptListViewClearSelection(app.owned.listCtrl.get()));
+    REPORT_CHECK(ptListViewSelect(app.owned.listCtrl.get(), rows[0], true));
     return OKAY;
 }
 
@@ -367,8 +352,8 @@ int recorderSongListDoubleClick(RecorderApp& app) {
 }
 
 int recorderSongListRowMenu(RecorderApp& app, QPoint globalPos) {
-    if (!app.mainWindow) return REPORT_ERR();
-    QMenu menu(app.mainWindow);
+    if (!app.window.mainWindow) return REPORT_ERR();
+    QMenu menu(app.window.mainWindow);
     menu.setObjectName("trackListRowMenu");
     REPORT_CHECK(recorderDialogLook(app, menu));
     QAction* rename = menu.addAction(kSongListMenuRename);

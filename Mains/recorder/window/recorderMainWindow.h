@@ -38,7 +38,7 @@ class RecorderMainWindow : public QWidget, public PaintWindow {
 
     // PaintWindow
     void clientSize(int& width, int& height) const override;
-    void invalidate(const PaintRect& rect, bool erase) override;
+    void invalidate(const hwndRect& rect, bool erase) override;
     QPaintDevice* paintDevice() override;
 
     RecorderApp& app() { return app_; }

@@ -180,15 +180,15 @@ int RecorderMessageDialog::ask(std::string_view text, bool& yes) {
 
 int recorderDlgAskYesNo(RecorderApp& app, std::string_view text, bool& yes) {
     yes = false;
-    if (!app.dialog) return REPORT_ERR();
-    REPORT_CHECK(app.dialog->ask(text, yes));
+    if (!app.services.dialog) return REPORT_ERR();
+    REPORT_CHECK(app.services.dialog->ask(text, yes));
     return OKAY;
 }
 
 int recorderDlgMsgModal(RecorderApp& app, std::string_view text, bool withCancel, bool& confirmed) {
     confirmed = false;
-    if (!app.dialog) return REPORT_ERR();
-    REPORT_CHECK(app.dialog->show(text, withCancel, confirmed));
+    if (!app.services.dialog) return REPORT_ERR();
+    REPORT_CHECK(app.services.dialog->show(text, withCancel, confirmed));
     return OKAY;
 }
 
@@ -207,6 +207,45 @@ RecorderMessageBoxHook recorderSetMessageBoxHook(RecorderMessageBoxHook hook) {
     return previous;
 }
 
+namespace {
+
+std::mutex& traceMutex() {
+    static std::mutex m;
+    return m;
+}
+
+CSlout*& reportTrace() {
+    static CSlout* trace = nullptr;
+    return trace;
+}
+
+// The report's line in the trace, with why when the report says.
+void traceReport(const InternalError& e) {
+    // A trace that fails reports an internal error of its own: that one is shown, not traced.
+    thread_local bool tracing = false;
+    if (tracing) return;
+    tracing = true;
+    {
+        std::lock_guard lock(traceMutex());
+        if (CSlout* trace = reportTrace()) {
+            std::string line = "Internal error: " + e.module + " line " + std::to_string(e.line);
+            if (!e.detail.empty()) line += ": " + e.detail;
+            trace->outputW(1, line);
+        }
+    }
+    tracing = false;
+}
+
+}  // namespace
+
+void recorderReportToTrace(CSlout* trace) {
+    std::lock_guard lock(traceMutex());
+    reportTrace() = trace;
+}
+
 void recorderInstallInternalErrorBoxes() {
-    reportSetSink([](const InternalError& e) { recorderMessageBox(e.module, std::to_string(e.line)); });
+    reportSetSink([](const InternalError& e) {
+        traceReport(e);
+        recorderMessageBox(e.module, std::to_string(e.line));
+    });
 }

@@ -12,6 +12,7 @@
 #include "pstr.h"
 #include "regWithoutKeyname.h"
 #include "report.h"
+#include "sndDevicesMp3BitRates.h"
 
 static constexpr const char* kReportModule = "./recorderSession";
 
@@ -205,18 +206,8 @@ int recorderSessionSetNumChannels(int channels) {
 
 int recorderSessionGetNumKbps(int& kbps) {
     bool found = false;
-    REPORT_CHECK(getInt("num_kbps", 256, found, kbps));
-    switch (kbps) {
-        case 64:
-        case 96:
-        case 128:
-        case 192:
-        case 256:
-        case 320:
-            break;
-        default:
-            kbps = 256;
-    }
+    REPORT_CHECK(getInt("num_kbps", kSndMp3DefaultBitRate, found, kbps));
+    if (!sndDevicesIsMp3BitRate(kbps)) kbps = kSndMp3DefaultBitRate;
     return OKAY;
 }
 int recorderSessionSetNumKbps(int kbps) {

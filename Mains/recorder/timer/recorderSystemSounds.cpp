@@ -63,16 +63,16 @@ int operatingSystemSounds(int action, const std::string& sessionKeyPath) {
 }
 
 int recorderSystemSounds(RecorderApp& app) {
-    if (!app.engine) return REPORT_ERR();
+    if (!app.owned.engine) return REPORT_ERR();
     int indicator = 0;
     uint32_t start = 0;
     uint32_t durationMs = 0;
-    REPORT_CHECK(sndDevicesGetRecordStatus(*app.engine, indicator, start, durationMs));
-    if (indicator && !app.soundSilenced) {
-        app.soundSilenced = true;
+    REPORT_CHECK(sndDevicesGetRecordStatus(*app.owned.engine, indicator, start, durationMs));
+    if (indicator && !app.modes.soundSilenced) {
+        app.modes.soundSilenced = true;
         REPORT_CHECK(operatingSystemSounds(kSystemSoundSilence, RECORDER_SESSION_KEY));
-    } else if (!indicator && app.soundSilenced) {
-        app.soundSilenced = false;
+    } else if (!indicator && app.modes.soundSilenced) {
+        app.modes.soundSilenced = false;
         REPORT_CHECK(operatingSystemSounds(kSystemSoundRestore, RECORDER_SESSION_KEY));
     }
     return OKAY;
