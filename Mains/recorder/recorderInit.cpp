@@ -26,6 +26,7 @@
 #include "ptListView.h"
 #include "recCache.h"
 #include "recorderApp.h"
+#include "recorderDlgClearOnExit.h"
 #include "recorderDlgFindSongs.h"
 #include "recorderDlgMsgModal.h"
 #include "recorderDlgMsgModeless.h"
@@ -71,6 +72,7 @@ void recorderAppReset(RecorderApp& app) {
     app.itunes = RecorderItunesState{};
     recorderFindSongsStateReset(app.findSongs);
     app.playerNaming = RecorderPlayerNamingState{};
+    app.save = RecorderSaveState{};
 }
 
 uint16_t recorderScrambleKey(const RecorderApp& app) { return app.modes.scramble ? kSndScrambleKey : 0; }

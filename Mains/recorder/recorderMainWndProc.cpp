@@ -15,6 +15,7 @@
 #include <QWindow>
 
 #include "recorderApp.h"
+#include "recorderDialogLook.h"
 #include "recorderDlgMsgModal.h"
 #include "recorderInit.h"
 #include "recorderMainWindow.h"
@@ -67,8 +68,11 @@ int recorderCreateMainWindow(RecorderApp& app) {
     app.window.mainWindow = window.get();
     app.windowOwner = std::move(window);
     // Messages are shown over the main window from now on.
-    if (auto* dialog = dynamic_cast<RecorderMessageDialog*>(app.services.dialog))
+    if (auto* dialog = dynamic_cast<RecorderMessageDialog*>(app.services.dialog)) {
         dialog->setOwner(app.window.mainWindow);
+        RecorderApp* a = &app;
+        dialog->setLook([a](QWidget& widget) { recorderDialogLook(*a, widget); });
+    }
     QEvent create(static_cast<QEvent::Type>(kRecorderEventCreate));
     QCoreApplication::sendEvent(app.window.mainWindow, &create);
     return OKAY;

@@ -41,6 +41,11 @@ int fileIoClose(FileIoHandle handle) {
     return ::close(fd(handle)) == 0 ? OKAY : NOT_OKAY;
 }
 
+FileIoHandle fileIoStreamHandle(std::FILE* stream) {
+    const int descriptor = stream ? ::fileno(stream) : -1;
+    return descriptor < 0 ? kFileIoClosed : descriptor;
+}
+
 int fileIoRead(FileIoHandle handle, void* data, size_t bytes, size_t& got) {
     got = 0;
     ssize_t r;
@@ -100,6 +105,13 @@ int fileIoSize(FileIoHandle handle, uint64_t& size) {
 
 int fileIoTruncate(FileIoHandle handle, uint64_t size) {
     return ::ftruncate(fd(handle), static_cast<off_t>(size)) == 0 ? OKAY : NOT_OKAY;
+}
+
+int fileIoReserve(FileIoHandle handle, uint64_t size) {
+    int r;
+    do r = ::fallocate(fd(handle), 0, 0, static_cast<off_t>(size));
+    while (r != 0 && errno == EINTR);
+    return r == 0 ? OKAY : NOT_OKAY;
 }
 
 int fileIoSync(FileIoHandle handle) { return ::fsync(fd(handle)) == 0 ? OKAY : NOT_OKAY; }

@@ -19,10 +19,13 @@
 #include "ptListView.h"
 #include "recCache.h"
 #include "recorderApp.h"
+#include "recorderDialogLook.h"
 #include "recorderDlgMsgModal.h"
+#include "recorderDlgRename.h"
 #include "recorderMainSkin.h"
 #include "recorderMainWindow.h"
 #include "recorderPlayerNaming.h"
+#include "recorderSave.h"
 #include "recorderSeams.h"
 #include "recorderSession.h"
 #include "report.h"
@@ -362,12 +365,13 @@ int recorderSongListRowMenu(RecorderApp& app, QPoint globalPos) {
     if (!app.window.mainWindow) return REPORT_ERR();
     QMenu menu(app.window.mainWindow);
     menu.setObjectName("trackListRowMenu");
+    REPORT_CHECK(recorderDialogLook(app, menu));
     QAction* rename = menu.addAction(kSongListMenuRename);
     QAction* remove = menu.addAction(kSongListMenuDelete);
     QAction* save = menu.addAction(kSongListMenuSave);
     QAction* chosen = menu.exec(globalPos);
     if (chosen == rename) REPORT_CHECK(recorderDlgRename(app));
     if (chosen == remove) REPORT_CHECK(recorderSongListDelete(app));
-    if (chosen == save) REPORT_CHECK(recorderSaveFromRowMenu(app));
+    if (chosen == save) REPORT_CHECK(recorderSave(app, kSaveSelected));
     return OKAY;
 }

@@ -46,13 +46,15 @@ RecorderMessageBoxHook& boxHook() {
     return hook;
 }
 
-int showOnUiThread(QWidget* owner, std::string_view text, bool withCancel, bool& confirmed) {
+int showOnUiThread(QWidget* owner, const RecorderMessageDialog::Look& look, std::string_view text,
+                   bool withCancel, bool& confirmed) {
     confirmed = false;
     std::string shown(text);
     shown += '\n';
     QWidget* parent = owner && owner->isVisible() ? owner : nullptr;
     RecorderMessageWindow dialog(parent, shown, withCancel);
     dialog.setModal(true);
+    if (look) look(dialog);
     dialog.raise();
     dialog.activateWindow();
     dialog.exec();
@@ -154,13 +156,13 @@ int RecorderMessageDialog::show(std::string_view text, bool withCancel, bool& co
         // The reporting thread must not wait for a user: the record thread
         // would drop audio while a box is open.
         QPointer<QWidget> owner = owner_;
-        queueToUiThread([owner, copy = std::string(text)] {
+        queueToUiThread([owner, look = look_, copy = std::string(text)] {
             bool ignored = false;
-            showOnUiThread(owner, copy, false, ignored);
+            showOnUiThread(owner, look, copy, false, ignored);
         });
         return OKAY;
     }
-    return showOnUiThread(owner_, text, withCancel, confirmed);
+    return showOnUiThread(owner_, look_, text, withCancel, confirmed);
 }
 
 int RecorderMessageDialog::ask(std::string_view text, bool& yes) {
@@ -171,6 +173,7 @@ int RecorderMessageDialog::ask(std::string_view text, bool& yes) {
                     QString::fromUtf8(text.data(), static_cast<int>(text.size())),
                     QMessageBox::Yes | QMessageBox::No, parent);
     box.setDefaultButton(QMessageBox::No);
+    if (look_) look_(box);
     yes = box.exec() == QMessageBox::Yes;
     return OKAY;
 }

@@ -55,8 +55,13 @@ class RecorderMessageWindow : public QDialog {
 // The application's modal message dialog, shown over `owner` when it is visible.
 class RecorderMessageDialog : public ModalMessageDialog {
   public:
+    // What gives the dialog its look (the program's dialog look once the main
+    // window exists); none keeps the desktop's.
+    using Look = std::function<void(QWidget& dialog)>;
+
     explicit RecorderMessageDialog(QWidget* owner = nullptr) : owner_(owner) {}
     void setOwner(QWidget* owner) { owner_ = owner; }
+    void setLook(Look look) { look_ = std::move(look); }
     // On the user-interface thread: shows the dialog and waits for it to close.
     // From any other thread: queues the text (OK only) and returns at once with
     // confirmed = false.
@@ -67,6 +72,7 @@ class RecorderMessageDialog : public ModalMessageDialog {
 
   private:
     QPointer<QWidget> owner_;
+    Look look_;
 };
 
 // Shows text in the application's modal message dialog; confirmed tells
