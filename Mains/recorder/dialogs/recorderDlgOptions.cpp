@@ -27,6 +27,7 @@
 #include "recorderSongList.h"
 #include "report.h"
 #include "sndDevicesEngine.h"
+#include "sndDevicesMp3BitRates.h"
 
 static constexpr const char* kReportModule = "./recorderDlgOptions";
 
@@ -43,7 +44,19 @@ constexpr std::array<BitRateChoice, 6> kBitRates{{{64, kOptionsKbps64, "64 Kbps"
                                                   {192, kOptionsKbps192, "192 Kbps"},
                                                   {256, kOptionsKbps256, "256 Kbps"},
                                                   {320, kOptionsKbps320, "320 Kbps"}}};
-constexpr int kDefaultKbps = 256;
+// The choices are the engine's bit rates, in its order.
+constexpr bool offersEveryBitRate() {
+    for (size_t i = 0; i < kBitRates.size(); ++i)
+        if (kBitRates[i].kbps != kSndMp3BitRates[i]) return false;
+    return kBitRates.size() == kSndMp3BitRates.size();
+}
+static_assert(offersEveryBitRate());
+
+constexpr size_t bitRateChoice(int kbps) {
+    for (size_t i = 0; i < kBitRates.size(); ++i)
+        if (kBitRates[i].kbps == kbps) return i;
+    return kBitRates.size();
+}
 
 struct OptionsDialog {
     QDialog* dialog = nullptr;
@@ -120,7 +133,7 @@ void build(OptionsDialog& d) {
 
 int load(OptionsDialog& d) {
     bool alwaysOnTop = false, removeAfterSave = true, clearOnExit = true;
-    int seconds = 30, channels = 2, kbps = kDefaultKbps;
+    int seconds = 30, channels = 2, kbps = kSndMp3DefaultBitRate;
     REPORT_CHECK(recorderSessionGetAlwaysOnTop(alwaysOnTop));
     REPORT_CHECK(recorderSessionGetMaxShortFileDuration(seconds));
     REPORT_CHECK(recorderSessionGetNumChannels(channels));
@@ -130,9 +143,8 @@ int load(OptionsDialog& d) {
     d.alwaysOnTop->setChecked(alwaysOnTop);
     d.shortDuration->setText(QString::number(seconds));
     (channels == 1 ? d.mono : d.stereo)->setChecked(true);
-    size_t chosen = 4;  // 256 Kbps, also for a value not offered
-    for (size_t i = 0; i < kBitRates.size(); ++i)
-        if (kBitRates[i].kbps == kbps) chosen = i;
+    size_t chosen = bitRateChoice(kbps);
+    if (chosen == kBitRates.size()) chosen = bitRateChoice(kSndMp3DefaultBitRate);  // a value not offered
     d.kbps[chosen]->setChecked(true);
     d.removeAfterSave->setChecked(removeAfterSave);
     d.clearOnExit->setChecked(clearOnExit);
@@ -177,7 +189,7 @@ int onOk(RecorderApp& app, OptionsDialog& d) {
         REPORT_CHECK(recorderSessionSetNumChannels(channels));
         encoderChanged = true;
     }
-    int kbps = kDefaultKbps, storedKbps = kDefaultKbps;
+    int kbps = kSndMp3DefaultBitRate, storedKbps = kSndMp3DefaultBitRate;
     REPORT_CHECK(recorderSessionGetNumKbps(storedKbps));
     for (size_t i = 0; i < kBitRates.size(); ++i)
         if (d.kbps[i]->isChecked()) kbps = kBitRates[i].kbps;
