@@ -88,11 +88,14 @@ void XTest::type(const std::string& text) {
 }
 
 XvfbDisplay::XvfbDisplay(const std::string& screen) {
-    // Xvfb picks a free number and tells it through a pipe.
+    // Xvfb picks a free number and tells it through a pipe. -noreset: the
+    // server does not reset when its last client leaves, so a probe that
+    // connects and leaves cannot make the program's own connection fail.
     int numberPipe[2];
     if (::pipe(numberPipe) != 0) return;
     pid_ = pulsefixture::spawnProgram(
-        {"Xvfb", "-displayfd", std::to_string(numberPipe[1]), "-screen", "0", screen, "-nolisten", "tcp"});
+        {"Xvfb", "-displayfd", std::to_string(numberPipe[1]), "-screen", "0", screen, "-nolisten", "tcp",
+         "-noreset"});
     ::close(numberPipe[1]);
     std::string number;
     char c = 0;
