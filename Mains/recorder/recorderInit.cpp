@@ -22,6 +22,7 @@
 #include "browser.h"
 #include "hwnd.h"
 #include "instanceLock.h"
+#include "knownFolders.h"
 #include "operatingSystem.h"
 #include "ptListView.h"
 #include "recCache.h"
@@ -147,8 +148,15 @@ int steps(RecorderApp& app, int& success) {
         app.modes.engineless = true;
     }
 
-    // 5. The Temp folder.
+    // 5. The Temp folder. The machine-wide data folder is only noted: nothing
+    // the program keeps lies there.
     std::string folder;
+    bool commonFound = false;
+    REPORT_CHECK(knownFolderFindCommonAppData(folder, commonFound));
+    if (!commonFound)
+        traceLine(app,
+                  "recorderInit: No folder of XDG_DATA_DIRS exists; going on without the machine-wide "
+                  "data folder");
     REPORT_CHECK(ensureFolder(app, RECORDER_PATH_TEMP, folder));
 
     // 6. First run since installation?
