@@ -20,6 +20,7 @@
 #include <memory>
 #include <string>
 
+#include "recorderFaults.h"
 #include "recorderFindSongsState.h"
 #include "recorderItunesState.h"
 #include "recorderMainSkin.h"
@@ -127,6 +128,7 @@ struct RecorderApp {
     RecorderWebState web;
     RecorderItunesState itunes;        // the iTunes export's lookups of this run
     RecorderFindSongsState findSongs;  // the YouTube Wizard and its naming queue
+    RecorderFaultsState faults;        // the engine's faults the user has been told of
 
     // Test hook: told the number of each timer-tick step before it runs.
     std::function<void(int step)> onTimerStep;

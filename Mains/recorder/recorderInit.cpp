@@ -66,6 +66,7 @@ void recorderAppReset(RecorderApp& app) {
     app.list = RecorderListState{};
     app.web = RecorderWebState{};
     app.itunes = RecorderItunesState{};
+    app.faults = RecorderFaultsState{};
     recorderFindSongsStateReset(app.findSongs);
 }
 
@@ -188,6 +189,14 @@ int steps(RecorderApp& app, int& success) {
     REPORT_CHECK(ensureFolder(app, RECORDER_PATH_CACHE, folder));
     REPORT_CHECK(recCacheInit(folder, kSndTempBaseName, sndDevicesAudioExtension(recorderScrambleKey(app)),
                               false, app.owned.trace.get(), app.owned.cacheDb));
+    // Tracks whose rows were never written (a full disk) are listed again, and
+    // rows whose audio is gone go.
+    int added = 0, removed = 0;
+    REPORT_CHECK(recCacheReconcile(app.owned.cacheDb.get(), added, removed));
+    if (added + removed > 0)
+        traceLine(app, ("recorderInit: The list was brought in line with the cache folder: " +
+                        std::to_string(added) + " added, " + std::to_string(removed) + " removed")
+                           .c_str());
     app.transport.playingTrack = kRecorderNoTrack;
     REPORT_CHECK(recorderSongListCreate(app));
     std::string skins;

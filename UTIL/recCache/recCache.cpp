@@ -4,9 +4,11 @@
 // which collects their rows with the shared sqliteExec layer.
 #include "recCache.h"
 
+#include <algorithm>
 #include <charconv>
 #include <ctime>
 #include <filesystem>
+#include <set>
 
 #include "CSlout.h"
 #include "File.h"
@@ -210,6 +212,66 @@ int recCacheClose(std::unique_ptr<recCache>& handle) {
     const int result = sqliteExecClose(handle->db, handle->trace);
     handle.reset();
     return result;
+}
+
+int recCacheReconcile(recCache* h, int& added, int& removed) {
+    added = removed = 0;
+    if (!h) return REPORT_ERR();
+    struct Found {
+        long creationTime = 0, durationMs = 0;
+        std::string baseName;
+    };
+    std::vector<Found> files;
+    std::vector<std::string> names;
+    REPORT_CHECK(FileListFiles(h->folder, 512, names));
+    const std::string tempName = h->tempBaseName + "." + h->extension;
+    for (const std::string& name : names) {
+        if (pstrCompare(name, tempName, false) == 0) continue;
+        if (pstrCompare(pstrExtension(name), h->extension, false) != 0) continue;
+        Found f;
+        f.baseName = pstrStripExtension(name);
+        bool parsed = false;
+        REPORT_CHECK(recCacheParseFileName(h, f.baseName, f.creationTime, f.durationMs, parsed));
+        if (parsed) files.push_back(std::move(f));
+    }
+    // In recording order, so the ids follow it too.
+    std::sort(files.begin(), files.end(), [](const Found& a, const Found& b) {
+        return a.creationTime != b.creationTime ? a.creationTime < b.creationTime : a.baseName < b.baseName;
+    });
+
+    REPORT_CHECK(recCache_sqlite_exec(h, "SELECT * FROM caches", sqliteExecMode::MultiColumn));
+    const sqliteExecResults rows = h->results;
+    std::set<std::string> listed(rows.columns[kBaseName].begin(), rows.columns[kBaseName].end());
+
+    REPORT_CHECK(recCache_sqlite_exec(h, "BEGIN", sqliteExecMode::SingleColumn));
+    const auto change = [&]() -> int {
+        for (const Found& f : files) {
+            if (listed.count(f.baseName) != 0) continue;
+            REPORT_CHECK(recCacheInsert(h, f.baseName, f.creationTime, f.durationMs));
+            ++added;
+        }
+        for (size_t i = 0; i < rows.columns[kBaseName].size(); ++i) {
+            const std::string& baseName = rows.columns[kBaseName][i];
+            if (FileExists(h->folder + "/" + baseName + "." + h->extension)) continue;
+            int id = 0;
+            REPORT_CHECK(toNumber(rows.columns[0][i], id));
+            if (h->trace) {
+                std::string line = "recCacheReconcile: Audio file missing, row removed: " + baseName;
+                for (int c = 2; c <= 6; ++c) line += " | " + rows.columns[static_cast<size_t>(c)][i];
+                h->trace->messageW(1, line);
+            }
+            REPORT_CHECK(recCacheDelete(h, id));
+            ++removed;
+        }
+        return OKAY;
+    };
+    if (change() != OKAY) {
+        recCache_sqlite_exec(h, "ROLLBACK", sqliteExecMode::SingleColumn);
+        added = removed = 0;
+        return REPORT_ERR();
+    }
+    REPORT_CHECK(recCache_sqlite_exec(h, "COMMIT", sqliteExecMode::SingleColumn));
+    return OKAY;
 }
 
 int recCacheGetIds(recCache* h, size_t capacity, std::vector<int>& ids) {

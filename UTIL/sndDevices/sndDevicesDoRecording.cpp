@@ -14,6 +14,8 @@
 #include "sndDevicesDoRecording.h"
 
 #include <bit>
+#include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <ctime>
 
@@ -55,28 +57,6 @@ void examine(const float* samples, size_t count, bool& loud, bool& nonZero) {
     }
     loud = anyLoud != 0;
     nonZero = anyBits != 0;
-}
-
-// After a failed write: keep what reached the file, cut to whole frames and
-// closed with its sizes, as a normal recording of that length (the length
-// rule applies); when even that fails, give the file up. Either way no
-// recording stays open on a closed file.
-int finishFailedRecording(sndDevicesContext& context) {
-    sndDevicesRecord& record = context.record;
-    const AudioFormat& cacheFormat = context.streams.cacheFormat;
-    record.recording.store(0);
-    record.recordIndicator.store(0);
-    uint32_t kept = 0;
-    if (context.capture.recordFile->closeKeepingWritten(&kept) == kWaveSOk) {
-        const uint32_t frameBytes = cacheFormat.blockAlign ? cacheFormat.blockAlign : 4;
-        const long double ms = static_cast<long double>(kept / frameBytes) * 1000.0L / cacheFormat.sampleRate;
-        record.recordDurationMs.store(static_cast<float>(ms));
-        REPORT_CHECK(sndDevicesFinishClosedRecording(context));
-        return OKAY;
-    }
-    context.capture.recordFile->abandon();
-    std::remove(context.capture.tempPath.c_str());
-    return OKAY;
 }
 
 }  // namespace
@@ -210,23 +190,24 @@ int sndDevicesDoRecording(sndDevicesContext& context, sndDevicesCaptureOutput& o
     // Start on sound.
     const std::shared_ptr<const sndDevicesSettings> settings = sndDevicesSettingsNow(context);
     const uint16_t key = settings->scrambleKey;
+    // After a cache-file failure the next try waits a moment (a full disk is
+    // not asked again at every sound).
     if (record.recording.load() == 0 && silence.silenceSteps == 0 && outFrames > 0 && !allQuiet &&
-        !allFlagged) {
+        !allFlagged && std::chrono::steady_clock::now() >= state.cacheRetryAt) {
         record.recordDurationMs.store(0.0f);
-        record.recording.store(1);
-        record.recordIndicator.store(1);
         state.tempPath = sndDevicesTempPath(settings->cacheFolder, key);
         const std::time_t now = std::time(nullptr);
         if (now == static_cast<std::time_t>(-1)) return REPORT_ERR();
-        record.recordStartTime.store(static_cast<uint32_t>(now));
-        if (state.recordFile->open(state.tempPath, &streams.cacheFormat, kWaveModeWrite) != kWaveSOk) {
-            // Nothing was recorded: no recording stays open on a file that is not.
-            state.recordFile->close();
-            record.recording.store(0);
-            record.recordIndicator.store(0);
+        bool opened = false;
+        REPORT_CHECK(sndDevicesOpenRecording(context, opened));
+        if (!opened) {
             output.code = kSndCodeCacheFileFailed;
             return OKAY;
         }
+        record.recordStartTime.store(static_cast<uint32_t>(now));
+        record.recordDurationMs.store(0.0f);
+        record.recording.store(1);
+        record.recordIndicator.store(1);
     }
 
     // End on silence (auto-segment), or only dim the indicator.
@@ -253,7 +234,11 @@ int sndDevicesDoRecording(sndDevicesContext& context, sndDevicesCaptureOutput& o
         sndDevicesScrambleSamples(pcm, static_cast<size_t>(outFrames) * 2, key);
         uint32_t written = 0;
         if (state.recordFile->write(outFrames * 4, pcm, &written) != kWaveSOk) {
-            REPORT_CHECK(finishFailedRecording(context));
+            // What reached the disk is kept as a recording of that length.
+            sndDevicesNoteCacheFault(context, state.tempPath + ": " + reportErrnoText(errno));
+            record.recording.store(0);
+            record.recordIndicator.store(0);
+            REPORT_CHECK(sndDevicesFinishRecording(context));
             output.code = kSndCodeCacheFileFailed;
             return OKAY;
         }

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "audioPlatform.h"
 
@@ -31,11 +32,24 @@ struct sndDevicesCaptureOutput {
 int sndDevicesDoRecording(sndDevicesContext& context, sndDevicesCaptureOutput& output);
 int sndDevicesDoRecording(sndDevicesContext& context, int& code);
 
-// Closes the cache file and finishes the recording (see above). NOT_OKAY
-// (internal error) when closing, deleting, naming, renaming or the hand-off fails.
+// Opens the cache file of a new recording at capture.tempPath: re-creates the
+// cache folder when it is gone and first makes a track of a temporary file a
+// failed finish left. opened = false after a cache-file failure (noted, see
+// sndDevicesNoteCacheFault). NOT_OKAY only for an internal error.
+int sndDevicesOpenRecording(sndDevicesContext& context, bool& opened);
+// Closes the cache file and finishes the recording (see above). File-system
+// failures are outcomes, not errors: a file whose folder was deleted is moved
+// into a re-created folder; when the disk is full what reached it is kept (cut
+// to whole frames); when even that or the final rename fails, the temporary
+// file stays for recovery before the next recording. NOT_OKAY (internal
+// error) when naming, deleting a short file or the hand-off fails.
 int sndDevicesFinishRecording(sndDevicesContext& context);
 // The same for a recording whose cache file is already closed.
 int sndDevicesFinishClosedRecording(sndDevicesContext& context);
+
+// A cache-file failure: the window is told (record.cacheFault, why) and no
+// recording starts for a second.
+void sndDevicesNoteCacheFault(sndDevicesContext& context, const std::string& why);
 
 // Float sample to 16 bits: 1.0 and above 32767, -1.0 and below -32768, else
 // x * 32768 truncated toward zero (NaN gives 0).

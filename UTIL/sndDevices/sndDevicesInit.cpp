@@ -231,6 +231,7 @@ int sndDevicesInit(sndDevicesContext& context, CSlout* trace, int mode, int verb
     traceLine(context, "sndDevicesInit():: Calling sndDevicesReInit()");
     int count = 0, flag = 0;
     REPORT_CHECK(sndDevicesReInit(context, mode, count, flag));
+    context.record.noOutput.store(count == 0 ? 1 : 0);
     return OKAY;
 }
 

@@ -11,6 +11,7 @@
 #include <cstdio>
 
 #include "recorderApp.h"
+#include "recorderFaults.h"
 #include "recorderInit.h"
 #include "recorderMainDisplay.h"
 #include "recorderMainSkin.h"
@@ -44,6 +45,12 @@ int openLogoPage(RecorderApp& app) {
 int toggleRecordMode(RecorderApp& app) {
     if (app.transport.playing) REPORT_CHECK(recorderTransportStop(app, false));
     app.transport.recordSuspended = false;
+    // Record mode that waits for an output shows as off; a click asks for it
+    // again, and the user hears why nothing records.
+    if (app.modes.recordMode && !recorderFaultsRecordShown(app)) {
+        recorderFaultsTell(app, kMsgNoSoundOutput);
+        return OKAY;
+    }
     REPORT_CHECK(recorderSetRecordMode(app, !app.modes.recordMode));
     return OKAY;
 }
