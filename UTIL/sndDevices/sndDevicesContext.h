@@ -178,8 +178,8 @@ struct sndDevicesCapture {
     sndDevicesSilence silence;
     std::string tempPath;       // the recording in progress
     int32_t nameSeed = 286492;  // state of the name generator
-    // After a cache-file failure no recording starts before this moment, so a
-    // full disk is tried about once a second rather than at every sound.
+    // After a cache-file failure no recording starts before this moment or the
+    // next silence, so a full disk is not tried again at every step.
     std::chrono::steady_clock::time_point cacheRetryAt{};
     // A recording that could not be finished left its temporary file: it is
     // recovered (made a track) before the next recording starts over it.

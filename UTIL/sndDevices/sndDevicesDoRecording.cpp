@@ -190,8 +190,10 @@ int sndDevicesDoRecording(sndDevicesContext& context, sndDevicesCaptureOutput& o
     // Start on sound.
     const std::shared_ptr<const sndDevicesSettings> settings = sndDevicesSettingsNow(context);
     const uint16_t key = settings->scrambleKey;
-    // After a cache-file failure the next try waits a moment (a full disk is
-    // not asked again at every sound).
+    // After a cache-file failure the next try comes at the next sound after a
+    // silence, or a second later while the sound goes on, so that a full disk
+    // is not asked again at every step.
+    if (silence.silenceSteps > 0) state.cacheRetryAt = {};
     if (record.recording.load() == 0 && silence.silenceSteps == 0 && outFrames > 0 && !allQuiet &&
         !allFlagged && std::chrono::steady_clock::now() >= state.cacheRetryAt) {
         record.recordDurationMs.store(0.0f);
