@@ -105,6 +105,32 @@ int migrate(recCache* h, bool& hasTable) {
     return OKAY;
 }
 
+// A finished recording in the cache folder.
+struct CacheFile {
+    long creationTime = 0, durationMs = 0;
+    std::string baseName;
+};
+
+// The finished recordings of the folder, in the order the folder lists them:
+// the files with the cache extension but the one being recorded, whose names
+// carry a start and a length.
+int cacheFiles(recCache* h, std::vector<CacheFile>& files) {
+    std::vector<std::string> names;
+    REPORT_CHECK(FileListFiles(h->folder, 512, names));
+    const std::string tempName = h->tempBaseName + "." + h->extension;
+    for (const std::string& name : names) {
+        if (pstrCompare(name, tempName, false) == 0) continue;
+        if (pstrCompare(pstrExtension(name), h->extension, false) != 0) continue;
+        CacheFile f;
+        f.baseName = pstrStripExtension(name);
+        bool parsed = false;
+        REPORT_CHECK(recCacheParseFileName(h, f.baseName, f.creationTime, f.durationMs, parsed));
+        // Not a recording of ours (notes.tmp): there is no time to list it by.
+        if (parsed) files.push_back(std::move(f));
+    }
+    return OKAY;
+}
+
 // One row per cache file of the folder. The table and its rows are made in one
 // transaction: a rebuild that fails half-way leaves no table behind, so the
 // next start rebuilds again instead of opening a database with half the list.
@@ -112,19 +138,10 @@ int createAndRebuild(recCache* h) {
     REPORT_CHECK(recCache_sqlite_exec(h, "BEGIN", sqliteExecMode::SingleColumn));
     const auto fill = [h]() -> int {
         REPORT_CHECK(recCache_sqlite_exec(h, kCreateTable, sqliteExecMode::SingleColumn));
-        std::vector<std::string> names;
-        REPORT_CHECK(FileListFiles(h->folder, 512, names));
-        const std::string tempName = h->tempBaseName + "." + h->extension;
-        for (const std::string& name : names) {
-            if (pstrCompare(name, tempName, false) == 0) continue;
-            if (pstrCompare(pstrExtension(name), h->extension, false) != 0) continue;
-            const std::string baseName = pstrStripExtension(name);
-            long creationTime = 0, durationMs = 0;
-            bool parsed = false;
-            REPORT_CHECK(recCacheParseFileName(h, baseName, creationTime, durationMs, parsed));
-            if (!parsed) continue;  // not a recording of ours (notes.tmp): there is no time to list it by
-            REPORT_CHECK(recCacheInsert(h, baseName, creationTime, durationMs));
-        }
+        std::vector<CacheFile> files;
+        REPORT_CHECK(cacheFiles(h, files));
+        for (const CacheFile& f : files)
+            REPORT_CHECK(recCacheInsert(h, f.baseName, f.creationTime, f.durationMs));
         return OKAY;
     };
     if (fill() != OKAY) {
@@ -217,25 +234,10 @@ int recCacheClose(std::unique_ptr<recCache>& handle) {
 int recCacheReconcile(recCache* h, int& added, int& removed) {
     added = removed = 0;
     if (!h) return REPORT_ERR();
-    struct Found {
-        long creationTime = 0, durationMs = 0;
-        std::string baseName;
-    };
-    std::vector<Found> files;
-    std::vector<std::string> names;
-    REPORT_CHECK(FileListFiles(h->folder, 512, names));
-    const std::string tempName = h->tempBaseName + "." + h->extension;
-    for (const std::string& name : names) {
-        if (pstrCompare(name, tempName, false) == 0) continue;
-        if (pstrCompare(pstrExtension(name), h->extension, false) != 0) continue;
-        Found f;
-        f.baseName = pstrStripExtension(name);
-        bool parsed = false;
-        REPORT_CHECK(recCacheParseFileName(h, f.baseName, f.creationTime, f.durationMs, parsed));
-        if (parsed) files.push_back(std::move(f));
-    }
+    std::vector<CacheFile> files;
+    REPORT_CHECK(cacheFiles(h, files));
     // In recording order, so the ids follow it too.
-    std::sort(files.begin(), files.end(), [](const Found& a, const Found& b) {
+    std::sort(files.begin(), files.end(), [](const CacheFile& a, const CacheFile& b) {
         return a.creationTime != b.creationTime ? a.creationTime < b.creationTime : a.baseName < b.baseName;
     });
 
@@ -245,7 +247,7 @@ int recCacheReconcile(recCache* h, int& added, int& removed) {
 
     REPORT_CHECK(recCache_sqlite_exec(h, "BEGIN", sqliteExecMode::SingleColumn));
     const auto change = [&]() -> int {
-        for (const Found& f : files) {
+        for (const CacheFile& f : files) {
             if (listed.count(f.baseName) != 0) continue;
             REPORT_CHECK(recCacheInsert(h, f.baseName, f.creationTime, f.durationMs));
             ++added;
