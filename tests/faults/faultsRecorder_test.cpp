@@ -6,9 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <QTreeWidget>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <set>
 
+#include "CsndDevicesWaveFile.h"
 #include "pulseDevices.h"
 #include "pulseFixture.h"
 #include "recCache.h"
@@ -16,8 +19,11 @@
 #include "recorderInit.h"
 #include "recorderMainDisplay.h"
 #include "recorderMainSkin.h"
+#include "recorderMainWindow.h"
 #include "recorderPaths.h"
+#include "recorderSongList.h"
 #include "recorderTestApp.h"
+#include "recorderTransport.h"
 #include "report.h"
 #include "skin.h"
 
@@ -100,4 +106,47 @@ TEST(FaultsRecorder, StartUpListsEveryTrackOnDiskAndDropsRowsWithoutAudio) {
     EXPECT_EQ(ids, (std::vector<int>{2, 3}));  // added in recording order
     EXPECT_EQ(reports.count(), 0u);
     EXPECT_EQ(recorderShutdown(h.app), OKAY);
+}
+
+TEST(FaultsRecorder, PlayWithTheSoundServerGoneReportsAtMostOnceAndTheCloseRequestEnds) {
+    pulsefixture::PulseServer server;
+    ASSERT_TRUE(server.started());
+    RecorderHarness h;
+    std::unique_ptr<AudioDevices> devices = pulseDevicesCreate("tobrel-faults");
+    h.app.services.audioDevices = devices.get();
+    ASSERT_EQ(h.start(), OKAY);
+    std::string cache;
+    ASSERT_EQ(recorderPaths(RECORDER_PATH_CACHE, cache), OKAY);
+    {
+        // A 20 s track, long enough to be playing when the server goes.
+        const AudioFormat format = audioPcm16Format(2, 48000);
+        CsndDevicesWaveFile file;
+        ASSERT_EQ(file.open(cache + "/1700000000_20000_7.tmp", &format, kWaveModeWrite), kWaveSOk);
+        const std::vector<int16_t> frames(size_t(48000) * 2 * 20, 0);
+        uint32_t written = 0;
+        ASSERT_EQ(file.write(uint32_t(frames.size() * 2), frames.data(), &written), kWaveSOk);
+        file.close();
+        ASSERT_EQ(recCacheInsert(h.app.owned.cacheDb.get(), "1700000000_20000_7", 1700000000, 20000), OKAY);
+        ASSERT_EQ(recorderSongListFill(h.app), OKAY);
+    }
+    ASSERT_EQ(h.app.owned.listView->topLevelItemCount(), 1);
+
+    ReportRecorder reports;
+    ASSERT_EQ(recorderTransportPlaySelection(h.app), OKAY);
+    ASSERT_TRUE(h.app.transport.playing);
+    server.kill();
+    // The outage itself: held for its length, not a wait for a state.
+    h.pump(4000);
+    std::set<std::pair<std::string, int>> distinct;
+    for (const InternalError& e : reports.reports()) distinct.insert({e.module, e.line});
+    EXPECT_LE(reports.count(), 6u) << "one failure's chain at most";
+    EXPECT_EQ(distinct.size(), reports.count()) << "no report repeats";
+    EXPECT_LE(h.boxes.size(), reports.count());
+
+    // The close request: the program ends at once.
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(recorderShutdown(h.app), OKAY);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+    EXPECT_EQ(h.app.owned.engine, nullptr);
+    EXPECT_FALSE(h.app.window.mainWindow && h.app.window.mainWindow->isVisible());
 }
