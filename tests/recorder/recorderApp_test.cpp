@@ -206,26 +206,38 @@ TEST(recorderApp, AFailedStartUpSaysSoAndLeavesNoDatabaseOpen) {
     EXPECT_EQ(recorderTestSessionValue("window_xmin"), "<missing>");
 }
 
-TEST(recorderApp, ASecondProcessIsRefused) {
+TEST(recorderApp, ASecondProcessIsRefusedWhicheverLockTheFirstHolds) {
+    // The first copy holds the machine-wide lock, or (seeing another lock
+    // folder, as in a sandbox with a private /tmp) only the cache folder's.
     RecorderHarness h;
-    InstanceLock first;
-    bool alreadyRunning = true;
-    ASSERT_EQ(instanceLockAcquire(instanceLockFolder(), first, alreadyRunning), OKAY);
-    ASSERT_FALSE(alreadyRunning);
+    std::string cache;
+    ASSERT_EQ(recorderPaths(RECORDER_PATH_CACHE, cache), OKAY);
+    std::filesystem::create_directories(cache);
+    for (const std::string& firstFolder : {instanceLockFolder(), cache}) {
+        SCOPED_TRACE(firstFolder);
+        h.boxes.clear();
+        InstanceLock first;
+        bool alreadyRunning = true;
+        ASSERT_EQ(instanceLockAcquire(firstFolder, first, alreadyRunning), OKAY);
+        ASSERT_FALSE(alreadyRunning);
 
-    InstanceLock second;
+        InstanceLock second, secondCache;
+        bool refused = false;
+        ASSERT_EQ(recorderProcessStart(h.app, second, secondCache, refused), OKAY);
+        EXPECT_TRUE(refused);
+        EXPECT_FALSE(second.held());
+        EXPECT_FALSE(secondCache.held());
+        EXPECT_FALSE(h.app.window.mainWindow);
+        using B = std::pair<std::string, std::string>;
+        EXPECT_EQ(h.boxes, (std::vector<B>{{"Tobrel is already running.", "Tobrel Message"}}));
+    }
+
+    InstanceLock second, secondCache;
     bool refused = false;
-    ASSERT_EQ(recorderProcessStart(h.app, second, refused), OKAY);
-    EXPECT_TRUE(refused);
-    EXPECT_FALSE(second.held());
-    EXPECT_FALSE(h.app.window.mainWindow);
-    using B = std::pair<std::string, std::string>;
-    EXPECT_EQ(h.boxes, (std::vector<B>{{"Tobrel is already running.", "Tobrel Message"}}));
-
-    first.release();
-    ASSERT_EQ(recorderProcessStart(h.app, second, refused), OKAY);
+    ASSERT_EQ(recorderProcessStart(h.app, second, secondCache, refused), OKAY);
     EXPECT_FALSE(refused);
     EXPECT_TRUE(second.held());
+    EXPECT_TRUE(secondCache.held());
     EXPECT_TRUE(h.app.window.mainWindow && h.app.window.mainWindow->isVisible());
 }
 
