@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 using FileIoHandle = intptr_t;
@@ -37,3 +38,7 @@ int fileIoSize(FileIoHandle handle, uint64_t& size);
 int fileIoTruncate(FileIoHandle handle, uint64_t size);
 // Forces what was written onto the disk.
 int fileIoSync(FileIoHandle handle);
+// The same for a buffered stream: what it buffers is written first.
+int fileIoSyncStream(std::FILE* stream);
+// Forces a folder's entries (a rename into it, a new file) onto the disk.
+int fileIoSyncFolder(const std::string& folder);

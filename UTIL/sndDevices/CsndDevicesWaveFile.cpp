@@ -306,10 +306,13 @@ int32_t CsndDevicesWaveFile::finalise() {
         put32(word, 0);
         if (fileIoWriteAt(fd_, word, 4, factValueOffset_) != OKAY) return kWaveEFail;
     }
+    // On the disk before the caller renames it: after a power loss a
+    // finished name must never stand on an empty or half-written file.
+    const bool synced = fileIoSync(fd_) == OKAY;
     const FileIoHandle fd = fd_;
     fd_ = kFileIoClosed;
     abandon();
-    return fileIoClose(fd) == OKAY ? kWaveSOk : kWaveEFail;
+    return fileIoClose(fd) == OKAY && synced ? kWaveSOk : kWaveEFail;
 }
 
 int32_t CsndDevicesWaveFile::destroy() {

@@ -11,6 +11,7 @@
 
 #include "CsndDevicesWaveFile.h"
 #include "File.h"
+#include "fileIo.h"
 #include "pstr.h"
 #include "report.h"
 #include "sndDevicesContext.h"
@@ -132,6 +133,9 @@ int sndDevicesFinishClosedRecording(sndDevicesContext& context) {
         capture.tempLeftOver = true;
         return OKAY;
     }
+    // The new name on the disk too. Should that fail the track is still
+    // there under its name for as long as the system runs; nothing to undo.
+    fileIoSyncFolder(folder);
     // Published only once the file carries its name, so a poller never sees a missing track.
     context.record.lastFileName.store(std::make_shared<const std::string>(baseName + "." + extension));
     REPORT_CHECK(sndDevicesStartPreEncoding(context, finalPath, folder + "/" + baseName));
