@@ -51,13 +51,26 @@ const sqliteExecWidths kWidths{kRecCacheCommentWidth,
 static_assert(kSqliteExecStatementBytes >= 3 * (4 * kRecCacheTagWidth + kRecCacheCommentWidth) + 256);
 
 // A decimal number of text; an empty text (a NULL column) reads as 0.
+// NOT_OKAY for anything else, reported unless `report` is false.
 template <typename Number>
-int toNumber(std::string_view text, Number& out) {
+int toNumber(std::string_view text, Number& out, bool report = true) {
     out = 0;
     if (text.empty()) return OKAY;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
-    if (ec != std::errc() || end != text.data() + text.size()) return REPORT_ERR();
+    if (ec != std::errc() || end != text.data() + text.size()) return report ? REPORT_ERR() : NOT_OKAY;
     return OKAY;
+}
+
+// A number of a row the list shows: a value that is not one (a database
+// edited outside the program, a duration of "5 s") reads as 0, so the row is
+// still listed, and the trace says so.
+template <typename Number>
+void toShownNumber(const recCache* h, int id, const char* column, std::string_view text, Number& out) {
+    if (toNumber<Number>(text, out, false) == OKAY) return;
+    out = 0;
+    if (h->trace)
+        h->trace->messageW(1, "recCache: Row " + std::to_string(id) + ": " + column + " '" +
+                                  std::string(text) + "' is not a number, read as 0");
 }
 
 // Digits only, so that "12abc" or "-5" never count as a time.
@@ -295,8 +308,8 @@ int recCacheGetIds(recCache* h, size_t capacity, std::vector<int>& ids) {
 int recCacheGetTrack(recCache* h, int id, recCacheTrack& track) {
     REPORT_CHECK(readRow(h, id));
     recCacheTrack read;
-    REPORT_CHECK(toNumber(cell(h, kCreation), read.creationTime));
-    REPORT_CHECK(toNumber(cell(h, kDuration), read.durationMs));
+    toShownNumber(h, id, "creation_timestamp", cell(h, kCreation), read.creationTime);
+    toShownNumber(h, id, "duration", cell(h, kDuration), read.durationMs);
     read.baseName = cell(h, kBaseName);
     track = std::move(read);
     return OKAY;
@@ -311,7 +324,7 @@ int recCacheGetTags(recCache* h, int id, recCacheTags& tags) {
 int recCacheGetSource(recCache* h, int id, int& source) {
     REPORT_CHECK(readRow(h, id));
     int read = 0;
-    REPORT_CHECK(toNumber(cell(h, kSource), read));
+    toShownNumber(h, id, "source", cell(h, kSource), read);
     source = read;
     return OKAY;
 }

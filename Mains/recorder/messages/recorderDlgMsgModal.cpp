@@ -13,9 +13,11 @@
 #include <QVBoxLayout>
 #include <map>
 #include <mutex>
+#include <set>
 #include <utility>
 
 #include "recorderApp.h"
+#include "regWithoutKeyname.h"
 #include "report.h"
 
 static constexpr const char* kReportModule = "./recorderDlgMsgModal";
@@ -229,11 +231,24 @@ void traceReport(const InternalError& e) {
     tracing = false;
 }
 
+// A setting that cannot be read (its default is used): traced once per key
+// for as long as the program runs.
+void traceUnreadableSetting(std::string_view keyPath, const std::string& why) {
+    static std::set<std::string> told;
+    std::lock_guard lock(traceMutex());
+    CSlout* trace = reportTrace();
+    if (!trace || !told.insert(std::string(keyPath)).second) return;
+    trace->outputW(1, "Setting " + std::string(keyPath) + " cannot be read, its default is used: " + why);
+}
+
 }  // namespace
 
 void recorderReportToTrace(CSlout* trace) {
-    std::lock_guard lock(traceMutex());
-    reportTrace() = trace;
+    {
+        std::lock_guard lock(traceMutex());
+        reportTrace() = trace;
+    }
+    regWithoutKeynameSetUnreadableNotice(trace ? RegUnreadableNotice(traceUnreadableSetting) : nullptr);
 }
 
 namespace {

@@ -69,6 +69,6 @@ RecorderMessageBoxHook recorderSetMessageBoxHook(RecorderMessageBoxHook hook);
 void recorderInstallInternalErrorBoxes();
 
 // The trace internal errors are written to, as "Internal error: <module> line
-// <line>: <detail>" (null: none). Start-up sets it once the trace sink exists;
-// shutdown clears it before the sink goes.
+// <line>: <detail>", and settings that cannot be read (once a key; null: none). Start-up sets it once the
+// trace sink exists; shutdown clears it before the sink goes.
 void recorderReportToTrace(CSlout* trace);

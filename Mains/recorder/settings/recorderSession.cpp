@@ -6,6 +6,7 @@
 
 #include <charconv>
 #include <climits>
+#include <cmath>
 #include <cstdio>
 
 #include "Mth.h"
@@ -158,7 +159,8 @@ int recorderSessionGetVolume(double& volume) {
     if (i == std::string::npos ||
         std::from_chars(text.data() + i, text.data() + text.size(), v).ec != std::errc())
         v = 0.0;
-    volume = v;
+    // "nan" and "inf" are numbers to the conversion, not volumes: the default then.
+    volume = std::isfinite(v) ? v : 1.0;
     return OKAY;
 }
 
