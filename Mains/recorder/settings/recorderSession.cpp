@@ -10,6 +10,7 @@
 #include <cstdio>
 
 #include "Mth.h"
+#include "hwnd.h"
 #include "pstr.h"
 #include "regWithoutKeyname.h"
 #include "report.h"
@@ -96,6 +97,9 @@ int recorderSessionGetWindowPosition(int& xmin, int& ymin) {
     bool found = false;
     REPORT_CHECK(getInt("window_xmin", -1, found, xmin));
     REPORT_CHECK(getInt("window_ymin", -1, found, ymin));
+    // A screen coordinate's range, before the placement does sums with it.
+    xmin = hwndClampCoord(xmin);
+    ymin = hwndClampCoord(ymin);
     return OKAY;
 }
 
