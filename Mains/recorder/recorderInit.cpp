@@ -29,6 +29,7 @@
 #include "recorderApp.h"
 #include "recorderDlgFindSongs.h"
 #include "recorderDlgMsgModal.h"
+#include "recorderDlgMsgModeless.h"
 #include "recorderMainSkin.h"
 #include "recorderMainWindow.h"
 #include "recorderPaths.h"
@@ -37,6 +38,7 @@
 #include "recorderSongList.h"
 #include "recorderSystemSounds.h"
 #include "recorderTimer.h"
+#include "recorderWeb.h"
 #include "report.h"
 #include "skin.h"
 #include "sndDevicesEngine.h"
@@ -56,6 +58,8 @@ RecorderApp::~RecorderApp() {
 }
 
 void recorderAppReset(RecorderApp& app) {
+    // The web jobs' threads write to the trace sink: they end before it goes.
+    recorderWebReset(app);
     if (app.owned.trace) recorderReportToTrace(nullptr);
     app.owned = RecorderOwned{};
     app.modes = RecorderModes{};
@@ -64,7 +68,6 @@ void recorderAppReset(RecorderApp& app) {
     app.window = RecorderWindowState{};
     app.window.mainWindow = mainWindow;
     app.list = RecorderListState{};
-    app.web = RecorderWebState{};
     app.itunes = RecorderItunesState{};
     app.faults = RecorderFaultsState{};
     recorderFindSongsStateReset(app.findSongs);
@@ -325,7 +328,7 @@ int recorderShutdown(RecorderApp& app) {
     // 5 to 7. Web features and their windows.
     if (app.web.modelessMsg && recorderDlgMsgModelessClose(app) != OKAY) result = REPORT_ERR();
     if (app.findSongs.wizard && recorderDlgFindSongsClose(app) != OKAY) result = REPORT_ERR();
-    if (app.web.session && recorderCloseWeb(app) != OKAY) result = REPORT_ERR();
+    if (recorderWebOpen(app) && recorderCloseWeb(app) != OKAY) result = REPORT_ERR();
 
     // 8 to 11.
     if (app.owned.skin) skinFree(app.owned.skin);

@@ -140,6 +140,8 @@ int recorderMainWndProc(RecorderApp& app, QEvent* event, bool& handled) {
             window->setPainting(true);
             skinPaint(app.owned.skin.get(), window);
             window->setPainting(false);
+            if (window->firstPaint() && app.owned.trace)
+                app.owned.trace->messageW(1, "recorderMainWndProc: First paint");
             return 0;
         case QEvent::Close:
             // The window closes through the shutdown, never by itself; a
