@@ -31,13 +31,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<std::string> column(RecorderApp& app, int c) {
-    std::vector<std::string> out;
-    for (int i = 0; app.owned.listView && i < app.owned.listView->topLevelItemCount(); ++i)
-        out.push_back(app.owned.listView->topLevelItem(i)->text(c).toStdString());
-    return out;
-}
-
 std::string readOut(RecorderApp& app) {
     std::string text;
     skinTextGetText(app.owned.skin.get(), kSkinTextRecordTime, text);
@@ -71,7 +64,8 @@ TEST(FaultsRecorder, StartedWithoutASoundServerItRecordsOnceOneStartsAndSaysSoOn
     const std::string song = dir.file("song.wav");
     ASSERT_TRUE(pulsefixture::writeSignal(song, 48000, {{440.0, 2500}, {0.0, 400}}));
     ASSERT_EQ(pulsefixture::play(song), 0);
-    ASSERT_TRUE(h.pumpUntil([&] { return column(h.app, 1) == std::vector<std::string>{"0:02"}; }, 3000));
+    ASSERT_TRUE(h.pumpUntil(
+        [&] { return recorderTestListColumn(h.app, 1) == std::vector<std::string>{"0:02"}; }, 3000));
     EXPECT_EQ(h.dialog.texts, std::vector<std::string>{kMsgNoSoundOutput});  // one notice for the outage
     EXPECT_EQ(reports.count(), 0u);
     EXPECT_EQ(recorderShutdown(h.app), OKAY);
@@ -100,7 +94,7 @@ TEST(FaultsRecorder, StartUpListsEveryTrackOnDiskAndDropsRowsWithoutAudio) {
     ReportRecorder reports;
     ASSERT_EQ(h.start(), OKAY);
     ASSERT_TRUE(h.boxes.empty());
-    EXPECT_EQ(column(h.app, 1), (std::vector<std::string>{"3:03", "1:05"}));
+    EXPECT_EQ(recorderTestListColumn(h.app, 1), (std::vector<std::string>{"3:03", "1:05"}));
     std::vector<int> ids;
     ASSERT_EQ(recCacheGetIds(h.app.owned.cacheDb.get(), kRecCacheMaxIds, ids), OKAY);
     EXPECT_EQ(ids, (std::vector<int>{2, 3}));  // added in recording order

@@ -25,13 +25,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<std::string> column(RecorderApp& app, int c) {
-    std::vector<std::string> out;
-    for (int i = 0; app.owned.listView && i < app.owned.listView->topLevelItemCount(); ++i)
-        out.push_back(app.owned.listView->topLevelItem(i)->text(c).toStdString());
-    return out;
-}
-
 size_t count(const std::string& text, const std::string& piece) {
     size_t n = 0;
     for (size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1)) ++n;
@@ -105,8 +98,8 @@ TEST(FaultsStart, HostileRowsAndSettingsAreReadAsFarAsTheyCanBeAndTracedOnce) {
     EXPECT_EQ(reports.count(), 0u);
     std::vector<std::string> shown, durations;
     for (const Row& r : rows) shown.push_back(r.shown), durations.push_back(r.duration);
-    EXPECT_EQ(column(h.app, 0), shown);
-    EXPECT_EQ(column(h.app, 1), durations);
+    EXPECT_EQ(recorderTestListColumn(h.app, 0), shown);
+    EXPECT_EQ(recorderTestListColumn(h.app, 1), durations);
     // Read again, the settings give their defaults, and each is told once.
     bool on = true;
     ASSERT_EQ(recorderSessionGetAlwaysOnTop(on), OKAY);
