@@ -33,6 +33,7 @@
 #include "recorderMainSkin.h"
 #include "recorderMainWindow.h"
 #include "recorderPaths.h"
+#include "recorderPlayerNaming.h"
 #include "recorderSeams.h"
 #include "recorderSession.h"
 #include "recorderSongList.h"
@@ -71,6 +72,7 @@ void recorderAppReset(RecorderApp& app) {
     app.itunes = RecorderItunesState{};
     app.faults = RecorderFaultsState{};
     recorderFindSongsStateReset(app.findSongs);
+    app.playerNaming = RecorderPlayerNamingState{};
 }
 
 uint16_t recorderScrambleKey(const RecorderApp& app) { return app.modes.scramble ? kSndScrambleKey : 0; }
@@ -250,8 +252,10 @@ int steps(RecorderApp& app, int& success) {
     REPORT_CHECK(recorderWebDynamicUpdateCheck(app));
     REPORT_CHECK(recorderWebStartupMessages(app));
 
-    // 20. The main timer (there is nothing to poll without an engine).
+    // 20. The main timer (there is nothing to poll without an engine), and
+    // the media players that name the recordings, when there is a session bus.
     if (!app.modes.engineless) REPORT_CHECK(recorderInitTimer(app));
+    REPORT_CHECK(recorderPlayerNamingStart(app));
 
     // 21.
     traceLine(app, "recorderInit: Success");
@@ -303,8 +307,9 @@ int recorderShutdown(RecorderApp& app) {
     // Every step runs whatever failed before it: the close request always
     // ends the program. A failure is reported and the result says so.
     int result = OKAY;
-    // 1.
+    // 1. Nothing drives the recording any more: no tick, no media player.
     recorderKillTimer(app);
+    if (recorderPlayerNamingStop(app) != OKAY) result = REPORT_ERR();
 
     // 2. The engine's threads stop before anything they use is released.
     if (app.owned.engine) {

@@ -59,7 +59,18 @@ void examine(const float* samples, size_t count, bool& loud, bool& nonZero) {
     nonZero = anyBits != 0;
 }
 
+// The serial word the window reads (see sndDevicesContext::recordSerial).
+// Opening numbers the recording; the length is reset before, so that a
+// reader never pairs a new serial with the old recording's length.
+void markOpen(sndDevicesRecord& record) {
+    const uint32_t next = (record.recordSerial.load() >> 1) + 1;
+    record.recordSerial.store(next << 1 | 1u);
+}
+void markClosed(sndDevicesRecord& record) { sndDevicesMarkRecordingClosed(record); }
+
 }  // namespace
+
+void sndDevicesMarkRecordingClosed(sndDevicesRecord& record) { record.recordSerial.fetch_and(~1u); }
 
 int sndDevicesDoRecording(sndDevicesContext& context, int& code) {
     sndDevicesCaptureOutput output;
@@ -182,9 +193,21 @@ int sndDevicesDoRecording(sndDevicesContext& context, sndDevicesCaptureOutput& o
         record.recordIndicator.store(0);
         if (record.recording.load() != 0) {
             record.recording.store(0);
+            markClosed(record);
             REPORT_CHECK(sndDevicesFinishRecording(context));
         }
         return OKAY;
+    }
+
+    // A cut the window asked for (a song change): the open recording ends
+    // before this call's block, which begins the next one below when it is
+    // sound, so the two meet without a lost frame.
+    const uint32_t cut = record.cutSerial.exchange(0);
+    if (cut != 0 && record.recording.load() != 0 && record.recordSerial.load() == (cut << 1 | 1u)) {
+        record.recording.store(0);
+        record.recordIndicator.store(0);
+        markClosed(record);
+        REPORT_CHECK(sndDevicesFinishRecording(context));
     }
 
     // Start on sound.
@@ -210,6 +233,7 @@ int sndDevicesDoRecording(sndDevicesContext& context, sndDevicesCaptureOutput& o
         record.recordDurationMs.store(0.0f);
         record.recording.store(1);
         record.recordIndicator.store(1);
+        markOpen(record);
     }
 
     // End on silence (auto-segment), or only dim the indicator.
@@ -218,7 +242,10 @@ int sndDevicesDoRecording(sndDevicesContext& context, sndDevicesCaptureOutput& o
             const bool open = record.recording.load() != 0;
             record.recording.store(0);
             record.recordIndicator.store(0);
-            if (open) REPORT_CHECK(sndDevicesFinishRecording(context));
+            if (open) {
+                markClosed(record);
+                REPORT_CHECK(sndDevicesFinishRecording(context));
+            }
         }
     } else if (record.recording.load() != 0) {
         const bool dim = silence.zeroRun > kSilentPacketLimit || silence.silentFlagRun > kSilentPacketLimit;
@@ -240,6 +267,7 @@ int sndDevicesDoRecording(sndDevicesContext& context, sndDevicesCaptureOutput& o
             sndDevicesNoteCacheFault(context, state.tempPath + ": " + reportErrnoText(errno));
             record.recording.store(0);
             record.recordIndicator.store(0);
+            markClosed(record);
             REPORT_CHECK(sndDevicesFinishRecording(context));
             output.code = kSndCodeCacheFileFailed;
             return OKAY;

@@ -4,10 +4,11 @@
 // drains the packets the loopback capture stream has ready (as many as the
 // context's pcmBuffer can take; the rest stays queued for the next call),
 // converts them to 16-bit stereo at the cache rate, keeps the silence
-// counters, and starts, writes or ends the recording in the cache folder.
+// counters, and starts, writes, cuts (when the window asks) or ends the
+// recording in the cache folder.
 // sndDevicesFinishRecording closes the recording, discards it when shorter
 // than minimumLengthMs, else gives it its final name, publishes it in
-// lastFileName and hands it to MP3 pre-encoding.
+// lastRecording and hands it to MP3 pre-encoding.
 #pragma once
 
 #include <cstdint>
@@ -50,6 +51,11 @@ int sndDevicesFinishClosedRecording(sndDevicesContext& context);
 // A cache-file failure: the window is told (record.cacheFault, why) and no
 // recording starts for a second.
 void sndDevicesNoteCacheFault(sndDevicesContext& context, const std::string& why);
+
+// Clears the open bit of record.recordSerial (the window reads it to pair a
+// kept recording with the one it saw open). Every path that ends a recording
+// calls it after clearing record.recording.
+void sndDevicesMarkRecordingClosed(sndDevicesRecord& record);
 
 // Float sample to 16 bits: 1.0 and above 32767, -1.0 and below -32768, else
 // x * 32768 truncated toward zero (NaN gives 0).

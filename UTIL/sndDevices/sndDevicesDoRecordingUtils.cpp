@@ -1,6 +1,6 @@
 // Starting and finishing a recording, called by the capture step on the record
 // thread: short recordings are deleted; kept ones are renamed to
-// "<start>_<length ms>_<number>.<ext>", published through lastFileName (which
+// "<start>_<length ms>_<number>.<ext>", published through lastRecording (which
 // the track list polls) and handed to MP3 pre-encoding. A full disk or a
 // deleted cache folder costs at most the audio that could not be written:
 // what reached the disk is kept, and recording goes on at a later sound.
@@ -137,7 +137,8 @@ int sndDevicesFinishClosedRecording(sndDevicesContext& context) {
     // there under its name for as long as the system runs; nothing to undo.
     fileIoSyncFolder(folder);
     // Published only once the file carries its name, so a poller never sees a missing track.
-    context.record.lastFileName.store(std::make_shared<const std::string>(baseName + "." + extension));
+    context.record.lastRecording.store(std::make_shared<const sndDevicesKeptRecording>(
+        sndDevicesKeptRecording{baseName + "." + extension, context.record.recordSerial.load() >> 1}));
     REPORT_CHECK(sndDevicesStartPreEncoding(context, finalPath, folder + "/" + baseName));
     return OKAY;
 }

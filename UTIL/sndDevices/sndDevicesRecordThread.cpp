@@ -64,6 +64,7 @@ bool reconnect(sndDevicesContext& context) {
         if (attempt == kSndMaxFruitlessReInits + 1 && context.record.recording.load() != 0) {
             context.record.recording.store(0);
             context.record.recordIndicator.store(0);
+            sndDevicesMarkRecordingClosed(context.record);
             if (sndDevicesFinishRecording(context) != OKAY) REPORT_ERR();
         }
     }
