@@ -224,7 +224,7 @@ int sndDevicesDoRecording(sndDevicesContext& context, sndDevicesCaptureOutput& o
         const std::time_t now = std::time(nullptr);
         if (now == static_cast<std::time_t>(-1)) return REPORT_ERR();
         bool opened = false;
-        REPORT_CHECK(sndDevicesOpenRecording(context, opened));
+        REPORT_CHECK(sndDevicesOpenRecordingFile(context, opened));
         if (!opened) {
             output.code = kSndCodeCacheFileFailed;
             return OKAY;

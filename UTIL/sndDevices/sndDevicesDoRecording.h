@@ -17,6 +17,7 @@
 #include "audioPlatform.h"
 
 struct sndDevicesContext;
+struct sndDevicesRecord;
 
 // What one call of the capture step produced.
 struct sndDevicesCaptureOutput {
@@ -37,7 +38,7 @@ int sndDevicesDoRecording(sndDevicesContext& context, int& code);
 // cache folder when it is gone and first makes a track of a temporary file a
 // failed finish left. opened = false after a cache-file failure (noted, see
 // sndDevicesNoteCacheFault). NOT_OKAY only for an internal error.
-int sndDevicesOpenRecording(sndDevicesContext& context, bool& opened);
+int sndDevicesOpenRecordingFile(sndDevicesContext& context, bool& opened);
 // Closes the cache file and finishes the recording (see above). File-system
 // failures are outcomes, not errors: a file whose folder was deleted is moved
 // into a re-created folder; when the disk is full what reached it is kept (cut

@@ -52,7 +52,7 @@ void sndDevicesNoteCacheFault(sndDevicesContext& context, const std::string& why
     context.capture.cacheRetryAt = std::chrono::steady_clock::now() + kCacheRetry;
 }
 
-int sndDevicesOpenRecording(sndDevicesContext& context, bool& opened) {
+int sndDevicesOpenRecordingFile(sndDevicesContext& context, bool& opened) {
     opened = false;
     sndDevicesCapture& capture = context.capture;
     std::string folder;
