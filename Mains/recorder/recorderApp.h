@@ -21,6 +21,7 @@
 #include <memory>
 #include <string>
 
+#include "recorderFaults.h"
 #include "recorderFindSongsState.h"
 #include "recorderItunesState.h"
 #include "recorderMainSkin.h"
@@ -127,6 +128,7 @@ struct RecorderApp {
     RecorderWebState web;              // the web connection, its side jobs and the modeless message window
     RecorderItunesState itunes;        // the iTunes export's lookups of this run
     RecorderFindSongsState findSongs;  // the YouTube Wizard and its naming queue
+    RecorderFaultsState faults;        // the engine's faults the user has been told of
     RecorderPlayerNamingState
         playerNaming;        // the desktop's media players and the names they give the recordings
     RecorderSaveState save;  // saving and the track dialogs

@@ -148,9 +148,11 @@ int recorderMainWndProc(RecorderApp& app, QEvent* event, bool& handled) {
                 app.owned.trace->messageW(1, "recorderMainWndProc: First paint");
             return 0;
         case QEvent::Close:
-            // The window closes through the shutdown, never by itself.
+            // The window closes through the shutdown, never by itself; a
+            // failure on the way (reported) does not keep it open.
             event->ignore();
-            if (recorderAskClearOnExit(app) == OKAY) recorderShutdown(app);
+            recorderAskClearOnExit(app);
+            recorderShutdown(app);
             return 0;
         case QEvent::FocusIn:
             if (app.owned.listView && app.owned.listView->isVisible())

@@ -115,3 +115,18 @@ int fileIoReserve(FileIoHandle handle, uint64_t size) {
 }
 
 int fileIoSync(FileIoHandle handle) { return ::fsync(fd(handle)) == 0 ? OKAY : NOT_OKAY; }
+
+int fileIoSyncStream(std::FILE* stream) {
+    if (!stream || std::fflush(stream) != 0) return NOT_OKAY;
+    return ::fsync(::fileno(stream)) == 0 ? OKAY : NOT_OKAY;
+}
+
+int fileIoSyncFolder(const std::string& folder) {
+    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0) return NOT_OKAY;
+    const bool synced = ::fsync(dir) == 0;
+    const int err = errno;
+    ::close(dir);
+    errno = err;
+    return synced ? OKAY : NOT_OKAY;
+}

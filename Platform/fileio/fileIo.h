@@ -45,3 +45,7 @@ int fileIoTruncate(FileIoHandle handle, uint64_t size);
 int fileIoReserve(FileIoHandle handle, uint64_t size);
 // Forces what was written onto the disk.
 int fileIoSync(FileIoHandle handle);
+// The same for a buffered stream: what it buffers is written first.
+int fileIoSyncStream(std::FILE* stream);
+// Forces a folder's entries (a rename into it, a new file) onto the disk.
+int fileIoSyncFolder(const std::string& folder);

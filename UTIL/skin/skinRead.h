@@ -22,6 +22,7 @@ constexpr int kSkinReadMaxLine = 511;
 // One line by the reading rules above, without its line end and trailing spaces.
 int skinReadLine(std::FILE* file, std::string& line);
 int skinReadInt(std::FILE* file, int& value);
+// Points and rectangles: each coordinate kept within kHwndCoordMin..kHwndCoordMax.
 int skinReadPoint(std::FILE* file, int& x, int& y);
 int skinReadRect(std::FILE* file, int& left, int& top, int& right, int& bottom);
 // One line "%d,%d,%d" (spaces after the commas allowed, none before them); a

@@ -14,6 +14,7 @@
 #include "File.h"
 #include "Tags.h"
 #include "fileIo.h"
+#include "pstr.h"
 #include "report.h"
 #include "sndDevicesMp3.h"
 #include "sndDevicesNames.h"
@@ -47,7 +48,12 @@ bool targetWritable(const std::string& mp3Path) {
 
 // Moves a complete temporary file over the target; status -5 when it cannot.
 int commitTemporary(const std::string& temporary, const std::string& mp3Path) {
-    if (std::rename(temporary.c_str(), mp3Path.c_str()) == 0) return kMp3StatusOk;
+    if (std::rename(temporary.c_str(), mp3Path.c_str()) == 0) {
+        // The new name on the disk too; the file is complete whatever this says.
+        std::string folder;
+        if (pstrFolderPart(mp3Path, folder)) fileIoSyncFolder(folder);
+        return kMp3StatusOk;
+    }
     std::remove(temporary.c_str());
     return kMp3StatusCreateFailed;
 }
@@ -173,6 +179,8 @@ int sndDevicesPreEncodedMp3ToFinalMp3(sndDevicesContext& context, uint16_t key, 
         fileIoTruncate(outHandle, static_cast<uint64_t>(written)) != OKAY)
         return fail(__LINE__);
     if (std::fclose(in.release()) != 0) return fail(__LINE__);
+    // On the disk before it takes the target's name.
+    if (fileIoSyncStream(out.get()) != OKAY) return fail(__LINE__);
     if (std::fclose(out.release()) != 0) return fail(__LINE__);
     status = commitTemporary(temporary, mp3Path);
     return OKAY;

@@ -220,8 +220,15 @@ int recorderSongListViewTimerClicked(RecorderApp& app, bool changed) {
     if (name != app.list.lastRecordingName) {
         app.list.lastRecordingName = name;
         if (!name.empty()) {
-            REPORT_CHECK(recCacheInsertFromFileName(app.owned.cacheDb.get(), name));
-            newTrack = true;
+            // A failed insert (a full disk) has been reported; the track stays
+            // on disk and is entered with the next one, or at the next start.
+            // The tick goes on either way.
+            int added = 0, removed = 0;
+            const int entered = app.faults.listFault
+                                    ? recCacheReconcile(app.owned.cacheDb.get(), added, removed)
+                                    : recCacheInsertFromFileName(app.owned.cacheDb.get(), name);
+            app.faults.listFault = entered != OKAY;
+            newTrack = entered == OKAY;
         }
     }
 

@@ -12,6 +12,7 @@
 
 #include "recorderApp.h"
 #include "recorderDlgRename.h"
+#include "recorderFaults.h"
 #include "recorderInit.h"
 #include "recorderMainDisplay.h"
 #include "recorderMainMenu.h"
@@ -38,6 +39,12 @@ namespace {
 int toggleRecordMode(RecorderApp& app) {
     if (app.transport.playing) REPORT_CHECK(recorderTransportStop(app, false));
     app.transport.recordSuspended = false;
+    // Record mode that waits for an output shows as off; a click asks for it
+    // again, and the user hears why nothing records.
+    if (app.modes.recordMode && !recorderFaultsRecordShown(app)) {
+        recorderFaultsTell(app, kMsgNoSoundOutput);
+        return OKAY;
+    }
     REPORT_CHECK(recorderSetRecordMode(app, !app.modes.recordMode));
     return OKAY;
 }
