@@ -21,16 +21,19 @@
 #include <memory>
 #include <string>
 
+#include "recorderFaults.h"
 #include "recorderFindSongsState.h"
 #include "recorderItunesState.h"
 #include "recorderMainSkin.h"
 #include "recorderPlayerNamingState.h"
+#include "recorderSaveState.h"
 #include "recorderWeb.h"
 #include "sndDevicesContext.h"
 
 class AudioDevices;
 class Browser;
 class CDerivedSlout1;
+class FolderPicker;
 class ItunesAutomation;
 class MediaPlayers;
 class ModalMessageDialog;
@@ -53,6 +56,7 @@ struct RecorderServices {
     Browser* browser = nullptr;                    // opens pages in the default browser
     ItunesAutomation* itunesAutomation = nullptr;  // reaches iTunes (none: iTunes cannot be started)
     MediaPlayers* mediaPlayers = nullptr;          // the desktop's media players (none: not followed)
+    FolderPicker* folderPicker = nullptr;          // the picker of "Browse..." (none: the desktop's own)
     std::string skinsFolderOverride;               // tests: a skins folder instead of top_folder/Skins
 };
 
@@ -128,8 +132,10 @@ struct RecorderApp {
     RecorderWebState web;              // the web connection, its side jobs and the modeless message window
     RecorderItunesState itunes;        // the iTunes export's lookups of this run
     RecorderFindSongsState findSongs;  // the YouTube Wizard and its naming queue
+    RecorderFaultsState faults;        // the engine's faults the user has been told of
     RecorderPlayerNamingState
-        playerNaming;  // the desktop's media players and the names they give the recordings
+        playerNaming;        // the desktop's media players and the names they give the recordings
+    RecorderSaveState save;  // saving and the track dialogs
 
     // Test hook: told the number of each timer-tick step before it runs.
     std::function<void(int step)> onTimerStep;

@@ -22,10 +22,12 @@
 #include "browser.h"
 #include "hwnd.h"
 #include "instanceLock.h"
+#include "knownFolders.h"
 #include "operatingSystem.h"
 #include "ptListView.h"
 #include "recCache.h"
 #include "recorderApp.h"
+#include "recorderDlgClearOnExit.h"
 #include "recorderDlgFindSongs.h"
 #include "recorderDlgMsgModal.h"
 #include "recorderDlgMsgModeless.h"
@@ -69,8 +71,10 @@ void recorderAppReset(RecorderApp& app) {
     app.window.mainWindow = mainWindow;
     app.list = RecorderListState{};
     app.itunes = RecorderItunesState{};
+    app.faults = RecorderFaultsState{};
     recorderFindSongsStateReset(app.findSongs);
     app.playerNaming = RecorderPlayerNamingState{};
+    app.save = RecorderSaveState{};
 }
 
 uint16_t recorderScrambleKey(const RecorderApp& app) { return app.modes.scramble ? kSndScrambleKey : 0; }
@@ -152,8 +156,15 @@ int steps(RecorderApp& app, int& success) {
         app.modes.engineless = true;
     }
 
-    // 5. The Temp folder.
+    // 5. The Temp folder. The machine-wide data folder is only noted: nothing
+    // the program keeps lies there.
     std::string folder;
+    bool commonFound = false;
+    REPORT_CHECK(knownFolderFindCommonAppData(folder, commonFound));
+    if (!commonFound)
+        traceLine(app,
+                  "recorderInit: No folder of XDG_DATA_DIRS exists; going on without the machine-wide "
+                  "data folder");
     REPORT_CHECK(ensureFolder(app, RECORDER_PATH_TEMP, folder));
 
     // 6. First run since installation?
@@ -185,6 +196,14 @@ int steps(RecorderApp& app, int& success) {
     REPORT_CHECK(ensureFolder(app, RECORDER_PATH_CACHE, folder));
     REPORT_CHECK(recCacheInit(folder, kSndTempBaseName, sndDevicesAudioExtension(recorderScrambleKey(app)),
                               false, app.owned.trace.get(), app.owned.cacheDb));
+    // Tracks whose rows were never written (a full disk) are listed again, and
+    // rows whose audio is gone go.
+    int added = 0, removed = 0;
+    REPORT_CHECK(recCacheReconcile(app.owned.cacheDb.get(), added, removed));
+    if (added + removed > 0)
+        traceLine(app, ("recorderInit: The list was brought in line with the cache folder: " +
+                        std::to_string(added) + " added, " + std::to_string(removed) + " removed")
+                           .c_str());
     app.transport.playingTrack = kRecorderNoTrack;
     REPORT_CHECK(recorderSongListCreate(app));
     std::string skins;
@@ -287,42 +306,46 @@ int recorderSndServer(RecorderApp& app) {
 }
 
 int recorderShutdown(RecorderApp& app) {
+    // Every step runs whatever failed before it: the close request always
+    // ends the program. A failure is reported and the result says so.
+    int result = OKAY;
     // 1. Nothing drives the recording any more: no tick, no media player.
     recorderKillTimer(app);
-    REPORT_CHECK(recorderPlayerNamingStop(app));
+    if (recorderPlayerNamingStop(app) != OKAY) result = REPORT_ERR();
 
     // 2. The engine's threads stop before anything they use is released.
     if (app.owned.engine) {
-        REPORT_CHECK(sndDevicesShutdown(*app.owned.engine));
+        if (sndDevicesShutdown(*app.owned.engine) != OKAY) result = REPORT_ERR();
         app.owned.engine = nullptr;
     }
 
     // 3.
     if (app.modes.soundSilenced) {
-        REPORT_CHECK(operatingSystemSounds(kSystemSoundRestore, RECORDER_SESSION_KEY));
+        if (operatingSystemSounds(kSystemSoundRestore, RECORDER_SESSION_KEY) != OKAY) result = REPORT_ERR();
         app.modes.soundSilenced = false;
     }
 
     // 4.
     if (app.modes.savePosition && app.window.mainWindow) {
         const QPoint at = app.window.mainWindow->pos();
-        REPORT_CHECK(recorderSessionSetWindowPosition(at.x(), at.y()));
+        if (recorderSessionSetWindowPosition(at.x(), at.y()) != OKAY) result = REPORT_ERR();
         app.modes.savePosition = false;
     }
 
     // 5 to 7. Web features and their windows.
-    if (app.web.modelessMsg) REPORT_CHECK(recorderDlgMsgModelessClose(app));
-    if (app.findSongs.wizard) REPORT_CHECK(recorderDlgFindSongsClose(app));
-    if (recorderWebOpen(app)) REPORT_CHECK(recorderCloseWeb(app));
+    if (app.web.modelessMsg && recorderDlgMsgModelessClose(app) != OKAY) result = REPORT_ERR();
+    if (app.findSongs.wizard && recorderDlgFindSongsClose(app) != OKAY) result = REPORT_ERR();
+    if (recorderWebOpen(app) && recorderCloseWeb(app) != OKAY) result = REPORT_ERR();
 
     // 8 to 11.
     if (app.owned.skin) skinFree(app.owned.skin);
-    if (app.owned.listCtrl || app.owned.listView) REPORT_CHECK(recorderSongListFree(app));
+    if ((app.owned.listCtrl || app.owned.listView) && recorderSongListFree(app) != OKAY)
+        result = REPORT_ERR();
     if (app.owned.tooltip) {
         delete app.owned.tooltip.data();
         app.owned.tooltip = nullptr;
     }
-    if (app.owned.cacheDb) REPORT_CHECK(recCacheClose(app.owned.cacheDb));
+    if (app.owned.cacheDb && recCacheClose(app.owned.cacheDb) != OKAY) result = REPORT_ERR();
 
     // 12.
     recorderReportToTrace(nullptr);
@@ -339,7 +362,7 @@ int recorderShutdown(RecorderApp& app) {
                 if (QThread::currentThread()->loopLevel() > 0) QCoreApplication::exit(0);
             },
             Qt::QueuedConnection);
-    return OKAY;
+    return result;
 }
 
 int recorderAskClearOnExit(RecorderApp& app) {
@@ -361,10 +384,20 @@ int recorderMainWindowOpenPage(RecorderApp& app, std::string_view address) {
     return REPORT_ERR();
 }
 
-int recorderProcessStart(RecorderApp& app, InstanceLock& lock, bool& refused) {
+int recorderProcessStart(RecorderApp& app, InstanceLock& lock, InstanceLock& cacheLock, bool& refused) {
     refused = false;
     bool alreadyRunning = false;
     REPORT_CHECK(instanceLockAcquire(instanceLockFolder(), lock, alreadyRunning));
+    if (!alreadyRunning) {
+        // The cache folder's lock. A folder that cannot be made here is left
+        // to the start-up, which says so; the machine-wide lock still guards.
+        std::string cache;
+        bool created = false;
+        REPORT_CHECK(recorderPaths(RECORDER_PATH_CACHE, cache));
+        REPORT_CHECK(FileCreateFolderPath(cache, nullptr, created));
+        if (created) REPORT_CHECK(instanceLockAcquire(cache, cacheLock, alreadyRunning));
+        if (alreadyRunning) lock.release();
+    }
     if (alreadyRunning) {
         refused = true;
         recorderMessageBox(kMsgAlreadyRunning, kMsgCaption);

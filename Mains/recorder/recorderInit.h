@@ -30,10 +30,13 @@ int recorderAskClearOnExit(RecorderApp& app);
 
 // The process start after the single-instance guard: a second copy shows
 // "Tobrel is already running." and ends (refused = true); otherwise the main
-// window is created, which runs the start-up. The lock is held in `lock`
-// until the process ends. Returns OKAY, or NOT_OKAY when no window came up.
+// window is created, which runs the start-up. The guard is two locks held
+// until the process ends: `lock` in the machine-wide lock folder, and
+// `cacheLock` in the cache folder, so that two copies never share one cache
+// folder even when they see different lock folders (a sandbox with a private
+// /tmp). Returns OKAY, or NOT_OKAY when no window came up.
 class InstanceLock;
-int recorderProcessStart(RecorderApp& app, InstanceLock& lock, bool& refused);
+int recorderProcessStart(RecorderApp& app, InstanceLock& lock, InstanceLock& cacheLock, bool& refused);
 
 // Opens an address in the user's default web browser.
 int recorderMainWindowOpenPage(RecorderApp& app, std::string_view address);

@@ -97,9 +97,9 @@ int main(int argc, char** argv) {
     app.services.itunesAutomation = &itunes;
     app.services.dialog = &dialog;
 
-    InstanceLock lock;
+    InstanceLock lock, cacheLock;
     bool refused = false;
-    if (recorderProcessStart(app, lock, refused) != OKAY || refused) return 0;
+    if (recorderProcessStart(app, lock, cacheLock, refused) != OKAY || refused) return 0;
     const int code = QApplication::exec();
     // Anything the shutdown could not release goes before the platform does.
     recorderShutdown(app);

@@ -15,13 +15,13 @@
 #include <QWindow>
 
 #include "recorderApp.h"
+#include "recorderDialogLook.h"
 #include "recorderDlgMsgModal.h"
 #include "recorderInit.h"
 #include "recorderMainKeys.h"
 #include "recorderMainWindow.h"
 #include "recorderSeams.h"
 #include "recorderSession.h"
-#include "recorderSkinLook.h"
 #include "recorderSongList.h"
 #include "recorderTimer.h"
 #include "report.h"
@@ -70,12 +70,13 @@ int recorderCreateMainWindow(RecorderApp& app) {
     app.windowOwner = std::move(window);
     REPORT_CHECK(recorderMainKeysInstall(app));
     // Messages are shown over the main window from now on.
-    if (auto* dialog = dynamic_cast<RecorderMessageDialog*>(app.services.dialog))
+    if (auto* dialog = dynamic_cast<RecorderMessageDialog*>(app.services.dialog)) {
         dialog->setOwner(app.window.mainWindow);
-    // ... in the look of the main skin, while there is one.
+    }
+    // ... in the program's dialog look, while the window is there.
     QPointer<RecorderMainWindow> owner = app.window.mainWindow;
     recorderSetMessageLook([owner](QWidget& box) {
-        if (owner) recorderSkinLookApplyFrom(owner->app().owned.skin.get(), box);
+        if (owner) recorderDialogLook(owner->app(), box);
     });
     QEvent create(static_cast<QEvent::Type>(kRecorderEventCreate));
     QCoreApplication::sendEvent(app.window.mainWindow, &create);
@@ -142,9 +143,11 @@ int recorderMainWndProc(RecorderApp& app, QEvent* event, bool& handled) {
                 app.owned.trace->messageW(1, "recorderMainWndProc: First paint");
             return 0;
         case QEvent::Close:
-            // The window closes through the shutdown, never by itself.
+            // The window closes through the shutdown, never by itself; a
+            // failure on the way (reported) does not keep it open.
             event->ignore();
-            if (recorderAskClearOnExit(app) == OKAY) recorderShutdown(app);
+            recorderAskClearOnExit(app);
+            recorderShutdown(app);
             return 0;
         case QEvent::FocusIn:
             if (app.owned.listView && app.owned.listView->isVisible())

@@ -41,6 +41,11 @@ int fileIoClose(FileIoHandle handle) {
     return ::close(fd(handle)) == 0 ? OKAY : NOT_OKAY;
 }
 
+FileIoHandle fileIoStreamHandle(std::FILE* stream) {
+    const int descriptor = stream ? ::fileno(stream) : -1;
+    return descriptor < 0 ? kFileIoClosed : descriptor;
+}
+
 int fileIoRead(FileIoHandle handle, void* data, size_t bytes, size_t& got) {
     got = 0;
     ssize_t r;
@@ -102,4 +107,26 @@ int fileIoTruncate(FileIoHandle handle, uint64_t size) {
     return ::ftruncate(fd(handle), static_cast<off_t>(size)) == 0 ? OKAY : NOT_OKAY;
 }
 
+int fileIoReserve(FileIoHandle handle, uint64_t size) {
+    int r;
+    do r = ::fallocate(fd(handle), 0, 0, static_cast<off_t>(size));
+    while (r != 0 && errno == EINTR);
+    return r == 0 ? OKAY : NOT_OKAY;
+}
+
 int fileIoSync(FileIoHandle handle) { return ::fsync(fd(handle)) == 0 ? OKAY : NOT_OKAY; }
+
+int fileIoSyncStream(std::FILE* stream) {
+    if (!stream || std::fflush(stream) != 0) return NOT_OKAY;
+    return ::fsync(::fileno(stream)) == 0 ? OKAY : NOT_OKAY;
+}
+
+int fileIoSyncFolder(const std::string& folder) {
+    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0) return NOT_OKAY;
+    const bool synced = ::fsync(dir) == 0;
+    const int err = errno;
+    ::close(dir);
+    errno = err;
+    return synced ? OKAY : NOT_OKAY;
+}

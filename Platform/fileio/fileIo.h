@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 using FileIoHandle = intptr_t;
@@ -23,6 +24,8 @@ enum class FileIoMode {
 int fileIoOpen(const std::string& path, FileIoMode mode, FileIoHandle& handle);
 // Closes the handle (a closed handle is left alone).
 int fileIoClose(FileIoHandle handle);
+// The handle under an open stream; the stream keeps owning it (never close it).
+FileIoHandle fileIoStreamHandle(std::FILE* stream);
 
 // One read at the current position: got < bytes at the end of the file (0 there).
 int fileIoRead(FileIoHandle handle, void* data, size_t bytes, size_t& got);
@@ -35,5 +38,14 @@ int fileIoWriteAt(FileIoHandle handle, const void* data, size_t bytes, uint64_t 
 int fileIoSeek(FileIoHandle handle, uint64_t offset);
 int fileIoSize(FileIoHandle handle, uint64_t& size);
 int fileIoTruncate(FileIoHandle handle, uint64_t size);
+// Claims `size` bytes on the disk at once (the file grows to that length when
+// shorter; what was there is kept), so the file system places the file in one
+// go rather than block by block as it is written. NOT_OKAY where it cannot
+// (no space, a file system without it).
+int fileIoReserve(FileIoHandle handle, uint64_t size);
 // Forces what was written onto the disk.
 int fileIoSync(FileIoHandle handle);
+// The same for a buffered stream: what it buffers is written first.
+int fileIoSyncStream(std::FILE* stream);
+// Forces a folder's entries (a rename into it, a new file) onto the disk.
+int fileIoSyncFolder(const std::string& folder);

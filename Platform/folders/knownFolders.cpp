@@ -80,6 +80,27 @@ int knownFolderHome(std::string& home) {
     return OKAY;
 }
 
+int knownFolderFindCommonAppData(std::string& path, bool& found) {
+    found = false;
+    const char* dirs = std::getenv("XDG_DATA_DIRS");
+    const std::string list = dirs && *dirs ? dirs : "/usr/local/share/:/usr/share/";
+    size_t start = 0;
+    while (start <= list.size()) {
+        size_t end = list.find(':', start);
+        if (end == std::string::npos) end = list.size();
+        std::string candidate = list.substr(start, end - start);
+        std::error_code ec;
+        if (!candidate.empty() && candidate[0] == '/' && fs::is_directory(candidate, ec)) {
+            stripTrailingSlashes(candidate);
+            path = candidate;
+            found = true;
+            return OKAY;
+        }
+        start = end + 1;
+    }
+    return OKAY;
+}
+
 int knownFolderPath(knownFolder which, bool create, std::string& path) {
     std::string home;
     REPORT_CHECK(knownFolderHome(home));
@@ -103,22 +124,10 @@ int knownFolderPath(knownFolder which, bool create, std::string& path) {
             result = config;
             break;
         case knownFolder::CommonAppData: {
-            const char* dirs = std::getenv("XDG_DATA_DIRS");
-            const std::string list = dirs && *dirs ? dirs : "/usr/local/share/:/usr/share/";
-            size_t start = 0;
-            while (start <= list.size()) {
-                size_t end = list.find(':', start);
-                if (end == std::string::npos) end = list.size();
-                std::string candidate = list.substr(start, end - start);
-                std::error_code ec;
-                if (!candidate.empty() && candidate[0] == '/' && fs::is_directory(candidate, ec)) {
-                    stripTrailingSlashes(candidate);
-                    path = candidate;
-                    return OKAY;
-                }
-                start = end + 1;
-            }
-            return REPORT_ERR();
+            bool found = false;
+            REPORT_CHECK(knownFolderFindCommonAppData(path, found));
+            if (!found) return REPORT_ERR_WHY("no folder of XDG_DATA_DIRS exists");
+            return OKAY;
         }
         default:
             return REPORT_ERR();

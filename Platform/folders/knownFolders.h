@@ -19,5 +19,9 @@ enum class knownFolder { Documents, Music, LocalAppData, RoamingAppData, CommonA
 
 int knownFolderPath(knownFolder which, bool create, std::string& path);
 
+// The common application-data folder without a report: found = false when no
+// folder of $XDG_DATA_DIRS exists (a sandbox may hide them all).
+int knownFolderFindCommonAppData(std::string& path, bool& found);
+
 // The user's home folder ($HOME, else the password database).
 int knownFolderHome(std::string& home);

@@ -128,37 +128,39 @@ int registryStoreWrite(const std::string& rootFolder, std::string_view keyPath, 
 }
 
 int registryStoreRead(const std::string& rootFolder, std::string_view keyPath, size_t maxBytes, bool& found,
-                      std::string& text) {
+                      std::string& text, std::string& unreadable) {
     found = false;
+    unreadable.clear();
     std::string folder;
     REPORT_CHECK(registryKeyFolder(rootFolder, keyPath, folder));
     const std::string value = folder + "/" + kRegistryValueFile;
-    const int fd = ::open(value.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(value.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         // A missing key, or a key without a value, is "not found".
-        if (errno == ENOENT || errno == ENOTDIR) return OKAY;
-        return REPORT_ERR_WHY(value + ": " + reportErrnoText(errno));
+        if (errno != ENOENT && errno != ENOTDIR) unreadable = value + ": " + reportErrnoText(errno);
+        return OKAY;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        unreadable = value + ": " + (S_ISDIR(st.st_mode) ? "a folder" : "not a regular file");
+        ::close(fd);
+        return OKAY;
     }
     std::string data;
     char buf[1024];
-    bool failed = false;
-    std::string why = "the value is longer than its buffer";
     for (;;) {
         const ssize_t n = ::read(fd, buf, sizeof buf);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            failed = true;
-            why = reportErrnoText(errno);
-        }
+        if (n < 0) unreadable = value + ": " + reportErrnoText(errno);
         if (n <= 0) break;
         data.append(buf, static_cast<size_t>(n));
         if (data.size() > maxBytes) {
-            failed = true;
+            unreadable = value + ": longer than " + std::to_string(maxBytes) + " bytes";
             break;
         }
     }
     ::close(fd);
-    if (failed) return REPORT_ERR_WHY(value + ": " + why);
+    if (!unreadable.empty()) return OKAY;
     // A stored terminator ends the text, as it does for the system registry.
     if (const size_t nul = data.find('\0'); nul != std::string::npos) data.erase(nul);
     text = std::move(data);

@@ -32,10 +32,13 @@ int registryKeyFolder(const std::string& rootFolder, std::string_view keyPath, s
 int registryStoreWrite(const std::string& rootFolder, std::string_view keyPath, std::string_view text);
 
 // Reads a key's unnamed value. A missing key or value gives found = false and
-// OKAY. A value longer than maxBytes gives NOT_OKAY, as a too-small buffer does
-// for the system registry.
+// OKAY. A value that cannot be read (longer than maxBytes, not a regular file
+// such as a folder or a named pipe, unreadable) also gives found = false and
+// OKAY, with the reason in `unreadable` (empty otherwise): the settings are
+// the user's files, and one bad value must not stop the program. The value is
+// opened without blocking, so a named pipe in its place never hangs a read.
 int registryStoreRead(const std::string& rootFolder, std::string_view keyPath, size_t maxBytes, bool& found,
-                      std::string& text);
+                      std::string& text, std::string& unreadable);
 
 // The file name of a key's unnamed value.
 inline constexpr const char* kRegistryValueFile = "(default)";

@@ -51,6 +51,15 @@ int autoCompleteAdd(autoComplete* store, std::string_view text) {
     return OKAY;
 }
 
+int autoCompleteGetAll(autoComplete* store, std::vector<std::string>& texts) {
+    texts.clear();
+    if (!store) return REPORT_ERR();
+    REPORT_CHECK(
+        autoComplete_sqlite_exec(store, "SELECT string FROM strings ORDER BY string COLLATE NOCASE"));
+    texts = store->results.single;
+    return OKAY;
+}
+
 int autoCompleteClose(std::unique_ptr<autoComplete>& store) {
     if (!store) return OKAY;
     const int result = sqliteExecClose(store->db, store->trace);

@@ -1,7 +1,8 @@
 // Auto-completion stores: one small SQLite database per edit field of the
 // Rename dialog ("1.db" Artist, "2.db" Album, "3.db" Genre in the Autocomplete
 // folder), each a table `strings` that keeps every distinct text once. The
-// stores are only written; nothing reads them back yet.
+// dialogs write what the user typed and offer the stored texts back while the
+// user types (a completer over autoCompleteGetAll).
 //
 // Every operation returns OKAY or NOT_OKAY; failures are internal errors, and
 // failures of SQLite are also told to the user through the trace sink.
@@ -11,6 +12,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "sqliteExec.h"
 
@@ -42,6 +44,9 @@ int autoCompleteInit(int number, const void* editControl, const std::string& fol
 // Stores text once; adding a text already present changes nothing. A text wider
 // than the column is refused with an internal error.
 int autoCompleteAdd(autoComplete* store, std::string_view text);
+
+// Every stored text, in case-insensitive alphabetical order.
+int autoCompleteGetAll(autoComplete* store, std::vector<std::string>& texts);
 
 // Closes the connection and clears the handle; an empty handle is not an error.
 int autoCompleteClose(std::unique_ptr<autoComplete>& store);

@@ -8,10 +8,13 @@ hwndRect hwndMoveKeepingSize(const hwndRect& window, int x, int y) {
 }
 
 hwndRect hwndPlaceAt(const hwndRect& window, int x, int y, int areaWidth, int areaHeight) {
-    const int w = window.width(), h = window.height();
+    // In 64 bits: a saved position or an area may be anything an int holds.
+    const long long w = static_cast<long long>(window.right) - window.left;
+    const long long h = static_cast<long long>(window.bottom) - window.top;
     if (x >= 0 && y >= 0 && x + w <= areaWidth && y + h <= areaHeight)
         return hwndMoveKeepingSize(window, x, y);
-    return hwndMoveKeepingSize(window, std::max(0, (areaWidth - w) / 2), std::max(0, (areaHeight - h) / 2));
+    return hwndMoveKeepingSize(window, hwndClampCoord(std::max(0LL, (areaWidth - w) / 2)),
+                               hwndClampCoord(std::max(0LL, (areaHeight - h) / 2)));
 }
 
 hwndRect hwndCentreIn(const hwndRect& window, const hwndRect& area) {

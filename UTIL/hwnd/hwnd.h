@@ -3,6 +3,15 @@
 // where the window goes, and applies the result; nothing here touches a window.
 #pragma once
 
+// Coordinates read from outside (a skin, a saved window position) are kept
+// within the range a screen coordinate can take before any arithmetic, so
+// that sums of them never overflow.
+inline constexpr int kHwndCoordMin = -32768;
+inline constexpr int kHwndCoordMax = 32767;
+constexpr int hwndClampCoord(long long v) {
+    return v < kHwndCoordMin ? kHwndCoordMin : (v > kHwndCoordMax ? kHwndCoordMax : static_cast<int>(v));
+}
+
 // The program's one rectangle: left and top inclusive, right and bottom
 // exclusive, as window rectangles are. Window placement, repainting and the
 // skin's pieces all use it; where a skin definition gives inclusive bounds

@@ -198,6 +198,32 @@ bool pstrIsUtf8(std::string_view text) {
     return true;
 }
 
+std::string pstrRepairUtf8(std::string_view text, size_t maxUtf16Units, bool& changed) {
+    changed = false;
+    std::string out;
+    out.reserve(std::min(text.size(), maxUtf16Units * 3));
+    size_t units = 0;
+    for (size_t i = 0; i < text.size();) {
+        char32_t cp;
+        const size_t n = decodeUtf8(text, i, cp);
+        const size_t width = n != 0 && cp >= 0x10000 ? 2 : 1;
+        if (units + width > maxUtf16Units) {
+            changed = true;
+            break;
+        }
+        units += width;
+        if (n == 0) {
+            pstrAppendUtf8(out, 0xFFFD);
+            changed = true;
+            ++i;
+        } else {
+            out.append(text.substr(i, n));
+            i += n;
+        }
+    }
+    return out;
+}
+
 size_t pstrUtf16Length(std::string_view utf8) {
     size_t units = 0;
     for (size_t i = 0; i < utf8.size();) {

@@ -53,6 +53,10 @@ std::string_view pstrCutToUnits(std::string_view utf8, size_t units);
 // UTF-8 <-> UTF-16 conversions; OKAY, or NOT_OKAY (internal error) on malformed input.
 int pstrToUtf16(std::string_view utf8, std::u16string& out);
 int pstrFromUtf16(std::u16string_view utf16, std::string& out);
+// Text that came from outside made fit for a field: each invalid UTF-8
+// sequence becomes U+FFFD, and the text is cut at a character boundary to at
+// most maxUtf16Units UTF-16 code units. changed tells whether it had to be.
+std::string pstrRepairUtf8(std::string_view text, size_t maxUtf16Units, bool& changed);
 // Appends the UTF-8 bytes of one code point (at most U+10FFFF).
 void pstrAppendUtf8(std::string& out, char32_t cp);
 // True when every surrogate of a UTF-16 text is part of a pair (so that

@@ -4,9 +4,11 @@
 // which collects their rows with the shared sqliteExec layer.
 #include "recCache.h"
 
+#include <algorithm>
 #include <charconv>
 #include <ctime>
 #include <filesystem>
+#include <set>
 
 #include "CSlout.h"
 #include "File.h"
@@ -49,13 +51,26 @@ const sqliteExecWidths kWidths{kRecCacheCommentWidth,
 static_assert(kSqliteExecStatementBytes >= 3 * (4 * kRecCacheTagWidth + kRecCacheCommentWidth) + 256);
 
 // A decimal number of text; an empty text (a NULL column) reads as 0.
+// NOT_OKAY for anything else, reported unless `report` is false.
 template <typename Number>
-int toNumber(std::string_view text, Number& out) {
+int toNumber(std::string_view text, Number& out, bool report = true) {
     out = 0;
     if (text.empty()) return OKAY;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
-    if (ec != std::errc() || end != text.data() + text.size()) return REPORT_ERR();
+    if (ec != std::errc() || end != text.data() + text.size()) return report ? REPORT_ERR() : NOT_OKAY;
     return OKAY;
+}
+
+// A number of a row the list shows: a value that is not one (a database
+// edited outside the program, a duration of "5 s") reads as 0, so the row is
+// still listed, and the trace says so.
+template <typename Number>
+void toShownNumber(const recCache* h, int id, const char* column, std::string_view text, Number& out) {
+    if (toNumber<Number>(text, out, false) == OKAY) return;
+    out = 0;
+    if (h->trace)
+        h->trace->messageW(1, "recCache: Row " + std::to_string(id) + ": " + column + " '" +
+                                  std::string(text) + "' is not a number, read as 0");
 }
 
 // Digits only, so that "12abc" or "-5" never count as a time.
@@ -103,6 +118,32 @@ int migrate(recCache* h, bool& hasTable) {
     return OKAY;
 }
 
+// A finished recording in the cache folder.
+struct CacheFile {
+    long creationTime = 0, durationMs = 0;
+    std::string baseName;
+};
+
+// The finished recordings of the folder, in the order the folder lists them:
+// the files with the cache extension but the one being recorded, whose names
+// carry a start and a length.
+int cacheFiles(recCache* h, std::vector<CacheFile>& files) {
+    std::vector<std::string> names;
+    REPORT_CHECK(FileListFiles(h->folder, 512, names));
+    const std::string tempName = h->tempBaseName + "." + h->extension;
+    for (const std::string& name : names) {
+        if (pstrCompare(name, tempName, false) == 0) continue;
+        if (pstrCompare(pstrExtension(name), h->extension, false) != 0) continue;
+        CacheFile f;
+        f.baseName = pstrStripExtension(name);
+        bool parsed = false;
+        REPORT_CHECK(recCacheParseFileName(h, f.baseName, f.creationTime, f.durationMs, parsed));
+        // Not a recording of ours (notes.tmp): there is no time to list it by.
+        if (parsed) files.push_back(std::move(f));
+    }
+    return OKAY;
+}
+
 // One row per cache file of the folder. The table and its rows are made in one
 // transaction: a rebuild that fails half-way leaves no table behind, so the
 // next start rebuilds again instead of opening a database with half the list.
@@ -110,19 +151,10 @@ int createAndRebuild(recCache* h) {
     REPORT_CHECK(recCache_sqlite_exec(h, "BEGIN", sqliteExecMode::SingleColumn));
     const auto fill = [h]() -> int {
         REPORT_CHECK(recCache_sqlite_exec(h, kCreateTable, sqliteExecMode::SingleColumn));
-        std::vector<std::string> names;
-        REPORT_CHECK(FileListFiles(h->folder, 512, names));
-        const std::string tempName = h->tempBaseName + "." + h->extension;
-        for (const std::string& name : names) {
-            if (pstrCompare(name, tempName, false) == 0) continue;
-            if (pstrCompare(pstrExtension(name), h->extension, false) != 0) continue;
-            const std::string baseName = pstrStripExtension(name);
-            long creationTime = 0, durationMs = 0;
-            bool parsed = false;
-            REPORT_CHECK(recCacheParseFileName(h, baseName, creationTime, durationMs, parsed));
-            if (!parsed) continue;  // not a recording of ours (notes.tmp): there is no time to list it by
-            REPORT_CHECK(recCacheInsert(h, baseName, creationTime, durationMs));
-        }
+        std::vector<CacheFile> files;
+        REPORT_CHECK(cacheFiles(h, files));
+        for (const CacheFile& f : files)
+            REPORT_CHECK(recCacheInsert(h, f.baseName, f.creationTime, f.durationMs));
         return OKAY;
     };
     if (fill() != OKAY) {
@@ -212,6 +244,51 @@ int recCacheClose(std::unique_ptr<recCache>& handle) {
     return result;
 }
 
+int recCacheReconcile(recCache* h, int& added, int& removed) {
+    added = removed = 0;
+    if (!h) return REPORT_ERR();
+    std::vector<CacheFile> files;
+    REPORT_CHECK(cacheFiles(h, files));
+    // In recording order, so the ids follow it too.
+    std::sort(files.begin(), files.end(), [](const CacheFile& a, const CacheFile& b) {
+        return a.creationTime != b.creationTime ? a.creationTime < b.creationTime : a.baseName < b.baseName;
+    });
+
+    REPORT_CHECK(recCache_sqlite_exec(h, "SELECT * FROM caches", sqliteExecMode::MultiColumn));
+    const sqliteExecResults rows = h->results;
+    std::set<std::string> listed(rows.columns[kBaseName].begin(), rows.columns[kBaseName].end());
+
+    REPORT_CHECK(recCache_sqlite_exec(h, "BEGIN", sqliteExecMode::SingleColumn));
+    const auto change = [&]() -> int {
+        for (const CacheFile& f : files) {
+            if (listed.count(f.baseName) != 0) continue;
+            REPORT_CHECK(recCacheInsert(h, f.baseName, f.creationTime, f.durationMs));
+            ++added;
+        }
+        for (size_t i = 0; i < rows.columns[kBaseName].size(); ++i) {
+            const std::string& baseName = rows.columns[kBaseName][i];
+            if (FileExists(h->folder + "/" + baseName + "." + h->extension)) continue;
+            int id = 0;
+            REPORT_CHECK(toNumber(rows.columns[0][i], id));
+            if (h->trace) {
+                std::string line = "recCacheReconcile: Audio file missing, row removed: " + baseName;
+                for (int c = 2; c <= 6; ++c) line += " | " + rows.columns[static_cast<size_t>(c)][i];
+                h->trace->messageW(1, line);
+            }
+            REPORT_CHECK(recCacheDelete(h, id));
+            ++removed;
+        }
+        return OKAY;
+    };
+    if (change() != OKAY) {
+        recCache_sqlite_exec(h, "ROLLBACK", sqliteExecMode::SingleColumn);
+        added = removed = 0;
+        return REPORT_ERR();
+    }
+    REPORT_CHECK(recCache_sqlite_exec(h, "COMMIT", sqliteExecMode::SingleColumn));
+    return OKAY;
+}
+
 int recCacheGetIds(recCache* h, size_t capacity, std::vector<int>& ids) {
     ids.clear();
     if (!h) return REPORT_ERR();
@@ -231,8 +308,8 @@ int recCacheGetIds(recCache* h, size_t capacity, std::vector<int>& ids) {
 int recCacheGetTrack(recCache* h, int id, recCacheTrack& track) {
     REPORT_CHECK(readRow(h, id));
     recCacheTrack read;
-    REPORT_CHECK(toNumber(cell(h, kCreation), read.creationTime));
-    REPORT_CHECK(toNumber(cell(h, kDuration), read.durationMs));
+    toShownNumber(h, id, "creation_timestamp", cell(h, kCreation), read.creationTime);
+    toShownNumber(h, id, "duration", cell(h, kDuration), read.durationMs);
     read.baseName = cell(h, kBaseName);
     track = std::move(read);
     return OKAY;
@@ -247,7 +324,7 @@ int recCacheGetTags(recCache* h, int id, recCacheTags& tags) {
 int recCacheGetSource(recCache* h, int id, int& source) {
     REPORT_CHECK(readRow(h, id));
     int read = 0;
-    REPORT_CHECK(toNumber(cell(h, kSource), read));
+    toShownNumber(h, id, "source", cell(h, kSource), read);
     source = read;
     return OKAY;
 }

@@ -96,5 +96,11 @@ int recCacheParseFileName(recCache* h, std::string_view baseName, long& creation
 // recCacheParseFileName then recCacheInsert; a name that does not parse is an internal error.
 int recCacheInsertFromFileName(recCache* h, const std::string& baseName);
 
+// Brings the table in line with the cache files of the folder, so that no
+// kept recording stays unlisted: a file without a row (its insert failed on a
+// full disk, say) is added, oldest recording first; a row whose audio file is
+// gone is removed, its tags written to the trace. added and removed count them.
+int recCacheReconcile(recCache* h, int& added, int& removed);
+
 // Runs one statement on the handle, collecting rows as `mode` says.
 int recCache_sqlite_exec(recCache* h, std::string_view statement, sqliteExecMode mode);

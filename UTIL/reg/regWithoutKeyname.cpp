@@ -3,6 +3,8 @@
 // applies the caller's buffer size.
 #include "regWithoutKeyname.h"
 
+#include <mutex>
+
 #include "pstr.h"
 #include "registryStore.h"
 #include "report.h"
@@ -33,7 +35,31 @@ int rootFolderOf(int root, std::string& folder) {
     return OKAY;
 }
 
+std::mutex& noticeMutex() {
+    static std::mutex m;
+    return m;
+}
+
+RegUnreadableNotice& notice() {
+    static RegUnreadableNotice n;
+    return n;
+}
+
+void tellUnreadable(std::string_view keyPath, const std::string& why) {
+    RegUnreadableNotice n;
+    {
+        std::lock_guard lock(noticeMutex());
+        n = notice();
+    }
+    if (n) n(keyPath, why);
+}
+
 }  // namespace
+
+void regWithoutKeynameSetUnreadableNotice(RegUnreadableNotice n) {
+    std::lock_guard lock(noticeMutex());
+    notice() = std::move(n);
+}
 
 int regWithoutKeynameWrite(int root, std::string_view keyPath, std::string_view text) {
     std::string folder;
@@ -52,9 +78,16 @@ int regWithoutKeynameRead(int root, std::string_view keyPath, size_t bufferBytes
     // One UTF-16 unit never takes more than three UTF-8 bytes.
     bool present = false;
     std::string value;
-    REPORT_CHECK(registryStoreRead(folder, keyPath, units * 3, present, value));
+    std::string unreadable;
+    REPORT_CHECK(registryStoreRead(folder, keyPath, units * 3, present, value, unreadable));
+    if (present && !pstrIsUtf8(value)) unreadable = "not valid UTF-8 text";
+    if (present && unreadable.empty() && pstrUtf16Length(value) > units)
+        unreadable = "longer than " + std::to_string(units) + " characters";
+    if (!unreadable.empty()) {
+        tellUnreadable(keyPath, unreadable);
+        return OKAY;
+    }
     if (!present) return OKAY;
-    if (pstrUtf16Length(value) > units) return REPORT_ERR();
     text = std::move(value);
     found = true;
     return OKAY;

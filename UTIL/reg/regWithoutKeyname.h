@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -22,7 +23,15 @@ int regWithoutKeynameWrite(int root, std::string_view keyPath, std::string_view 
 
 // Reads the key's unnamed value into a buffer of bufferBytes bytes (UTF-16
 // with terminator, so bufferBytes / 2 - 1 characters fit). A missing key or
-// value is not an error: found = false, OKAY. A value that does not fit is an
-// internal error, as it is for the system call that reads it.
+// value is not an error: found = false, OKAY. Nor is a value that cannot be
+// read (one that does not fit, is not valid UTF-8, or is a folder or a named
+// pipe rather than a file): found = false, so the caller takes its default,
+// and the unreadable-value notice (below) is told why.
 int regWithoutKeynameRead(int root, std::string_view keyPath, size_t bufferBytes, bool& found,
                           std::string& text);
+
+// Where the reads tell of a value that cannot be read: the key path and why.
+// The application traces it; unset, nothing is told. May be called from any
+// thread that reads settings.
+using RegUnreadableNotice = std::function<void(std::string_view keyPath, const std::string& why)>;
+void regWithoutKeynameSetUnreadableNotice(RegUnreadableNotice notice);

@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstring>
 
+#include "hwnd.h"
 #include "report.h"
 
 static constexpr const char* kReportModule = "../../UTIL/skin/skinRead";
@@ -66,17 +67,25 @@ int skinReadInt(std::FILE* file, int& value) {
     return OKAY;
 }
 
+// A coordinate of the definition, kept to a screen coordinate's range: the
+// skin's arithmetic (a knob's travel, a hover's rectangle) then cannot overflow.
+static int readCoordinate(std::FILE* file, int& value) {
+    REPORT_CHECK(skinReadInt(file, value));
+    value = hwndClampCoord(value);
+    return OKAY;
+}
+
 int skinReadPoint(std::FILE* file, int& x, int& y) {
-    REPORT_CHECK(skinReadInt(file, x));
-    REPORT_CHECK(skinReadInt(file, y));
+    REPORT_CHECK(readCoordinate(file, x));
+    REPORT_CHECK(readCoordinate(file, y));
     return OKAY;
 }
 
 int skinReadRect(std::FILE* file, int& left, int& top, int& right, int& bottom) {
-    REPORT_CHECK(skinReadInt(file, left));
-    REPORT_CHECK(skinReadInt(file, top));
-    REPORT_CHECK(skinReadInt(file, right));
-    REPORT_CHECK(skinReadInt(file, bottom));
+    REPORT_CHECK(readCoordinate(file, left));
+    REPORT_CHECK(readCoordinate(file, top));
+    REPORT_CHECK(readCoordinate(file, right));
+    REPORT_CHECK(readCoordinate(file, bottom));
     return OKAY;
 }
 

@@ -25,6 +25,7 @@ int skinReadLine(std::FILE* file, std::string& line);
 // value line is left.
 int skinReadLineOptional(std::FILE* file, std::string& line, bool& found);
 int skinReadInt(std::FILE* file, int& value);
+// Points and rectangles: each coordinate kept within kHwndCoordMin..kHwndCoordMax.
 int skinReadPoint(std::FILE* file, int& x, int& y);
 int skinReadRect(std::FILE* file, int& left, int& top, int& right, int& bottom);
 // A rectangle a definition may leave out at its end: found is off when the

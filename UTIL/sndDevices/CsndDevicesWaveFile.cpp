@@ -5,6 +5,8 @@
 // odd size.
 #include "CsndDevicesWaveFile.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "report.h"
@@ -265,6 +267,32 @@ int32_t CsndDevicesWaveFile::closeKeepingWritten(uint32_t* dataBytes) {
     return finalise();
 }
 
+int32_t CsndDevicesWaveFile::relocate(const std::string& path) {
+    if (!isOpen()) return kWaveCoENotInitialized;
+    if (mode_ != kWaveModeWrite || path.empty()) return kWaveEInvalidArg;
+    if (flushBuffer() != kWaveSOk) return kWaveEFail;
+    FileIoHandle copy = kFileIoClosed;
+    if (fileIoOpen(path, FileIoMode::Create, copy) != OKAY) return kWaveEFail;
+    // The buffer is empty after the flush, so it carries the copy.
+    const uint64_t total = dataStart_ + dataWritten_;
+    bool copied = true;
+    for (uint64_t at = 0; copied && at < total;) {
+        const size_t n = static_cast<size_t>(std::min<uint64_t>(buffer_.size(), total - at));
+        size_t written = 0;
+        copied = fileIoReadAt(fd_, buffer_.data(), n, at) == OKAY &&
+                 fileIoWrite(copy, buffer_.data(), n, written) == OKAY && written == n;
+        at += n;
+    }
+    if (!copied) {
+        fileIoClose(copy);
+        std::remove(path.c_str());
+        return kWaveEFail;
+    }
+    fileIoClose(fd_);
+    fd_ = copy;
+    return kWaveSOk;
+}
+
 int32_t CsndDevicesWaveFile::finalise() {
     unsigned char word[4] = {0, 0, 0, 0};
     // An odd data chunk is followed by a pad byte, as the RIFF layout asks.
@@ -278,10 +306,13 @@ int32_t CsndDevicesWaveFile::finalise() {
         put32(word, 0);
         if (fileIoWriteAt(fd_, word, 4, factValueOffset_) != OKAY) return kWaveEFail;
     }
+    // On the disk before the caller renames it: after a power loss a
+    // finished name must never stand on an empty or half-written file.
+    const bool synced = fileIoSync(fd_) == OKAY;
     const FileIoHandle fd = fd_;
     fd_ = kFileIoClosed;
     abandon();
-    return fileIoClose(fd) == OKAY ? kWaveSOk : kWaveEFail;
+    return fileIoClose(fd) == OKAY && synced ? kWaveSOk : kWaveEFail;
 }
 
 int32_t CsndDevicesWaveFile::destroy() {

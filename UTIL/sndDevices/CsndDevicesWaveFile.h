@@ -67,6 +67,12 @@ class CsndDevicesWaveFile {
     // what remains and closes. dataBytes receives the data size kept. On
     // failure E_FAIL and the file stays open.
     int32_t closeKeepingWritten(uint32_t* dataBytes);
+    // Write mode: copies everything written so far into a new file at `path`
+    // and goes on with that one, closing the old handle. For a file whose
+    // folder was deleted while it was written: its audio lives on only in the
+    // open handle. On failure E_FAIL, the new file removed and the old one
+    // still open.
+    int32_t relocate(const std::string& path);
     // Closes the handle without finalising anything (after a failed close).
     void abandon();
     // close(), then frees the format read from a file.

@@ -10,8 +10,19 @@ std::shared_ptr<const sndDevicesSettings> sndDevicesSettingsNow(const sndDevices
     return context.settings.load();
 }
 
+bool sndDevicesWaitUnlessStopped(sndDevicesContext& context, int ms) {
+    std::unique_lock lock(context.wakeMutex);
+    return !context.wake.wait_for(lock, std::chrono::milliseconds(ms),
+                                  [&] { return context.stopRequested.load() != 0; });
+}
+
 void sndDevicesJoinThreads(sndDevicesContext& context) {
-    context.stopRequested.store(1);
+    {
+        // Under the mutex, so a waiter cannot miss it between its check and its wait.
+        std::lock_guard lock(context.wakeMutex);
+        context.stopRequested.store(1);
+    }
+    context.wake.notify_all();
     // The record thread first: it is the one that starts pre-encodings.
     if (context.recordThread.joinable()) context.recordThread.join();
     if (context.playbackThread.joinable()) context.playbackThread.join();

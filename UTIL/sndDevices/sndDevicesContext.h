@@ -29,6 +29,7 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <list>
@@ -60,7 +61,6 @@ constexpr int kSndCodeStopRequested = 204;
 constexpr int kSndCodeEndOfFile = 206;
 constexpr int kSndCodeNoCaptureStream = 207;
 constexpr int kSndCodeNoRenderStream = 208;
-constexpr int kSndCodeGaveUp = 209;  // record thread: no output after 21 re-initialisations
 
 constexpr int kSndRecordArm = 6;
 constexpr int kSndRecordDisarm = 7;
@@ -186,6 +186,12 @@ struct sndDevicesCapture {
     sndDevicesSilence silence;
     std::string tempPath;       // the recording in progress
     int32_t nameSeed = 286492;  // state of the name generator
+    // After a cache-file failure no recording starts before this moment or the
+    // next silence, so a full disk is not tried again at every step.
+    std::chrono::steady_clock::time_point cacheRetryAt{};
+    // A recording that could not be finished left its temporary file: it is
+    // recovered (made a track) before the next recording starts over it.
+    bool tempLeftOver = false;
     std::unique_ptr<CsndDevicesWaveFile> recordFile = std::make_unique<CsndDevicesWaveFile>();
 };
 
@@ -208,7 +214,14 @@ struct sndDevicesRecord {
     // step ends (0: none).
     sndDevicesWord<uint32_t> cutSerial{0};
     sndDevicesWord<int> threadRunning{0};
-    sndDevicesWord<int> threadExitCode{0};  // 204, 209 or NOT_OKAY once the thread ended
+    sndDevicesWord<int> threadExitCode{0};  // 204 or NOT_OKAY once the thread ended
+    // The faults the record thread rides out, for the window to tell the user:
+    // no output to capture from (it keeps reconnecting), and the last attempt
+    // to write the cache failed (why: the system's words). Each is cleared as
+    // soon as its cause is gone.
+    sndDevicesWord<int> noOutput{0};
+    sndDevicesWord<int> cacheFault{0};
+    sndDevicesWord<std::shared_ptr<const std::string>> cacheFaultWhy;
 };
 
 // The loaded track (guarded by playbackMutex, except the gain).
@@ -266,6 +279,9 @@ struct sndDevicesContext {
     // --- control
     int engineMode = 3;
     std::atomic<int> stopRequested{0};
+    // The record thread's back-off waits on this; the stop request wakes it.
+    std::mutex wakeMutex;
+    std::condition_variable wake;
 
     // --- the engine's threads
     std::thread recordThread;    // from the first arming until shutdown
@@ -282,6 +298,9 @@ void sndDevicesSettingsChange(sndDevicesContext& context, Change&& change) {
     change(*next);
     context.settings.store(std::move(next));
 }
+
+// Waits up to `ms` unless the stop request comes; false when it came.
+bool sndDevicesWaitUnlessStopped(sndDevicesContext& context, int ms);
 
 // Stops and joins every engine thread: the record thread, the playback thread
 // and the pre-encoding runs (cancelled first). Safe to call more than once.

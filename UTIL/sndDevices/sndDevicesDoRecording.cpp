@@ -14,6 +14,8 @@
 #include "sndDevicesDoRecording.h"
 
 #include <bit>
+#include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <ctime>
 
@@ -64,32 +66,11 @@ void markOpen(sndDevicesRecord& record) {
     const uint32_t next = (record.recordSerial.load() >> 1) + 1;
     record.recordSerial.store(next << 1 | 1u);
 }
-void markClosed(sndDevicesRecord& record) { record.recordSerial.fetch_and(~1u); }
-
-// After a failed write: keep what reached the file, cut to whole frames and
-// closed with its sizes, as a normal recording of that length (the length
-// rule applies); when even that fails, give the file up. Either way no
-// recording stays open on a closed file.
-int finishFailedRecording(sndDevicesContext& context) {
-    sndDevicesRecord& record = context.record;
-    const AudioFormat& cacheFormat = context.streams.cacheFormat;
-    record.recording.store(0);
-    markClosed(record);
-    record.recordIndicator.store(0);
-    uint32_t kept = 0;
-    if (context.capture.recordFile->closeKeepingWritten(&kept) == kWaveSOk) {
-        const uint32_t frameBytes = cacheFormat.blockAlign ? cacheFormat.blockAlign : 4;
-        const long double ms = static_cast<long double>(kept / frameBytes) * 1000.0L / cacheFormat.sampleRate;
-        record.recordDurationMs.store(static_cast<float>(ms));
-        REPORT_CHECK(sndDevicesFinishClosedRecording(context));
-        return OKAY;
-    }
-    context.capture.recordFile->abandon();
-    std::remove(context.capture.tempPath.c_str());
-    return OKAY;
-}
+void markClosed(sndDevicesRecord& record) { sndDevicesMarkRecordingClosed(record); }
 
 }  // namespace
+
+void sndDevicesMarkRecordingClosed(sndDevicesRecord& record) { record.recordSerial.fetch_and(~1u); }
 
 int sndDevicesDoRecording(sndDevicesContext& context, int& code) {
     sndDevicesCaptureOutput output;
@@ -232,23 +213,26 @@ int sndDevicesDoRecording(sndDevicesContext& context, sndDevicesCaptureOutput& o
     // Start on sound.
     const std::shared_ptr<const sndDevicesSettings> settings = sndDevicesSettingsNow(context);
     const uint16_t key = settings->scrambleKey;
+    // After a cache-file failure the next try comes at the next sound after a
+    // silence, or a second later while the sound goes on, so that a full disk
+    // is not asked again at every step.
+    if (silence.silenceSteps > 0) state.cacheRetryAt = {};
     if (record.recording.load() == 0 && silence.silenceSteps == 0 && outFrames > 0 && !allQuiet &&
-        !allFlagged) {
+        !allFlagged && std::chrono::steady_clock::now() >= state.cacheRetryAt) {
         record.recordDurationMs.store(0.0f);
-        record.recording.store(1);
-        record.recordIndicator.store(1);
         state.tempPath = sndDevicesTempPath(settings->cacheFolder, key);
         const std::time_t now = std::time(nullptr);
         if (now == static_cast<std::time_t>(-1)) return REPORT_ERR();
-        record.recordStartTime.store(static_cast<uint32_t>(now));
-        if (state.recordFile->open(state.tempPath, &streams.cacheFormat, kWaveModeWrite) != kWaveSOk) {
-            // Nothing was recorded: no recording stays open on a file that is not.
-            state.recordFile->close();
-            record.recording.store(0);
-            record.recordIndicator.store(0);
+        bool opened = false;
+        REPORT_CHECK(sndDevicesOpenRecordingFile(context, opened));
+        if (!opened) {
             output.code = kSndCodeCacheFileFailed;
             return OKAY;
         }
+        record.recordStartTime.store(static_cast<uint32_t>(now));
+        record.recordDurationMs.store(0.0f);
+        record.recording.store(1);
+        record.recordIndicator.store(1);
         markOpen(record);
     }
 
@@ -279,7 +263,12 @@ int sndDevicesDoRecording(sndDevicesContext& context, sndDevicesCaptureOutput& o
         sndDevicesScrambleSamples(pcm, static_cast<size_t>(outFrames) * 2, key);
         uint32_t written = 0;
         if (state.recordFile->write(outFrames * 4, pcm, &written) != kWaveSOk) {
-            REPORT_CHECK(finishFailedRecording(context));
+            // What reached the disk is kept as a recording of that length.
+            sndDevicesNoteCacheFault(context, state.tempPath + ": " + reportErrnoText(errno));
+            record.recording.store(0);
+            record.recordIndicator.store(0);
+            markClosed(record);
+            REPORT_CHECK(sndDevicesFinishRecording(context));
             output.code = kSndCodeCacheFileFailed;
             return OKAY;
         }

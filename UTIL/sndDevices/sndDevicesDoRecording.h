@@ -12,10 +12,12 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "audioPlatform.h"
 
 struct sndDevicesContext;
+struct sndDevicesRecord;
 
 // What one call of the capture step produced.
 struct sndDevicesCaptureOutput {
@@ -32,11 +34,29 @@ struct sndDevicesCaptureOutput {
 int sndDevicesDoRecording(sndDevicesContext& context, sndDevicesCaptureOutput& output);
 int sndDevicesDoRecording(sndDevicesContext& context, int& code);
 
-// Closes the cache file and finishes the recording (see above). NOT_OKAY
-// (internal error) when closing, deleting, naming, renaming or the hand-off fails.
+// Opens the cache file of a new recording at capture.tempPath: re-creates the
+// cache folder when it is gone and first makes a track of a temporary file a
+// failed finish left. opened = false after a cache-file failure (noted, see
+// sndDevicesNoteCacheFault). NOT_OKAY only for an internal error.
+int sndDevicesOpenRecordingFile(sndDevicesContext& context, bool& opened);
+// Closes the cache file and finishes the recording (see above). File-system
+// failures are outcomes, not errors: a file whose folder was deleted is moved
+// into a re-created folder; when the disk is full what reached it is kept (cut
+// to whole frames); when even that or the final rename fails, the temporary
+// file stays for recovery before the next recording. NOT_OKAY (internal
+// error) when naming, deleting a short file or the hand-off fails.
 int sndDevicesFinishRecording(sndDevicesContext& context);
 // The same for a recording whose cache file is already closed.
 int sndDevicesFinishClosedRecording(sndDevicesContext& context);
+
+// A cache-file failure: the window is told (record.cacheFault, why) and no
+// recording starts for a second.
+void sndDevicesNoteCacheFault(sndDevicesContext& context, const std::string& why);
+
+// Clears the open bit of record.recordSerial (the window reads it to pair a
+// kept recording with the one it saw open). Every path that ends a recording
+// calls it after clearing record.recording.
+void sndDevicesMarkRecordingClosed(sndDevicesRecord& record);
 
 // Float sample to 16 bits: 1.0 and above 32767, -1.0 and below -32768, else
 // x * 32768 truncated toward zero (NaN gives 0).

@@ -24,7 +24,8 @@ class CSlout;
 constexpr int kSndEngineModeLoopback = 3;
 // Requested stream buffer duration, in 100-ns units (200 ms).
 constexpr int64_t kSndStreamDuration = 2000000;
-// Fruitless re-initialisations the record thread tolerates before it gives up.
+// Fruitless re-initialisations the record thread makes at its fast pace
+// before it retries once a second.
 constexpr int kSndMaxFruitlessReInits = 20;
 
 // --- outputs
@@ -74,10 +75,10 @@ void sndDevices_FreeReuseableObjects(sndDevicesContext& context);
 // --- record thread
 
 // Body of the record thread: runs the capture step every 10 ms and re-
-// initialises when capture fails. `running` is fulfilled once the thread has
-// started the capture stream (or has ended before that). Leaves its exit code
-// in context.record.threadExitCode: 204 stop requested, 209 no output after
-// the 21st fruitless re-initialisation, NOT_OKAY after an internal error.
+// initialises when capture fails or no output is there, for as long as the
+// engine lives (see sndDevicesRecordThread.cpp). `running` is fulfilled once
+// the thread runs. Leaves 204 (stop requested) in
+// context.record.threadExitCode when it ends.
 void sndDevicesRecordThread(sndDevicesContext& context, std::promise<void> running);
 
 // A recording cut short by a crash or a power loss: the temporary cache file
@@ -92,7 +93,8 @@ int sndDevicesRecoverInterruptedRecording(sndDevicesContext& context);
 // --- the window's controls
 
 // state kSndRecordArm arms the recorder, anything else disarms it. Arming
-// without a capture stream gives result 207 and leaves the recorder disarmed;
+// without a capture stream gives result 207 but arms all the same: the record
+// thread records once an output comes (record.noOutput tells meanwhile);
 // the first arming recovers an interrupted recording and starts the record
 // thread, which then lives until shutdown.
 int sndDevicesSetRecordState(sndDevicesContext& context, int state, int& result);

@@ -129,24 +129,40 @@ int sndDevicesDoFilePlayback(sndDevicesContext& ctx, int& code) {
     return OKAY;
 }
 
+namespace {
+
+// One turn of the playback thread, with the playback mutex held.
+void playStep(sndDevicesContext& ctx) {
+    if (!ctx.playback.playing) return;
+    int code = 0;
+    if (sndDevicesDoFilePlayback(ctx, code) != OKAY) {
+        // The track stops so the transport sees it end; the thread stays, so
+        // a later play (on a rebuilt stream) works again.
+        REPORT_ERR();
+        ctx.playback.playing = 0;
+    } else if (code == kSndCodeEndOfFile) {
+        ctx.playback.playing = 0;
+        ctx.playback.positionMs = 0;
+    }
+}
+
+}  // namespace
+
 void sndDevicesFilePlaybackThread(sndDevicesContext& ctx) {
     threadPrioritySet(threadPriorityCurrentId(), kThreadPriorityTimeCritical);
+    // A mutex that stays taken (the record thread waiting on a sound server
+    // that does not answer) is reported once, not every 200 ms, until the
+    // thread gets the mutex again.
+    bool lockFailureReported = false;
     while (!ctx.stopRequested.load()) {
         {
             std::unique_lock<std::recursive_timed_mutex> lock;
             if (sndDevicesLockPlayback(ctx, lock) != OKAY) {
-                REPORT_ERR();
-            } else if (ctx.playback.playing) {
-                int code = 0;
-                if (sndDevicesDoFilePlayback(ctx, code) != OKAY) {
-                    // The track stops so the transport sees it end; the thread
-                    // stays, so a later play (on a rebuilt stream) works again.
-                    REPORT_ERR();
-                    ctx.playback.playing = 0;
-                } else if (code == kSndCodeEndOfFile) {
-                    ctx.playback.playing = 0;
-                    ctx.playback.positionMs = 0;
-                }
+                if (!lockFailureReported) REPORT_ERR();
+                lockFailureReported = true;
+            } else {
+                lockFailureReported = false;
+                playStep(ctx);
             }
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(10));

@@ -231,24 +231,28 @@ int sndDevicesInit(sndDevicesContext& context, CSlout* trace, int mode, int verb
     traceLine(context, "sndDevicesInit():: Calling sndDevicesReInit()");
     int count = 0, flag = 0;
     REPORT_CHECK(sndDevicesReInit(context, mode, count, flag));
+    context.record.noOutput.store(count == 0 ? 1 : 0);
     return OKAY;
 }
 
 int sndDevicesShutdown(sndDevicesContext& context) {
     context.record.recordArmed.store(0);
+    // The shutdown goes on whatever fails on the way: a close request must
+    // end the program. A mutex still taken (a sound server that does not
+    // answer) is free once the threads have ended.
+    int result = OKAY;
     bool playing = false;
     {
         PlaybackLock lock;
-        REPORT_CHECK(sndDevicesLockPlayback(context, lock));
-        playing = context.playback.playing != 0;
+        if (sndDevicesLockPlayback(context, lock) == OKAY) playing = context.playback.playing != 0;
     }
-    if (playing) REPORT_CHECK(sndDevicesPlayClose(context));
+    if (playing && sndDevicesPlayClose(context) != OKAY) result = REPORT_ERR();
     // The record and playback threads end at their next step; running
     // pre-encodings are cancelled and end at their next chunk.
     sndDevicesJoinThreads(context);
 
     PlaybackLock lock;
-    REPORT_CHECK(sndDevicesLockPlayback(context, lock));
+    if (sndDevicesLockPlayback(context, lock) != OKAY) return REPORT_ERR();
     sndDevices_FreeReuseableObjects(context);
     sndDevicesStreams& s = context.streams;
     s.captureClient = nullptr;
@@ -259,5 +263,5 @@ int sndDevicesShutdown(sndDevicesContext& context) {
     std::vector<int16_t>().swap(s.renderBufferA);
     std::vector<float>().swap(s.renderBufferB);
     s.pcmBufferElements = s.renderBufferElements = 0;
-    return OKAY;
+    return result;
 }

@@ -17,6 +17,7 @@
 #include "CsndDevicesWaveFile.h"
 #include "File.h"
 #include "Tags.h"
+#include "fileIo.h"
 #include "report.h"
 #include "sndDevicesEncoderLibrary.h"
 #include "sndDevicesMp3.h"
@@ -182,8 +183,11 @@ int encode(sndDevicesMp3Job& job, const sndDevicesEncoderExports& exports, int32
     if (!writeWords(run.mp3.get(), output.data(), offset + produced, outputKey, pending))
         return kMp3StatusWriteFailed;
     run.closeStream();
-    // Closing flushes the last buffered bytes: a failure there is a failed write.
-    if (std::fclose(run.mp3.release()) != 0) return kMp3StatusWriteFailed;
+    // On the disk before the caller renames it (a companion, a saved MP3), so
+    // a power loss never leaves the final name on an empty file. Closing
+    // flushes the last buffered bytes: a failure there is a failed write.
+    const bool synced = fileIoSyncStream(run.mp3.get()) == OKAY;
+    if (std::fclose(run.mp3.release()) != 0 || !synced) return kMp3StatusWriteFailed;
     return kMp3StatusOk;
 }
 

@@ -16,6 +16,8 @@
 
 #include "CSlout.h"
 #include "File.h"
+#include "fileIo.h"
+#include "pstr.h"
 #include "report.h"
 #include "sndDevicesMp3.h"
 #include "sndDevicesNames.h"
@@ -75,6 +77,9 @@ void runPreEncoding(sndDevicesContext& context, sndDevicesMp3Job& job) {
         REPORT_ERRNO();
         return;
     }
+    // The companion's name on the disk too (the file was synced before).
+    std::string folder;
+    if (pstrFolderPart(finalPath, folder)) fileIoSyncFolder(folder);
     // Deleted between the check and the rename: the deleter looked for the
     // companion before it existed, so remove it here.
     if (!FileExists(job.sourcePath)) std::remove(finalPath.c_str());

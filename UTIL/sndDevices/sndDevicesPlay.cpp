@@ -14,6 +14,7 @@
 #include <system_error>
 
 #include "CsndDevicesWaveFile.h"
+#include "File.h"
 #include "sndDevicesNames.h"
 
 static constexpr const char* kReportModule = "../../UTIL/sndDevices/sndDevicesPlay";
@@ -94,6 +95,12 @@ int sndDevicesPlayLoad(sndDevicesContext& ctx, const std::string& baseName, int&
     p.positionMs = 0;
     if (p.lengthMs == 0) reader.close();
     lengthMs = p.lengthMs;
+    return OKAY;
+}
+
+int sndDevicesPlayTrackPresent(sndDevicesContext& ctx, const std::string& baseName, bool& present) {
+    const std::shared_ptr<const sndDevicesSettings> settings = sndDevicesSettingsNow(ctx);
+    present = FileExists(sndDevicesAudioPath(settings->cacheFolder, baseName, settings->scrambleKey));
     return OKAY;
 }
 

@@ -27,6 +27,10 @@ int sndDevicesLockPlayback(sndDevicesContext& ctx, std::unique_lock<std::recursi
 // be opened, is not 16-bit PCM, or is empty loads as length 0 (nothing loaded).
 int sndDevicesPlayLoad(sndDevicesContext& ctx, const std::string& baseName, int& lengthMs);
 
+// Whether the cache track `baseName` has its audio file in the cache folder
+// (the user may have deleted it behind the program's back).
+int sndDevicesPlayTrackPresent(sndDevicesContext& ctx, const std::string& baseName, bool& present);
+
 // Starts or resumes the loaded track. Without a render stream `code` is 208 and
 // playing and paused are cleared; otherwise 0. Creates the playback thread on
 // the first play.

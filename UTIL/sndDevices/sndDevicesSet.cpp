@@ -28,13 +28,12 @@ int sndDevicesSetRecordState(sndDevicesContext& context, int state, int& result)
     const bool firstArming = !context.recordThread.joinable();
     if (firstArming) REPORT_CHECK(sndDevicesRecoverInterruptedRecording(context));
 
+    // Without a capture stream (no output, no sound server) the recorder is
+    // armed all the same: the record thread keeps reconnecting and records as
+    // soon as an output is there. The result tells the window meanwhile.
     std::unique_lock<std::recursive_timed_mutex> lock;
     REPORT_CHECK(sndDevicesLockPlayback(context, lock));
-    if (!context.streams.captureAudioClient) {
-        context.record.recordArmed.store(0);
-        result = kSndCodeNoCaptureStream;
-        return OKAY;
-    }
+    if (!context.streams.captureAudioClient) result = kSndCodeNoCaptureStream;
     lock.unlock();  // the record thread re-initialises under it
 
     context.stopRequested.store(0);

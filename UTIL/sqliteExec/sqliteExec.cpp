@@ -15,36 +15,44 @@ static constexpr const char* kReportModule = "../../UTIL/sqliteExec/sqliteExec";
 
 namespace {
 
-// What the row callback needs; failed records that a value was refused, so
-// that the internal error is reported once, at the row that caused it.
+// What the row callback needs; repaired records that a value had to be made
+// fit (see collectValue), so that the trace says it once for the statement.
 struct Collector {
     sqliteExecMode mode;
     const sqliteExecWidths* widths;
     sqliteExecResults* results;
+    bool repaired = false;
 };
 
-// Appends one value (NULL as empty text) to list, refusing what does not fit.
-int collectValue(const char* value, size_t width, std::vector<std::string>& list) {
+// Appends one value (NULL as empty text) to list. A value that is not valid
+// UTF-8 or longer than its field (a database edited or damaged outside the
+// program) is kept as far as it can be read: invalid bytes become U+FFFD and
+// the text is cut at a character boundary.
+void collectValue(Collector& c, const char* value, size_t width, std::vector<std::string>& list) {
     if (!value) {
         list.emplace_back();
-        return OKAY;
+        return;
     }
     const std::string_view text(value);
-    if (!pstrIsUtf8(text) || pstrUtf16Length(text) > width) return REPORT_ERR();
-    list.emplace_back(text);
-    return OKAY;
+    if (pstrIsUtf8(text) && pstrUtf16Length(text) <= width) {
+        list.emplace_back(text);
+        return;
+    }
+    bool changed = false;
+    list.push_back(pstrRepairUtf8(text, width, changed));
+    c.repaired = c.repaired || changed;
 }
 
 // sqlite3_exec's row callback; a nonzero return aborts the statement.
 int collectRow(void* context, int argc, char** argv, char** /*names*/) {
     auto& c = *static_cast<Collector*>(context);
     if (c.mode == sqliteExecMode::SingleColumn) {
-        if (argc != 1) return 0;
-        return collectValue(argv[0], c.widths->single, c.results->single) == OKAY ? 0 : 1;
+        if (argc == 1) collectValue(c, argv[0], c.widths->single, c.results->single);
+        return 0;
     }
     const size_t columns = std::min(static_cast<size_t>(argc), kSqliteExecColumns);
     for (size_t i = 0; i < columns; ++i)
-        if (collectValue(argv[i], c.widths->columns[i], c.results->columns[i]) != OKAY) return 1;
+        collectValue(c, argv[i], c.widths->columns[i], c.results->columns[i]);
     return 0;
 }
 
@@ -123,6 +131,11 @@ int sqliteExecRun(sqlite3* db, const sqliteExecCaller& caller, std::string_view 
         reportToUser(caller.trace, name + ": Error executing SQL: " + why + "\n");
         return REPORT_ERR_WHY(why);
     }
+    if (collector.repaired && caller.trace)
+        caller.trace->messageW(1, name +
+                                      ": A value that was not valid text or did not fit its field was read "
+                                      "as far as it could be, for: " +
+                                      text);
     if (caller.traceSql && caller.trace) caller.trace->outputW(1, name + ": Success");
     return OKAY;
 }

@@ -137,7 +137,6 @@ read -ra command <<<"$(sed -n 's/^Exec=//p' "$desktop")"
 program=$!
 fixture_pids+=("$program")
 fixture_wait 60 xwininfo -name Tobrel || { cat "$scratch/desktop.log"; fail "no Tobrel window"; }
-import -window root "$scratch/desktop-entry.png"
 xprop -name Tobrel WM_CLASS | grep -q "\"$(sed -n 's/^StartupWMClass=//p' "$desktop")\"" ||
   fail "the window's class is not the menu entry's StartupWMClass: $(xprop -name Tobrel WM_CLASS)"
 # grep reads all of xprop's long icon dump: with -q it could stop early, and
@@ -145,11 +144,17 @@ xprop -name Tobrel WM_CLASS | grep -q "\"$(sed -n 's/^StartupWMClass=//p' "$desk
 xprop -name Tobrel _NET_WM_ICON | grep "_NET_WM_ICON(CARDINAL) = " >/dev/null || fail "the window has no icon"
 x=$(xwininfo -name Tobrel | sed -n 's/.*Absolute upper-left X: *//p')
 y=$(xwininfo -name Tobrel | sed -n 's/.*Absolute upper-left Y: *//p')
-# The logo area as the skin's master bitmap has it.
-convert "$scratch/desktop-entry.png" -crop "168x38+$((x + 10))+$((y + 10))" +repage "$scratch/logo-shown.png"
+# The logo area as the skin's master bitmap has it; the window exists before
+# its first paint, so the screen is taken until it shows the logo.
 convert "$skin/master.bmp" -crop 168x38+10+10 +repage "$scratch/logo-skin.png"
-differing=$(compare -metric AE -fuzz 2% "$scratch/logo-shown.png" "$scratch/logo-skin.png" null: 2>&1 || true)
-[ "$differing" = 0 ] || fail "the window does not show the skin's logo ($differing pixels differ)"
+differing="no screenshot"
+logo_shown() {
+  import -window root "$scratch/desktop-entry.png" &&
+    convert "$scratch/desktop-entry.png" -crop "168x38+$((x + 10))+$((y + 10))" +repage "$scratch/logo-shown.png" &&
+    differing=$(compare -metric AE -fuzz 2% "$scratch/logo-shown.png" "$scratch/logo-skin.png" null: 2>&1 || true) &&
+    [ "$differing" = 0 ]
+}
+fixture_wait 30 logo_shown || fail "the window does not show the skin's logo ($differing pixels differ)"
 kill "$program"; wait "$program" 2>/dev/null || true
 fixture_cleanup
 

@@ -4,6 +4,7 @@
 
 #include "autoComplete.h"
 #include "dbtest.h"
+#include "pstr.h"
 #include "report.h"
 #include "testsupport.h"
 
@@ -48,6 +49,14 @@ TEST(autoComplete, StoresEveryDistinctTextOnce) {
     // Reopening keeps what is there.
     ASSERT_EQ(autoCompleteInit(kAutoCompleteArtist, nullptr, dir.str(), false, &sink, artist), OKAY);
     ASSERT_EQ(autoCompleteAdd(artist.get(), "Abba"), OKAY);
+    // Read back for the completers: alphabetical without regard to case.
+    std::vector<std::string> texts;
+    ASSERT_EQ(autoCompleteGetAll(artist.get(), texts), OKAY);
+    ASSERT_EQ(texts.size(), 4u);
+    EXPECT_EQ(pstrUpper(texts[0]), "ABBA");
+    EXPECT_EQ(pstrUpper(texts[1]), "ABBA");
+    EXPECT_EQ(texts[2], "Guns N' Roses");
+    EXPECT_EQ(texts[3], cjk512);
     ASSERT_EQ(autoCompleteClose(artist), OKAY);
     EXPECT_EQ(sqliteCli(dir.file("1.db"), "SELECT count(*) FROM strings;"), "4");
 }

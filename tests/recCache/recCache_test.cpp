@@ -209,12 +209,48 @@ TEST(recCache, TextsWiderThanTheirColumnAreRefusedNotCut) {
     ASSERT_EQ(recCacheGetTags(f.db.get(), 1, read), OKAY);
     EXPECT_EQ(read, stored);
     EXPECT_EQ(sqliteCli(f.dbPath(), "SELECT count(*) FROM caches;"), "1");
+}
 
-    // A value wider than its column written by some other program cannot be
-    // read without cutting it, so the read fails rather than returning part of it.
-    sqliteCli(f.dbPath(), "UPDATE caches SET artist = '" + repeat("x", 513) + "';");
-    EXPECT_EQ(recCacheGetTags(f.db.get(), 1, read), NOT_OKAY);
-    EXPECT_EQ(read, stored);
+TEST(recCache, RowsWrittenByOtherProgramsAreReadAsFarAsTheyCanBe) {
+    // Each hostile value of a row, what the list reads of it, and the trace.
+    struct Case {
+        const char* name;
+        std::string set;  // SQL assignments
+        std::string artist, song;
+        long creation, duration;
+    } cases[] = {
+        {"a 513-character song", "song = '" + repeat("s", 513) + "'", "", repeat("s", 512), 1700000000, 5000},
+        {"an emoji across the limit", "song = '" + repeat("s", 511) + "\xf0\x9f\x8e\xb5'", "",
+         repeat("s", 511), 1700000000, 5000},
+        {"invalid UTF-8", "artist = CAST(x'41ff42' AS TEXT)",
+         "A\xef\xbf\xbd"
+         "B",
+         "", 1700000000, 5000},
+        {"a duration of '5 s'", "duration = '5 s'", "", "", 1700000000, 0},
+        {"a duration of 'nan'", "duration = 'nan'", "", "", 1700000000, 0},
+        {"a real creation time", "creation_timestamp = 1.5e300", "", "", 0, 5000},
+        {"a 5 MB comment", "comment = replace(hex(zeroblob(2621440)), '00', 'cc')", "", "", 1700000000, 5000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Folder f;
+        f.open();
+        ASSERT_EQ(recCacheInsert(f.db.get(), "1700000000_5000_1", 1700000000, 5000), OKAY);
+        sqliteCli(f.dbPath(), "UPDATE caches SET " + c.set + ";");
+        ReportRecorder reports;
+        f.sink.outputs.clear();
+        recCacheTrack track;
+        recCacheTags tags;
+        ASSERT_EQ(recCacheGetTrack(f.db.get(), 1, track), OKAY);
+        ASSERT_EQ(recCacheGetTags(f.db.get(), 1, tags), OKAY);
+        EXPECT_EQ(tags.artist, c.artist);
+        EXPECT_EQ(tags.song, c.song);
+        EXPECT_LE(tags.comment.size(), 2048u);
+        EXPECT_EQ(track.creationTime, c.creation);
+        EXPECT_EQ(track.durationMs, c.duration);
+        EXPECT_EQ(reports.count(), 0u);
+        EXPECT_FALSE(f.sink.outputs.empty()) << "the trace says what was read otherwise";
+    }
 }
 
 TEST(recCache, ReadsByIdDemandExactlyOneRow) {

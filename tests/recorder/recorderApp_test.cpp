@@ -20,7 +20,9 @@
 #include "instanceLock.h"
 #include "ptListView.h"
 #include "recCache.h"
+#include "recorderFaults.h"
 #include "recorderInit.h"
+#include "recorderMainDisplay.h"
 #include "recorderMainSkin.h"
 #include "recorderMainWindow.h"
 #include "recorderPaths.h"
@@ -204,26 +206,38 @@ TEST(recorderApp, AFailedStartUpSaysSoAndLeavesNoDatabaseOpen) {
     EXPECT_EQ(recorderTestSessionValue("window_xmin"), "<missing>");
 }
 
-TEST(recorderApp, ASecondProcessIsRefused) {
+TEST(recorderApp, ASecondProcessIsRefusedWhicheverLockTheFirstHolds) {
+    // The first copy holds the machine-wide lock, or (seeing another lock
+    // folder, as in a sandbox with a private /tmp) only the cache folder's.
     RecorderHarness h;
-    InstanceLock first;
-    bool alreadyRunning = true;
-    ASSERT_EQ(instanceLockAcquire(instanceLockFolder(), first, alreadyRunning), OKAY);
-    ASSERT_FALSE(alreadyRunning);
+    std::string cache;
+    ASSERT_EQ(recorderPaths(RECORDER_PATH_CACHE, cache), OKAY);
+    std::filesystem::create_directories(cache);
+    for (const std::string& firstFolder : {instanceLockFolder(), cache}) {
+        SCOPED_TRACE(firstFolder);
+        h.boxes.clear();
+        InstanceLock first;
+        bool alreadyRunning = true;
+        ASSERT_EQ(instanceLockAcquire(firstFolder, first, alreadyRunning), OKAY);
+        ASSERT_FALSE(alreadyRunning);
 
-    InstanceLock second;
+        InstanceLock second, secondCache;
+        bool refused = false;
+        ASSERT_EQ(recorderProcessStart(h.app, second, secondCache, refused), OKAY);
+        EXPECT_TRUE(refused);
+        EXPECT_FALSE(second.held());
+        EXPECT_FALSE(secondCache.held());
+        EXPECT_FALSE(h.app.window.mainWindow);
+        using B = std::pair<std::string, std::string>;
+        EXPECT_EQ(h.boxes, (std::vector<B>{{"Tobrel is already running.", "Tobrel Message"}}));
+    }
+
+    InstanceLock second, secondCache;
     bool refused = false;
-    ASSERT_EQ(recorderProcessStart(h.app, second, refused), OKAY);
-    EXPECT_TRUE(refused);
-    EXPECT_FALSE(second.held());
-    EXPECT_FALSE(h.app.window.mainWindow);
-    using B = std::pair<std::string, std::string>;
-    EXPECT_EQ(h.boxes, (std::vector<B>{{"Tobrel is already running.", "Tobrel Message"}}));
-
-    first.release();
-    ASSERT_EQ(recorderProcessStart(h.app, second, refused), OKAY);
+    ASSERT_EQ(recorderProcessStart(h.app, second, secondCache, refused), OKAY);
     EXPECT_FALSE(refused);
     EXPECT_TRUE(second.held());
+    EXPECT_TRUE(secondCache.held());
     EXPECT_TRUE(h.app.window.mainWindow && h.app.window.mainWindow->isVisible());
 }
 
@@ -258,7 +272,7 @@ TEST(recorderApp, TheTimerTickRunsItsStepsInOrderAndAFailingStepEndsIt) {
     ASSERT_EQ(h.start(), OKAY);
     std::vector<int> steps;
     h.app.onTimerStep = [&](int step) { steps.push_back(step); };
-    ASSERT_TRUE(h.pumpUntil([&] { return steps.size() >= 8; }, 2000));
+    ASSERT_TRUE(h.pumpUntil([&] { return steps.size() >= 9; }, 2000));
     EXPECT_EQ(std::vector<int>(steps.begin(), steps.begin() + 8), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8}));
 
     // Without its list, step 4 fails: the tick reports and ends there.
@@ -273,18 +287,26 @@ TEST(recorderApp, TheTimerTickRunsItsStepsInOrderAndAFailingStepEndsIt) {
     reports.clear();
     steps.clear();
     ASSERT_EQ(recorderTimer(h.app), OKAY);  // the next tick runs normally
-    EXPECT_EQ(steps.size(), 8u);
+    EXPECT_EQ(steps.size(), 9u);
 }
 
-TEST(recorderApp, RecordModeFallsBackToPlaybackModeWithoutACaptureDevice) {
+TEST(recorderApp, WithoutAnOutputRecordModeWaitsShowsOffAndSaysWhyOnce) {
     RecorderHarness h;  // a computer without outputs
     ASSERT_EQ(h.start(), OKAY);
-    EXPECT_FALSE(h.app.modes.recordMode);
-    ASSERT_EQ(recorderSetRecordMode(h.app, true), OKAY);
-    EXPECT_FALSE(h.app.modes.recordMode);
-    EXPECT_EQ(h.app.owned.engine->record.recordArmed.load(), 0);
+    // Record mode keeps its setting and the engine is armed, waiting for an output.
+    EXPECT_TRUE(h.app.modes.recordMode);
+    EXPECT_EQ(h.app.owned.engine->record.recordArmed.load(), 1);
+    EXPECT_FALSE(recorderFaultsRecordShown(h.app));
+    ASSERT_TRUE(h.pumpUntil([&] { return !h.dialog.texts.empty(); }, 2000));
+    h.pump(400);  // a few more ticks: still one notice
+    EXPECT_EQ(h.dialog.texts, std::vector<std::string>{kMsgNoSoundOutput});
+    std::string readOut;
+    ASSERT_EQ(skinTextGetText(h.app.owned.skin.get(), kSkinTextRecordTime, readOut), OKAY);
+    EXPECT_EQ(readOut, kRecorderTimeNoOutput);
     ASSERT_EQ(recorderSetRecordMode(h.app, false), OKAY);
     EXPECT_FALSE(h.app.modes.recordMode);
+    EXPECT_EQ(h.app.owned.engine->record.recordArmed.load(), 0);
+    EXPECT_EQ(recorderShutdown(h.app), OKAY);
 }
 
 TEST(recorderApp, AutoSegmentIsStoredAndHandedToTheEngineAndHideShortIsNot) {

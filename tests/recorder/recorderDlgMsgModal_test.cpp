@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <thread>
 
+#include "CSlout.h"
 #include "recorderDlgMsgModal.h"
 #include "recorderTestApp.h"
 #include "report.h"
@@ -151,6 +152,45 @@ TEST(recorderDlgMsgModal, InternalErrorsBecomeBoxesNamingModuleAndLineFromAnyThr
     using B = std::pair<std::string, std::string>;
     EXPECT_EQ(boxes,
               (std::vector<B>{{"./recorderInit", "120"}, {"../../UTIL/sndDevices/sndDevicesInit", "77"}}));
+}
+
+TEST(recorderDlgMsgModal, AReportThatRepeatsWhileItsBoxIsOpenShowsOnceAndTheTraceCountsIt) {
+    recorderTestEnsureApplication();
+    testsupport::TempDir dir;
+    CDerivedSlout1 trace(true, dir.file("trace.txt"), nullptr);
+    recorderReportToTrace(&trace);
+    std::vector<std::pair<std::string, std::string>> boxes;
+    std::thread engine;
+    recorderSetMessageBoxHook([&](const std::string& text, const std::string& caption) {
+        boxes.emplace_back(text, caption);
+        if (boxes.size() > 1) return;
+        // While the first box is open: the same failure five times more, from
+        // the user-interface thread and from an engine thread, and another one.
+        for (int i = 0; i < 3; ++i) reportInternalError("../../UTIL/sndDevices/sndDevicesPlay", 90);
+        engine = std::thread([] {
+            for (int i = 0; i < 2; ++i) reportInternalError("../../UTIL/sndDevices/sndDevicesPlay", 90);
+        });
+        engine.join();
+        reportInternalError("./recorderTransport", 180);
+    });
+    recorderInstallInternalErrorBoxes();
+    reportInternalError("../../UTIL/sndDevices/sndDevicesPlay", 90);
+    QTest::qWait(50);
+    // Once its box is closed, the same failure shows again.
+    reportInternalError("../../UTIL/sndDevices/sndDevicesPlay", 90);
+    reportSetSink(nullptr);
+    recorderSetMessageBoxHook(nullptr);
+    recorderReportToTrace(nullptr);
+    using B = std::pair<std::string, std::string>;
+    EXPECT_EQ(boxes, (std::vector<B>{{"../../UTIL/sndDevices/sndDevicesPlay", "90"},
+                                     {"./recorderTransport", "180"},
+                                     {"../../UTIL/sndDevices/sndDevicesPlay", "90"}}));
+    EXPECT_NE(
+        testsupport::readText(dir.file("trace.txt"))
+            .find("Internal error: ../../UTIL/sndDevices/sndDevicesPlay line 90: came 5 more times while "
+                  "its box was open"),
+        std::string::npos)
+        << testsupport::readText(dir.file("trace.txt"));
 }
 
 }  // namespace

@@ -23,13 +23,6 @@ std::string currentSound() {
     return found ? text : "<missing>";
 }
 
-std::vector<std::string> column(RecorderApp& app, int c) {
-    std::vector<std::string> out;
-    for (int i = 0; app.owned.listView && i < app.owned.listView->topLevelItemCount(); ++i)
-        out.push_back(app.owned.listView->topLevelItem(i)->text(c).toStdString());
-    return out;
-}
-
 TEST(recorderRecording, ASongBecomesATrackAndTheSystemSoundIsQuietWhileItRecords) {
     pulsefixture::PulseServer server;
     ASSERT_TRUE(server.started());
@@ -55,13 +48,16 @@ TEST(recorderRecording, ASongBecomesATrackAndTheSystemSoundIsQuietWhileItRecords
     EXPECT_TRUE(h.pumpUntil([&] { return currentSound().empty(); }, 250));
     EXPECT_EQ(recorderTestSessionValue("current_system_sound"), "/snd/ding.wav");
     EXPECT_TRUE(h.pumpUntil(
-        [&] { return column(h.app, 0) == std::vector<std::string>{"Recording in Progress"}; }, 250));
-    EXPECT_EQ(column(h.app, 1), std::vector<std::string>{"..."});
+        [&] { return recorderTestListColumn(h.app, 0) == std::vector<std::string>{"Recording in Progress"}; },
+        250));
+    EXPECT_EQ(recorderTestListColumn(h.app, 1), std::vector<std::string>{"..."});
 
     EXPECT_EQ(pulsefixture::waitProgram(player), 0);
-    ASSERT_TRUE(h.pumpUntil([&] { return column(h.app, 1) == std::vector<std::string>{"0:03"}; }, 3000))
-        << (column(h.app, 1).empty() ? "empty" : column(h.app, 1)[0]);
-    EXPECT_TRUE(column(h.app, 0)[0].ends_with(" - Today")) << column(h.app, 0)[0];
+    ASSERT_TRUE(h.pumpUntil(
+        [&] { return recorderTestListColumn(h.app, 1) == std::vector<std::string>{"0:03"}; }, 3000))
+        << (recorderTestListColumn(h.app, 1).empty() ? "empty" : recorderTestListColumn(h.app, 1)[0]);
+    EXPECT_TRUE(recorderTestListColumn(h.app, 0)[0].ends_with(" - Today"))
+        << recorderTestListColumn(h.app, 0)[0];
     EXPECT_TRUE(h.pumpUntil([&] { return currentSound() == "/snd/ding.wav"; }, 250));
     EXPECT_EQ(recorderTestSessionValue("current_system_sound"), "restored");
     EXPECT_EQ(reports.count(), 0u);

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QTreeWidget>
 
 #include "httpTestServer.h"
 #include "recorderDlgMsgModal.h"
@@ -68,6 +69,13 @@ void RecorderHarness::pump(int ms) {
     do {
         QApplication::processEvents(QEventLoop::AllEvents, 5);
     } while (clock.elapsed() < ms);
+}
+
+std::vector<std::string> recorderTestListColumn(RecorderApp& app, int column) {
+    std::vector<std::string> out;
+    for (int i = 0; app.owned.listView && i < app.owned.listView->topLevelItemCount(); ++i)
+        out.push_back(app.owned.listView->topLevelItem(i)->text(column).toStdString());
+    return out;
 }
 
 std::string recorderTestSessionValue(const std::string& name) {

@@ -66,5 +66,8 @@ class RecorderHarness {
     std::vector<std::unique_ptr<testsupport::ScopedEnv>> env_;
 };
 
+// The texts of one column of the track list, top to bottom.
+std::vector<std::string> recorderTestListColumn(RecorderApp& app, int column);
+
 // The settings of the scratch profile, by the names the program uses.
 std::string recorderTestSessionValue(const std::string& name);

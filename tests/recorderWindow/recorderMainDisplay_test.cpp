@@ -27,6 +27,7 @@ namespace {
 // A recording as the record thread would show it (there is none on a
 // computer without outputs, so nothing else writes these words).
 void engineRecording(RecorderApp& app, bool running, int indicator, float durationMs) {
+    app.owned.engine->record.noOutput.store(0);
     app.owned.engine->record.recording.store(running ? 1 : 0);
     app.owned.engine->record.recordIndicator.store(indicator);
     app.owned.engine->record.recordDurationMs.store(durationMs);
@@ -104,6 +105,7 @@ TEST(recorderMainDisplay, TwoImageButtonsShowTheStateOfTheirFlag) {
     WindowHarness w(false);
     ASSERT_EQ(w.start(), OKAY);
     RecorderApp& app = w.app();
+    app.owned.engine->record.noOutput.store(0);  // as if an output were there
     for (bool on : {true, false}) {
         SCOPED_TRACE(on);
         app.modes.recordMode = on;

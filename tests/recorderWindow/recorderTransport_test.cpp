@@ -117,6 +117,34 @@ TEST(recorderTransport, ARecordingInProgressIsStoppedOnlyWhenTheUserSaysYes) {
     EXPECT_EQ(w.value(kSkinPlay), 1);
 }
 
+TEST(recorderTransport, ATrackWhoseAudioIsGoneSaysSoAndLeavesTheRecordingAlone) {
+    WindowHarness w;
+    std::vector<ScriptedPoll> loud(1, ScriptedPoll{ScriptedPacket::constant(2, 480, 0.5f)});
+    w.devices.setCaptureScript(loud, true);
+    ASSERT_EQ(w.start(), OKAY);
+    RecorderApp& app = w.app();
+    w.addTrack(60000);
+    ASSERT_TRUE(w.h.pumpUntil([&] { return app.owned.engine->record.recordIndicator.load() != 0; }, 5000));
+    std::string cache;
+    ASSERT_EQ(recorderPaths(RECORDER_PATH_CACHE, cache), OKAY);
+    for (const auto& entry : std::filesystem::directory_iterator(cache))
+        if (entry.path().filename().string().find("1700000000_") == 0) std::filesystem::remove(entry.path());
+
+    ReportRecorder reports;
+    w.select(0);
+    w.click(w.hotspot(kSkinHotPlayPause));
+    EXPECT_EQ(w.h.dialog.texts, std::vector<std::string>{"The track's audio file is missing."});
+    EXPECT_FALSE(app.transport.playing);
+    EXPECT_FALSE(app.transport.loaded);
+    EXPECT_FALSE(app.transport.recordSuspended);
+    EXPECT_TRUE(app.modes.recordMode);
+    EXPECT_EQ(app.owned.engine->record.recordArmed.load(), 1);
+    EXPECT_NE(app.owned.engine->record.recordIndicator.load(), 0);  // the recording goes on
+    ASSERT_EQ(w.tick(), OKAY);
+    EXPECT_EQ(reports.count(), 0u);
+    EXPECT_TRUE(w.h.boxes.empty());
+}
+
 TEST(recorderTransport, RecordButtonWhilePlayingStopsPlaybackAndTheUsersChoiceHolds) {
     WindowHarness w;
     ASSERT_EQ(w.start(), OKAY);

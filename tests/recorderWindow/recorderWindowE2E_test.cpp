@@ -29,6 +29,7 @@
 #include "recorderMainSkin.h"
 #include "report.h"
 #include "skin.h"
+#include "skinLayout.h"
 #include "testsupport.h"
 #include "xSession.h"
 
@@ -117,21 +118,14 @@ TEST(recorderWindowE2E, RecordTwoSongsThenPlayPauseSeekAndNextThroughTheWindow) 
     const std::string& cache = profile.cache;
 
     // Where the skin puts things.
-    std::unique_ptr<Skin> skin;
-    ASSERT_EQ(recorderInitMainSkin(testsupport::sourceDir() + "/Skins", nullptr, nullptr, {}, skin), OKAY);
-    ASSERT_TRUE(skin);
-    auto centre = [&](int key) {
-        int enabled = 0, l = 0, t = 0, r = 0, b = 0;
-        skinHotspotGet(skin.get(), key, enabled, l, t, r, b);
-        return std::pair<int, int>((l + r) / 2, (t + b) / 2);
-    };
-    int listLeft = 0, listTop = 0, listRight = 0, listBottom = 0;
-    ASSERT_EQ(skinTextGetRect(skin.get(), kSkinTextTrackList, listLeft, listTop, listRight, listBottom),
-              OKAY);
+    const SkinLayout layout;
+    ASSERT_TRUE(layout.loaded());
+    auto centre = [&](int key) { return layout.centre(key); };
+    const int listLeft = layout.list.left, listTop = layout.list.top, listRight = layout.list.right;
     int knobMinX = 0, knobMaxX = 0, knobY = 0;
-    ASSERT_EQ(skinSliderValueToX(skin.get(), kSkinSliderPosition, 0.0f, knobMinX), OKAY);
-    ASSERT_EQ(skinSliderValueToX(skin.get(), kSkinSliderPosition, 1.0f, knobMaxX), OKAY);
-    for (const SkinSlider& s : skin->sliders)
+    ASSERT_EQ(skinSliderValueToX(layout.skin(), kSkinSliderPosition, 0.0f, knobMinX), OKAY);
+    ASSERT_EQ(skinSliderValueToX(layout.skin(), kSkinSliderPosition, 1.0f, knobMaxX), OKAY);
+    for (const SkinSlider& s : layout.skin()->sliders)
         if (s.key == kSkinSliderPosition) knobY = s.track.top + s.track.height() / 2;
 
     // The songs: a 6-second one whose second half is higher, and a 4-second one.

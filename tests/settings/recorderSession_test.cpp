@@ -131,7 +131,8 @@ TEST(recorderSession, StoredValuesAreCorrectedOnRead) {
         double expected;
     };
     for (const VolumeCase& c :
-         {VolumeCase{"", 1.0}, VolumeCase{"0.5", 0.5}, VolumeCase{" 0.25", 0.25}, VolumeCase{"loud", 0.0}}) {
+         {VolumeCase{"", 1.0}, VolumeCase{"0.5", 0.5}, VolumeCase{" 0.25", 0.25}, VolumeCase{"loud", 0.0},
+          VolumeCase{"nan", 1.0}, VolumeCase{"-inf", 1.0}, VolumeCase{"1e999", 0.0}}) {
         storeSession("volume", c.stored);
         double v = -1;
         ASSERT_EQ(recorderSessionGetVolume(v), OKAY);

@@ -6,7 +6,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <vector>
+
+#include <sys/stat.h>
 
 #include "regWithoutKeyname.h"
 #include "registryStore.h"
@@ -93,14 +96,59 @@ TEST(registry, BufferLimitCountsCharacters) {
         ReportRecorder reports;
         bool found = false;
         std::string text;
-        EXPECT_EQ(regWithoutKeynameRead(REG_ROOT_CURRENT_USER, "long", 1024, found, text),
-                  c.ok ? OKAY : NOT_OKAY);
-        EXPECT_EQ(found, c.ok);
+        EXPECT_EQ(regWithoutKeynameRead(REG_ROOT_CURRENT_USER, "long", 1024, found, text), OKAY);
+        EXPECT_EQ(found, c.ok);  // too long: the caller takes its default
         if (c.ok) {
             EXPECT_EQ(text, c.text);
         }
-        EXPECT_EQ(reports.count() > 0, !c.ok);
+        EXPECT_EQ(reports.count(), 0u);
     }
+}
+
+TEST(registry, ValuesThatCannotBeReadAreNotFoundAndTold) {
+    Profile p;
+    std::string root;
+    ASSERT_EQ(registryRootFolder(registryRoot::CurrentUser, root), OKAY);
+    std::vector<std::pair<std::string, std::string>> told;
+    regWithoutKeynameSetUnreadableNotice(
+        [&](std::string_view key, const std::string& why) { told.emplace_back(std::string(key), why); });
+    const auto valueFile = [&](const std::string& key) {
+        std::filesystem::create_directories(root + "/" + key);
+        return root + "/" + key + "/" + kRegistryValueFile;
+    };
+    struct Case {
+        const char* key;
+        std::function<void(const std::string&)> make;  // makes the value file's place
+        const char* why;
+    } cases[] = {
+        {"folder", [](const std::string& f) { std::filesystem::create_directories(f); }, "a folder"},
+        {"pipe", [](const std::string& f) { ASSERT_EQ(::mkfifo(f.c_str(), 0644), 0); }, "not a regular file"},
+        {"huge", [](const std::string& f) { testsupport::writeText(f, std::string(5 << 20, 'x')); },
+         "longer than"},
+        {"bytes", [](const std::string& f) { testsupport::writeText(f, "a\xff"); }, "not valid UTF-8"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.key);
+        c.make(valueFile(c.key));
+        ReportRecorder reports;
+        bool found = true;
+        std::string text = "before";
+        // A named pipe without a writer would block a read that waits.
+        EXPECT_EQ(regWithoutKeynameRead(REG_ROOT_CURRENT_USER, c.key, 1024, found, text), OKAY);
+        EXPECT_FALSE(found);
+        EXPECT_EQ(reports.count(), 0u);
+        ASSERT_FALSE(told.empty());
+        EXPECT_EQ(told.back().first, c.key);
+        EXPECT_NE(told.back().second.find(c.why), std::string::npos) << told.back().second;
+    }
+    // A key whose folder is a file holds no value.
+    testsupport::writeText(root + "/file", "x");
+    bool found = true;
+    std::string text;
+    told.clear();
+    EXPECT_EQ(regWithoutKeynameRead(REG_ROOT_CURRENT_USER, "file\\below", 1024, found, text), OKAY);
+    EXPECT_FALSE(found);
+    regWithoutKeynameSetUnreadableNotice(nullptr);
 }
 
 TEST(registry, InternalErrors) {
@@ -121,11 +169,11 @@ TEST(registry, InternalErrors) {
     }
     EXPECT_FALSE(fs::exists(p.home.home() + "/.config/Tobrel/escape"));
 
-    // Failures on an existing key: its value is a folder, or a level is a file.
+    // Failures to write on an existing key: its value is a folder, or a level
+    // is a file. (Reading them finds no value.)
     const std::string root = p.home.home() + "/.config/Tobrel/registry";
     fs::create_directories(root + "/broken/(default)");
     reports.clear();
-    EXPECT_EQ(regWithoutKeynameRead(REG_ROOT_CURRENT_USER, "broken", 1024, found, text), NOT_OKAY);
     EXPECT_EQ(regWithoutKeynameWrite(REG_ROOT_CURRENT_USER, "broken", "x"), NOT_OKAY);
     writeText(root + "/file", "x");
     EXPECT_EQ(regWithoutKeynameWrite(REG_ROOT_CURRENT_USER, "file\\below", "x"), NOT_OKAY);

@@ -388,3 +388,49 @@ TEST_F(MainSkinTest, AFailingHookFailsStartUp) {
 }
 
 }  // namespace
+
+TEST_F(MainSkinTest, ExtremeCoordinatesLoadPaintAndHoverWithoutOverflow) {
+    // Every point and rectangle of the definition at one extreme; the text
+    // groups' rectangles too. Run under UBSan, an overflow ends the test.
+    for (const char* extreme : {"2147483647", "-2147483648", "99999999999"}) {
+        SCOPED_TRACE(extreme);
+        SetUp();
+        for (int line = pointLine(5); line < kListTextColourLine; ++line) lines[size_t(line)] = extreme;
+        for (int group = 0; group < 3; ++group)
+            for (int k = 0; k < 4; ++k) lines[size_t(kPlayTimeRectLine + 6 * group + k)] = extreme;
+        ReportRecorder reports;
+        ASSERT_EQ(load(), OKAY);
+        ASSERT_TRUE(skin);
+        ImageWindow window(200, 100);
+        EXPECT_EQ(skinPaint(skin.get(), &window), OKAY);
+        for (int x : {0, 199, 32767, -32768})
+            for (int y : {0, 99, 32767, -32768}) {
+                int key = 0;
+                EXPECT_EQ(skinHotspotHitTest(skin.get(), x, y, key), OKAY);
+                EXPECT_EQ(skinSliderHitTest(skin.get(), x, y, key), OKAY);
+                for (int slider : {kSkinSliderVolume, kSkinSliderPosition})
+                    EXPECT_EQ(skinSliderHover(skin.get(), &window, x, y, slider), OKAY);
+                // Each hover image over each hotspot, shown and hidden.
+                for (size_t c = 0; c < skin->components.size(); c += 5)
+                    for (size_t h = 0; h < skin->hotspots.size(); h += 3)
+                        EXPECT_EQ(skinHover(skin.get(), &window, x, y, skin->components[c].key,
+                                            skin->hotspots[h].key),
+                                  OKAY);
+            }
+        // Negative rectangles and numbers beyond an int are "not given": the
+        // sliders then have no travel to set.
+        for (int slider : {kSkinSliderVolume, kSkinSliderPosition}) {
+            if (std::string(extreme) != "2147483647") break;
+            for (float value : {0.0f, 0.5f, 1.0f}) {
+                int x = 0;
+                EXPECT_EQ(skinSliderSetValue(skin.get(), &window, slider, value), OKAY);
+                EXPECT_EQ(skinSliderValueToX(skin.get(), slider, value, x), OKAY);
+            }
+            float value = 0;
+            EXPECT_EQ(skinSliderXToValue(skin.get(), slider, 32767, value), OKAY);
+        }
+        EXPECT_EQ(skinPaint(skin.get(), &window), OKAY);
+        EXPECT_EQ(reports.count(), 0u);
+        skin.reset();
+    }
+}

@@ -170,17 +170,6 @@ TEST(EngineAudioRecovery, ServerKilledAndRestartedMidRecording) {
     EXPECT_NEAR(kept[1].lengthMs, 2500, 50);
 }
 
-TEST(EngineAudioRecovery, ServerGoneForGoodEndsTheThreadWith209) {
-    PulseServer server;
-    ASSERT_TRUE(server.started());
-    testsupport::TempDir cache;
-    PulseEngine e(cache.str(), kSndScrambleKey);
-    ASSERT_TRUE(e.ok);
-    server.kill();
-    ASSERT_TRUE(waitUntil([&] { return e.context().record.threadRunning.load() == 0; }, 6000));
-    EXPECT_EQ(e.context().record.threadExitCode.load(), kSndCodeGaveUp);
-}
-
 TEST(EngineAudioRecovery, RecorderKilledMidRecordingLeavesATrack) {
     PulseServer server;
     ASSERT_TRUE(server.started());

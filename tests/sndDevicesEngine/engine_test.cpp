@@ -105,9 +105,10 @@ TEST(EngineOutputs, UserOutputsAndTheCapturedOne) {
             EXPECT_FALSE(e.context.streams.renderAudioClient);
             int result = 0;
             ASSERT_EQ(sndDevicesSetRecordState(e.context, kSndRecordArm, result), OKAY);
+            // Armed all the same: the record thread waits for an output.
             EXPECT_EQ(result, kSndCodeNoCaptureStream);
-            EXPECT_EQ(e.context.record.recordArmed.load(), 0);
-            EXPECT_FALSE(e.context.recordThread.joinable());
+            EXPECT_EQ(e.context.record.recordArmed.load(), 1);
+            EXPECT_EQ(e.context.record.noOutput.load(), 1);
         } else {
             EXPECT_EQ(e.context.endpoints.endpointIds[e.context.endpoints.captureEndpoint], c.captured);
             EXPECT_EQ(e.context.endpoints.endpointIds[e.context.endpoints.renderEndpoint], c.captured);
@@ -369,7 +370,7 @@ TEST(EngineRecordThread, ArmsOnceRecordsAndRecoversALostStream) {
     EXPECT_FALSE(e.context.recordThread.joinable());
 }
 
-TEST(EngineRecordThread, GivesUpWith209AfterTheTwentyFirstFruitlessReInit) {
+TEST(EngineRecordThread, NeverGivesUpAndSlowsDownAfterTheTwentyFirstFruitlessReInit) {
     ScriptedDevices devices;
     devices.setEndpoints({endpoint("spk", "Speakers")});
     devices.setDefault("spk");
@@ -379,20 +380,49 @@ TEST(EngineRecordThread, GivesUpWith209AfterTheTwentyFirstFruitlessReInit) {
     int result = -1;
     ASSERT_EQ(sndDevicesSetRecordState(e.context, kSndRecordArm, result), OKAY);
     ASSERT_EQ(result, 0);
+    EXPECT_EQ(e.context.record.noOutput.load(), 0);
 
-    // The outputs are gone; the old stream still works every other step, which
-    // does not reset the count.
+    // The outputs are gone: 21 quick attempts, then one a second, and the
+    // thread lives on saying so.
     devices.setEndpoints({});
-    auto capture = devices.lastCapture();
-    const uint64_t from = capture->calls(ScriptedOp::Padding) + 2;
-    for (uint64_t k = 0; k < 60; ++k) capture->failAt(ScriptedOp::Padding, from + 2 * k, 1);
     const int enumerationsBefore = devices.enumerations();
-    ASSERT_TRUE(waitUntil([&] { return e.context.record.threadRunning.load() == 0; }, 8000));
-    EXPECT_EQ(e.context.record.threadExitCode.load(), kSndCodeGaveUp);
-    EXPECT_EQ(devices.enumerations() - enumerationsBefore, 21);
-    // The thread is not started again.
+    devices.lastCapture()->setLost(true);
+    ASSERT_TRUE(waitUntil([&] { return devices.enumerations() - enumerationsBefore >= 21; }, 8000));
+    EXPECT_EQ(e.context.record.noOutput.load(), 1);
+    EXPECT_LE(devices.enumerations() - enumerationsBefore, 23);
+    EXPECT_EQ(e.context.record.threadRunning.load(), 1);
+    ASSERT_TRUE(waitUntil([&] { return devices.enumerations() - enumerationsBefore >= 23; }, 5000));
+
+    // The output comes back: capture runs on a fresh stream.
+    devices.setEndpoints({endpoint("spk", "Speakers")});
+    ASSERT_TRUE(waitUntil([&] { return e.context.record.noOutput.load() == 0; }, 3000));
+    EXPECT_TRUE(devices.lastCapture()->started());
+    EXPECT_EQ(e.context.record.recordArmed.load(), 1);
+
+    // The stop request ends a back-off wait at once.
+    devices.setEndpoints({});
+    devices.lastCapture()->setLost(true);
+    ASSERT_TRUE(waitUntil([&] { return e.context.record.noOutput.load() == 1; }, 5000));
+    ASSERT_EQ(sndDevicesShutdown(e.context), OKAY);
+    EXPECT_EQ(e.context.record.threadExitCode.load(), kSndCodeStopRequested);
+}
+
+TEST(EngineRecordThread, ArmingWithoutAnOutputArmsAndRecordsOnceOneComes) {
+    ScriptedDevices devices;
+    devices.setCaptureScript({zeroPoll()}, true);
+    Engine e(devices);
+    ASSERT_EQ(sndDevicesInit(e.context, nullptr, kSndEngineModeLoopback, 0), OKAY);
+    EXPECT_EQ(e.context.record.noOutput.load(), 1);
+    int result = -1;
     ASSERT_EQ(sndDevicesSetRecordState(e.context, kSndRecordArm, result), OKAY);
-    EXPECT_EQ(e.context.record.threadRunning.load(), 0);
+    EXPECT_EQ(result, kSndCodeNoCaptureStream);
+    EXPECT_EQ(e.context.record.recordArmed.load(), 1);
+    EXPECT_EQ(e.context.record.threadRunning.load(), 1);
+    devices.setEndpoints({endpoint("spk", "Speakers")});
+    devices.setDefault("spk");
+    ASSERT_TRUE(waitUntil([&] { return e.context.record.noOutput.load() == 0; }, 3000));
+    EXPECT_TRUE(devices.lastCapture()->started());
+    ASSERT_EQ(sndDevicesShutdown(e.context), OKAY);
 }
 
 namespace {

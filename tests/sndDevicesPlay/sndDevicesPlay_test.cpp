@@ -497,4 +497,32 @@ TEST_F(PlayTest, MutexHeldTooLongIsAnInternalError) {
     EXPECT_EQ(length, 1000);
 }
 
+TEST_F(PlayTest, ThePlaybackThreadReportsAMutexThatStaysTakenOnceAnEpisode) {
+    attachRender(2, 48000, 1, 960);
+    render->setPadding(0);
+    writeCacheFile(dir.file("t.tmp"), 48000, 2, testSignal(48000 * 20), kKey);
+    ASSERT_EQ(load("t"), 20000);
+    int code = -1;
+    ASSERT_EQ(sndDevicesPlayPlay(ctx, code), OKAY);
+    const auto threadReports = [&] {
+        size_t n = 0;
+        for (const InternalError& e : reports.reports()) n += e.module.ends_with("sndDevicesFilePlayback");
+        return n;
+    };
+    for (const int heldMs : {1100, 500}) {
+        // The mutex stays taken for heldMs (a sound server that does not
+        // answer), then the thread steps again.
+        const int before = status().position;
+        {
+            std::lock_guard lock(ctx.playbackMutex);
+            std::this_thread::sleep_for(std::chrono::milliseconds(heldMs));
+        }
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+        while (status().position <= before && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        ASSERT_GT(status().position, before);
+    }
+    EXPECT_EQ(threadReports(), 2u);  // one for each episode, not one each 200 ms
+}
+
 }  // namespace

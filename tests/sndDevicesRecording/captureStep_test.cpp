@@ -12,6 +12,7 @@
 #include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -520,16 +521,48 @@ TEST(CaptureStep, ResultCodesOfTheCaptureStream) {
 
 TEST(CaptureStep, FailedCreateLeavesNoRecordingOpenAndRecoversLater) {
     Rig rig;
+    // A file where the folder should be: the folder cannot be re-created.
+    std::ofstream(rig.dir.file("a-file")) << "x";
     sndDevicesSettingsChange(rig.context,
-                             [&](sndDevicesSettings& s) { s.cacheFolder = rig.dir.file("missing-folder"); });
+                             [&](sndDevicesSettings& s) { s.cacheFolder = rig.dir.file("a-file/cache"); });
     EXPECT_EQ(kSndCodeCacheFileFailed, rig.step(rig.loud()));
     EXPECT_EQ(0, rig.context.record.recording.load());
     EXPECT_EQ(0, rig.context.record.recordIndicator.load());
     EXPECT_FALSE(rig.context.capture.recordFile->isOpen());
+    EXPECT_EQ(1, rig.context.record.cacheFault.load());
+    EXPECT_NE(rig.context.record.cacheFaultWhy.load()->find("a-file/cache"), std::string::npos);
+    // Within the back-off nothing is tried; after it, a recording starts and
+    // the fault is over.
     sndDevicesSettingsChange(rig.context, [&](sndDevicesSettings& s) { s.cacheFolder = rig.dir.str(); });
     EXPECT_EQ(0, rig.step(rig.loud()));
+    EXPECT_EQ(0, rig.context.record.recording.load());
+    rig.context.capture.cacheRetryAt = {};
+    EXPECT_EQ(0, rig.step(rig.loud()));
     EXPECT_EQ(1, rig.context.record.recording.load());
+    EXPECT_EQ(0, rig.context.record.cacheFault.load());
     EXPECT_TRUE(fs::exists(rig.temp()));
+}
+
+TEST(CaptureStep, ADeletedCacheFolderIsMadeAgainAndKeepsWhatWasWritten) {
+    // Deleted between recordings: the next one re-creates it. Deleted during
+    // one: what was written moves into the re-created folder at its end.
+    for (const bool during : {false, true}) {
+        SCOPED_TRACE(during ? "during a recording" : "between recordings");
+        Rig rig;
+        const std::string folder = rig.dir.file("cache");
+        sndDevicesSettingsChange(rig.context, [&](sndDevicesSettings& s) { s.cacheFolder = folder; });
+        fs::create_directories(folder);
+        if (!during) fs::remove_all(folder);
+        for (int i = 0; i < 250; ++i) ASSERT_EQ(0, rig.step(rig.loud()));  // 2.5 s
+        if (during) fs::remove_all(folder);
+        for (int i = 0; i < 20 && rig.context.record.recording.load(); ++i) rig.step(rig.zero());
+        ASSERT_EQ(0, rig.context.record.recording.load());
+        EXPECT_EQ(0, rig.context.record.cacheFault.load());
+        ASSERT_FALSE(rig.lastName().empty());
+        CsndDevicesWaveFile reader;
+        ASSERT_EQ(kWaveSOk, reader.open(folder + "/" + rig.lastName(), nullptr, kWaveModeRead));
+        EXPECT_EQ(reader.dataSize(), 250u * 480 * 4);
+    }
 }
 
 namespace {
@@ -580,7 +613,12 @@ TEST(CaptureStep, FailedWriteKeepsWhatReachedTheFileAsARecording) {
     EXPECT_EQ(480000u, reader.dataSize());
     EXPECT_EQ(56u + 480000u, fs::file_size(rig.dir.file(name)));
 
-    // The record thread goes on: the next sound starts a new recording.
+    // The window is told why; once the back-off has passed the next sound
+    // starts a new recording.
+    EXPECT_EQ(1, rig.context.record.cacheFault.load());
+    EXPECT_NE(rig.context.record.cacheFaultWhy.load()->find("too large"), std::string::npos)
+        << *rig.context.record.cacheFaultWhy.load();
+    rig.context.capture.cacheRetryAt = {};
     EXPECT_EQ(0, rig.step(rig.loud()));
     EXPECT_EQ(1, rig.context.record.recording.load());
 }

@@ -55,11 +55,13 @@ PA
   fixture_wait 10 pactl info || { echo "FAIL: the sound server did not start"; cat "$scratch/pulse.log"; return 1; }
 }
 
-# An X server on a display it chooses itself; exports DISPLAY.
+# An X server on a display it chooses itself; exports DISPLAY. -noreset: the
+# server does not reset when its last client (the probe below) leaves, so the
+# program's connection right after the probe cannot fail.
 fixture_xvfb() {
   local scratch=$1
   : >"$scratch/display"
-  Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp 5>"$scratch/display" >"$scratch/xvfb.log" 2>&1 &
+  Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp -noreset 5>"$scratch/display" >"$scratch/xvfb.log" 2>&1 &
   fixture_pids+=($!)
   fixture_wait 20 test -s "$scratch/display" || { echo "FAIL: Xvfb did not start"; cat "$scratch/xvfb.log"; return 1; }
   export DISPLAY=":$(head -n1 "$scratch/display")"

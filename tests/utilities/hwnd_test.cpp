@@ -19,6 +19,11 @@ TEST(hwnd, PlaceAtKeepsInsidePositionsAndCentresOthers) {
         {1621, 20, 1920, 1040, {810, 420, 1110, 620}},     // one pixel out: centred
         {-1, -1, 1920, 1040, {810, 420, 1110, 620}},       // the "no position" pair: centred
         {10, 10, 200, 100, {0, 0, 300, 200}},              // area smaller than the window: 0, not negative
+        // Extreme saved positions and areas: no sum overflows (checked under UBSan).
+        {2147483647, 2147483647, 1920, 1040, {810, 420, 1110, 620}},
+        {-2147483647 - 1, 5, 1920, 1040, {810, 420, 1110, 620}},
+        {10, 20, 2147483647, 2147483647, {10, 20, 310, 220}},
+        {2147483647, 0, 2147483647, 1040, {32767, 420, 33067, 620}},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(hwndPlaceAt(window, c.x, c.y, c.areaW, c.areaH), c.expected) << c.x << "," << c.y;

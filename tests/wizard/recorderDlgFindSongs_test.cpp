@@ -17,6 +17,7 @@
 #include "recorderInit.h"
 #include "recorderMainSkin.h"
 #include "recorderMainWindow.h"
+#include "recorderSave.h"
 #include "recorderSeams.h"
 #include "recorderSession.h"
 #include "regWithoutKeyname.h"
@@ -86,6 +87,12 @@ TEST(recorderDlgFindSongs, OpensBesideTheMainWindowWithTheEngineLoadedOnlyThenAn
     EXPECT_EQ(wizard->windowTitle().toStdString(), kFindSongsTitle);
     EXPECT_EQ(wizard->size(), QSize(341, 565));
     EXPECT_TRUE(wizard->isVisible());
+    // Its frame wears the dialogs' look: the skin's list background shows
+    // until the page has painted.
+    int left = 0, top = 0, right = 0, bottom = 0;
+    RecorderSkinColour text, back;
+    ASSERT_EQ(recorderMainSkinListLayout(app.owned.skin.get(), left, top, right, bottom, text, back), OKAY);
+    EXPECT_EQ(wizard->palette().color(QPalette::Window), QColor(back.red, back.green, back.blue));
     // Where the main window was, moved left as far as the pair needs to fit
     // on the screen.
     const QRect area = app.window.mainWindow->screen()->availableGeometry();
@@ -102,12 +109,12 @@ TEST(recorderDlgFindSongs, OpensBesideTheMainWindowWithTheEngineLoadedOnlyThenAn
     ASSERT_TRUE(w.h.pumpUntil([&] { return app.findSongs.pageLoaded; }, 30000));
 
     // Its messages reach the wizard: an artist it could not find, the save button.
-    recorderSeamsSaveKinds().clear();
+    // The save of the wizard's tracks: none were recorded yet, which the save flow says.
     ASSERT_EQ(sdkWebBrowserRunScript(app.findSongs.browser.get(), "noArtist"), OKAY);
     ASSERT_EQ(sdkWebBrowserRunScript(app.findSongs.browser.get(), "save"), OKAY);
-    ASSERT_TRUE(w.h.pumpUntil([&] { return !recorderSeamsSaveKinds().empty(); }, 10000));
-    EXPECT_EQ(recorderSeamsSaveKinds(), std::vector<int>{3});
-    EXPECT_EQ(w.h.dialog.texts, std::vector<std::string>{"Artist not found: Some Band"});
+    ASSERT_TRUE(w.h.pumpUntil([&] { return w.h.dialog.texts.size() >= 2; }, 10000));
+    EXPECT_EQ(w.h.dialog.texts,
+              (std::vector<std::string>{"Artist not found: Some Band", kMsgNoWizardTracksToSave}));
 
     // Closing a loaded wizard hides it: the page stops its player, the main
     // window goes back and the recording switches come back.

@@ -3,8 +3,10 @@
 // wizard page announces two songs while the test plays each to the default
 // output. The two recordings must become two tracks named after their songs,
 // marked in cache.db as named by the wizard, and the page's save button must
-// reach the save of the wizard's tracks. Screenshots of the main window with
-// the wizard beside it are left under test-artifacts/wizardE2E.
+// save them: through the multiple-tracks dialog into Artist/Title.mp3 files
+// that mutagen reads with the songs' tags and ffmpeg decodes cleanly to the
+// tracks' lengths. Screenshots of the main window with the wizard beside it
+// and of the save are left under test-artifacts/wizardE2E.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -12,16 +14,19 @@
 
 #include <chrono>
 #include <filesystem>
+#include <sstream>
 #include <thread>
 
 #include "httpTestServer.h"
 #include "programProfile.h"
 #include "pulseFixture.h"
 #include "recorderMainSkin.h"
+#include "recorderSession.h"
 #include "regWithoutKeyname.h"
 #include "report.h"
 #include "skin.h"
 #include "testsupport.h"
+#include "toolOutput.h"
 #include "xSession.h"
 
 namespace fs = std::filesystem;
@@ -72,7 +77,7 @@ uintmax_t recordingBytes(const std::string& cache) {
 }
 
 TEST(wizardE2E, TwoAnnouncedSongsBecomeTwoNamedTracks) {
-    for (const char* tool : {"Xvfb", "import", "paplay", "pulseaudio", "sqlite3"})
+    for (const char* tool : {"Xvfb", "import", "xwininfo", "paplay", "pulseaudio", "sqlite3", "ffmpeg"})
         if (pulsefixture::runProgram({"sh", "-c", std::string("command -v ") + tool + " >/dev/null"}) != 0)
             GTEST_SKIP() << tool << " is missing";
     httptest::Server web;
@@ -87,6 +92,9 @@ TEST(wizardE2E, TwoAnnouncedSongsBecomeTwoNamedTracks) {
                                      web.base()),
               OKAY);
     const std::string& cache = profile.cache;
+    testsupport::TempDir out;
+    const std::string saveFolder = out.file("saved");
+    ASSERT_EQ(recorderSessionSetDefaultMp3SaveFolder(saveFolder), OKAY);
 
     std::unique_ptr<Skin> skin;
     ASSERT_EQ(recorderInitMainSkin(testsupport::sourceDir() + "/Skins", nullptr, nullptr, {}, skin), OKAY);
@@ -147,10 +155,41 @@ TEST(wizardE2E, TwoAnnouncedSongsBecomeTwoNamedTracks) {
         << profile.tracks("song, artist, source");
     EXPECT_TRUE(xScreenshot(xvfb.name(), xArtifactsFolder("wizardE2E") + "/3-two-named-tracks.png"));
 
-    // The page's save button asks for the save of the wizard's tracks.
+    const std::string durations = profile.tracks("song, duration");
+
+    // The page's save button saves the wizard's tracks: the multiple-tracks
+    // dialog, OK (Return), the count, OK.
     web.serve("/step", {200, "4|message^6^save", "text/plain"});
     EXPECT_TRUE(
         xWaitFor([&] { return profile.traced("BROWSER_MESSAGE_ID_SAVE_BUTTON_CLICKED") == 1; }, 20000));
+    ASSERT_TRUE(xWaitFor([&] { return xWindowShown(xvfb.name(), "Tobrel : Save Tracks"); }, 20000))
+        << "no save dialog";
+    EXPECT_TRUE(xScreenshot(xvfb.name(), xArtifactsFolder("wizardE2E") + "/4-save-tracks.png"));
+    x.key("Return");
+    ASSERT_TRUE(xWaitFor([&] { return xWindowShown(xvfb.name(), "Tobrel : Message"); }, 30000))
+        << "no count of saved tracks";
+    x.key("Return");
+    ASSERT_TRUE(xWaitFor([&] { return !xWindowShown(xvfb.name(), "Tobrel : Message"); }, 20000));
+
+    // Two MP3s in the artists' folders, tagged and as long as their tracks;
+    // the saved tracks left the list.
+    std::istringstream lines(durations);
+    int files = 0;
+    for (std::string line; std::getline(lines, line); ++files) {
+        const std::string song = line.substr(0, line.find('|'));
+        const double recordedMs = std::stod(line.substr(line.find('|') + 1));
+        const std::string artist = song == "Song One" ? "Artist A" : "Artist B";
+        const std::string mp3 = saveFolder + "/" + artist + "/" + song + ".mp3";
+        ASSERT_TRUE(fs::exists(mp3)) << mp3;
+        EXPECT_EQ(testsupport::mutagenTitleArtistAlbum(mp3), "2.3|" + song + "|" + artist + "|\n");
+        EXPECT_NEAR(testsupport::decodedMs(mp3), recordedMs, 50.0) << mp3;
+        EXPECT_EQ(testsupport::toolOutput("ffmpeg -nostdin -v error -i " + testsupport::shellQuoted(mp3) +
+                                          " -f null - 2>&1"),
+                  "");
+    }
+    EXPECT_EQ(files, 2);
+    EXPECT_TRUE(xWaitFor([&] { return profile.tracks("song").empty(); }, 20000)) << profile.tracks("song");
+    EXPECT_TRUE(xScreenshot(xvfb.name(), xArtifactsFolder("wizardE2E") + "/5-saved.png"));
     ASSERT_EQ(::waitpid(app, nullptr, WNOHANG), 0) << "the recorder ended";
 }
 

@@ -11,6 +11,7 @@
 
 #include "pulseFixture.h"
 #include "testsupport.h"
+#include "toolOutput.h"
 
 using namespace std::chrono_literals;
 
@@ -25,7 +26,14 @@ bool XTest::open(const std::string& name) {
         reinterpret_cast<int (*)(void*, int, int, int, unsigned long)>(dlsym(xtst, "XTestFakeMotionEvent"));
     fakeButton = reinterpret_cast<int (*)(void*, unsigned int, int, unsigned long)>(
         dlsym(xtst, "XTestFakeButtonEvent"));
-    if (!openDisplay || !closeDisplay || !sync || !fakeMotion || !fakeButton) return false;
+    stringToKeysym = reinterpret_cast<unsigned long (*)(const char*)>(dlsym(x11, "XStringToKeysym"));
+    keysymToKeycode =
+        reinterpret_cast<unsigned char (*)(void*, unsigned long)>(dlsym(x11, "XKeysymToKeycode"));
+    fakeKey =
+        reinterpret_cast<int (*)(void*, unsigned int, int, unsigned long)>(dlsym(xtst, "XTestFakeKeyEvent"));
+    if (!openDisplay || !closeDisplay || !sync || !fakeMotion || !fakeButton || !stringToKeysym ||
+        !keysymToKeycode || !fakeKey)
+        return false;
     display = openDisplay(name.c_str());
     return display != nullptr;
 }
@@ -55,12 +63,39 @@ void XTest::click(int x, int y) {
     button(false);
 }
 
+void XTest::keyEvent(const std::string& name, bool down) {
+    fakeKey(display, keysymToKeycode(display, stringToKeysym(name.c_str())), down ? 1 : 0, 0);
+    sync(display, 0);
+    std::this_thread::sleep_for(40ms);
+}
+
+void XTest::key(const std::string& name, bool shift) {
+    if (shift) keyEvent("Shift_L", true);
+    keyEvent(name, true);
+    keyEvent(name, false);
+    if (shift) keyEvent("Shift_L", false);
+}
+
+void XTest::type(const std::string& text) {
+    for (char c : text) {
+        if (c == ' ')
+            key("space");
+        else if (c >= 'A' && c <= 'Z')
+            key(std::string(1, static_cast<char>(c - 'A' + 'a')), true);
+        else
+            key(std::string(1, c));
+    }
+}
+
 XvfbDisplay::XvfbDisplay(const std::string& screen) {
-    // Xvfb picks a free number and tells it through a pipe.
+    // Xvfb picks a free number and tells it through a pipe. -noreset: the
+    // server does not reset when its last client leaves, so a probe that
+    // connects and leaves cannot make the program's own connection fail.
     int numberPipe[2];
     if (::pipe(numberPipe) != 0) return;
     pid_ = pulsefixture::spawnProgram(
-        {"Xvfb", "-displayfd", std::to_string(numberPipe[1]), "-screen", "0", screen, "-nolisten", "tcp"});
+        {"Xvfb", "-displayfd", std::to_string(numberPipe[1]), "-screen", "0", screen, "-nolisten", "tcp",
+         "-noreset"});
     ::close(numberPipe[1]);
     std::string number;
     char c = 0;
@@ -109,4 +144,9 @@ std::string xCommandOutput(const std::string& command) {
 
 bool xSoundPlaying() {
     return xCommandOutput("pactl list sink-inputs").find("Corked: no") != std::string::npos;
+}
+
+bool xWindowShown(const std::string& display, const std::string& title) {
+    return xCommandOutput("xwininfo -display " + display + " -name " + testsupport::shellQuoted(title))
+               .find("IsViewable") != std::string::npos;
 }

@@ -1,6 +1,7 @@
 // An X display for end-to-end tests of the real program: a private Xvfb that
 // picks a free display number itself, the pointer driven through the XTEST
-// extension (real X events, so the program sees what a user's mouse does),
+// extension (real X events, so the program sees what a user's mouse and
+// keyboard do),
 // and screenshots of the whole screen.
 #pragma once
 
@@ -20,6 +21,9 @@ struct XTest {
     int (*sync)(void*, int) = nullptr;
     int (*fakeMotion)(void*, int, int, int, unsigned long) = nullptr;
     int (*fakeButton)(void*, unsigned int, int, unsigned long) = nullptr;
+    unsigned long (*stringToKeysym)(const char*) = nullptr;
+    unsigned char (*keysymToKeycode)(void*, unsigned long) = nullptr;
+    int (*fakeKey)(void*, unsigned int, int, unsigned long) = nullptr;
 
     bool open(const std::string& name);
     ~XTest();
@@ -29,6 +33,13 @@ struct XTest {
     // the order they come, so nothing is waited for behind a click: a test
     // waits for what the click does where it shows.
     void click(int x, int y);
+    // A key by its X name ("Return", "Tab", "Down", "a"), Shift held when asked.
+    void key(const std::string& name, bool shift = false);
+    // Types letters, digits and spaces.
+    void type(const std::string& text);
+
+  private:
+    void keyEvent(const std::string& name, bool down);
 };
 
 // A private Xvfb; ended (SIGTERM, waited for) when the object dies.
@@ -64,3 +75,5 @@ std::string xCommandOutput(const std::string& command);
 // Whether a playback stream of the sound server is fed, that is not corked
 // (the program corks its stream while a track is paused or stopped).
 bool xSoundPlaying();
+// Whether a window with this title is on the screen of `display` (xwininfo).
+bool xWindowShown(const std::string& display, const std::string& title);

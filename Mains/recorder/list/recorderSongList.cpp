@@ -20,10 +20,13 @@
 #include "ptListView.h"
 #include "recCache.h"
 #include "recorderApp.h"
+#include "recorderDialogLook.h"
 #include "recorderDlgMsgModal.h"
+#include "recorderDlgRename.h"
 #include "recorderMainSkin.h"
 #include "recorderMainWindow.h"
 #include "recorderPlayerNaming.h"
+#include "recorderSave.h"
 #include "recorderSeams.h"
 #include "recorderSession.h"
 #include "recorderSkinLook.h"
@@ -230,8 +233,15 @@ int recorderSongListViewTimerClicked(RecorderApp& app, bool changed) {
     if (name != app.list.lastRecordingName) {
         app.list.lastRecordingName = name;
         if (!name.empty()) {
-            REPORT_CHECK(recCacheInsertFromFileName(app.owned.cacheDb.get(), name));
-            newTrack = true;
+            // A failed insert (a full disk) has been reported; the track stays
+            // on disk and is entered with the next one, or at the next start.
+            // The tick goes on either way.
+            int added = 0, removed = 0;
+            const int entered = app.faults.listFault
+                                    ? recCacheReconcile(app.owned.cacheDb.get(), added, removed)
+                                    : recCacheInsertFromFileName(app.owned.cacheDb.get(), name);
+            app.faults.listFault = entered != OKAY;
+            newTrack = entered == OKAY;
         }
     }
 
@@ -375,13 +385,13 @@ int recorderSongListRowMenu(RecorderApp& app, QPoint globalPos) {
     if (!app.window.mainWindow) return REPORT_ERR();
     QMenu menu(app.window.mainWindow);
     menu.setObjectName("trackListRowMenu");
-    REPORT_CHECK(recorderSkinLookApplyFrom(app.owned.skin.get(), menu));
+    REPORT_CHECK(recorderDialogLook(app, menu));
     QAction* rename = menu.addAction(kSongListMenuRename);
     QAction* remove = menu.addAction(kSongListMenuDelete);
     QAction* save = menu.addAction(kSongListMenuSave);
     QAction* chosen = menu.exec(globalPos);
     if (chosen == rename) REPORT_CHECK(recorderDlgRename(app));
     if (chosen == remove) REPORT_CHECK(recorderSongListDelete(app));
-    if (chosen == save) REPORT_CHECK(recorderSaveFromRowMenu(app));
+    if (chosen == save) REPORT_CHECK(recorderSave(app, kSaveSelected));
     return OKAY;
 }

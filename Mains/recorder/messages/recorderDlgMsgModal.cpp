@@ -16,9 +16,13 @@
 #include <QThread>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <map>
 #include <mutex>
+#include <set>
+#include <utility>
 
 #include "recorderApp.h"
+#include "regWithoutKeyname.h"
 #include "report.h"
 
 static constexpr const char* kReportModule = "./recorderDlgMsgModal";
@@ -205,12 +209,25 @@ int recorderDlgMsgModal(RecorderApp& app, std::string_view text, bool withCancel
     return OKAY;
 }
 
-void recorderMessageBox(const std::string& text, const std::string& caption) {
+namespace {
+
+// Shows the box on the user-interface thread, then runs `done` there.
+void showBoxThen(const std::string& text, const std::string& caption, std::function<void()> done) {
     if (!onUiThread() && QCoreApplication::instance()) {
-        queueToUiThread([text, caption] { showBox(text, caption); });
+        queueToUiThread([text, caption, done = std::move(done)] {
+            showBox(text, caption);
+            done();
+        });
         return;
     }
     showBox(text, caption);
+    done();
+}
+
+}  // namespace
+
+void recorderMessageBox(const std::string& text, const std::string& caption) {
+    showBoxThen(text, caption, [] {});
 }
 
 void recorderSetMessageLook(RecorderMessageLook look) { messageLook() = std::move(look); }
@@ -251,16 +268,68 @@ void traceReport(const InternalError& e) {
     tracing = false;
 }
 
+// A setting that cannot be read (its default is used): traced once per key
+// for as long as the program runs.
+void traceUnreadableSetting(std::string_view keyPath, const std::string& why) {
+    static std::set<std::string> told;
+    std::lock_guard lock(traceMutex());
+    CSlout* trace = reportTrace();
+    if (!trace || !told.insert(std::string(keyPath)).second) return;
+    trace->outputW(1, "Setting " + std::string(keyPath) + " cannot be read, its default is used: " + why);
+}
+
 }  // namespace
 
 void recorderReportToTrace(CSlout* trace) {
-    std::lock_guard lock(traceMutex());
-    reportTrace() = trace;
+    {
+        std::lock_guard lock(traceMutex());
+        reportTrace() = trace;
+    }
+    regWithoutKeynameSetUnreadableNotice(trace ? RegUnreadableNotice(traceUnreadableSetting) : nullptr);
 }
 
-void recorderInstallInternalErrorBoxes() {
-    reportSetSink([](const InternalError& e) {
-        traceReport(e);
-        recorderMessageBox(e.module, std::to_string(e.line));
+namespace {
+
+// Reports whose box is queued or on screen, by module and line, with how
+// often each came again meanwhile. A failure that repeats (every timer tick,
+// every step of an engine thread) shows one box, not a box a tick.
+std::mutex& openBoxesMutex() {
+    static std::mutex m;
+    return m;
+}
+
+std::map<std::pair<std::string, int>, int>& openBoxes() {
+    static std::map<std::pair<std::string, int>, int> open;
+    return open;
+}
+
+void showReport(const InternalError& e) {
+    const std::pair<std::string, int> key(e.module, e.line);
+    {
+        std::lock_guard lock(openBoxesMutex());
+        const auto [it, fresh] = openBoxes().try_emplace(key, 0);
+        if (!fresh) {
+            ++it->second;
+            return;
+        }
+    }
+    traceReport(e);
+    showBoxThen(e.module, std::to_string(e.line), [key] {
+        int repeats = 0;
+        {
+            std::lock_guard lock(openBoxesMutex());
+            const auto it = openBoxes().find(key);
+            if (it == openBoxes().end()) return;
+            repeats = it->second;
+            openBoxes().erase(it);
+        }
+        if (repeats > 0)
+            traceReport(
+                InternalError{key.first, key.second,
+                              "came " + std::to_string(repeats) + " more times while its box was open"});
     });
 }
+
+}  // namespace
+
+void recorderInstallInternalErrorBoxes() { reportSetSink(showReport); }

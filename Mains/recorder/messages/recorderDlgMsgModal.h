@@ -92,10 +92,12 @@ RecorderMessageBoxHook recorderSetMessageBoxHook(RecorderMessageBoxHook hook);
 
 // Makes internal-error reports show as message boxes (text = module path,
 // caption = line), from whatever thread they come, and go to the trace with
-// their detail (see recorderReportToTrace).
+// their detail (see recorderReportToTrace). A report whose module and line
+// already have a box queued or open is not shown again: the trace gets how
+// often it came once that box closes.
 void recorderInstallInternalErrorBoxes();
 
 // The trace internal errors are written to, as "Internal error: <module> line
-// <line>: <detail>" (null: none). Start-up sets it once the trace sink exists;
-// shutdown clears it before the sink goes.
+// <line>: <detail>", and settings that cannot be read (once a key; null: none). Start-up sets it once the
+// trace sink exists; shutdown clears it before the sink goes.
 void recorderReportToTrace(CSlout* trace);

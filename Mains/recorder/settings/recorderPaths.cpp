@@ -25,9 +25,11 @@ int shellFolder(knownFolder which, bool create, std::string& path) {
 }  // namespace
 
 int recorderPaths(int id, std::string& path) {
-    std::string top, common, local, roaming, documents;
+    // No path of the program lies under the machine-wide data folder, so it is
+    // not looked up here: a sandbox that hides every folder of XDG_DATA_DIRS
+    // must not stop the program (start-up traces its absence).
+    std::string top, local, roaming, documents;
     REPORT_CHECK(recorderSessionGetTopFolder(top));
-    REPORT_CHECK(shellFolder(knownFolder::CommonAppData, false, common));
     REPORT_CHECK(shellFolder(knownFolder::LocalAppData, true, local));
     REPORT_CHECK(shellFolder(knownFolder::RoamingAppData, true, roaming));
     REPORT_CHECK(shellFolder(knownFolder::Documents, true, documents));

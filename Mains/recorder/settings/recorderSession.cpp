@@ -6,9 +6,11 @@
 
 #include <charconv>
 #include <climits>
+#include <cmath>
 #include <cstdio>
 
 #include "Mth.h"
+#include "hwnd.h"
 #include "pstr.h"
 #include "regWithoutKeyname.h"
 #include "report.h"
@@ -95,6 +97,9 @@ int recorderSessionGetWindowPosition(int& xmin, int& ymin) {
     bool found = false;
     REPORT_CHECK(getInt("window_xmin", -1, found, xmin));
     REPORT_CHECK(getInt("window_ymin", -1, found, ymin));
+    // A screen coordinate's range, before the placement does sums with it.
+    xmin = hwndClampCoord(xmin);
+    ymin = hwndClampCoord(ymin);
     return OKAY;
 }
 
@@ -166,7 +171,8 @@ int recorderSessionGetVolume(double& volume) {
     if (i == std::string::npos ||
         std::from_chars(text.data() + i, text.data() + text.size(), v).ec != std::errc())
         v = 0.0;
-    volume = v;
+    // "nan" and "inf" are numbers to the conversion, not volumes: the default then.
+    volume = std::isfinite(v) ? v : 1.0;
     return OKAY;
 }
 

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "recorderApp.h"
+#include "recorderFaults.h"
 #include "recorderMainWindow.h"
 #include "recorderSeams.h"
 #include "recorderSession.h"
@@ -60,6 +61,7 @@ int tick(RecorderApp& app) {
     REPORT_CHECK(step(app, 6, [&] { return recorderSystemSounds(app); }));
     REPORT_CHECK(step(app, 7, [&] { return recorderUpdateMainDisplay(app); }));
     REPORT_CHECK(step(app, 8, [&] { return recorderDlgFindSongsCheckTimeout(app); }));
+    REPORT_CHECK(step(app, 9, [&] { return recorderFaultsTimer(app); }));
     return OKAY;
 }
 
@@ -87,7 +89,8 @@ int recorderSetRecordMode(RecorderApp& app, bool on) {
     } else {
         REPORT_CHECK(sndDevicesSetRecordState(*app.owned.engine, kSndRecordDisarm, result));
     }
-    if (result == kSndCodeNoCaptureStream) app.modes.recordMode = false;
+    // Without an output (207) record mode stays on: the engine records as soon
+    // as one comes, and the faults step tells the user meanwhile.
     REPORT_CHECK(recorderUpdateRecordModeButton(app));
     return OKAY;
 }

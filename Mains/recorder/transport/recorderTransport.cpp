@@ -109,6 +109,16 @@ int recorderTransportPlaySelection(RecorderApp& app) {
         return OKAY;
     }
 
+    // A track whose audio file was deleted behind our back: say so, and
+    // leave recording as it was.
+    bool present = false;
+    REPORT_CHECK(sndDevicesPlayTrackPresent(*app.owned.engine, baseName, present));
+    if (!present) {
+        bool confirmed = false;
+        REPORT_CHECK(recorderDlgMsgModal(app, kMsgTrackAudioMissing, false, confirmed));
+        return OKAY;
+    }
+
     // 3. Record mode steps aside.
     bool proceed = true;
     REPORT_CHECK(suspendRecordMode(app, proceed));

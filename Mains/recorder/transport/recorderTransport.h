@@ -13,6 +13,8 @@ inline constexpr const char* kMsgStopRecordingToPlay =
     "A recording is currently in progress.\n\nWould you like to stop recording and enter playback mode?";
 // String 1042.
 inline constexpr const char* kMsgCannotPlayRecording = "You may not play the currently recording track.";
+// Our text, for a track whose audio file has gone from the cache folder.
+inline constexpr const char* kMsgTrackAudioMissing = "The track's audio file is missing.";
 
 // The play button: pause while playing, else play the selection.
 int recorderTransportPlayPause(RecorderApp& app);

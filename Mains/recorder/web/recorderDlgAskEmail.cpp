@@ -9,8 +9,11 @@
 #include <QVBoxLayout>
 
 #include "recorderApp.h"
+#include "recorderDialogLook.h"
 #include "recorderMainWindow.h"
 #include "report.h"
+
+static constexpr const char* kReportModule = "./recorderDlgAskEmail";
 
 static constexpr const char* kAskEmailMessage =
     "If you would like to receive occasional information about new Tobrel features and free upgrades, please "
@@ -49,6 +52,7 @@ int recorderDlgAskEmail(RecorderApp& app, std::string& address) {
     buttons->addStretch(1);
     layout->addLayout(buttons);
     QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
+    REPORT_CHECK(recorderDialogLook(app, dialog));
 
     edit->setFocus();
     dialog.raise();

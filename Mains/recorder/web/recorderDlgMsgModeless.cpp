@@ -4,6 +4,7 @@
 
 #include "pstr.h"
 #include "recorderApp.h"
+#include "recorderDialogLook.h"
 #include "recorderDlgMsgModal.h"
 #include "recorderInit.h"
 #include "recorderMainWindow.h"
@@ -41,6 +42,7 @@ int recorderDlgMsgModeless(RecorderApp& app, std::string_view text, std::string_
     window->setText(shownText(text));
     window->setModal(false);
     window->setAttribute(Qt::WA_DeleteOnClose);
+    REPORT_CHECK(recorderDialogLook(app, *window));
     QObject::connect(window, &QDialog::finished, window, [&app, window, address = std::string(link)](int) {
         app.web.modelessMsgOpen = false;
         if (window->confirmed() && !address.empty()) recorderMainWindowOpenPage(app, address);

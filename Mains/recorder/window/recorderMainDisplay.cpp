@@ -17,6 +17,7 @@
 #include "recCache.h"
 #include "recorderApp.h"
 #include "recorderDlgFindSongs.h"
+#include "recorderFaults.h"
 #include "recorderMainSkin.h"
 #include "recorderMainWindow.h"
 #include "recorderSession.h"
@@ -116,12 +117,15 @@ int indicatorStep(RecorderApp& app, int indicator) {
 // while the indicator is on with auto segment on. Its value changes without a
 // repaint; the text, which always changes with it, repaints.
 int recordingTime(RecorderApp& app, bool autoSegment, int indicator, long durationMs) {
-    const bool shown = autoSegment ? indicator != 0 : durationMs > 0;
+    const bool noOutput = recorderFaultsNoOutput(app);
+    const bool shown = noOutput || (autoSegment ? indicator != 0 : durationMs > 0);
     int value = 0;
     REPORT_CHECK(skinComponentGetValue(app.owned.skin.get(), kSkinTextRecordTime, value));
     if ((value != 0) != shown)
         REPORT_CHECK(skinComponentSetValue(app.owned.skin.get(), kSkinTextRecordTime, shown ? 1 : 0));
-    const std::string text = shown ? recorderTimeText(durationMs) : std::string(kRecorderTimeStopped);
+    const std::string text = noOutput ? std::string(kRecorderTimeNoOutput)
+                             : shown  ? recorderTimeText(durationMs)
+                                      : std::string(kRecorderTimeStopped);
     REPORT_CHECK(skinTextUpdate(app.owned.skin.get(), kSkinTextRecordTime, text, paintWindow(app)));
     return OKAY;
 }
@@ -187,7 +191,7 @@ int recorderUpdateMainModeDisplays(RecorderApp& app) {
 
 int recorderUpdateRecordModeButton(RecorderApp& app) {
     if (!app.owned.skin) return OKAY;
-    REPORT_CHECK(setPair(app, kSkinRecordModeOn, kSkinRecordModeOff, app.modes.recordMode));
+    REPORT_CHECK(setPair(app, kSkinRecordModeOn, kSkinRecordModeOff, recorderFaultsRecordShown(app)));
     return OKAY;
 }
 
@@ -269,7 +273,7 @@ int recorderMainHover(RecorderApp& app, int x, int y) {
         int onHover, offHover, hotspot;
     };
     const TwoState twoStates[] = {
-        {app.modes.recordMode, kSkinRecordModeOnHover, kSkinRecordModeOffHover, kSkinHotRecordMode},
+        {recorderFaultsRecordShown(app), kSkinRecordModeOnHover, kSkinRecordModeOffHover, kSkinHotRecordMode},
         {app.modes.hideShort, kSkinHideShortOnHover, kSkinHideShortOffHover, kSkinHotHideShort},
         {autoSegment, kSkinAutoSegmentOnHover, kSkinAutoSegmentOffHover, kSkinHotAutoSegment},
         {app.transport.playing, kSkinPauseHover, kSkinPlayHover, kSkinHotPlayPause},

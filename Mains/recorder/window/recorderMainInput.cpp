@@ -11,11 +11,15 @@
 #include <cstdio>
 
 #include "recorderApp.h"
+#include "recorderDlgRename.h"
+#include "recorderFaults.h"
 #include "recorderInit.h"
 #include "recorderMainDisplay.h"
+#include "recorderMainMenu.h"
 #include "recorderMainSkin.h"
 #include "recorderMainWindow.h"
 #include "recorderPlayPosition.h"
+#include "recorderSave.h"
 #include "recorderSeams.h"
 #include "recorderSession.h"
 #include "recorderSongList.h"
@@ -30,20 +34,17 @@ static constexpr const char* kReportModule = "./recorderMainInput";
 
 namespace {
 
-int openLogoPage(RecorderApp& app) {
-    int subvendor = 0, vendor = 0;
-    REPORT_CHECK(recorderProductCodes(subvendor, vendor));
-    std::string service;
-    REPORT_CHECK(recorderSessionGetWebServiceAddress(service));
-    REPORT_CHECK(recorderMainWindowOpenPage(app, recorderMainLogoAddress(service, vendor, subvendor)));
-    return OKAY;
-}
-
 // The user's choice of mode replaces a suspension for playback: record mode
 // must not come back by itself at the end of a later track.
 int toggleRecordMode(RecorderApp& app) {
     if (app.transport.playing) REPORT_CHECK(recorderTransportStop(app, false));
     app.transport.recordSuspended = false;
+    // Record mode that waits for an output shows as off; a click asks for it
+    // again, and the user hears why nothing records.
+    if (app.modes.recordMode && !recorderFaultsRecordShown(app)) {
+        recorderFaultsTell(app, kMsgNoSoundOutput);
+        return OKAY;
+    }
     REPORT_CHECK(recorderSetRecordMode(app, !app.modes.recordMode));
     return OKAY;
 }
@@ -74,9 +75,9 @@ int newTrackIfShown(RecorderApp& app) {
 int hotspotAction(RecorderApp& app, int hotspot, int x, int y) {
     switch (hotspot) {
         case kSkinHotMenu:
-            return recorderMainMenu(app, x, y);
+            return recorderMainMenu(app);
         case kSkinHotLogo:
-            return openLogoPage(app);
+            return recorderMainOpenPage(app, kRecorderPageLogo);
         case kSkinHotRecordMode:
             return toggleRecordMode(app);
         case kSkinHotHideShort:
@@ -86,7 +87,7 @@ int hotspotAction(RecorderApp& app, int hotspot, int x, int y) {
         case kSkinHotDelete:
             return recorderSongListDelete(app);
         case kSkinHotSave:
-            return recorderSaveFromButton(app, x, y);
+            return recorderSaveButton(app, x, y);
         case kSkinHotPrevious:
             return recorderTransportPrevious(app);
         case kSkinHotNext:
@@ -115,18 +116,33 @@ int hotspotAction(RecorderApp& app, int hotspot, int x, int y) {
 
 }  // namespace
 
-std::string recorderMainLogoAddress(const std::string& service, int vendor, int subvendor) {
-    // The version is printed without the user's locale, which could make its
-    // decimal point a comma.
+std::string recorderProductVersionText() {
+    // Without the user's locale, which could make the decimal point a comma.
     char version[32];
     const auto done = std::to_chars(version, version + sizeof version - 1, kRecorderProductVersion,
                                     std::chars_format::fixed, 3);
     *done.ptr = '\0';
+    return version;
+}
+
+std::string recorderMainPageAddress(const std::string& service, const char* directive, int vendor,
+                                    int subvendor) {
     char address[512];
     std::snprintf(address, sizeof address,
                   "%s/%s/%s/?directive=%s&vendor=%d&subvendor=%d&plus=%d&product_version=%s", service.c_str(),
-                  "fromPlayer", "redirect", "logo", vendor, subvendor, 1, version);
+                  "fromPlayer", "redirect", directive, vendor, subvendor, 1,
+                  recorderProductVersionText().c_str());
     return address;
+}
+
+int recorderMainOpenPage(RecorderApp& app, const char* directive) {
+    int subvendor = 0, vendor = 0;
+    REPORT_CHECK(recorderProductCodes(subvendor, vendor));
+    std::string service;
+    REPORT_CHECK(recorderSessionGetWebServiceAddress(service));
+    REPORT_CHECK(
+        recorderMainWindowOpenPage(app, recorderMainPageAddress(service, directive, vendor, subvendor)));
+    return OKAY;
 }
 
 int recorderMainNewTrack(RecorderApp& app) {

@@ -25,6 +25,17 @@ bool recorderMainOnBackground(RecorderApp& app, int x, int y);
 // starts with the next sound.
 int recorderMainNewTrack(RecorderApp& app);
 
-// The address the logo opens, e.g.
+// The product version as text ("2.005"), whatever the user's locale.
+std::string recorderProductVersionText();
+
+// Directives of the pages of the web service the program opens.
+inline constexpr const char* kRecorderPageLogo = "logo";
+inline constexpr const char* kRecorderPageManual = "manual";
+
+// The address of a page of the web service, e.g. for the logo
 // <service>/fromPlayer/redirect/?directive=logo&vendor=500&subvendor=0&plus=1&product_version=2.005
-std::string recorderMainLogoAddress(const std::string& service, int vendor, int subvendor);
+std::string recorderMainPageAddress(const std::string& service, const char* directive, int vendor,
+                                    int subvendor);
+
+// Opens a page of the web service (by its directive) in the user's browser.
+int recorderMainOpenPage(RecorderApp& app, const char* directive);

@@ -15,11 +15,13 @@
 
 #include "CSlout.h"
 #include "recorderApp.h"
+#include "recorderDialogLook.h"
 #include "recorderDlgMsgModal.h"
 #include "recorderMainDisplay.h"
 #include "recorderMainInput.h"
 #include "recorderMainWindow.h"
 #include "recorderPlayerNaming.h"
+#include "recorderSave.h"
 #include "recorderSeams.h"
 #include "recorderSession.h"
 #include "recorderSongList.h"
@@ -34,8 +36,6 @@ namespace {
 
 constexpr const char* kHandle = "recorderDlgFindSongsHandleBrowserMessage(): ";
 constexpr const char* kSongStarted = "recorderDlgFindSongsBrowserSongStarted(): ";
-// The save of every track the wizard named.
-constexpr int kSaveWizardTracks = 3;
 
 int closeWizard(RecorderApp& app);
 
@@ -178,6 +178,8 @@ int createWizard(RecorderApp& app) {
     if (!app.window.mainWindow) return REPORT_ERR();
     // 1.
     auto* dialog = new FindSongsDialog(app, app.window.mainWindow);
+    // The skin's colours show around and behind the page until it has painted.
+    REPORT_CHECK(recorderDialogLook(app, *dialog));
     s.wizard = dialog;
     s.wizardOpen = true;
     s.pageLoaded = false;
@@ -349,7 +351,7 @@ int recorderDlgFindSongsHandleBrowserMessage(RecorderApp& app, long id, const st
             break;
         case kBrowserMessageSaveButtonClicked:
             trace(app, std::string(kHandle) + "BROWSER_MESSAGE_ID_SAVE_BUTTON_CLICKED");
-            REPORT_CHECK(recorderSave(app, kSaveWizardTracks));
+            REPORT_CHECK(recorderSave(app, kSaveWizard));
             break;
         case kBrowserMessageWebPageLoaded:
             trace(app, std::string(kHandle) + "BROWSER_MESSAGE_ID_WEB_PAGE_LOADED");
