@@ -1,7 +1,7 @@
 // The skin-derived look (see recorderSkinLook.h). Every colour but the two the
 // skin gives is a mix of them, so the look keeps its contrast whether the skin
-// is dark or light; only the selection's accent is the list's own blue, which
-// carries white text.
+// is dark or light; only the selection's accent comes from the list's own
+// blue, which carries white text.
 #include "recorderSkinLook.h"
 
 #include <QAbstractButton>
@@ -10,6 +10,7 @@
 #include <QFrame>
 #include <QWidget>
 
+#include "ptListView.h"
 #include "recorderMainSkin.h"
 #include "report.h"
 
@@ -53,9 +54,6 @@ class DialogEdge : public QFrame {
     }
 };
 
-const QColor kAccent(16, 128, 223);
-const QColor kAccentText(255, 255, 255);
-
 }  // namespace
 
 int recorderSkinLookFromSkin(Skin* skin, RecorderSkinLook& look) {
@@ -64,12 +62,15 @@ int recorderSkinLookFromSkin(Skin* skin, RecorderSkinLook& look) {
     REPORT_CHECK(recorderMainSkinListLayout(skin, left, top, right, bottom, text, back));
     look.text = QColor(text.red, text.green, text.blue);
     look.back = QColor(back.red, back.green, back.blue);
-    look.selText = kAccentText;
-    look.selBack = kAccent;
+    // The accent is the list's own selection blue, a shade darker: white
+    // text on the list's blue reaches about 4:1, on this shade past 4.5:1.
+    const ptListView list;
+    look.selText = list.selTextFocus;
+    look.selBack = list.selBackFocus.darker(120);
     // Without the focus the selection stays visible but steps back: the
     // accent sunk into the background, with the list's own text.
     look.selTextNoFocus = look.text;
-    look.selBackNoFocus = mix(look.back, kAccent, 0.35);
+    look.selBackNoFocus = mix(look.back, look.selBack, 0.35);
     look.line = mix(look.back, look.text, 0.12);
     look.header = mix(look.back, look.text, 0.05);
     look.headerText = mix(look.text, look.back, 0.25);
@@ -80,29 +81,33 @@ int recorderSkinLookFromSkin(Skin* skin, RecorderSkinLook& look) {
 
 QPalette recorderSkinLookPalette(const RecorderSkinLook& look) {
     QPalette p;
-    const QColor field = mix(look.back, look.text, 0.10);
-    const QColor button = mix(look.back, look.text, 0.16);
+    // The surface is the list's own background; fields, check boxes and radio
+    // buttons are filled a step lighter so that their edges and marks stand
+    // out from it, buttons a step lighter again. Disabled texts lie a little
+    // short of half way to the surface (still about 4:1 against it).
+    const QColor field = mix(look.back, look.text, 0.12);
+    const QColor button = mix(look.back, look.text, 0.20);
     const QColor muted = mix(look.text, look.back, 0.45);
     for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
         const bool disabled = group == QPalette::Disabled;
         p.setColor(group, QPalette::Window, look.back);
         p.setColor(group, QPalette::WindowText, disabled ? muted : look.text);
-        p.setColor(group, QPalette::Base, field);
-        p.setColor(group, QPalette::AlternateBase, mix(look.back, look.text, 0.06));
+        p.setColor(group, QPalette::Base, disabled ? mix(look.back, look.text, 0.06) : field);
+        p.setColor(group, QPalette::AlternateBase, mix(look.back, look.text, 0.08));
         p.setColor(group, QPalette::Text, disabled ? muted : look.text);
-        p.setColor(group, QPalette::PlaceholderText, muted);
+        p.setColor(group, QPalette::PlaceholderText, mix(look.text, field, 0.45));
         p.setColor(group, QPalette::Button, button);
         p.setColor(group, QPalette::ButtonText, disabled ? muted : look.text);
         p.setColor(group, QPalette::BrightText, Qt::white);
-        p.setColor(group, QPalette::Light, mix(look.back, look.text, 0.30));
-        p.setColor(group, QPalette::Midlight, mix(look.back, look.text, 0.22));
-        p.setColor(group, QPalette::Mid, look.line);
+        p.setColor(group, QPalette::Light, mix(look.back, look.text, 0.35));
+        p.setColor(group, QPalette::Midlight, mix(look.back, look.text, 0.28));
+        p.setColor(group, QPalette::Mid, mix(look.back, look.text, 0.16));
         p.setColor(group, QPalette::Dark, look.back.darker(150));
         p.setColor(group, QPalette::Shadow, Qt::black);
         p.setColor(group, QPalette::Highlight, disabled ? button : look.selBack);
         p.setColor(group, QPalette::HighlightedText, disabled ? muted : look.selText);
-        p.setColor(group, QPalette::Link, look.selBack.lighter(140));
-        p.setColor(group, QPalette::LinkVisited, look.selBack.lighter(120));
+        p.setColor(group, QPalette::Link, look.selBack.lighter(160));
+        p.setColor(group, QPalette::LinkVisited, look.selBack.lighter(140));
         p.setColor(group, QPalette::ToolTipBase, look.back);
         p.setColor(group, QPalette::ToolTipText, look.text);
     }
@@ -131,12 +136,4 @@ void recorderSkinLookApply(const RecorderSkinLook& look, QWidget& widget) {
         !widget.findChild<QFrame*>(kDialogEdgeName, Qt::FindDirectChildrenOnly))
         new DialogEdge(widget, look.handleHover);
     for (QAbstractButton* button : widget.findChildren<QAbstractButton*>()) button->setIcon(QIcon());
-}
-
-int recorderSkinLookApplyFrom(Skin* skin, QWidget& widget) {
-    if (!skin) return OKAY;
-    RecorderSkinLook look;
-    REPORT_CHECK(recorderSkinLookFromSkin(skin, look));
-    recorderSkinLookApply(look, widget);
-    return OKAY;
 }

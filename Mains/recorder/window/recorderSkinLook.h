@@ -33,9 +33,7 @@ QPalette recorderSkinLookPalette(const RecorderSkinLook& look);
 // The track list's style sheet in that look: a slim scroll bar without arrow
 // buttons, the header's sections and the list's border.
 QString recorderSkinLookListStyle(const RecorderSkinLook& look);
-// Gives a dialog, message box or menu the look (its palette, and no icons on
-// its buttons: the skin's buttons carry none).
+// Gives a dialog, message box or menu the look (its palette, an edge of its own
+// on a dialog, and no icons on its buttons: the skin's buttons carry none).
+// Dialogs reach it through recorderDialogLook.
 void recorderSkinLookApply(const RecorderSkinLook& look, QWidget& widget);
-// The same with the look of `skin`; without a skin the widget keeps the
-// desktop's look.
-int recorderSkinLookApplyFrom(Skin* skin, QWidget& widget);
