@@ -105,10 +105,7 @@ int hotspotAction(RecorderApp& app, int hotspot, int x, int y) {
             app.window.mainWindow->showMinimized();
             return OKAY;
         case kSkinHotClose:
-            // The close request, as the desktop's: the clear-list question first.
-            if (!app.window.mainWindow) return REPORT_ERR();
-            app.window.mainWindow->close();
-            return OKAY;
+            return recorderMainQuit(app);
         default:
             return OKAY;
     }
@@ -142,6 +139,12 @@ int recorderMainOpenPage(RecorderApp& app, const char* directive) {
     REPORT_CHECK(recorderSessionGetWebServiceAddress(service));
     REPORT_CHECK(
         recorderMainWindowOpenPage(app, recorderMainPageAddress(service, directive, vendor, subvendor)));
+    return OKAY;
+}
+
+int recorderMainQuit(RecorderApp& app) {
+    if (!app.window.mainWindow) return REPORT_ERR();
+    app.window.mainWindow->close();
     return OKAY;
 }
 

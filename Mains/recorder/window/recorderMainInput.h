@@ -21,6 +21,10 @@ int recorderMainMouseLeave(RecorderApp& app);
 // slider track. A press there moves the window.
 bool recorderMainOnBackground(RecorderApp& app, int x, int y);
 
+// The close request, as the desktop's: the clear-list question first, then
+// the shutdown. The close button, Ctrl+Q and the menu's Exit all quit here.
+int recorderMainQuit(RecorderApp& app);
+
 // The new-track button: the recording in progress ends here and the next one
 // starts with the next sound.
 int recorderMainNewTrack(RecorderApp& app);

@@ -6,8 +6,9 @@
 #include <QShortcut>
 
 #include "recorderApp.h"
+#include "recorderDlgRename.h"
+#include "recorderMainInput.h"
 #include "recorderMainWindow.h"
-#include "recorderSeams.h"
 #include "recorderSongList.h"
 #include "recorderTransport.h"
 #include "report.h"
@@ -32,8 +33,7 @@ int recorderMainKeysInstall(RecorderApp& app) {
 int recorderMainKeyCommand(RecorderApp& app, RecorderKeyCommand command) {
     switch (command) {
         case RecorderKeyCommand::Quit:
-            if (!app.window.mainWindow) return REPORT_ERR();
-            app.window.mainWindow->close();
+            REPORT_CHECK(recorderMainQuit(app));
             return OKAY;
         case RecorderKeyCommand::PlayPause:
             REPORT_CHECK(recorderTransportPlayPause(app));
