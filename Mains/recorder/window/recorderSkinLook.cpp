@@ -8,6 +8,7 @@
 #include <QDialog>
 #include <QEvent>
 #include <QFrame>
+#include <QMenu>
 #include <QWidget>
 
 #include "ptListView.h"
@@ -71,6 +72,7 @@ int recorderSkinLookFromSkin(Skin* skin, RecorderSkinLook& look) {
     // accent sunk into the background, with the list's own text.
     look.selTextNoFocus = look.text;
     look.selBackNoFocus = mix(look.back, look.selBack, 0.35);
+    look.muted = mix(look.text, look.back, 0.45);
     look.line = mix(look.back, look.text, 0.12);
     look.header = mix(look.back, look.text, 0.05);
     look.headerText = mix(look.text, look.back, 0.25);
@@ -83,11 +85,10 @@ QPalette recorderSkinLookPalette(const RecorderSkinLook& look) {
     QPalette p;
     // The surface is the list's own background; fields, check boxes and radio
     // buttons are filled a step lighter so that their edges and marks stand
-    // out from it, buttons a step lighter again. Disabled texts lie a little
-    // short of half way to the surface (still about 4:1 against it).
+    // out from it, buttons a step lighter again.
     const QColor field = mix(look.back, look.text, 0.12);
     const QColor button = mix(look.back, look.text, 0.20);
-    const QColor muted = mix(look.text, look.back, 0.45);
+    const QColor& muted = look.muted;
     for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
         const bool disabled = group == QPalette::Disabled;
         p.setColor(group, QPalette::Window, look.back);
@@ -130,8 +131,27 @@ QString recorderSkinLookListStyle(const RecorderSkinLook& look) {
              look.headerText.name(), look.line.name());
 }
 
+namespace {
+
+// A menu in the skin's manner: roomy rows with rounded selections like the
+// skin's buttons, a visible edge and separators (the desktop style draws both
+// in colours that vanish on a dark surface).
+QString menuStyle(const RecorderSkinLook& look) {
+    return QString(
+               "QMenu { background-color: %1; color: %2; border: 1px solid %3; padding: 4px; }"
+               "QMenu::item { padding: 5px 28px 5px 14px; border-radius: 4px; background: transparent; }"
+               "QMenu::item:selected { background-color: %4; color: %5; }"
+               "QMenu::item:disabled { color: %6; }"
+               "QMenu::separator { height: 1px; background: %7; margin: 4px 8px; }")
+        .arg(look.back.name(), look.text.name(), look.handleHover.name(), look.selBack.name(),
+             look.selText.name(), look.muted.name(), look.handle.name());
+}
+
+}  // namespace
+
 void recorderSkinLookApply(const RecorderSkinLook& look, QWidget& widget) {
     widget.setPalette(recorderSkinLookPalette(look));
+    if (qobject_cast<QMenu*>(&widget)) widget.setStyleSheet(menuStyle(look));
     if (widget.isWindow() && qobject_cast<QDialog*>(&widget) &&
         !widget.findChild<QFrame*>(kDialogEdgeName, Qt::FindDirectChildrenOnly))
         new DialogEdge(widget, look.handleHover);

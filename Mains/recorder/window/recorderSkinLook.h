@@ -19,6 +19,7 @@ struct RecorderSkinLook {
     QColor selBack;
     QColor selTextNoFocus;  // a selected row while it has not
     QColor selBackNoFocus;
+    QColor muted;   // disabled texts (still about 4:1 against the background)
     QColor line;    // quiet lines: borders, the header's edge
     QColor header;  // the list header's background
     QColor headerText;
