@@ -83,9 +83,13 @@ int loadFactory(const std::string& library, sdkWebBrowserViewCreateFn& factory, 
         factory = found;
         return OKAY;
     }
-    const std::vector<std::string> candidates = library.empty()
-                                                    ? programLibraryCandidates(kSdkWebBrowserViewLibrary)
-                                                    : std::vector<std::string>{library};
+    // Filled apart rather than from a conditional with a braced list, which GCC 12
+    // at -O3 misreads as freeing a non-heap pointer.
+    std::vector<std::string> candidates;
+    if (library.empty())
+        candidates = programLibraryCandidates(kSdkWebBrowserViewLibrary);
+    else
+        candidates.push_back(library);
     for (const std::string& name : candidates) {
         auto lib = std::make_unique<QLibrary>(QString::fromStdString(name));
         if (!lib->load()) {
