@@ -240,6 +240,10 @@ int ptListViewAppendRow(ptListView* lv, const std::vector<std::string>& texts, i
     item->setData(0, kItemDataRole, QVariant::fromValue<qlonglong>(itemData));
     item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
     lv->window->addTopLevelItem(item.release());
+    if (lv->redrawOff) {
+        lv->widthsPending = true;
+        return OKAY;
+    }
     REPORT_CHECK(ptListViewApplyColumnWidths(lv));
     return OKAY;
 }
@@ -339,12 +343,12 @@ int ptListViewSort(ptListView* lv, int column, int direction) {
 
     QTreeWidget* w = lv->window;
     QTreeWidgetItem* current = w->currentItem();
-    std::vector<QTreeWidgetItem*> items;
     std::vector<QTreeWidgetItem*> selected;
     for (int i = 0; i < w->topLevelItemCount(); ++i)
         if (w->topLevelItem(i)->isSelected()) selected.push_back(w->topLevelItem(i));
-    // Taken items belong to us until they are handed back below.
-    while (w->topLevelItemCount() > 0) items.push_back(w->takeTopLevelItem(0));
+    // Taken items belong to us until they are handed back below. All at once:
+    // one by one, each take and each add would move and announce every row.
+    QList<QTreeWidgetItem*> items = w->invisibleRootItem()->takeChildren();
     std::stable_sort(items.begin(), items.end(), [&](QTreeWidgetItem* a, QTreeWidgetItem* b) {
         int result;
         if (column == kPtListViewSortByItemData) {
@@ -356,7 +360,7 @@ int ptListViewSort(ptListView* lv, int column, int direction) {
         }
         return result * sign < 0;
     });
-    for (QTreeWidgetItem* item : items) w->addTopLevelItem(item);
+    w->addTopLevelItems(items);
     for (QTreeWidgetItem* item : selected) item->setSelected(true);
     if (current)
         w->selectionModel()->setCurrentIndex(w->indexFromItem(current), QItemSelectionModel::NoUpdate);
@@ -374,7 +378,13 @@ int ptListViewScrollToEnd(ptListView* lv) {
 int ptListViewSetRedraw(ptListView* lv, bool on) {
     if (!lv || !lv->window) return REPORT_ERR();
     lv->window->setUpdatesEnabled(on);
-    if (on) lv->window->viewport()->update();
+    lv->redrawOff = !on;
+    if (!on) return OKAY;
+    if (lv->widthsPending) {
+        lv->widthsPending = false;
+        REPORT_CHECK(ptListViewApplyColumnWidths(lv));
+    }
+    lv->window->viewport()->update();
     return OKAY;
 }
 
