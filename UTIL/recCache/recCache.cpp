@@ -228,6 +228,24 @@ int recCacheGetIds(recCache* h, size_t capacity, std::vector<int>& ids) {
     return OKAY;
 }
 
+int recCacheHasTracks(recCache* h, bool& any) {
+    any = false;
+    if (!h) return REPORT_ERR();
+    REPORT_CHECK(recCache_sqlite_exec(h, "SELECT id FROM caches LIMIT 1", sqliteExecMode::SingleColumn));
+    any = !h->results.single.empty();
+    return OKAY;
+}
+
+int recCacheBeginReads(recCache* h) {
+    REPORT_CHECK(recCache_sqlite_exec(h, "BEGIN", sqliteExecMode::SingleColumn));
+    return OKAY;
+}
+
+int recCacheEndReads(recCache* h) {
+    REPORT_CHECK(recCache_sqlite_exec(h, "COMMIT", sqliteExecMode::SingleColumn));
+    return OKAY;
+}
+
 int recCacheGetTrack(recCache* h, int id, recCacheTrack& track) {
     REPORT_CHECK(readRow(h, id));
     recCacheTrack read;

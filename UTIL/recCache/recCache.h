@@ -68,6 +68,15 @@ int recCacheClose(std::unique_ptr<recCache>& handle);
 // Ids of at most `capacity` rows, oldest recording first.
 int recCacheGetIds(recCache* h, size_t capacity, std::vector<int>& ids);
 
+// Whether the table holds any row (one cheap look, for a caller that polls).
+int recCacheHasTracks(recCache* h, bool& any);
+
+// A run of reads (the track list's fill) inside one read transaction: the file
+// is locked and checked for a journal once for the run, not once per statement.
+// Every recCacheBeginReads needs its recCacheEndReads; no writes in between.
+int recCacheBeginReads(recCache* h);
+int recCacheEndReads(recCache* h);
+
 // The reads by id demand exactly one row: a missing id is an internal error.
 int recCacheGetTrack(recCache* h, int id, recCacheTrack& track);
 int recCacheGetTags(recCache* h, int id, recCacheTags& tags);
