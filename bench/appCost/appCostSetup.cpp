@@ -9,11 +9,11 @@
 //                        say the window was painted; prints the wall time and
 //                        the program's CPU time to then, in milliseconds, and
 //                        ends the program
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/inotify.h>
 #include <sys/wait.h>
-#include <poll.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -46,7 +46,8 @@ namespace {
 
 int profile(const std::string& sourceDir) {
     std::string documents, cache;
-    if (regWithoutKeynameWrite(REG_ROOT_LOCAL_MACHINE, "SOFTWARE\\Tobrel\\500\\top_folder", sourceDir) != OKAY ||
+    if (regWithoutKeynameWrite(REG_ROOT_LOCAL_MACHINE, "SOFTWARE\\Tobrel\\500\\top_folder", sourceDir) !=
+            OKAY ||
         recorderSessionSetWindowPosition(0, 0) != OKAY ||
         recorderPaths(RECORDER_PATH_DOCUMENTS, documents) != OKAY ||
         recorderPaths(RECORDER_PATH_CACHE, cache) != OKAY)
@@ -65,7 +66,8 @@ int fill(int tracks) {
     if (recorderPaths(RECORDER_PATH_CACHE, cache) != OKAY) fail("no cache folder");
     std::filesystem::create_directories(cache);
     std::unique_ptr<recCache> db;
-    if (recCacheInit(cache, kSndTempBaseName, "tmp", false, nullptr, db) != OKAY) fail("cannot create cache.db");
+    if (recCacheInit(cache, kSndTempBaseName, "tmp", false, nullptr, db) != OKAY)
+        fail("cannot create cache.db");
     std::mt19937 random(12345);
     if (recCache_sqlite_exec(db.get(), "BEGIN", sqliteExecMode::SingleColumn) != OKAY) fail("BEGIN");
     for (int i = 0; i < tracks; ++i) {
@@ -85,7 +87,8 @@ int fill(int tracks) {
 
 int hotspot(const std::string& skins) {
     std::unique_ptr<Skin> skin;
-    if (recorderInitMainSkin(skins, nullptr, nullptr, {}, skin) != OKAY || !skin) fail("cannot load the skin");
+    if (recorderInitMainSkin(skins, nullptr, nullptr, {}, skin) != OKAY || !skin)
+        fail("cannot load the skin");
     int enabled = 0, l = 0, t = 0, r = 0, b = 0;
     if (skinHotspotGet(skin.get(), kSkinHotRecordMode, enabled, l, t, r, b) != OKAY || !enabled)
         fail("no record-mode button");

@@ -65,18 +65,25 @@ make_profile() {
   [ "$trace" = trace ] || rm -f "$profile_documents/trace_on.txt"
 }
 
-# Runs a command in profile NAME's environment.
+# Runs a command in profile NAME's environment ("exec NAME ..." replaces the
+# shell with it).
 profile_env() {
+  local run=()
+  if [ "$1" = exec ]; then
+    run=(exec)
+    shift
+  fi
   local home="$scratch/$1"
   shift
-  env -u XDG_DOCUMENTS_DIR -u XDG_MUSIC_DIR HOME="$home" XDG_CONFIG_HOME="$home/.config" \
+  "${run[@]}" env -u XDG_DOCUMENTS_DIR -u XDG_MUSIC_DIR HOME="$home" XDG_CONFIG_HOME="$home/.config" \
     XDG_DATA_HOME="$home/.local/share" XDG_DATA_DIRS="$home/usr/share" \
     TOBREL_MACHINE_REGISTRY="$home/machine" TOBREL_INSTANCE_LOCK_DIR="$home/lock" "$@"
 }
 
-# Starts the real program in profile NAME; sets app_pid.
+# Starts the real program in profile NAME; sets app_pid (the program's own:
+# the background shell execs it).
 start_app() {
-  profile_env "$1" "$tobrel" > "$scratch/$1.out" 2>&1 &
+  profile_env exec "$1" "$tobrel" > "$scratch/$1.out" 2>&1 &
   app_pid=$!
   started_pids+=("$app_pid")
 }
