@@ -232,9 +232,9 @@ int recorderUpdateMainDisplay(RecorderApp& app) {
     int indicator = 0;
     long durationMs = 0;
     REPORT_CHECK(recordStatus(app, indicator, durationMs));
-    std::vector<int> ids;
-    REPORT_CHECK(recCacheGetIds(app.owned.cacheDb.get(), 1, ids));
-    const bool instructions = !wizardOnScreen && ids.empty() && durationMs <= 0;
+    bool anyTrack = false;
+    REPORT_CHECK(recCacheHasTracks(app.owned.cacheDb.get(), anyTrack));
+    const bool instructions = !wizardOnScreen && !anyTrack && durationMs <= 0;
     // The list window hides or shows itself; the window system repaints what
     // lies beneath it, so 1014 needs no invalidation of its own.
     REPORT_CHECK(skinComponentSetValue(app.owned.skin.get(), kSkinInstructions, instructions ? 1 : 0));
