@@ -169,6 +169,7 @@ int setDamagedDatabaseAside(recCache* h) {
 int recCache_sqlite_exec(recCache* h, std::string_view statement, sqliteExecMode mode) {
     if (!h) return REPORT_ERR();
     const sqliteExecCaller caller{"recCache_sqlite_exec", h->trace, h->traceSql};
+    if (!statement.starts_with("SELECT ")) h->anyTrack = -1;
     REPORT_CHECK(sqliteExecRun(h->db.get(), caller, statement, mode, kWidths, h->results));
     return OKAY;
 }
@@ -231,8 +232,11 @@ int recCacheGetIds(recCache* h, size_t capacity, std::vector<int>& ids) {
 int recCacheHasTracks(recCache* h, bool& any) {
     any = false;
     if (!h) return REPORT_ERR();
-    REPORT_CHECK(recCache_sqlite_exec(h, "SELECT id FROM caches LIMIT 1", sqliteExecMode::SingleColumn));
-    any = !h->results.single.empty();
+    if (h->anyTrack < 0) {
+        REPORT_CHECK(recCache_sqlite_exec(h, "SELECT id FROM caches LIMIT 1", sqliteExecMode::SingleColumn));
+        h->anyTrack = h->results.single.empty() ? 0 : 1;
+    }
+    any = h->anyTrack == 1;
     return OKAY;
 }
 

@@ -39,6 +39,9 @@ struct recCache {
     std::string dbPath;        // folder + "/cache.db"
     sqliteExecDb db;
     sqliteExecResults results;
+    // What recCacheHasTracks last found: -1 unknown, 0 no row, 1 rows. Every
+    // statement other than a SELECT forgets it; this handle is the only writer.
+    int anyTrack = -1;
 };
 
 struct recCacheTrack {
@@ -68,7 +71,8 @@ int recCacheClose(std::unique_ptr<recCache>& handle);
 // Ids of at most `capacity` rows, oldest recording first.
 int recCacheGetIds(recCache* h, size_t capacity, std::vector<int>& ids);
 
-// Whether the table holds any row (one cheap look, for a caller that polls).
+// Whether the table holds any row, for a caller that polls: answered from
+// memory until a statement that may write runs on the handle.
 int recCacheHasTracks(recCache* h, bool& any);
 
 // A run of reads (the track list's fill) inside one read transaction: the file

@@ -217,11 +217,13 @@ int recorderDisplayRecordingFlash(RecorderApp& app) {
     int indicator = 0;
     long durationMs = 0;
     REPORT_CHECK(recordStatus(app, indicator, durationMs));
-    bool autoSegment = true;
-    REPORT_CHECK(recorderSessionGetAutoSegment(autoSegment));
+    // Every tick: the engine's word, which every switch of auto segment sets
+    // together with the stored setting, rather than a read of the setting.
+    int autoSegment = 1;
+    REPORT_CHECK(sndDevicesGetAutoSegment(*app.owned.engine, autoSegment));
     REPORT_CHECK(indicatorStep(app, indicator));
-    REPORT_CHECK(recordingTime(app, autoSegment, indicator, durationMs));
-    REPORT_CHECK(recorderUpdateNewTrackButton(app, autoSegment, durationMs));
+    REPORT_CHECK(recordingTime(app, autoSegment != 0, indicator, durationMs));
+    REPORT_CHECK(recorderUpdateNewTrackButton(app, autoSegment != 0, durationMs));
     return OKAY;
 }
 
