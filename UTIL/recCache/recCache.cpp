@@ -145,6 +145,7 @@ int moveAside(const std::string& path, const std::string& target) {
 // (with a counter when that name is taken), together with a journal that
 // belongs to it, which would otherwise be played into the new database.
 int setDamagedDatabaseAside(recCache* h) {
+    h->lastStatement.reset();
     REPORT_CHECK(sqliteExecClose(h->db, h->trace));
     const std::string stem =
         h->dbPath + ".corrupt-" + std::to_string(static_cast<long long>(std::time(nullptr)));
@@ -170,7 +171,7 @@ int recCache_sqlite_exec(recCache* h, std::string_view statement, sqliteExecMode
     if (!h) return REPORT_ERR();
     const sqliteExecCaller caller{"recCache_sqlite_exec", h->trace, h->traceSql};
     if (!statement.starts_with("SELECT ")) h->anyTrack = -1;
-    REPORT_CHECK(sqliteExecRun(h->db.get(), caller, statement, mode, kWidths, h->results));
+    REPORT_CHECK(sqliteExecRun(h->db.get(), caller, statement, mode, kWidths, h->results, &h->lastStatement));
     return OKAY;
 }
 
@@ -208,6 +209,7 @@ int recCacheInit(const std::string& folder, const std::string& tempBaseName, con
 
 int recCacheClose(std::unique_ptr<recCache>& handle) {
     if (!handle) return OKAY;
+    handle->lastStatement.reset();
     const int result = sqliteExecClose(handle->db, handle->trace);
     handle.reset();
     return result;

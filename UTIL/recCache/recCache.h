@@ -42,6 +42,8 @@ struct recCache {
     // What recCacheHasTracks last found: -1 unknown, 0 no row, 1 rows. Every
     // statement other than a SELECT forgets it; this handle is the only writer.
     int anyTrack = -1;
+    // The last statement, kept compiled; goes before the connection closes.
+    sqliteExecStatement lastStatement;
 };
 
 struct recCacheTrack {
