@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # startup-5000: how long the real program takes from its start to the first
-# painted window (its trace line "Window painted") with 5 000 tracks in its
+# painted window (its trace line "First paint") with 5 000 tracks in its
 # cache, against the same start with an empty cache. Both run offscreen on a
 # private sound server, alternately, seven times each after one start of
 # each that is not counted (the first start of a profile does first-run

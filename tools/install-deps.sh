@@ -7,11 +7,11 @@ packages=(
   # build
   cmake ninja-build g++ pkg-config
   libgtest-dev libgmock-dev
-  libsqlite3-dev qt6-base-dev libpulse-dev libmp3lame-dev
+  libsqlite3-dev qt6-base-dev libpulse-dev libmp3lame-dev libcurl4-openssl-dev
   # the YouTube Wizard's browser (loaded only when the wizard opens)
   qt6-webengine-dev qt6-webchannel-dev
   # run
-  pulseaudio pulseaudio-utils xdg-utils
+  pulseaudio pulseaudio-utils xdg-utils ca-certificates
   libqt6webenginecore6-bin
   # test and benchmark peers: tools we did not write
   sqlite3 sox mpg123 ffmpeg lame python3-mutagen python3-numpy

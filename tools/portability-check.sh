@@ -5,9 +5,10 @@
 # header of ours it includes (directly or through other headers of ours),
 # includes a Qt header; those are the Qt modules and are left out.
 #
-# Needs only g++-mingw-w64-x86-64-posix and SQLite's public header (copied
-# aside, so no Linux system header is on the Windows include path); nothing
-# of ours has to be built first.
+# Needs only g++-mingw-w64-x86-64-posix and the public headers of SQLite and
+# libcurl (copied aside, so no Linux system header is on the Windows include
+# path; both libraries' headers serve Windows as they are); nothing of ours
+# has to be built first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -22,10 +23,26 @@ if [ ! -f "$sqlite_header" ]; then
   exit 1
 fi
 
+# libcurl's header folder: multiarch systems keep it under the triplet's folder.
+curl_headers="${CURL_HEADERS:-}"
+if [ -z "$curl_headers" ]; then
+  for candidate in /usr/include/curl /usr/include/*/curl; do
+    if [ -f "$candidate/curl.h" ]; then
+      curl_headers="$candidate"
+      break
+    fi
+  done
+fi
+if [ -z "$curl_headers" ] || [ ! -f "$curl_headers/curl.h" ]; then
+  echo "portability-check: libcurl's headers (curl/curl.h) are missing (tools/install-deps.sh installs them)" >&2
+  exit 1
+fi
+
 scratch="$(mktemp -d)"
 trap 'rm -rf "$scratch"' EXIT
 mkdir -p "$scratch/include"
 cp "$sqlite_header" "$scratch/include/"
+cp -r "$curl_headers" "$scratch/include/curl"
 
 # Every folder of UTIL/ and Platform/ holds headers a portable source may include.
 include_flags=(-I"$scratch/include")

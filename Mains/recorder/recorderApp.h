@@ -6,7 +6,8 @@
 //
 // The record is made of named groups, each with its start values as member
 // initialisers; start-up step 0 resets every group but `services` by
-// assigning a fresh one. A feature keeps its state in one group of its own.
+// assigning a fresh one (the web group, which owns threads, by its own reset).
+// A feature keeps its state in one group of its own.
 //
 // Engine threads never touch this record; the window learns of the engine's
 // progress by polling in the timer tick.
@@ -23,6 +24,7 @@
 #include "recorderFindSongsState.h"
 #include "recorderItunesState.h"
 #include "recorderMainSkin.h"
+#include "recorderWeb.h"
 #include "sndDevicesContext.h"
 
 class AudioDevices;
@@ -105,13 +107,6 @@ struct RecorderListState {
     std::string lastRecordingName;  // last finished recording the list has taken in
 };
 
-// The web features' connection and their modeless message window.
-struct RecorderWebState {
-    std::shared_ptr<void> session;  // the web features' connection (set by the web layer)
-    QPointer<QWidget> modelessMsg;
-    bool modelessMsgOpen = false;
-};
-
 struct RecorderApp {
     RecorderApp();
     ~RecorderApp();
@@ -124,7 +119,7 @@ struct RecorderApp {
     RecorderTransportState transport;
     RecorderWindowState window;
     RecorderListState list;
-    RecorderWebState web;
+    RecorderWebState web;              // the web connection, its side jobs and the modeless message window
     RecorderItunesState itunes;        // the iTunes export's lookups of this run
     RecorderFindSongsState findSongs;  // the YouTube Wizard and its naming queue
 

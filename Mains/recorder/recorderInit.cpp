@@ -28,6 +28,7 @@
 #include "recorderApp.h"
 #include "recorderDlgFindSongs.h"
 #include "recorderDlgMsgModal.h"
+#include "recorderDlgMsgModeless.h"
 #include "recorderMainSkin.h"
 #include "recorderMainWindow.h"
 #include "recorderPaths.h"
@@ -36,6 +37,7 @@
 #include "recorderSongList.h"
 #include "recorderSystemSounds.h"
 #include "recorderTimer.h"
+#include "recorderWeb.h"
 #include "report.h"
 #include "skin.h"
 #include "sndDevicesEngine.h"
@@ -55,6 +57,8 @@ RecorderApp::~RecorderApp() {
 }
 
 void recorderAppReset(RecorderApp& app) {
+    // The web jobs' threads write to the trace sink: they end before it goes.
+    recorderWebReset(app);
     if (app.owned.trace) recorderReportToTrace(nullptr);
     app.owned = RecorderOwned{};
     app.modes = RecorderModes{};
@@ -63,7 +67,6 @@ void recorderAppReset(RecorderApp& app) {
     app.window = RecorderWindowState{};
     app.window.mainWindow = mainWindow;
     app.list = RecorderListState{};
-    app.web = RecorderWebState{};
     app.itunes = RecorderItunesState{};
     recorderFindSongsStateReset(app.findSongs);
 }
@@ -305,7 +308,7 @@ int recorderShutdown(RecorderApp& app) {
     // 5 to 7. Web features and their windows.
     if (app.web.modelessMsg) REPORT_CHECK(recorderDlgMsgModelessClose(app));
     if (app.findSongs.wizard) REPORT_CHECK(recorderDlgFindSongsClose(app));
-    if (app.web.session) REPORT_CHECK(recorderCloseWeb(app));
+    if (recorderWebOpen(app)) REPORT_CHECK(recorderCloseWeb(app));
 
     // 8 to 11.
     if (app.owned.skin) skinFree(app.owned.skin);

@@ -10,12 +10,10 @@
 #include <QCoreApplication>
 #include <QMouseEvent>
 #include <QPaintEvent>
-#include <QTimer>
 #include <QTimerEvent>
 #include <QTreeWidget>
 #include <QWindow>
 
-#include "CSlout.h"
 #include "recorderApp.h"
 #include "recorderDlgMsgModal.h"
 #include "recorderInit.h"
@@ -77,17 +75,6 @@ int recorderCreateMainWindow(RecorderApp& app) {
 }
 
 namespace {
-
-// The first paint of the window is traced once the whole window (the track
-// list too) has been painted: the line marks where a start-up ends for the
-// user, and start-up timings are taken from it.
-void traceFirstPaint(RecorderApp& app, RecorderMainWindow& window) {
-    window.setPaintedOnce();
-    if (!app.owned.trace) return;
-    QTimer::singleShot(0, &window, [&app] {
-        if (app.owned.trace) app.owned.trace->messageW(1, "recorderMainWndProc: Window painted");
-    });
-}
 
 // A press on the skin's background starts moving the window.
 bool onBackground(RecorderApp& app, int x, int y) {
@@ -153,7 +140,8 @@ int recorderMainWndProc(RecorderApp& app, QEvent* event, bool& handled) {
             window->setPainting(true);
             skinPaint(app.owned.skin.get(), window);
             window->setPainting(false);
-            if (!window->paintedOnce()) traceFirstPaint(app, *window);
+            if (window->firstPaint() && app.owned.trace)
+                app.owned.trace->messageW(1, "recorderMainWndProc: First paint");
             return 0;
         case QEvent::Close:
             // The window closes through the shutdown, never by itself.

@@ -9,13 +9,6 @@
 int recorderMainMenu(RecorderApp&, int, int) { return OKAY; }
 int recorderSaveFromButton(RecorderApp&, int, int) { return OKAY; }
 
-int recorderInitWeb(RecorderApp&) { return OKAY; }
-int recorderWebInstallerEmail(RecorderApp&) { return OKAY; }
-int recorderWebDynamicUpdateCheck(RecorderApp&) { return OKAY; }
-int recorderWebStartupMessages(RecorderApp&) { return OKAY; }
-int recorderDlgMsgModelessClose(RecorderApp&) { return OKAY; }
-int recorderCloseWeb(RecorderApp&) { return OKAY; }
-
 std::vector<int>& recorderSeamsSaveKinds() {
     static std::vector<int> kinds;
     return kinds;

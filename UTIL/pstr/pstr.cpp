@@ -214,6 +214,10 @@ size_t pstrUtf16Length(std::string_view utf8) {
     return units;
 }
 
+std::string_view pstrCutToUnits(std::string_view utf8, size_t units) {
+    return utf8.substr(0, prefixBytesForUnits(utf8, units));
+}
+
 int pstrToUtf16(std::string_view utf8, std::u16string& out) {
     std::u16string result;
     result.reserve(utf8.size());

@@ -47,6 +47,9 @@ bool pstrFolderPart(std::string_view path, std::string& folder);
 bool pstrIsUtf8(std::string_view text);
 // Number of UTF-16 code units of a UTF-8 text (invalid bytes count one each).
 size_t pstrUtf16Length(std::string_view utf8);
+// The longest start of a text that fits in `units` UTF-16 code units, cut
+// between whole characters (invalid bytes count one unit each).
+std::string_view pstrCutToUnits(std::string_view utf8, size_t units);
 // UTF-8 <-> UTF-16 conversions; OKAY, or NOT_OKAY (internal error) on malformed input.
 int pstrToUtf16(std::string_view utf8, std::u16string& out);
 int pstrFromUtf16(std::u16string_view utf16, std::string& out);

@@ -1,8 +1,9 @@
 // Set-up steps of the whole-program benchmarks (bench/app-idle.sh,
 // bench/app-recording.sh, bench/startup-5000.sh), run inside a scratch HOME:
 //   profile SOURCE_DIR   machine settings as the installer leaves them (the
-//                        skins of the checkout), the window at (0, 0), tracing
-//                        on; prints the cache folder
+//                        skins of the checkout, a web service that is not
+//                        there), the window at (0, 0), tracing on; prints the
+//                        cache and documents folders
 //   fill N               N tracks in the cache: files and database rows, tags set
 //   hotspot SKINS        the centre of the record-mode button, as "x y"
 //   startup TRACE PROGRAM  starts PROGRAM and waits for the trace file TRACE to
@@ -46,8 +47,11 @@ namespace {
 
 int profile(const std::string& sourceDir) {
     std::string documents, cache;
+    // A web service at a closed local port: the program stays off the network.
     if (regWithoutKeynameWrite(REG_ROOT_LOCAL_MACHINE, "SOFTWARE\\Tobrel\\500\\top_folder", sourceDir) !=
             OKAY ||
+        regWithoutKeynameWrite(REG_ROOT_LOCAL_MACHINE, "SOFTWARE\\Tobrel\\500\\web_service_address",
+                               "http://127.0.0.1:1") != OKAY ||
         recorderSessionSetWindowPosition(0, 0) != OKAY ||
         recorderPaths(RECORDER_PATH_DOCUMENTS, documents) != OKAY ||
         recorderPaths(RECORDER_PATH_CACHE, cache) != OKAY)
@@ -114,7 +118,7 @@ bool fileHolds(const std::string& path, const std::string& text) {
 }
 
 int startup(const std::string& trace, const std::string& program) {
-    static const std::string kPainted = "recorderMainWndProc: Window painted";
+    static const std::string kPainted = "recorderMainWndProc: First paint";
     const std::string folder = std::filesystem::path(trace).parent_path().string();
     const int watch = inotify_init1(IN_CLOEXEC);
     if (watch < 0 || inotify_add_watch(watch, folder.c_str(), IN_CLOSE_WRITE | IN_MODIFY) < 0)

@@ -77,7 +77,7 @@ profile_env() {
   shift
   "${run[@]}" env -u XDG_DOCUMENTS_DIR -u XDG_MUSIC_DIR HOME="$home" XDG_CONFIG_HOME="$home/.config" \
     XDG_DATA_HOME="$home/.local/share" XDG_DATA_DIRS="$home/usr/share" \
-    TOBREL_MACHINE_REGISTRY="$home/machine" TOBREL_INSTANCE_LOCK_DIR="$home/lock" "$@"
+no_proxy='*' TOBREL_MACHINE_REGISTRY="$home/machine" TOBREL_INSTANCE_LOCK_DIR="$home/lock" "$@"
 }
 
 # Starts the real program in profile NAME; sets app_pid (the program's own:

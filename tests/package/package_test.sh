@@ -113,6 +113,7 @@ printf 1000 >"$root/SOFTWARE/Tobrel/500/date_installed/(default)"
 # recording once the encoder library has pre-encoded it.
 fixture_profile "$scratch"
 fixture_pulse "$scratch"
+fixture_offline_service "$root"
 unset TOBREL_MACHINE_REGISTRY
 cache=$XDG_DATA_HOME/Tobrel/500/Cache
 sox -n -r 48000 -c 2 "$scratch/song.wav" synth 4 sine 440 gain -6
@@ -139,7 +140,9 @@ fixture_wait 60 xwininfo -name Tobrel || { cat "$scratch/desktop.log"; fail "no 
 import -window root "$scratch/desktop-entry.png"
 xprop -name Tobrel WM_CLASS | grep -q "\"$(sed -n 's/^StartupWMClass=//p' "$desktop")\"" ||
   fail "the window's class is not the menu entry's StartupWMClass: $(xprop -name Tobrel WM_CLASS)"
-xprop -name Tobrel _NET_WM_ICON | grep -q "_NET_WM_ICON(CARDINAL) = " || fail "the window has no icon"
+# grep reads all of xprop's long icon dump: with -q it could stop early, and
+# xprop's broken pipe would fail the pipeline (pipefail) though the icon is there.
+xprop -name Tobrel _NET_WM_ICON | grep "_NET_WM_ICON(CARDINAL) = " >/dev/null || fail "the window has no icon"
 x=$(xwininfo -name Tobrel | sed -n 's/.*Absolute upper-left X: *//p')
 y=$(xwininfo -name Tobrel | sed -n 's/.*Absolute upper-left Y: *//p')
 # The logo area as the skin's master bitmap has it.

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 
+#include "httpTestServer.h"
 #include "recorderDlgMsgModal.h"
 #include "recorderInit.h"
 #include "recorderMainWindow.h"
@@ -39,13 +40,18 @@ RecorderHarness::RecorderHarness() {
     recorderTestEnsureApplication();
     env_.push_back(std::make_unique<testsupport::ScopedEnv>("TOBREL_MACHINE_REGISTRY", machine.str()));
     env_.push_back(std::make_unique<testsupport::ScopedEnv>("TOBREL_INSTANCE_LOCK_DIR", lockDir.str()));
+    env_.push_back(std::make_unique<testsupport::ScopedEnv>("no_proxy", "*"));
+    env_.push_back(std::make_unique<testsupport::ScopedEnv>("NO_PROXY", "*"));
     regWithoutKeynameWrite(REG_ROOT_LOCAL_MACHINE, "SOFTWARE\\Tobrel\\500\\top_folder",
                            testsupport::sourceDir());
+    regWithoutKeynameWrite(REG_ROOT_LOCAL_MACHINE, "SOFTWARE\\Tobrel\\500\\web_service_address",
+                           "http://127.0.0.1:" + std::to_string(httptest::closedPort()));
     recorderSetMessageBoxHook(
         [this](const std::string& text, const std::string& caption) { boxes.emplace_back(text, caption); });
     app.services.audioDevices = &noOutputs;
     app.services.dialog = &dialog;
     app.services.browser = &browser;
+    app.web.network = &network;
 }
 
 RecorderHarness::~RecorderHarness() {

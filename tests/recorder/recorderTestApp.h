@@ -10,6 +10,7 @@
 
 #include "audioPlatform.h"
 #include "browser.h"
+#include "networkState.h"
 #include "recorderApp.h"
 #include "testsupport.h"
 
@@ -28,7 +29,9 @@ class NoOutputs : public AudioDevices {
 // settings (top_folder = the checkout, which holds Skins/), the instance lock
 // folder, a recording message dialog, a recording browser and recorded
 // message boxes. The audio platform is NoOutputs unless a test sets another
-// before start().
+// before start(). The web service's address is a closed local port and the
+// network counts as connected (tests of the web features point the address
+// at their own server), and no proxy is used.
 class RecorderHarness {
   public:
     RecorderHarness();
@@ -54,6 +57,7 @@ class RecorderHarness {
     testsupport::RecordingDialog dialog;
     RecordingBrowser browser;
     NoOutputs noOutputs;
+    ScriptedNetworkState network;
     // Message boxes: (text, caption).
     std::vector<std::pair<std::string, std::string>> boxes;
     RecorderApp app;

@@ -46,6 +46,7 @@ tracks_are() { [ "$(sqlite3 "$db" "SELECT count(*) FROM caches;" 2>/dev/null)" =
 recorded_over() { [ "$(stat -c %s "$XDG_DATA_HOME/Tobrel/500/Cache/sdrtfn.tmp" 2>/dev/null || echo 0)" -gt "$1" ]; }
 
 # As ./run.sh does: the installer's values, then the recorder itself.
+fixture_offline_service "$TOBREL_MACHINE_REGISTRY"
 "$build/tools/installer/tobrel-install-machine-values" "$source" >/dev/null
 "$build/Mains/recorder/tobrel" >"$scratch/tobrel.log" 2>&1 &
 recorder=$!

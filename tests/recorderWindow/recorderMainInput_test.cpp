@@ -23,10 +23,14 @@ TEST(recorderMainInput, LogoOpensThePageOfTheInstallation) {
     WindowHarness w;
     ASSERT_EQ(regWithoutKeynameWrite(REG_ROOT_LOCAL_MACHINE, "SOFTWARE\\Tobrel\\500\\subvendor", "77"), OKAY);
     ASSERT_EQ(w.start(), OKAY);
+    // The installation's web service (set after start-up, which must not reach it).
+    ASSERT_EQ(regWithoutKeynameWrite(REG_ROOT_LOCAL_MACHINE, "SOFTWARE\\Tobrel\\500\\web_service_address",
+                                     "https://service.example"),
+              OKAY);
     w.click(w.hotspot(kSkinHotLogo));
     EXPECT_EQ(
         w.h.browser.addresses,
-        std::vector<std::string>{"https://www.tobrel.com/fromPlayer/redirect/"
+        std::vector<std::string>{"https://service.example/fromPlayer/redirect/"
                                  "?directive=logo&vendor=500&subvendor=77&plus=1&product_version=2.005"});
 }
 

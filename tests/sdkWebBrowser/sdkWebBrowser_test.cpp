@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "localWebServer.h"
+#include "httpTestServer.h"
 #include "report.h"
 #include "sdkWebBrowser.h"
 
@@ -136,12 +136,12 @@ struct Host {
 };
 
 TEST(sdkWebBrowser, CommandsAndMessagesOfAPageReachTheTargetInClickOrder) {
-    LocalWebServer server;
+    httptest::Server server;
     ASSERT_GT(server.port(), 0);
-    server.setPage("/protocol", kProtocolPage);
+    server.serve("/protocol", {200, kProtocolPage, httptest::kHtml});
     Host host;
     ASSERT_TRUE(host.browser);
-    ASSERT_TRUE(host.navigate(server.address() + "/protocol"));
+    ASSERT_TRUE(host.navigate(server.base() + "/protocol"));
 
     // The page has no size attributes: 320 x 669.
     const int pageSize = sdkWebBrowserPageSizeMessage();
@@ -184,17 +184,17 @@ TEST(sdkWebBrowser, CommandsAndMessagesOfAPageReachTheTargetInClickOrder) {
 }
 
 TEST(sdkWebBrowser, PageSizeFromTheBody) {
-    LocalWebServer server;
-    server.setPage("/sized", kSizedPage);
+    httptest::Server server;
+    server.serve("/sized", {200, kSizedPage, httptest::kHtml});
     Host host;
-    ASSERT_TRUE(host.navigate(server.address() + "/sized"));
+    ASSERT_TRUE(host.navigate(server.base() + "/sized"));
     const int pageSize = sdkWebBrowserPageSizeMessage();
     ASSERT_TRUE(waitFor([&] { return host.target.count(pageSize) == 1; }));
     EXPECT_EQ(host.target.messages[0].value, (500L << 16) | 400);
 }
 
 TEST(sdkWebBrowser, AnUnreachableServerIsReportedWithoutAnErrorPage) {
-    LocalWebServer server;
+    httptest::Server server;
     Host host;
     const int data = sdkWebBrowserDataMessage();
     // Nothing listens on this port: cannot connect.
@@ -206,7 +206,7 @@ TEST(sdkWebBrowser, AnUnreachableServerIsReportedWithoutAnErrorPage) {
     EXPECT_EQ(host.pageText(), "");
     // A server's "not found" answer is its own page, shown as it came, and not processed.
     host.target.messages.clear();
-    ASSERT_TRUE(host.navigate(server.address() + "/services/mrd"));
+    ASSERT_TRUE(host.navigate(server.base() + "/services/mrd"));
     ASSERT_TRUE(waitFor([&] { return host.pageText() == "not here"; }));
     EXPECT_TRUE(host.target.messages.empty());
 }

@@ -65,3 +65,13 @@ fixture_xvfb() {
   export DISPLAY=":$(head -n1 "$scratch/display")"
   fixture_wait 20 xwininfo -root || { echo "FAIL: the X display does not answer"; return 1; }
 }
+
+# Points the web service of the machine-wide settings below ROOT at a local
+# port nobody listens on, and bypasses any proxy: the program under test
+# stays off the network (its web side jobs fail at once, in the background).
+fixture_offline_service() {
+  local key="$1/SOFTWARE/Tobrel/500/web_service_address"
+  mkdir -p "$key"
+  printf 'http://127.0.0.1:1' >"$key/(default)"
+  export no_proxy='*' NO_PROXY='*'
+}

@@ -110,4 +110,10 @@ std::string binaryDir() {
     return s ? s : fs::current_path().string();
 }
 
+long msSince(std::chrono::steady_clock::time_point start) {
+    return static_cast<long>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start)
+            .count());
+}
+
 }  // namespace testsupport

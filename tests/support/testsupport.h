@@ -2,6 +2,7 @@
 // a recording message dialog and file helpers.
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -66,6 +67,9 @@ std::vector<unsigned char> readBytes(const std::string& path);
 void writeBytes(const std::string& path, const std::vector<unsigned char>& bytes);
 std::string readText(const std::string& path);
 void writeText(const std::string& path, const std::string& text);
+
+// Milliseconds since a point of the steady clock.
+long msSince(std::chrono::steady_clock::time_point start);
 
 // Folders of the checkout and of the build (set by ctest; fall back to the current folder).
 std::string sourceDir();

@@ -130,6 +130,16 @@ TEST(pstr, Utf16) {
                           {"\xF4\x90\x80\x80", false}};  // surrogate, above U+10FFFF
     for (const Case& c : cases) EXPECT_EQ(pstrIsUtf8(c.text), c.utf8) << c.text;
 
+    // Cuts fall between whole characters: never inside "é" or the clef's pair.
+    const std::string_view mixed = "a\xC3\xA9\xF0\x9D\x84\x9E\xFF";
+    const struct {
+        size_t units;
+        std::string_view cut;
+    } cuts[] = {{0, ""},    {1, "a"},   {2, "a\xC3\xA9"}, {3, "a\xC3\xA9"}, {4, "a\xC3\xA9\xF0\x9D\x84\x9E"},
+                {5, mixed}, {99, mixed}};
+    for (const auto& c : cuts) EXPECT_EQ(pstrCutToUnits(mixed, c.units), c.cut) << c.units;
+    EXPECT_EQ(pstrCutToUnits("ab\xC3", 3), "ab\xC3");  // a lone lead byte counts one
+
     std::u16string w;
     ASSERT_EQ(pstrToUtf16("a\xC3\xA9\xF0\x9D\x84\x9E", w), OKAY);
     EXPECT_EQ(w, (std::u16string{u'a', 0x00E9, 0xD834, 0xDD1E}));

@@ -12,7 +12,7 @@
 #include <algorithm>
 #include <fstream>
 
-#include "localWebServer.h"
+#include "httpTestServer.h"
 #include "recorderDlgFindSongs.h"
 #include "recorderInit.h"
 #include "recorderMainSkin.h"
@@ -67,10 +67,10 @@ void pointServiceAt(const std::string& address) {
 QDialog* dialogOf(RecorderApp& app) { return qobject_cast<QDialog*>(app.findSongs.wizard.data()); }
 
 TEST(recorderDlgFindSongs, OpensBesideTheMainWindowWithTheEngineLoadedOnlyThenAndHidesOnClose) {
-    LocalWebServer server;
-    server.setPage("/services/mrd", wizardPage(true));
+    httptest::Server server;
+    server.serve("/services/mrd", {200, wizardPage(true), httptest::kHtml});
     WindowHarness w;
-    pointServiceAt(server.address());
+    pointServiceAt(server.base());
     ASSERT_EQ(w.start(), OKAY);
     RecorderApp& app = w.app();
     ASSERT_TRUE(app.modes.recordMode);
@@ -142,10 +142,10 @@ TEST(recorderDlgFindSongs, OpensBesideTheMainWindowWithTheEngineLoadedOnlyThenAn
 }
 
 TEST(recorderDlgFindSongs, ClosingBeforeThePageLoadedRemovesTheWizardAndTheEndGivesTheSwitchesBack) {
-    LocalWebServer server;
-    server.setPage("/services/mrd", wizardPage(false));
+    httptest::Server server;
+    server.serve("/services/mrd", {200, wizardPage(false), httptest::kHtml});
     WindowHarness w;
-    pointServiceAt(server.address());
+    pointServiceAt(server.base());
     ASSERT_EQ(w.start(), OKAY);
     RecorderApp& app = w.app();
     ASSERT_EQ(recorderDlgFindSongsOpen(app), OKAY);

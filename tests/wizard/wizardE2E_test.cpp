@@ -15,7 +15,7 @@
 #include <fstream>
 #include <thread>
 
-#include "localWebServer.h"
+#include "httpTestServer.h"
 #include "programProfile.h"
 #include "pulseFixture.h"
 #include "recorderMainSkin.h"
@@ -103,16 +103,16 @@ TEST(wizardE2E, TwoAnnouncedSongsBecomeTwoNamedTracks) {
     for (const char* tool : {"Xvfb", "import", "paplay", "pulseaudio", "sqlite3"})
         if (pulsefixture::runProgram({"sh", "-c", std::string("command -v ") + tool + " >/dev/null"}) != 0)
             GTEST_SKIP() << tool << " is missing";
-    LocalWebServer web;
+    httptest::Server web;
     ASSERT_GT(web.port(), 0);
-    web.setPage("/services/mrd", kWizardPage);
-    web.setPage("/step", "0|", "text/plain");
+    web.serve("/services/mrd", {200, kWizardPage, httptest::kHtml});
+    web.serve("/step", {200, "0|", "text/plain"});
 
     // A scratch profile with the web service here.
     ProgramProfile profile;
     ASSERT_TRUE(profile.ok);
     ASSERT_EQ(regWithoutKeynameWrite(REG_ROOT_LOCAL_MACHINE, "SOFTWARE\\Tobrel\\500\\web_service_address",
-                                     web.address()),
+                                     web.base()),
               OKAY);
     const std::string& documents = profile.documents;
     const std::string& cache = profile.cache;
@@ -153,7 +153,7 @@ TEST(wizardE2E, TwoAnnouncedSongsBecomeTwoNamedTracks) {
 
     // Song One is announced, then plays.
     const std::string started = "recorderDlgFindSongsBrowserSongStarted(): Done";
-    web.setPage("/step", "1|message^1^Artist A^Song One", "text/plain");
+    web.serve("/step", {200, "1|message^1^Artist A^Song One", "text/plain"});
     ASSERT_TRUE(xWaitFor([&] { return traced(documents, started) == 1; }, 20000));
     const pid_t one = pulsefixture::playAsync(songs.file("one.wav"));
     // A second and a half into the song: 48000 frames of 4 bytes a second.
@@ -162,12 +162,12 @@ TEST(wizardE2E, TwoAnnouncedSongsBecomeTwoNamedTracks) {
     ASSERT_EQ(pulsefixture::waitProgram(one), 0);
 
     // Song Two is announced (cutting the recording of Song One), then plays.
-    web.setPage("/step", "2|message^1^Artist B^Song Two", "text/plain");
+    web.serve("/step", {200, "2|message^1^Artist B^Song Two", "text/plain"});
     ASSERT_TRUE(xWaitFor([&] { return traced(documents, started) == 2; }, 20000));
     ASSERT_EQ(pulsefixture::play(songs.file("two.wav")), 0);
 
     // The page's last song ends: recording stops.
-    web.setPage("/step", "3|message^2^end", "text/plain");
+    web.serve("/step", {200, "3|message^2^end", "text/plain"});
     ASSERT_TRUE(xWaitFor([&] { return traced(documents, "BROWSER_MESSAGE_ID_SONG_END") == 1; }, 20000));
 
     // Two tracks, each named after its own song, both marked as the wizard's.
@@ -176,7 +176,7 @@ TEST(wizardE2E, TwoAnnouncedSongsBecomeTwoNamedTracks) {
     EXPECT_TRUE(xScreenshot(xvfb.name(), artifactsFolder() + "/3-two-named-tracks.png"));
 
     // The page's save button asks for the save of the wizard's tracks.
-    web.setPage("/step", "4|message^6^save", "text/plain");
+    web.serve("/step", {200, "4|message^6^save", "text/plain"});
     EXPECT_TRUE(
         xWaitFor([&] { return traced(documents, "BROWSER_MESSAGE_ID_SAVE_BUTTON_CLICKED") == 1; }, 20000));
     ASSERT_EQ(::waitpid(app, nullptr, WNOHANG), 0) << "the recorder ended";

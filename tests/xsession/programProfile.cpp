@@ -13,9 +13,12 @@
 
 ProgramProfile::ProgramProfile()
     : machineEnv("TOBREL_MACHINE_REGISTRY", machine.str()),
-      lockEnv("TOBREL_INSTANCE_LOCK_DIR", lockDir.str()) {
+      lockEnv("TOBREL_INSTANCE_LOCK_DIR", lockDir.str()),
+      noProxy("no_proxy", "*") {
     ok = regWithoutKeynameWrite(REG_ROOT_LOCAL_MACHINE, "SOFTWARE\\Tobrel\\500\\top_folder",
                                 testsupport::sourceDir()) == OKAY &&
+         regWithoutKeynameWrite(REG_ROOT_LOCAL_MACHINE, "SOFTWARE\\Tobrel\\500\\web_service_address",
+                                "http://127.0.0.1:1") == OKAY &&
          recorderSessionSetWindowPosition(0, 0) == OKAY &&
          recorderPaths(RECORDER_PATH_DOCUMENTS, documents) == OKAY &&
          recorderPaths(RECORDER_PATH_CACHE, cache) == OKAY;

@@ -1,7 +1,9 @@
 // A scratch profile for end-to-end runs of the real program: HOME and the XDG
 // folders, machine-wide settings as the installer leaves them (top_folder =
-// the checkout, which holds Skins/), an instance lock folder, the window at
-// (0, 0) and tracing on, so that a test can follow the program in its trace.
+// the checkout, which holds Skins/; the web service at a local port nobody
+// listens on, so that a run stays off the network, with no proxy), an
+// instance lock folder, the window at (0, 0) and tracing on, so that a test
+// can follow the program in its trace.
 #pragma once
 
 #include <string>
@@ -13,7 +15,7 @@ struct ProgramProfile {
     bool ok = false;  // every setting was written
     testsupport::TempHome home;
     testsupport::TempDir machine, lockDir;
-    testsupport::ScopedEnv machineEnv, lockEnv;
+    testsupport::ScopedEnv machineEnv, lockEnv, noProxy;
     std::string documents;  // holds trace_messages.txt
     std::string cache;      // holds cache.db and the tracks
 

@@ -9,8 +9,12 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QThread>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <mutex>
 
 #include "recorderApp.h"
@@ -42,69 +46,13 @@ RecorderMessageBoxHook& boxHook() {
     return hook;
 }
 
-// Dialog 5900. Escape answers OK when there is no Cancel button and Cancel
-// otherwise; OK confirms.
-class MessageDialog : public QDialog {
-  public:
-    MessageDialog(QWidget* owner, const std::string& text, bool withCancel)
-        : QDialog(owner), withCancel_(withCancel) {
-        setWindowTitle(kMsgDlgCaption);
-        setModal(true);
-        auto* layout = new QVBoxLayout(this);
-        auto* label = new QLabel(QString::fromStdString(text), this);
-        label->setObjectName(kMsgDlgText);
-        label->setWordWrap(true);
-        label->setTextInteractionFlags(Qt::NoTextInteraction);
-        label->setMinimumWidth(280);
-        layout->addWidget(label);
-
-        auto* buttons = new QHBoxLayout();
-        auto* okCentred = new QPushButton("OK", this);
-        okCentred->setObjectName(kMsgDlgOkCentred);
-        auto* ok = new QPushButton("OK", this);
-        ok->setObjectName(kMsgDlgOk);
-        auto* cancel = new QPushButton("Cancel", this);
-        cancel->setObjectName(kMsgDlgCancel);
-        buttons->addStretch(1);
-        buttons->addWidget(okCentred);
-        buttons->addWidget(ok);
-        buttons->addWidget(cancel);
-        buttons->addStretch(1);
-        layout->addLayout(buttons);
-
-        okCentred->setVisible(!withCancel);
-        ok->setVisible(withCancel);
-        cancel->setVisible(withCancel);
-        (withCancel ? ok : okCentred)->setDefault(true);
-        connect(okCentred, &QPushButton::clicked, this, [this] { confirm(); });
-        connect(ok, &QPushButton::clicked, this, [this] { confirm(); });
-        connect(cancel, &QPushButton::clicked, this, [this] { QDialog::reject(); });
-    }
-
-    bool confirmed() const { return confirmed_; }
-
-    void reject() override {
-        if (withCancel_)
-            QDialog::reject();
-        else
-            confirm();
-    }
-
-  private:
-    void confirm() {
-        confirmed_ = true;
-        accept();
-    }
-    bool withCancel_;
-    bool confirmed_ = false;
-};
-
 int showOnUiThread(QWidget* owner, std::string_view text, bool withCancel, bool& confirmed) {
     confirmed = false;
     std::string shown(text);
     shown += '\n';
     QWidget* parent = owner && owner->isVisible() ? owner : nullptr;
-    MessageDialog dialog(parent, shown, withCancel);
+    RecorderMessageWindow dialog(parent, shown, withCancel);
+    dialog.setModal(true);
     dialog.raise();
     dialog.activateWindow();
     dialog.exec();
@@ -128,6 +76,77 @@ void showBox(const std::string& text, const std::string& caption) {
 }
 
 }  // namespace
+
+RecorderMessageWindow::RecorderMessageWindow(QWidget* owner, const std::string& text, bool withCancel)
+    : QDialog(owner), withCancel_(withCancel) {
+    setWindowTitle(kMsgDlgCaption);
+    auto* layout = new QVBoxLayout(this);
+    // A long text (an announcement, or stacked ones) scrolls instead of
+    // growing the window past the screen.
+    scroll_ = new QScrollArea(this);
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setWidgetResizable(true);
+    scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    label_ = new QLabel(this);
+    label_->setObjectName(kMsgDlgText);
+    label_->setWordWrap(true);
+    label_->setTextInteractionFlags(Qt::NoTextInteraction);
+    label_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    scroll_->setWidget(label_);
+    scroll_->viewport()->setAutoFillBackground(false);
+    label_->setAutoFillBackground(false);
+    layout->addWidget(scroll_);
+
+    auto* buttons = new QHBoxLayout();
+    auto* okCentred = new QPushButton("OK", this);
+    okCentred->setObjectName(kMsgDlgOkCentred);
+    auto* ok = new QPushButton("OK", this);
+    ok->setObjectName(kMsgDlgOk);
+    auto* cancel = new QPushButton("Cancel", this);
+    cancel->setObjectName(kMsgDlgCancel);
+    buttons->addStretch(1);
+    buttons->addWidget(okCentred);
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    buttons->addStretch(1);
+    layout->addLayout(buttons);
+
+    okCentred->setVisible(!withCancel);
+    ok->setVisible(withCancel);
+    cancel->setVisible(withCancel);
+    (withCancel ? ok : okCentred)->setDefault(true);
+    connect(okCentred, &QPushButton::clicked, this, [this] { confirm(); });
+    connect(ok, &QPushButton::clicked, this, [this] { confirm(); });
+    connect(cancel, &QPushButton::clicked, this, [this] { QDialog::reject(); });
+    setText(QString::fromStdString(text));
+}
+
+QString RecorderMessageWindow::text() const { return label_->text(); }
+
+void RecorderMessageWindow::setText(const QString& text) {
+    label_->setText(text);
+    // The text's width is fixed; its height is what the words need, up to
+    // three fifths of the screen.
+    constexpr int kTextWidth = 320;
+    const QScreen* screen = this->screen();
+    const int room = screen ? screen->availableGeometry().height() * 3 / 5 : 400;
+    const int height = label_->heightForWidth(kTextWidth);
+    const int bar = height > room ? scroll_->verticalScrollBar()->sizeHint().width() : 0;
+    scroll_->setFixedSize(kTextWidth + bar, std::min(height, room));
+    adjustSize();
+}
+
+void RecorderMessageWindow::reject() {
+    if (withCancel_)
+        QDialog::reject();
+    else
+        confirm();
+}
+
+void RecorderMessageWindow::confirm() {
+    confirmed_ = true;
+    accept();
+}
 
 int RecorderMessageDialog::show(std::string_view text, bool withCancel, bool& confirmed) {
     confirmed = false;

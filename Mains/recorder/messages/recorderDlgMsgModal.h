@@ -11,6 +11,7 @@
 // does not wait for it.
 #pragma once
 
+#include <QDialog>
 #include <QPointer>
 #include <QWidget>
 #include <functional>
@@ -27,6 +28,29 @@ inline constexpr const char* kMsgDlgOkCentred = "msgOkCentred";  // OK 5902, alo
 inline constexpr const char* kMsgDlgOk = "msgOk";                // OK 5903, beside Cancel
 inline constexpr const char* kMsgDlgCancel = "msgCancel";        // Cancel 5904
 inline constexpr const char* kMsgDlgCaption = "Tobrel : Message";
+
+class QLabel;
+class QScrollArea;
+
+// The message window: a text with the centred OK, or with OK and Cancel. OK
+// confirms; Escape answers OK when there is no Cancel and Cancel otherwise.
+// The modal message dialog and the modeless one both show it.
+class RecorderMessageWindow : public QDialog {
+  public:
+    RecorderMessageWindow(QWidget* owner, const std::string& text, bool withCancel);
+    bool confirmed() const { return confirmed_; }
+    bool withCancel() const { return withCancel_; }
+    QString text() const;
+    void setText(const QString& text);
+    void reject() override;
+
+  private:
+    void confirm();
+    QScrollArea* scroll_ = nullptr;
+    QLabel* label_ = nullptr;
+    bool withCancel_;
+    bool confirmed_ = false;
+};
 
 // The application's modal message dialog, shown over `owner` when it is visible.
 class RecorderMessageDialog : public ModalMessageDialog {

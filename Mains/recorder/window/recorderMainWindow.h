@@ -7,6 +7,7 @@
 #include <QEvent>
 #include <QPoint>
 #include <QWidget>
+#include <utility>
 
 #include "PaintWindow.h"
 
@@ -44,9 +45,9 @@ class RecorderMainWindow : public QWidget, public PaintWindow {
     // Whether a paint event is being answered (the skin may paint only then).
     bool painting() const { return painting_; }
     void setPainting(bool on) { painting_ = on; }
-    // Whether the window has been painted once (the start-up's end as a user sees it).
-    bool paintedOnce() const { return paintedOnce_; }
-    void setPaintedOnce() { paintedOnce_ = true; }
+    // True for the window's first paint only (traced: how long a start takes
+    // until the user sees the window).
+    bool firstPaint() { return !std::exchange(painted_, true); }
 
   protected:
     bool event(QEvent* event) override;
@@ -54,7 +55,7 @@ class RecorderMainWindow : public QWidget, public PaintWindow {
   private:
     RecorderApp& app_;
     bool painting_ = false;
-    bool paintedOnce_ = false;
+    bool painted_ = false;
 };
 
 // Creates the main window and runs the start-up sequence inside its creation,
