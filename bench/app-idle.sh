@@ -13,7 +13,7 @@ seconds=30
 rounds=3
 start_sound_server
 
-# One measurement: tobrel and its peer side by side; prints "app_cpu peer_cpu".
+# One measurement: tobrel and its peers side by side (see measure_cpu).
 # $1: "on" or "off" (off needs $DISPLAY, a server the button is clicked on).
 measure() {
   local mode="$1"
@@ -36,14 +36,8 @@ measure() {
     [ "$before" != "$after" ] || { echo "the record-mode button did not change" >&2; exit 1; }
   fi
   sleep 2  # start-up's own work settles
-  local a0 p0 w0 a1 p1 w1
-  a0="$(cpu_of "$app_pid")"; p0="$(cpu_of "$parec_pid")"; w0="$(cpu_of "$window_pid")"
-  sleep "$seconds"
-  a1="$(cpu_of "$app_pid")"; p1="$(cpu_of "$parec_pid")"; w1="$(cpu_of "$window_pid")"
-  kill -0 "$app_pid" || { echo "tobrel ended" >&2; exit 1; }
+  measure_cpu "$seconds"
   stop_pid "$app_pid"; stop_pid "$parec_pid"; stop_pid "$window_pid"
-  awk -v a0="$a0" -v a1="$a1" -v p0="$p0" -v p1="$p1" -v w0="$w0" -v w1="$w1" \
-    'BEGIN { printf "%.4f %.4f %.4f\n", a1 - a0, p1 - p0, w1 - w0 }'
 }
 
 xvfb_pid=""
@@ -59,22 +53,14 @@ echo "idle for ${seconds} s side by side with parec on the same silent monitor p
 on_ratios=(); off_ratios=()
 for r in $(seq "$rounds"); do
   export QT_QPA_PLATFORM=offscreen
-  measure on > "$scratch/result"
-  read -r app peer_parec peer_window < "$scratch/result"
-  peer="$(awk -v a="$peer_parec" -v b="$peer_window" 'BEGIN { printf "%.4f", a + b }')"
-  ratio="$(ratio_of "$app" "$peer")"
-  echo "round $r, Record on (offscreen): tobrel ${app} s CPU, parec ${peer_parec} s + window ${peer_window} s = ${peer} s, ratio ${ratio}"
-  on_ratios+=("$ratio")
+  side_by_side "round $r, Record on (offscreen)" on
+  on_ratios+=("$round_ratio")
 done
 start_xvfb
 for r in $(seq "$rounds"); do
   export QT_QPA_PLATFORM=xcb
-  measure off > "$scratch/result"
-  read -r app peer_parec peer_window < "$scratch/result"
-  peer="$(awk -v a="$peer_parec" -v b="$peer_window" 'BEGIN { printf "%.4f", a + b }')"
-  ratio="$(ratio_of "$app" "$peer")"
-  echo "round $r, Record off (Xvfb): tobrel ${app} s CPU, parec ${peer_parec} s + window ${peer_window} s = ${peer} s, ratio ${ratio}"
-  off_ratios+=("$ratio")
+  side_by_side "round $r, Record off (Xvfb)" off
+  off_ratios+=("$round_ratio")
 done
 on="$(median "${on_ratios[@]}")"
 off="$(median "${off_ratios[@]}")"

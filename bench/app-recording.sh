@@ -38,29 +38,19 @@ measure() {
     sleep 0.02
   done
   [ "$(recording_bytes)" -gt $((48000 * 4 * 3)) ] || { echo "tobrel does not record" >&2; exit 1; }
-  local a0 p0 w0 a1 p1 w1
-  a0="$(cpu_of "$app_pid")"; p0="$(cpu_of "$parec_pid")"; w0="$(cpu_of "$window_pid")"
-  sleep "$seconds"
-  a1="$(cpu_of "$app_pid")"; p1="$(cpu_of "$parec_pid")"; w1="$(cpu_of "$window_pid")"
-  kill -0 "$app_pid" || { echo "tobrel ended" >&2; exit 1; }
+  measure_cpu "$seconds"
   kill -0 "$player" || { echo "the music ended inside the window" >&2; exit 1; }
   if compgen -G "$profile_cache/*.dat" > /dev/null || compgen -G "$profile_cache/*_*_*.tmp" > /dev/null; then
     echo "a track ended inside the window (pre-encoding would be measured)" >&2
     exit 1
   fi
   stop_pid "$app_pid"; stop_pid "$parec_pid"; stop_pid "$window_pid"; stop_pid "$player"
-  awk -v a0="$a0" -v a1="$a1" -v p0="$p0" -v p1="$p1" -v w0="$w0" -v w1="$w1" \
-    'BEGIN { printf "%.4f %.4f %.4f\n", a1 - a0, p1 - p0, w1 - w0 }'
 }
 
 echo "recording ${seconds} s side by side with parec on the same monitor plus a minimal Qt window, ${rounds} rounds"
 ratios=()
 for r in $(seq "$rounds"); do
-  measure > "$scratch/result"
-  read -r app peer_parec peer_window < "$scratch/result"
-  peer="$(awk -v a="$peer_parec" -v b="$peer_window" 'BEGIN { printf "%.4f", a + b }')"
-  ratio="$(ratio_of "$app" "$peer")"
-  echo "round $r: tobrel ${app} s CPU, parec ${peer_parec} s + window ${peer_window} s = ${peer} s, ratio ${ratio}"
-  ratios+=("$ratio")
+  side_by_side "round $r"
+  ratios+=("$round_ratio")
 done
 echo "app-recording ratio=$(median "${ratios[@]}") target=1.5"

@@ -118,6 +118,30 @@ wait_capturing() {
 # statistics: nanoseconds, not clock ticks).
 cpu_of() { awk '{ t += $1 } END { printf "%.4f", t / 1e9 }' /proc/"$1"/task/*/schedstat; }
 
+# CPU time over SECONDS of the program and its two peers, side by side: sets
+# app_cpu, parec_cpu and window_cpu from app_pid, parec_pid and window_pid.
+measure_cpu() {
+  local a0 p0 w0
+  a0="$(cpu_of "$app_pid")"; p0="$(cpu_of "$parec_pid")"; w0="$(cpu_of "$window_pid")"
+  sleep "$1"
+  kill -0 "$app_pid" || { echo "tobrel ended" >&2; exit 1; }
+  app_cpu="$(awk -v a="$a0" -v b="$(cpu_of "$app_pid")" 'BEGIN { printf "%.4f", b - a }')"
+  parec_cpu="$(awk -v a="$p0" -v b="$(cpu_of "$parec_pid")" 'BEGIN { printf "%.4f", b - a }')"
+  window_cpu="$(awk -v a="$w0" -v b="$(cpu_of "$window_pid")" 'BEGIN { printf "%.4f", b - a }')"
+}
+
+# One round: runs "measure ARGS...", which ends with measure_cpu, prints LABEL
+# with the figures and sets round_ratio (tobrel CPU / the peers' CPU).
+side_by_side() {
+  local label="$1" peer
+  shift
+  measure "$@"
+  peer="$(awk -v a="$parec_cpu" -v b="$window_cpu" 'BEGIN { printf "%.4f", a + b }')"
+  round_ratio="$(ratio_of "$app_cpu" "$peer")"
+  echo "${label}: tobrel ${app_cpu} s CPU, parec ${parec_cpu} s + window ${window_cpu} s = ${peer} s, ratio ${round_ratio}"
+}
+
 ratio_of() { awk -v a="$1" -v b="$2" 'BEGIN { if (b <= 0) b = 0.0001; printf "%.2f", a / b }'; }
 
 median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+best() { printf '%s\n' "$@" | sort -g | head -n 1; }
