@@ -341,15 +341,7 @@ int ptListViewSort(ptListView* lv, int column, int direction) {
     lv->sortColumn = column;
     const int sign = direction == 1 ? 1 : -1;
 
-    QTreeWidget* w = lv->window;
-    QTreeWidgetItem* current = w->currentItem();
-    std::vector<QTreeWidgetItem*> selected;
-    for (int i = 0; i < w->topLevelItemCount(); ++i)
-        if (w->topLevelItem(i)->isSelected()) selected.push_back(w->topLevelItem(i));
-    // Taken items belong to us until they are handed back below. All at once:
-    // one by one, each take and each add would move and announce every row.
-    QList<QTreeWidgetItem*> items = w->invisibleRootItem()->takeChildren();
-    std::stable_sort(items.begin(), items.end(), [&](QTreeWidgetItem* a, QTreeWidgetItem* b) {
+    const auto before = [&](QTreeWidgetItem* a, QTreeWidgetItem* b) {
         int result;
         if (column == kPtListViewSortByItemData) {
             const qlonglong x = a->data(0, kItemDataRole).toLongLong();
@@ -359,7 +351,23 @@ int ptListViewSort(ptListView* lv, int column, int direction) {
             result = pstrCompare(a->text(column).toStdString(), b->text(column).toStdString(), false);
         }
         return result * sign < 0;
-    });
+    };
+    QTreeWidget* w = lv->window;
+    // Rows come in mostly in order already (the track list's ids grow with
+    // time): then nothing moves.
+    bool inOrder = true;
+    for (int i = 1; i < w->topLevelItemCount() && inOrder; ++i)
+        inOrder = !before(w->topLevelItem(i), w->topLevelItem(i - 1));
+    if (inOrder) return OKAY;
+
+    QTreeWidgetItem* current = w->currentItem();
+    std::vector<QTreeWidgetItem*> selected;
+    for (int i = 0; i < w->topLevelItemCount(); ++i)
+        if (w->topLevelItem(i)->isSelected()) selected.push_back(w->topLevelItem(i));
+    // Taken items belong to us until they are handed back below. All at once:
+    // one by one, each take and each add would move and announce every row.
+    QList<QTreeWidgetItem*> items = w->invisibleRootItem()->takeChildren();
+    std::stable_sort(items.begin(), items.end(), before);
     w->addTopLevelItems(items);
     for (QTreeWidgetItem* item : selected) item->setSelected(true);
     if (current)
