@@ -18,6 +18,8 @@ packages=(
   xvfb xauth x11-utils libxtst6 imagemagick fonts-dejavu-core
   # the whole-program benchmarks: clicks on a window under Xvfb, and a profiler
   xdotool linux-perf
+  # a private session bus for the media-player tests (dbus-daemon, dbus-send)
+  dbus-daemon dbus-bin
   # packaging: the Debian package and the checks of its desktop files
   dpkg-dev fakeroot file lintian desktop-file-utils appstream
   # the Windows syntax check of the portable modules (tools/portability-check.sh)

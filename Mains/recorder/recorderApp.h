@@ -24,14 +24,15 @@
 #include "recorderFindSongsState.h"
 #include "recorderItunesState.h"
 #include "recorderMainSkin.h"
+#include "recorderPlayerNamingState.h"
 #include "recorderWeb.h"
 #include "sndDevicesContext.h"
 
 class AudioDevices;
 class Browser;
-class ItunesAutomation;
 class CDerivedSlout1;
 class ItunesAutomation;
+class MediaPlayers;
 class ModalMessageDialog;
 class QTreeWidget;
 class RecorderMainWindow;
@@ -51,6 +52,7 @@ struct RecorderServices {
     ModalMessageDialog* dialog = nullptr;          // the modal message dialog
     Browser* browser = nullptr;                    // opens pages in the default browser
     ItunesAutomation* itunesAutomation = nullptr;  // reaches iTunes (none: iTunes cannot be started)
+    MediaPlayers* mediaPlayers = nullptr;          // the desktop's media players (none: not followed)
     std::string skinsFolderOverride;               // tests: a skins folder instead of top_folder/Skins
 };
 
@@ -122,6 +124,8 @@ struct RecorderApp {
     RecorderWebState web;              // the web connection, its side jobs and the modeless message window
     RecorderItunesState itunes;        // the iTunes export's lookups of this run
     RecorderFindSongsState findSongs;  // the YouTube Wizard and its naming queue
+    RecorderPlayerNamingState
+        playerNaming;  // the desktop's media players and the names they give the recordings
 
     // Test hook: told the number of each timer-tick step before it runs.
     std::function<void(int step)> onTimerStep;

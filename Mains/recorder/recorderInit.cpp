@@ -32,6 +32,7 @@
 #include "recorderMainSkin.h"
 #include "recorderMainWindow.h"
 #include "recorderPaths.h"
+#include "recorderPlayerNaming.h"
 #include "recorderSeams.h"
 #include "recorderSession.h"
 #include "recorderSongList.h"
@@ -69,6 +70,7 @@ void recorderAppReset(RecorderApp& app) {
     app.list = RecorderListState{};
     app.itunes = RecorderItunesState{};
     recorderFindSongsStateReset(app.findSongs);
+    app.playerNaming = RecorderPlayerNamingState{};
 }
 
 uint16_t recorderScrambleKey(const RecorderApp& app) { return app.modes.scramble ? kSndScrambleKey : 0; }
@@ -233,8 +235,10 @@ int steps(RecorderApp& app, int& success) {
     REPORT_CHECK(recorderWebDynamicUpdateCheck(app));
     REPORT_CHECK(recorderWebStartupMessages(app));
 
-    // 20. The main timer (there is nothing to poll without an engine).
+    // 20. The main timer (there is nothing to poll without an engine), and
+    // the media players that name the recordings, when there is a session bus.
     if (!app.modes.engineless) REPORT_CHECK(recorderInitTimer(app));
+    REPORT_CHECK(recorderPlayerNamingStart(app));
 
     // 21.
     traceLine(app, "recorderInit: Success");
@@ -283,8 +287,9 @@ int recorderSndServer(RecorderApp& app) {
 }
 
 int recorderShutdown(RecorderApp& app) {
-    // 1.
+    // 1. Nothing drives the recording any more: no tick, no media player.
     recorderKillTimer(app);
+    REPORT_CHECK(recorderPlayerNamingStop(app));
 
     // 2. The engine's threads stop before anything they use is released.
     if (app.owned.engine) {

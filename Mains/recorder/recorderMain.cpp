@@ -1,7 +1,7 @@
 // The process entry point of the recorder: the display check, the Qt
 // application, the platform services the program runs on (sound server,
-// browser, message dialogs), the single-instance guard, the main window and
-// the event loop.
+// browser, message dialogs, media players), the single-instance guard, the
+// main window and the event loop.
 #include <QApplication>
 #include <QDir>
 #include <QIcon>
@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "browser.h"
+#include "dbusMediaPlayers.h"
 #include "instanceLock.h"
 #include "itunesAutomation.h"
 #include "programFolders.h"
@@ -65,8 +66,11 @@ int main(int argc, char** argv) {
     XdgOpenBrowser browser;
     ItunesUnavailable itunes;
     RecorderMessageDialog dialog;
+    // The desktop's media players, followed over the session bus when there is one.
+    std::unique_ptr<MediaPlayers> players = dbusMediaPlayersCreate();
     RecorderApp app;
     app.services.audioDevices = devices.get();
+    app.services.mediaPlayers = players.get();
     app.services.browser = &browser;
     app.services.itunesAutomation = &itunes;
     app.services.dialog = &dialog;

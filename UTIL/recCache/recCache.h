@@ -25,6 +25,12 @@ constexpr size_t kRecCacheBaseNameWidth = 1024;
 constexpr size_t kRecCacheTagWidth = 512;
 constexpr size_t kRecCacheCommentWidth = 2048;
 
+// Who named a track (its `source`): nobody (the user, or no one), the YouTube
+// Wizard, or a media player of the desktop.
+constexpr int kRecCacheSourceOther = 0;
+constexpr int kRecCacheSourceWizard = 1;
+constexpr int kRecCacheSourcePlayers = 2;
+
 // The capacity the program's callers use with recCacheGetIds.
 constexpr size_t kRecCacheMaxIds = 32767;
 
@@ -89,7 +95,7 @@ int recCacheGetTags(recCache* h, int id, recCacheTags& tags);
 int recCacheGetSource(recCache* h, int id, int& source);
 
 int recCacheSetTags(recCache* h, int id, const recCacheTags& tags);
-// value: 1 when the YouTube Wizard named the track, 0 otherwise.
+// value: one of the kRecCacheSource values.
 int recCacheSetSource(recCache* h, int id, int value);
 int recCacheDelete(recCache* h, int id);
 

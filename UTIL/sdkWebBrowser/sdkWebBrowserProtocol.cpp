@@ -11,28 +11,6 @@ constexpr std::string_view kCommandPrefix = "app_command_";
 constexpr std::string_view kCommandClass = "app_command";
 constexpr std::string_view kMessageWord = "message";
 
-// The longest prefix of text that fits in `max` UTF-16 units, never ending
-// inside a character.
-std::string cutToUnits(std::string_view text, size_t max) {
-    size_t units = 0, i = 0;
-    while (i < text.size()) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        size_t length = 1;
-        if (c >= 0xF0 && c <= 0xF4)
-            length = 4;
-        else if (c >= 0xE0)
-            length = 3;
-        else if (c >= 0xC2 && c < 0xE0)
-            length = 2;
-        if (i + length > text.size()) length = 1;
-        const size_t need = pstrUtf16Length(text.substr(i, length));
-        if (units + need > max) break;
-        units += need;
-        i += length;
-    }
-    return std::string(text.substr(0, i));
-}
-
 }  // namespace
 
 long sdkWebBrowserIntegerValue(std::string_view text) {
@@ -94,7 +72,7 @@ sdkWebBrowserClick sdkWebBrowserParseClick(std::string_view id, std::string_view
     if (lineEnd != std::string_view::npos) text = text.substr(0, lineEnd);
     click.kind = sdkWebBrowserClick::Data;
     click.dataId = sdkWebBrowserIntegerValue(idText);
-    click.text = cutToUnits(text, kSdkWebBrowserDataTextMax);
+    click.text = pstrCutToUnits(text, kSdkWebBrowserDataTextMax);
     return click;
 }
 

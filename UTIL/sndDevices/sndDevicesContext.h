@@ -65,6 +65,14 @@ constexpr int kSndCodeGaveUp = 209;  // record thread: no output after 21 re-ini
 constexpr int kSndRecordArm = 6;
 constexpr int kSndRecordDisarm = 7;
 
+// A kept recording as the record thread publishes it: its file name with the
+// extension, and its serial (see recordSerial; 0 for a recording recovered
+// after a crash).
+struct sndDevicesKeptRecording {
+    std::string fileName;
+    uint32_t serial = 0;
+};
+
 // A word one thread writes and another reads. Copying copies the value (each
 // word on its own), so that a group of words is reset by assigning it a fresh one.
 template <class T>
@@ -189,8 +197,16 @@ struct sndDevicesRecord {
     sndDevicesWord<int> recordIndicator{0};
     sndDevicesWord<uint32_t> recordStartTime{0};  // seconds since 1970, low 32 bits
     sndDevicesWord<float> recordDurationMs{0.0f};
-    // name.ext of the last kept recording; replaced whole by the record thread.
-    sndDevicesWord<std::shared_ptr<const std::string>> lastFileName;
+    // The last kept recording; replaced whole by the record thread.
+    sndDevicesWord<std::shared_ptr<const sndDevicesKeptRecording>> lastRecording;
+    // The window's handle on recordings: the serial of the recording open now
+    // or opened last (numbered from 1 as they open), shifted left by one, with
+    // bit 0 set while it is open. One word, so that a reader sees a serial and
+    // its open state together.
+    sndDevicesWord<uint32_t> recordSerial{0};
+    // A cut the window asked for: the serial of the recording the next capture
+    // step ends (0: none).
+    sndDevicesWord<uint32_t> cutSerial{0};
     sndDevicesWord<int> threadRunning{0};
     sndDevicesWord<int> threadExitCode{0};  // 204, 209 or NOT_OKAY once the thread ended
 };

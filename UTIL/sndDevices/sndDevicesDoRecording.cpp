@@ -57,6 +57,15 @@ void examine(const float* samples, size_t count, bool& loud, bool& nonZero) {
     nonZero = anyBits != 0;
 }
 
+// The serial word the window reads (see sndDevicesContext::recordSerial).
+// Opening numbers the recording; the length is reset before, so that a
+// reader never pairs a new serial with the old recording's length.
+void markOpen(sndDevicesRecord& record) {
+    const uint32_t next = (record.recordSerial.load() >> 1) + 1;
+    record.recordSerial.store(next << 1 | 1u);
+}
+void markClosed(sndDevicesRecord& record) { record.recordSerial.fetch_and(~1u); }
+
 // After a failed write: keep what reached the file, cut to whole frames and
 // closed with its sizes, as a normal recording of that length (the length
 // rule applies); when even that fails, give the file up. Either way no
@@ -65,6 +74,7 @@ int finishFailedRecording(sndDevicesContext& context) {
     sndDevicesRecord& record = context.record;
     const AudioFormat& cacheFormat = context.streams.cacheFormat;
     record.recording.store(0);
+    markClosed(record);
     record.recordIndicator.store(0);
     uint32_t kept = 0;
     if (context.capture.recordFile->closeKeepingWritten(&kept) == kWaveSOk) {
@@ -202,9 +212,21 @@ int sndDevicesDoRecording(sndDevicesContext& context, sndDevicesCaptureOutput& o
         record.recordIndicator.store(0);
         if (record.recording.load() != 0) {
             record.recording.store(0);
+            markClosed(record);
             REPORT_CHECK(sndDevicesFinishRecording(context));
         }
         return OKAY;
+    }
+
+    // A cut the window asked for (a song change): the open recording ends
+    // before this call's block, which begins the next one below when it is
+    // sound, so the two meet without a lost frame.
+    const uint32_t cut = record.cutSerial.exchange(0);
+    if (cut != 0 && record.recording.load() != 0 && record.recordSerial.load() == (cut << 1 | 1u)) {
+        record.recording.store(0);
+        record.recordIndicator.store(0);
+        markClosed(record);
+        REPORT_CHECK(sndDevicesFinishRecording(context));
     }
 
     // Start on sound.
@@ -227,6 +249,7 @@ int sndDevicesDoRecording(sndDevicesContext& context, sndDevicesCaptureOutput& o
             output.code = kSndCodeCacheFileFailed;
             return OKAY;
         }
+        markOpen(record);
     }
 
     // End on silence (auto-segment), or only dim the indicator.
@@ -235,7 +258,10 @@ int sndDevicesDoRecording(sndDevicesContext& context, sndDevicesCaptureOutput& o
             const bool open = record.recording.load() != 0;
             record.recording.store(0);
             record.recordIndicator.store(0);
-            if (open) REPORT_CHECK(sndDevicesFinishRecording(context));
+            if (open) {
+                markClosed(record);
+                REPORT_CHECK(sndDevicesFinishRecording(context));
+            }
         }
     } else if (record.recording.load() != 0) {
         const bool dim = silence.zeroRun > kSilentPacketLimit || silence.silentFlagRun > kSilentPacketLimit;

@@ -4,10 +4,11 @@
 // drains the packets the loopback capture stream has ready (as many as the
 // context's pcmBuffer can take; the rest stays queued for the next call),
 // converts them to 16-bit stereo at the cache rate, keeps the silence
-// counters, and starts, writes or ends the recording in the cache folder.
+// counters, and starts, writes, cuts (when the window asks) or ends the
+// recording in the cache folder.
 // sndDevicesFinishRecording closes the recording, discards it when shorter
 // than minimumLengthMs, else gives it its final name, publishes it in
-// lastFileName and hands it to MP3 pre-encoding.
+// lastRecording and hands it to MP3 pre-encoding.
 #pragma once
 
 #include <cstdint>

@@ -1,6 +1,6 @@
 // Finishing a recording, called by the capture step on the record thread:
 // short recordings are deleted; kept ones are renamed to
-// "<start>_<length ms>_<number>.<ext>", published through lastFileName (which
+// "<start>_<length ms>_<number>.<ext>", published through lastRecording (which
 // the track list polls) and handed to MP3 pre-encoding.
 #include <cstdio>
 #include <string>
@@ -43,7 +43,8 @@ int sndDevicesFinishClosedRecording(sndDevicesContext& context) {
     const std::string finalPath = sndDevicesCachePath(folder, baseName, extension.c_str());
     if (std::rename(capture.tempPath.c_str(), finalPath.c_str()) != 0) return REPORT_ERRNO();
     // Published only once the file carries its name, so a poller never sees a missing track.
-    context.record.lastFileName.store(std::make_shared<const std::string>(baseName + "." + extension));
+    context.record.lastRecording.store(std::make_shared<const sndDevicesKeptRecording>(
+        sndDevicesKeptRecording{baseName + "." + extension, context.record.recordSerial.load() >> 1}));
     REPORT_CHECK(sndDevicesStartPreEncoding(context, finalPath, folder + "/" + baseName));
     return OKAY;
 }

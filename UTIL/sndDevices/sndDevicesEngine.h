@@ -85,7 +85,7 @@ void sndDevicesRecordThread(sndDevicesContext& context, std::promise<void> runni
 // start (cache folder and key must be set by then): its length comes from the
 // whole frames on disk, it is kept only when at least minimumLengthMs long,
 // its header is repaired, it starts at its modification time minus its length,
-// and it is finished like any recording (final name, lastFileName,
+// and it is finished like any recording (final name, lastRecording,
 // pre-encoding). Nothing to recover is OKAY.
 int sndDevicesRecoverInterruptedRecording(sndDevicesContext& context);
 
@@ -101,6 +101,26 @@ int sndDevicesGetRecordStatus(sndDevicesContext& context, int& indicator, uint32
                               uint32_t& durationMs);
 // The last kept recording's name without its extension ("" when none).
 int sndDevicesGetLastRecordingName(sndDevicesContext& context, std::string& name);
+// The same with the recording's serial (0 when none, or for a recording
+// recovered after a crash).
+int sndDevicesGetLastRecording(sndDevicesContext& context, std::string& name, uint32_t& serial);
+// The recording open now, as the window sees it. With none open, open is
+// false, serial the last one opened (0 before the first) and the rest zero.
+struct sndDevicesOpenRecording {
+    bool open = false;
+    uint32_t serial = 0;      // the engine numbers its recordings from 1 as it opens them
+    uint32_t durationMs = 0;  // its length so far, whole ms
+    bool keepable = false;    // long enough to be kept if it ended now (minimumLengthMs)
+};
+// The fields always describe the same recording.
+int sndDevicesGetOpenRecording(sndDevicesContext& context, sndDevicesOpenRecording& recording);
+// Asks the record thread to end recording `serial` at its next capture step
+// and to let that step's audio begin the next recording (when it is sound), so
+// that not a frame is lost between the two. Only an open recording at least
+// minimumLengthMs long is cut (cutting = true): a shorter one would be
+// discarded, audio and all. A recording that ends by itself before the step
+// is not cut again.
+int sndDevicesCutRecording(sndDevicesContext& context, uint32_t serial, bool& cutting);
 // Sets the cache folder (one trailing "/" removed) and deletes the partial
 // pre-encodings (*.dax) left in it.
 int sndDevicesSetCacheFolder(sndDevicesContext& context, const std::string& folder);

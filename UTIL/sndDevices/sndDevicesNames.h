@@ -26,7 +26,7 @@ std::string sndDevicesCachePath(const std::string& folder, const std::string& ba
 std::string sndDevicesTempPath(const std::string& folder, uint16_t scrambleKey);
 // "start_length_number" (start in whole seconds since 1970, length in whole ms).
 std::string sndDevicesFinishedBaseName(uint32_t startTime, long lengthMs, long number);
-// The base name with the audio extension, as kept in lastFileName.
+// The base name with the audio extension, as kept in lastRecording.
 std::string sndDevicesFinishedName(uint32_t startTime, long lengthMs, long number, uint16_t scrambleKey);
 // Track files by base name.
 std::string sndDevicesAudioPath(const std::string& folder, const std::string& baseName, uint16_t scrambleKey);

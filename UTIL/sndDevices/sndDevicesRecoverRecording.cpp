@@ -6,7 +6,7 @@
 // turned into a track the way a finished recording is: its whole frames on
 // disk give its length, the header is repaired, its start is the moment it
 // was last written minus that length, and it takes the usual path from there
-// (length rule, final name, lastFileName for the track list, pre-encoding).
+// (length rule, final name, lastRecording for the track list, pre-encoding).
 #include <algorithm>
 #include <array>
 #include <chrono>
@@ -105,7 +105,7 @@ int sndDevicesRecoverInterruptedRecording(sndDevicesContext& context) {
     const long double lengthMs = static_cast<long double>(dataBytes / kFrameBytes) * 1000.0L / rate;
 
     // Finished like a recording that just ended: the length rule, the final
-    // name, lastFileName and the pre-encoding.
+    // name, lastRecording and the pre-encoding.
     sndDevicesRecord& record = context.record;
     context.capture.tempPath = path;
     record.recordStartTime.store(static_cast<uint32_t>(written - static_cast<int64_t>(lengthMs / 1000.0L)));

@@ -1,9 +1,10 @@
 // The engine's setters, called by the window's thread: the record switch
 // (which starts the record thread on the first arming), the cache folder,
-// the scramble key, the auto-segment switch and the MP3 settings of the
-// pre-encodings. The cache folder, the key and the MP3 settings are published
-// together as a new settings snapshot, so the engine's threads never read
-// one of them half-written.
+// the scramble key, the auto-segment switch, the MP3 settings of the
+// pre-encodings, and the cut of a recording at a song change. The cache
+// folder, the key and the MP3 settings are published together as a new
+// settings snapshot, so the engine's threads never read one of them
+// half-written.
 #include <future>
 #include <system_error>
 
@@ -87,5 +88,13 @@ int sndDevicesSetMp3Settings(sndDevicesContext& context, int kbps, int mono, int
             FileDeleteMatching(cacheFolder, sndDevicesCompanionExtension(kSndScrambleKey), context.trace));
         REPORT_CHECK(FileDeleteMatching(cacheFolder, sndDevicesCompanionExtension(0), context.trace));
     }
+    return OKAY;
+}
+
+int sndDevicesCutRecording(sndDevicesContext& context, uint32_t serial, bool& cutting) {
+    sndDevicesOpenRecording now;
+    REPORT_CHECK(sndDevicesGetOpenRecording(context, now));
+    cutting = now.keepable && serial != 0 && now.serial == serial;
+    if (cutting) context.record.cutSerial.store(serial);
     return OKAY;
 }

@@ -404,7 +404,8 @@ TEST_F(ListTest, TheRecordingRowShowsAtTheBottomWhileRecordingAndTheTrackAfterwa
     // The recording ends and is kept: the next tick takes it into cache.db.
     const std::string name = std::to_string(now - 20) + "_20000_777";
     std::ofstream(cacheFolder() + "/" + name + ".tmp") << "audio";
-    app.owned.engine->record.lastFileName.store(std::make_shared<const std::string>(name + ".tmp"));
+    app.owned.engine->record.lastRecording.store(
+        std::make_shared<const sndDevicesKeptRecording>(sndDevicesKeptRecording{name + ".tmp", 1}));
     app.owned.engine->record.recordIndicator = 0;
     app.owned.engine->record.recording = 0;
     ASSERT_EQ(recorderTimer(app), OKAY);

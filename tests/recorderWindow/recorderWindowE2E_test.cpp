@@ -37,14 +37,8 @@ using namespace std::chrono_literals;
 
 namespace {
 
-std::string artifactsFolder() {
-    const fs::path folder = fs::path(testsupport::binaryDir()) / "test-artifacts" / "recorderWindowE2E";
-    fs::create_directories(folder);
-    return folder.string();
-}
-
 bool screenshot(const std::string& display, const std::string& name) {
-    return xScreenshot(display, artifactsFolder() + "/" + name + ".png");
+    return xScreenshot(display, xArtifactsFolder("recorderWindowE2E") + "/" + name + ".png");
 }
 
 // Kept tracks in the cache folder (start_length_random.tmp).
@@ -202,7 +196,8 @@ TEST(recorderWindowE2E, RecordTwoSongsThenPlayPauseSeekAndNextThroughTheWindow) 
     // second tone. The knob is found where the screen shows it.
     x.move(5, 5);
     ASSERT_TRUE(screenshot(display, "5-paused"));
-    const int knobX = brightCentre(artifactsFolder() + "/5-paused.png", knobMinX - 8, knobMaxX + 8, knobY);
+    const int knobX = brightCentre(xArtifactsFolder("recorderWindowE2E") + "/5-paused.png", knobMinX - 8,
+                                   knobMaxX + 8, knobY);
     ASSERT_GE(knobX, knobMinX);
     x.move(knobX, knobY);
     x.button(true);

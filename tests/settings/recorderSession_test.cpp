@@ -51,6 +51,7 @@ TEST(recorderSession, FreshProfileReadsEveryDefault) {
     EXPECT_TRUE(getFlag(recorderSessionGetRemoveAfterSave));
     EXPECT_TRUE(getFlag(recorderSessionGetClearOnExit));
     EXPECT_TRUE(getFlag(recorderSessionGetUseSubfolders));
+    EXPECT_TRUE(getFlag(recorderSessionGetNameFromPlayers));
     EXPECT_EQ(getInt(recorderSessionGetMaxShortFileDuration), 30);
     EXPECT_EQ(getInt(recorderSessionGetSaveAsType), 1);
     EXPECT_EQ(getInt(recorderSessionGetNumChannels), 2);
@@ -156,6 +157,7 @@ TEST(recorderSession, WritersRoundTrip) {
         {recorderSessionSetRemoveAfterSave, recorderSessionGetRemoveAfterSave},
         {recorderSessionSetClearOnExit, recorderSessionGetClearOnExit},
         {recorderSessionSetUseSubfolders, recorderSessionGetUseSubfolders},
+        {recorderSessionSetNameFromPlayers, recorderSessionGetNameFromPlayers},
     };
     for (const auto& f : flags) {
         for (bool v : {true, false}) {

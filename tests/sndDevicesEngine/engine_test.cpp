@@ -301,9 +301,14 @@ TEST(EngineControls, SettersAndGetters) {
     ASSERT_EQ(sndDevicesSetAutoSegment(e.context, 0), OKAY);
     EXPECT_EQ(e.context.record.autoSegment.load(), 0);
 
-    e.context.record.lastFileName.store(
-        std::make_shared<const std::string>("1291648000_183456_1111317901.tmp"));
+    e.context.record.lastRecording.store(std::make_shared<const sndDevicesKeptRecording>(
+        sndDevicesKeptRecording{"1291648000_183456_1111317901.tmp", 7}));
     EXPECT_EQ(lastName(e.context), "1291648000_183456_1111317901");
+    std::string kept;
+    uint32_t serial = 0;
+    ASSERT_EQ(sndDevicesGetLastRecording(e.context, kept, serial), OKAY);
+    EXPECT_EQ(kept, "1291648000_183456_1111317901");
+    EXPECT_EQ(serial, 7u);
 
     int indicator = -1;
     uint32_t start = 9, duration = 9;

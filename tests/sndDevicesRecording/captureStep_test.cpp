@@ -6,6 +6,7 @@
 
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <cmath>
 #include <csignal>
 #include <cstring>
@@ -75,8 +76,8 @@ struct Rig {
         return dir.file(sndDevicesSettingsNow(context)->scrambleKey ? "sdrtfn.tmp" : "sdrtfn.wav");
     }
     std::string lastName() const {
-        auto name = context.record.lastFileName.load();
-        return name ? *name : std::string();
+        auto name = context.record.lastRecording.load();
+        return name ? name->fileName : std::string();
     }
     std::vector<std::string> files() const {
         std::vector<std::string> names;
@@ -370,6 +371,92 @@ TEST(CaptureStep, AutoSegmentCutsTracksAtSilenceAndStartsAgainOnSound) {
     EXPECT_EQ(0, rig.context.record.recording.load());
     EXPECT_NE(std::string::npos, rig.lastName().find("_2510_1440736464.wav"));
     EXPECT_EQ(2u, rig.files().size());
+}
+
+// The samples of a kept recording of the rig (no scrambling), left channel.
+std::vector<int16_t> leftSamples(const std::string& path) {
+    const auto bytes = readBytes(path);
+    std::vector<int16_t> left;
+    for (size_t i = 56; i + 3 < bytes.size(); i += 4)
+        left.push_back(static_cast<int16_t>(bytes[i] | (bytes[i + 1] << 8)));
+    return left;
+}
+
+TEST(CaptureStep, ACutEndsOneRecordingAndTheNextBlockBeginsTheNextWithoutALostFrame) {
+    Rig rig;
+    bool cutting = true;
+    sndDevicesOpenRecording now{true, 9, 9, true};
+    ASSERT_EQ(OKAY, sndDevicesGetOpenRecording(rig.context, now));
+    EXPECT_FALSE(now.open);
+    EXPECT_EQ(0u, now.serial);
+    EXPECT_FALSE(now.keepable);
+    ASSERT_EQ(OKAY, sndDevicesCutRecording(rig.context, 1, cutting));  // nothing open
+    EXPECT_FALSE(cutting);
+
+    for (int i = 0; i < 199; ++i) rig.step({rig.packet(480, 0.25f)});
+    ASSERT_EQ(OKAY, sndDevicesGetOpenRecording(rig.context, now));
+    EXPECT_TRUE(now.open);
+    EXPECT_EQ(1u, now.serial);
+    EXPECT_EQ(1990u, now.durationMs);
+    EXPECT_FALSE(now.keepable);
+    // Shorter than the minimum: cutting would throw it away.
+    ASSERT_EQ(OKAY, sndDevicesCutRecording(rig.context, 1, cutting));
+    EXPECT_FALSE(cutting);
+    rig.step({rig.packet(480, 0.25f)});
+    ASSERT_EQ(OKAY, sndDevicesGetOpenRecording(rig.context, now));
+    EXPECT_TRUE(now.keepable);
+    ASSERT_EQ(OKAY, sndDevicesCutRecording(rig.context, 2, cutting));  // not the open one
+    EXPECT_FALSE(cutting);
+    ASSERT_EQ(OKAY, sndDevicesCutRecording(rig.context, 1, cutting));
+    EXPECT_TRUE(cutting);
+    EXPECT_EQ(1, rig.context.record.recording.load());  // the record thread cuts, at its next step
+
+    // The next song's first block (another level, another packet size) ends
+    // the first recording and begins the second.
+    rig.step({rig.packet(333, -0.25f)});
+    const std::string first = rig.lastName();
+    uint32_t keptSerial = 0;
+    std::string keptName;
+    ASSERT_EQ(OKAY, sndDevicesGetLastRecording(rig.context, keptName, keptSerial));
+    EXPECT_EQ(1u, keptSerial);
+    EXPECT_NE(std::string::npos, first.find("_2000_"));
+    ASSERT_EQ(OKAY, sndDevicesGetOpenRecording(rig.context, now));
+    EXPECT_TRUE(now.open);
+    EXPECT_EQ(2u, now.serial);
+    for (int i = 0; i < 210; ++i) rig.step({rig.packet(480, -0.25f)});
+    rig.context.record.recordArmed = 0;
+    rig.step();
+    ASSERT_EQ(OKAY, sndDevicesGetLastRecording(rig.context, keptName, keptSerial));
+    EXPECT_EQ(2u, keptSerial);
+    ASSERT_EQ(OKAY, sndDevicesGetOpenRecording(rig.context, now));
+    EXPECT_FALSE(now.open);
+    EXPECT_EQ(2u, now.serial);
+
+    // Every frame is in one of the two, each song wholly in its own.
+    const std::vector<int16_t> one = leftSamples(rig.dir.file(first));
+    const std::vector<int16_t> two = leftSamples(rig.dir.file(rig.lastName()));
+    EXPECT_EQ(200u * 480u, one.size());
+    EXPECT_EQ(333u + 210u * 480u, two.size());
+    EXPECT_TRUE(std::all_of(one.begin(), one.end(), [](int16_t v) { return v == 8192; }));
+    EXPECT_TRUE(std::all_of(two.begin(), two.end(), [](int16_t v) { return v == -8192; }));
+}
+
+TEST(CaptureStep, ACutThatMissesItsRecordingEndsNoOther) {
+    Rig rig;
+    for (int i = 0; i < 250; ++i) rig.step(rig.loud());
+    bool cutting = false;
+    ASSERT_EQ(OKAY, sndDevicesCutRecording(rig.context, 1, cutting));
+    ASSERT_TRUE(cutting);
+    // The recording ends by itself before the record thread gets to the cut
+    // (here: disarmed), and the next one must not be cut in its place.
+    rig.context.record.recordArmed = 0;
+    rig.step(rig.loud());
+    rig.context.record.recordArmed = 1;
+    for (int i = 0; i < 5; ++i) rig.step(rig.loud());
+    EXPECT_EQ(1, rig.context.record.recording.load());
+    EXPECT_EQ(0u, rig.context.record.cutSerial.load());
+    EXPECT_EQ(50.0f, rig.context.record.recordDurationMs.load());
+    EXPECT_EQ(1u, rig.files().size() - 1);  // the first, kept, and the one being recorded
 }
 
 TEST(CaptureStep, TakesNoMoreThanPcmBufferHoldsAndLeavesTheRestQueued) {

@@ -12,7 +12,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <thread>
 
 #include "httpTestServer.h"
@@ -65,38 +64,11 @@ function hideFinalStep() {}
 poll();
 </script></body></html>)HTML";
 
-std::string artifactsFolder() {
-    const fs::path folder = fs::path(testsupport::binaryDir()) / "test-artifacts" / "wizardE2E";
-    fs::create_directories(folder);
-    return folder.string();
-}
-
-// Trace lines containing `text`.
-int traced(const std::string& documents, const std::string& text) {
-    std::ifstream trace(documents + "/trace_messages.txt");
-    std::string line;
-    int n = 0;
-    while (std::getline(trace, line)) n += line.find(text) != std::string::npos;
-    return n;
-}
-
 // Bytes of the recording in progress (0 when there is none).
 uintmax_t recordingBytes(const std::string& cache) {
     std::error_code ec;
     const uintmax_t size = fs::file_size(cache + "/sdrtfn.tmp", ec);
     return ec ? 0 : size;
-}
-
-// The tracks of cache.db as "song|artist|source" lines, oldest first.
-std::string tracks(const std::string& cache) {
-    testsupport::TempDir dir;
-    const std::string out = dir.file("rows.txt");
-    pulsefixture::runProgram({"sh", "-c",
-                              "sqlite3 '" + cache +
-                                  "/cache.db' \"SELECT song, artist, source FROM caches ORDER BY "
-                                  "creation_timestamp\" > '" +
-                                  out + "' 2>/dev/null"});
-    return testsupport::readText(out);
 }
 
 TEST(wizardE2E, TwoAnnouncedSongsBecomeTwoNamedTracks) {
@@ -114,7 +86,6 @@ TEST(wizardE2E, TwoAnnouncedSongsBecomeTwoNamedTracks) {
     ASSERT_EQ(regWithoutKeynameWrite(REG_ROOT_LOCAL_MACHINE, "SOFTWARE\\Tobrel\\500\\web_service_address",
                                      web.base()),
               OKAY);
-    const std::string& documents = profile.documents;
     const std::string& cache = profile.cache;
 
     std::unique_ptr<Skin> skin;
@@ -142,43 +113,44 @@ TEST(wizardE2E, TwoAnnouncedSongsBecomeTwoNamedTracks) {
     const pid_t app = pulsefixture::spawnProgram({testsupport::binaryDir() + "/Mains/recorder/tobrel"});
     ASSERT_GT(app, 0);
     ScopedProcess reapApp{app};
-    ASSERT_TRUE(xWaitFor([&] { return traced(documents, "recorderInit: Success") == 1; }, 30000));
+    ASSERT_TRUE(xWaitFor([&] { return profile.traced("recorderInit: Success") == 1; }, 30000));
 
     // The find-songs button opens the wizard; its page loads and says so.
     x.click((l + r) / 2, (t + b) / 2);
-    ASSERT_TRUE(xWaitFor([&] { return traced(documents, "BROWSER_MESSAGE_ID_WEB_PAGE_LOADED") > 0; }, 60000))
+    ASSERT_TRUE(xWaitFor([&] { return profile.traced("BROWSER_MESSAGE_ID_WEB_PAGE_LOADED") > 0; }, 60000))
         << "the wizard's page did not load";
     x.move(1270, 790);
-    EXPECT_TRUE(xScreenshot(xvfb.name(), artifactsFolder() + "/1-wizard-open.png"));
+    EXPECT_TRUE(xScreenshot(xvfb.name(), xArtifactsFolder("wizardE2E") + "/1-wizard-open.png"));
 
     // Song One is announced, then plays.
     const std::string started = "recorderDlgFindSongsBrowserSongStarted(): Done";
     web.serve("/step", {200, "1|message^1^Artist A^Song One", "text/plain"});
-    ASSERT_TRUE(xWaitFor([&] { return traced(documents, started) == 1; }, 20000));
+    ASSERT_TRUE(xWaitFor([&] { return profile.traced(started) == 1; }, 20000));
     const pid_t one = pulsefixture::playAsync(songs.file("one.wav"));
     // A second and a half into the song: 48000 frames of 4 bytes a second.
     EXPECT_TRUE(xWaitFor([&] { return recordingBytes(cache) > 56 + 48000 * 4 * 3 / 2; }));
-    EXPECT_TRUE(xScreenshot(xvfb.name(), artifactsFolder() + "/2-recording-song-one.png"));
+    EXPECT_TRUE(xScreenshot(xvfb.name(), xArtifactsFolder("wizardE2E") + "/2-recording-song-one.png"));
     ASSERT_EQ(pulsefixture::waitProgram(one), 0);
 
     // Song Two is announced (cutting the recording of Song One), then plays.
     web.serve("/step", {200, "2|message^1^Artist B^Song Two", "text/plain"});
-    ASSERT_TRUE(xWaitFor([&] { return traced(documents, started) == 2; }, 20000));
+    ASSERT_TRUE(xWaitFor([&] { return profile.traced(started) == 2; }, 20000));
     ASSERT_EQ(pulsefixture::play(songs.file("two.wav")), 0);
 
     // The page's last song ends: recording stops.
     web.serve("/step", {200, "3|message^2^end", "text/plain"});
-    ASSERT_TRUE(xWaitFor([&] { return traced(documents, "BROWSER_MESSAGE_ID_SONG_END") == 1; }, 20000));
+    ASSERT_TRUE(xWaitFor([&] { return profile.traced("BROWSER_MESSAGE_ID_SONG_END") == 1; }, 20000));
 
     // Two tracks, each named after its own song, both marked as the wizard's.
     const std::string expected = "Song One|Artist A|1\nSong Two|Artist B|1\n";
-    EXPECT_TRUE(xWaitFor([&] { return tracks(cache) == expected; }, 20000)) << tracks(cache);
-    EXPECT_TRUE(xScreenshot(xvfb.name(), artifactsFolder() + "/3-two-named-tracks.png"));
+    EXPECT_TRUE(xWaitFor([&] { return profile.tracks("song, artist, source") == expected; }, 20000))
+        << profile.tracks("song, artist, source");
+    EXPECT_TRUE(xScreenshot(xvfb.name(), xArtifactsFolder("wizardE2E") + "/3-two-named-tracks.png"));
 
     // The page's save button asks for the save of the wizard's tracks.
     web.serve("/step", {200, "4|message^6^save", "text/plain"});
     EXPECT_TRUE(
-        xWaitFor([&] { return traced(documents, "BROWSER_MESSAGE_ID_SAVE_BUTTON_CLICKED") == 1; }, 20000));
+        xWaitFor([&] { return profile.traced("BROWSER_MESSAGE_ID_SAVE_BUTTON_CLICKED") == 1; }, 20000));
     ASSERT_EQ(::waitpid(app, nullptr, WNOHANG), 0) << "the recorder ended";
 }
 

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "pulseFixture.h"
 #include "recorderPaths.h"
 #include "recorderSession.h"
 #include "regWithoutKeyname.h"
@@ -27,9 +28,17 @@ ProgramProfile::ProgramProfile()
     std::ofstream(documents + "/trace_on.txt") << "";
 }
 
-bool ProgramProfile::traced(const std::string& text) const {
-    const std::string trace = documents + "/trace_messages.txt";
-    return std::filesystem::exists(trace) && testsupport::readText(trace).find(text) != std::string::npos;
+int ProgramProfile::traced(const std::string& text) const {
+    std::ifstream trace(documents + "/trace_messages.txt");
+    std::string line;
+    int n = 0;
+    while (std::getline(trace, line)) n += line.find(text) != std::string::npos;
+    return n;
+}
+
+std::string ProgramProfile::tracks(const std::string& columns) const {
+    return xCommandOutput("sqlite3 -separator '|' '" + cache + "/cache.db' \"SELECT " + columns +
+                          " FROM caches ORDER BY creation_timestamp\"");
 }
 
 int ProgramProfile::cachedTracks() const {

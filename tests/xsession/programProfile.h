@@ -3,7 +3,7 @@
 // the checkout, which holds Skins/; the web service at a local port nobody
 // listens on, so that a run stays off the network, with no proxy), an
 // instance lock folder, the window at (0, 0) and tracing on, so that a test
-// can follow the program in its trace.
+// can follow the program in its trace and read what it kept.
 #pragma once
 
 #include <string>
@@ -19,8 +19,11 @@ struct ProgramProfile {
     std::string documents;  // holds trace_messages.txt
     std::string cache;      // holds cache.db and the tracks
 
-    // Whether the program's trace holds `text`.
-    bool traced(const std::string& text) const;
+    // Lines of the program's trace that contain `text`.
+    int traced(const std::string& text) const;
+    // The rows of cache.db, oldest first: `columns` (an SQL column list)
+    // joined by '|', one line each; empty while there is no database.
+    std::string tracks(const std::string& columns) const;
     // Rows of the cache database (the tracks the list has taken in); -1 when unreadable.
     int cachedTracks() const;
 };

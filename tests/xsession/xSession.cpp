@@ -84,6 +84,13 @@ bool xScreenshot(const std::string& display, const std::string& path) {
            std::filesystem::exists(path);
 }
 
+std::string xArtifactsFolder(const std::string& test) {
+    const std::filesystem::path folder =
+        std::filesystem::path(testsupport::binaryDir()) / "test-artifacts" / test;
+    std::filesystem::create_directories(folder);
+    return folder.string();
+}
+
 bool xWaitFor(const std::function<bool()>& done, int ms) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     while (!done()) {

@@ -54,6 +54,8 @@ struct ScopedProcess {
 
 // Saves the whole screen of `display` as a PNG (ImageMagick's import).
 bool xScreenshot(const std::string& display, const std::string& path);
+// Where a test leaves its screenshots: test-artifacts/<test> in the build, created.
+std::string xArtifactsFolder(const std::string& test);
 
 // Polls `done` every 50 ms for at most `ms`; whether it came true.
 bool xWaitFor(const std::function<bool()>& done, int ms = 20000);

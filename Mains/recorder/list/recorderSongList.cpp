@@ -22,6 +22,7 @@
 #include "recorderDlgMsgModal.h"
 #include "recorderMainSkin.h"
 #include "recorderMainWindow.h"
+#include "recorderPlayerNaming.h"
 #include "recorderSeams.h"
 #include "recorderSession.h"
 #include "report.h"
@@ -163,6 +164,10 @@ int recorderSongListFill(RecorderApp& app) {
         if (recorderDlgFindSongsOnScreen(app)) {
             REPORT_CHECK(recorderDlgFindSongsNewestName(app, newest));
             if (!newest.artist.empty() && !newest.song.empty()) text = newest.song + " - " + newest.artist;
+        } else {
+            std::string label;
+            REPORT_CHECK(recorderPlayerNamingRecordingLabel(app, label));
+            if (!label.empty()) text = label;
         }
         REPORT_CHECK(ptListViewAppendRow(lv, {text, kSongListRecordingDuration}, -1, kRecorderRecordingRow));
     }
@@ -220,7 +225,8 @@ int recorderSongListViewTimerClicked(RecorderApp& app, bool changed) {
 
     // 2. A recording the engine finished since the last look.
     std::string name;
-    REPORT_CHECK(sndDevicesGetLastRecordingName(*app.owned.engine, name));
+    uint32_t serial = 0;
+    REPORT_CHECK(sndDevicesGetLastRecording(*app.owned.engine, name, serial));
     bool newTrack = false;
     if (name != app.list.lastRecordingName) {
         app.list.lastRecordingName = name;
@@ -232,14 +238,18 @@ int recorderSongListViewTimerClicked(RecorderApp& app, bool changed) {
 
     // 3. Named by the YouTube Wizard when it has a name waiting. The finished
     // track takes the oldest pair, the one announced for it: a newer pair
-    // belongs to the recording that has just begun.
+    // belongs to the recording that has just begun. Otherwise named by the
+    // media players when they named its recording.
     if (newTrack) {
         RecorderSongName oldest;
         REPORT_CHECK(recorderDlgFindSongsOldestName(app, oldest));
-        if (!oldest.artist.empty() && !oldest.song.empty()) {
-            std::vector<int> ids;
-            REPORT_CHECK(recCacheGetIds(app.owned.cacheDb.get(), kRecCacheMaxIds, ids));
-            if (ids.empty()) return REPORT_ERR();
+        std::vector<int> ids;
+        REPORT_CHECK(recCacheGetIds(app.owned.cacheDb.get(), kRecCacheMaxIds, ids));
+        if (ids.empty()) return REPORT_ERR();
+        if (oldest.artist.empty() || oldest.song.empty()) {
+            bool named = false;
+            REPORT_CHECK(recorderPlayerNamingNameTrack(app, ids.back(), serial, named));
+        } else {
             recCacheTags tags;
             tags.artist = oldest.artist;
             tags.song = oldest.song;

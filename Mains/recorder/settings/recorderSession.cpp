@@ -144,6 +144,14 @@ int recorderSessionSetUseSubfolders(bool on) {
     REPORT_CHECK(setFlag("use_subfolders", on));
     return OKAY;
 }
+int recorderSessionGetNameFromPlayers(bool& on) {
+    REPORT_CHECK(getFlag("name_from_players", true, on));
+    return OKAY;
+}
+int recorderSessionSetNameFromPlayers(bool on) {
+    REPORT_CHECK(setFlag("name_from_players", on));
+    return OKAY;
+}
 
 int recorderSessionGetVolume(double& volume) {
     bool found = false;

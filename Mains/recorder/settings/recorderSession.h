@@ -32,6 +32,9 @@ int recorderSessionGetClearOnExit(bool& on);  // on when missing
 int recorderSessionSetClearOnExit(bool on);
 int recorderSessionGetUseSubfolders(bool& on);  // on when missing
 int recorderSessionSetUseSubfolders(bool on);
+// Tracks are cut and named from the desktop's media players; on when missing.
+int recorderSessionGetNameFromPlayers(bool& on);
+int recorderSessionSetNameFromPlayers(bool on);
 
 // Playback volume, 1 when missing or empty. Never written by the program.
 int recorderSessionGetVolume(double& volume);

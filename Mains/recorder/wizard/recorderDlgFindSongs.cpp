@@ -19,6 +19,7 @@
 #include "recorderMainDisplay.h"
 #include "recorderMainInput.h"
 #include "recorderMainWindow.h"
+#include "recorderPlayerNaming.h"
 #include "recorderSeams.h"
 #include "recorderSession.h"
 #include "recorderSongList.h"
@@ -102,6 +103,8 @@ int prepareMainWindow(RecorderApp& app) {
     s.savedRecordMode = app.modes.recordMode;
     REPORT_CHECK(recorderSessionGetAutoSegment(s.savedAutoSegment));
     REPORT_CHECK(recorderSetRecordMode(app, false));
+    // The wizard names the recordings now, not the desktop's media players.
+    REPORT_CHECK(recorderPlayerNamingRetake(app));
     REPORT_CHECK(refreshMainWindow(app));
     return OKAY;
 }
@@ -136,6 +139,7 @@ int hideWizard(RecorderApp& app) {
     REPORT_CHECK(recorderMainNewTrack(app));
     REPORT_CHECK(recorderSetAutoSegment(app, s.savedAutoSegment));
     REPORT_CHECK(recorderSetRecordMode(app, s.savedRecordMode));
+    REPORT_CHECK(recorderPlayerNamingRetake(app));  // the media players name them again
     // 5.
     REPORT_CHECK(refreshMainWindow(app));
     return OKAY;

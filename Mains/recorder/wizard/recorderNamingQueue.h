@@ -11,6 +11,7 @@
 struct RecorderSongName {
     std::string artist;
     std::string song;
+    std::string album{};  // the wizard leaves it empty; a media player may give it
     bool operator==(const RecorderSongName&) const = default;
 };
 
