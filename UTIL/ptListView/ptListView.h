@@ -43,6 +43,10 @@ struct ptListView {
     QColor selBackNoFocus{192, 192, 192};
     bool withImages = false;
     std::array<double, kPtListViewMaxColumns> columnShare{};  // all 0: equal widths
+    // While redrawing is off, rows come in without sizing the columns for each
+    // one (that lays out every row again); the widths follow once it is back on.
+    bool redrawOff = false;
+    bool widthsPending = false;
 };
 
 // Creates the wrapper for `window` and sets up the control: report look with
