@@ -16,6 +16,8 @@ packages=(
   # test and benchmark peers: tools we did not write
   sqlite3 sox mpg123 ffmpeg lame python3-mutagen python3-numpy
   xvfb xauth x11-utils libxtst6 imagemagick fonts-dejavu-core
+  # the whole-program benchmarks: clicks on a window under Xvfb, and a profiler
+  xdotool linux-perf
   # a private session bus for the media-player tests (dbus-daemon, dbus-send)
   dbus-daemon dbus-bin
   # packaging: the Debian package and the checks of its desktop files

@@ -55,6 +55,13 @@ void RecorderMainWindow::invalidate(const hwndRect& rect, bool) {
 
 QPaintDevice* RecorderMainWindow::paintDevice() { return painting_ ? this : nullptr; }
 
+bool RecorderMainWindow::paintRect(hwndRect& rect) const {
+    if (!painting_ || paintArea_.isEmpty()) return false;
+    rect = {paintArea_.left(), paintArea_.top(), paintArea_.left() + paintArea_.width(),
+            paintArea_.top() + paintArea_.height()};
+    return true;
+}
+
 bool RecorderMainWindow::event(QEvent* e) {
     bool handled = false;
     recorderMainWndProc(app_, e, handled);
@@ -136,6 +143,7 @@ int recorderMainWndProc(RecorderApp& app, QEvent* event, bool& handled) {
         }
         case QEvent::Paint:
             if (!window) return 0;
+            window->setPaintArea(static_cast<QPaintEvent*>(event)->rect());
             window->setPainting(true);
             skinPaint(app.owned.skin.get(), window);
             window->setPainting(false);

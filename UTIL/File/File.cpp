@@ -182,8 +182,11 @@ int FileListFiles(const std::string& folder, size_t capacity, std::vector<std::s
     for (; it != fs::directory_iterator(); it.increment(ec)) {
         const std::string name = it->path().filename().string();
         if (name.empty() || name[0] == '.') continue;
+        // The entry's own test uses the type the folder listing gave and
+        // follows only symbolic links: a stat per file made listing a cache of
+        // thousands of tracks cost more than reading their database rows.
         std::error_code statusError;
-        if (!fs::is_regular_file(it->status(statusError))) continue;
+        if (!it->is_regular_file(statusError)) continue;
         std::string item = name.substr(0, capacity - 1);
         // Do not leave half a UTF-8 sequence at the cut.
         while (item.size() < name.size() && !item.empty() &&

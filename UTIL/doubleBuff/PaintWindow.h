@@ -21,4 +21,11 @@ class PaintWindow {
     // What a paint draws on; valid while the window is answering a paint
     // (a widget returns itself from inside its paint event).
     virtual QPaintDevice* paintDevice() = 0;
+    // The part a paint in progress must cover (client coordinates, right and
+    // bottom exclusive), so that the rest is not drawn again; false when the
+    // window does not say, and the whole client area is painted.
+    virtual bool paintRect(hwndRect& rect) const {
+        (void)rect;
+        return false;
+    }
 };

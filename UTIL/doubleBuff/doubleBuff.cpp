@@ -32,13 +32,17 @@ int doubleBuffGet(DoubleBuff* buffer, QImage*& target) {
     return OKAY;
 }
 
-int doubleBuffPaint(DoubleBuff* buffer) {
+int doubleBuffPaint(DoubleBuff* buffer, const hwndRect* part) {
     if (!buffer || !buffer->window) return REPORT_ERR();
     QPaintDevice* device = buffer->window->paintDevice();
     if (!device) return REPORT_ERR();
     QPainter painter(device);
     if (!painter.isActive()) return REPORT_ERR();
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.drawImage(0, 0, buffer->image);
+    if (part)
+        painter.drawImage(QPoint(part->left, part->top), buffer->image,
+                          QRect(part->left, part->top, part->width(), part->height()));
+    else
+        painter.drawImage(0, 0, buffer->image);
     return OKAY;
 }

@@ -29,5 +29,6 @@ int doubleBuffInit(std::unique_ptr<DoubleBuff>& out, PaintWindow* window, CSlout
 void doubleBuffFree(std::unique_ptr<DoubleBuff>& buffer);
 // The image everything is drawn into.
 int doubleBuffGet(DoubleBuff* buffer, QImage*& target);
-// Copies the whole buffer to the window's top-left corner.
-int doubleBuffPaint(DoubleBuff* buffer);
+// Copies the buffer to the window's top-left corner: the whole of it, or only
+// `part` (client coordinates) when given.
+int doubleBuffPaint(DoubleBuff* buffer, const hwndRect* part = nullptr);

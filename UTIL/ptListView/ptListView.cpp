@@ -287,6 +287,10 @@ int ptListViewAppendRow(ptListView* lv, const std::vector<std::string>& texts, i
     item->setData(0, kItemDataRole, QVariant::fromValue<qlonglong>(itemData));
     item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
     lv->window->addTopLevelItem(item.release());
+    if (lv->redrawOff) {
+        lv->widthsPending = true;
+        return OKAY;
+    }
     REPORT_CHECK(ptListViewApplyColumnWidths(lv));
     return OKAY;
 }
@@ -384,15 +388,7 @@ int ptListViewSort(ptListView* lv, int column, int direction) {
     lv->sortColumn = column;
     const int sign = direction == 1 ? 1 : -1;
 
-    QTreeWidget* w = lv->window;
-    QTreeWidgetItem* current = w->currentItem();
-    std::vector<QTreeWidgetItem*> items;
-    std::vector<QTreeWidgetItem*> selected;
-    for (int i = 0; i < w->topLevelItemCount(); ++i)
-        if (w->topLevelItem(i)->isSelected()) selected.push_back(w->topLevelItem(i));
-    // Taken items belong to us until they are handed back below.
-    while (w->topLevelItemCount() > 0) items.push_back(w->takeTopLevelItem(0));
-    std::stable_sort(items.begin(), items.end(), [&](QTreeWidgetItem* a, QTreeWidgetItem* b) {
+    const auto before = [&](QTreeWidgetItem* a, QTreeWidgetItem* b) {
         int result;
         if (column == kPtListViewSortByItemData) {
             const qlonglong x = a->data(0, kItemDataRole).toLongLong();
@@ -402,8 +398,24 @@ int ptListViewSort(ptListView* lv, int column, int direction) {
             result = pstrCompare(a->text(column).toStdString(), b->text(column).toStdString(), false);
         }
         return result * sign < 0;
-    });
-    for (QTreeWidgetItem* item : items) w->addTopLevelItem(item);
+    };
+    QTreeWidget* w = lv->window;
+    // Rows come in mostly in order already (the track list's ids grow with
+    // time): then nothing moves.
+    bool inOrder = true;
+    for (int i = 1; i < w->topLevelItemCount() && inOrder; ++i)
+        inOrder = !before(w->topLevelItem(i), w->topLevelItem(i - 1));
+    if (inOrder) return OKAY;
+
+    QTreeWidgetItem* current = w->currentItem();
+    std::vector<QTreeWidgetItem*> selected;
+    for (int i = 0; i < w->topLevelItemCount(); ++i)
+        if (w->topLevelItem(i)->isSelected()) selected.push_back(w->topLevelItem(i));
+    // Taken items belong to us until they are handed back below. All at once:
+    // one by one, each take and each add would move and announce every row.
+    QList<QTreeWidgetItem*> items = w->invisibleRootItem()->takeChildren();
+    std::stable_sort(items.begin(), items.end(), before);
+    w->addTopLevelItems(items);
     for (QTreeWidgetItem* item : selected) item->setSelected(true);
     if (current)
         w->selectionModel()->setCurrentIndex(w->indexFromItem(current), QItemSelectionModel::NoUpdate);
@@ -421,7 +433,13 @@ int ptListViewScrollToEnd(ptListView* lv) {
 int ptListViewSetRedraw(ptListView* lv, bool on) {
     if (!lv || !lv->window) return REPORT_ERR();
     lv->window->setUpdatesEnabled(on);
-    if (on) lv->window->viewport()->update();
+    lv->redrawOff = !on;
+    if (!on) return OKAY;
+    if (lv->widthsPending) {
+        lv->widthsPending = false;
+        REPORT_CHECK(ptListViewApplyColumnWidths(lv));
+    }
+    lv->window->viewport()->update();
     return OKAY;
 }
 

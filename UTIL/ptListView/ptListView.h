@@ -45,6 +45,10 @@ struct ptListView {
     bool gridLines = true;  // a line right and below every cell
     int rowHeight = 0;      // 0: the style's row height with some air; else fixed (ptListViewFitRows)
     std::array<double, kPtListViewMaxColumns> columnShare{};  // all 0: equal widths
+    // While redrawing is off, rows come in without sizing the columns for each
+    // one (that lays out every row again); the widths follow once it is back on.
+    bool redrawOff = false;
+    bool widthsPending = false;
 };
 
 // Creates the wrapper for `window` and sets up the control: report look with

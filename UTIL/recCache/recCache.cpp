@@ -177,6 +177,7 @@ int moveAside(const std::string& path, const std::string& target) {
 // (with a counter when that name is taken), together with a journal that
 // belongs to it, which would otherwise be played into the new database.
 int setDamagedDatabaseAside(recCache* h) {
+    h->lastStatement.reset();
     REPORT_CHECK(sqliteExecClose(h->db, h->trace));
     const std::string stem =
         h->dbPath + ".corrupt-" + std::to_string(static_cast<long long>(std::time(nullptr)));
@@ -201,7 +202,8 @@ int setDamagedDatabaseAside(recCache* h) {
 int recCache_sqlite_exec(recCache* h, std::string_view statement, sqliteExecMode mode) {
     if (!h) return REPORT_ERR();
     const sqliteExecCaller caller{"recCache_sqlite_exec", h->trace, h->traceSql};
-    REPORT_CHECK(sqliteExecRun(h->db.get(), caller, statement, mode, kWidths, h->results));
+    if (!statement.starts_with("SELECT ")) h->anyTrack = -1;
+    REPORT_CHECK(sqliteExecRun(h->db.get(), caller, statement, mode, kWidths, h->results, &h->lastStatement));
     return OKAY;
 }
 
@@ -239,6 +241,7 @@ int recCacheInit(const std::string& folder, const std::string& tempBaseName, con
 
 int recCacheClose(std::unique_ptr<recCache>& handle) {
     if (!handle) return OKAY;
+    handle->lastStatement.reset();
     const int result = sqliteExecClose(handle->db, handle->trace);
     handle.reset();
     return result;
@@ -302,6 +305,27 @@ int recCacheGetIds(recCache* h, size_t capacity, std::vector<int>& ids) {
         REPORT_CHECK(toNumber(texts[i], id));
         ids.push_back(id);
     }
+    return OKAY;
+}
+
+int recCacheHasTracks(recCache* h, bool& any) {
+    any = false;
+    if (!h) return REPORT_ERR();
+    if (h->anyTrack < 0) {
+        REPORT_CHECK(recCache_sqlite_exec(h, "SELECT id FROM caches LIMIT 1", sqliteExecMode::SingleColumn));
+        h->anyTrack = h->results.single.empty() ? 0 : 1;
+    }
+    any = h->anyTrack == 1;
+    return OKAY;
+}
+
+int recCacheBeginReads(recCache* h) {
+    REPORT_CHECK(recCache_sqlite_exec(h, "BEGIN", sqliteExecMode::SingleColumn));
+    return OKAY;
+}
+
+int recCacheEndReads(recCache* h) {
+    REPORT_CHECK(recCache_sqlite_exec(h, "COMMIT", sqliteExecMode::SingleColumn));
     return OKAY;
 }
 

@@ -45,6 +45,11 @@ struct recCache {
     std::string dbPath;        // folder + "/cache.db"
     sqliteExecDb db;
     sqliteExecResults results;
+    // What recCacheHasTracks last found: -1 unknown, 0 no row, 1 rows. Every
+    // statement other than a SELECT forgets it; this handle is the only writer.
+    int anyTrack = -1;
+    // The last statement, kept compiled; goes before the connection closes.
+    sqliteExecStatement lastStatement;
 };
 
 struct recCacheTrack {
@@ -73,6 +78,16 @@ int recCacheClose(std::unique_ptr<recCache>& handle);
 
 // Ids of at most `capacity` rows, oldest recording first.
 int recCacheGetIds(recCache* h, size_t capacity, std::vector<int>& ids);
+
+// Whether the table holds any row, for a caller that polls: answered from
+// memory until a statement that may write runs on the handle.
+int recCacheHasTracks(recCache* h, bool& any);
+
+// A run of reads (the track list's fill) inside one read transaction: the file
+// is locked and checked for a journal once for the run, not once per statement.
+// Every recCacheBeginReads needs its recCacheEndReads; no writes in between.
+int recCacheBeginReads(recCache* h);
+int recCacheEndReads(recCache* h);
 
 // The reads by id demand exactly one row: a missing id is an internal error.
 int recCacheGetTrack(recCache* h, int id, recCacheTrack& track);

@@ -1,8 +1,9 @@
 // Painting a skin into its window, invalidating what changed, hotspot
 // hit-testing and hover images (see skin.h).
 //
-// A paint redraws every visible piece, whatever was invalidated; invalidation
-// only decides when a paint happens and which part of the window it may touch.
+// A paint redraws the visible pieces over the part of the window the paint
+// covers (the whole window when the window does not say which part), so a
+// one-second tick of the recording time redraws the time, not the skin.
 #include <algorithm>
 
 #include <QFont>
@@ -50,13 +51,17 @@ static int paintKnob(Skin& skin, QPainter& painter, const SkinSlider& s) {
     return OKAY;
 }
 
-static int paintPieces(Skin& skin, QPainter& painter) {
+// Pieces wholly outside `area` are left out; the painter's clip cuts the rest.
+static int paintPieces(Skin& skin, QPainter& painter, const QRect& area) {
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     for (const SkinComponent& c : skin.components) {
         if (!c.value || !c.placed) continue;
         if (c.kind == kSkinKindBitmap && !c.bitmap.isNull()) {
+            if (!area.intersects(QRect(c.x, c.y, c.width, c.height))) continue;
             painter.drawImage(QPoint(c.x, c.y), c.bitmap);
         } else if (c.kind == kSkinKindText) {
+            // A text never draws outside its rectangle (paintText clips to it).
+            if (!area.intersects(QRect(c.rect.left, c.rect.top, c.rect.width(), c.rect.height()))) continue;
             painter.setCompositionMode(QPainter::CompositionMode_SourceOver);  // transparent background
             REPORT_CHECK(paintText(painter, c));
             painter.setCompositionMode(QPainter::CompositionMode_Source);
@@ -77,24 +82,36 @@ int skinPaint(Skin* skin, PaintWindow* window) {
     if (skin->doubleBuffered && !skin->backBuffer)
         REPORT_CHECK(doubleBuffInit(skin->backBuffer, window, skin->trace));
     if (skin->components.empty() && skin->sliders.empty()) return OKAY;
+    int width = 0, height = 0;
+    window->clientSize(width, height);
+    hwndRect part{0, 0, width, height};
+    const bool partial = window->paintRect(part);
+    const QRect area =
+        QRect(part.left, part.top, part.width(), part.height()).intersected(QRect(0, 0, width, height));
+    if (area.isEmpty()) return OKAY;
     if (skin->doubleBuffered) {
         QImage* target = nullptr;
         REPORT_CHECK(doubleBuffGet(skin->backBuffer.get(), target));
         {
-            // Cleared first, so a piece that is no longer drawn leaves nothing behind.
-            target->fill(Qt::black);
             QPainter painter(target);
             if (!painter.isActive()) return REPORT_ERR();
-            REPORT_CHECK(paintPieces(*skin, painter));
+            painter.setClipRect(area);
+            // Cleared first, so a piece that is no longer drawn leaves nothing behind.
+            painter.setCompositionMode(QPainter::CompositionMode_Source);
+            painter.fillRect(area, Qt::black);
+            REPORT_CHECK(paintPieces(*skin, painter, area));
         }
-        REPORT_CHECK(doubleBuffPaint(skin->backBuffer.get()));
+        const hwndRect copied{area.left(), area.top(), area.left() + area.width(),
+                              area.top() + area.height()};
+        REPORT_CHECK(doubleBuffPaint(skin->backBuffer.get(), partial ? &copied : nullptr));
         return OKAY;
     }
     QPaintDevice* device = window->paintDevice();
     if (!device) return REPORT_ERR();
     QPainter painter(device);
     if (!painter.isActive()) return REPORT_ERR();
-    REPORT_CHECK(paintPieces(*skin, painter));
+    if (partial) painter.setClipRect(area);
+    REPORT_CHECK(paintPieces(*skin, painter, area));
     return OKAY;
 }
 

@@ -128,6 +128,8 @@ int sndDevicesCutRecording(sndDevicesContext& context, uint32_t serial, bool& cu
 int sndDevicesSetCacheFolder(sndDevicesContext& context, const std::string& folder);
 int sndDevicesSetScrambleKey(sndDevicesContext& context, uint16_t key);
 int sndDevicesSetAutoSegment(sndDevicesContext& context, int on);
+// Whether recordings are cut at silences, as last set (1 until then).
+int sndDevicesGetAutoSegment(sndDevicesContext& context, int& on);
 // kbps must be 64, 96, 128, 192, 256 or 320 (else internal error). With
 // deleteOld set, the pre-encodings made with the old settings (*.dat, *.mp3 of
 // the cache folder) are deleted.

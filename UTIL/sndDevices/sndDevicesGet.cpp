@@ -1,6 +1,6 @@
 // The engine's getters, polled by the window's timer: the recording status,
-// the recording open now and the last kept recording. They read words the
-// record thread writes; a stale value lasts one tick.
+// auto segment, the recording open now and the last kept recording. They
+// read words the record thread writes; a stale value lasts one tick.
 #include "pstr.h"
 #include "sndDevicesEngine.h"
 
@@ -15,6 +15,11 @@ int sndDevicesGetRecordStatus(sndDevicesContext& context, int& indicator, uint32
         startTime = 0;
         durationMs = 0;
     }
+    return OKAY;
+}
+
+int sndDevicesGetAutoSegment(sndDevicesContext& context, int& on) {
+    on = context.record.autoSegment.load();
     return OKAY;
 }
 

@@ -80,9 +80,39 @@ void reportToUser(CSlout* trace, const std::string& text) {
     if (trace) trace->errorW(1, text);
 }
 
+bool onlyBlanks(const char* text) {
+    while (text && (*text == ' ' || *text == '\t' || *text == '\n' || *text == '\r' || *text == ';')) ++text;
+    return !text || *text == '\0';
+}
+
+// Steps a compiled statement to its end, handing every row to collectRow as
+// sqlite3_exec would (NULL values as null pointers), and resets it so that it
+// holds no lock while it waits for its next run. SQLITE_OK or SQLite's code.
+int stepAll(sqlite3_stmt* statement, Collector& collector) {
+    const int columns = sqlite3_column_count(statement);
+    std::array<char*, kSqliteExecColumns> values{};
+    int rc = SQLITE_ROW;
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+        // collectRow reads at most the first kSqliteExecColumns values.
+        const int kept = std::min(columns, static_cast<int>(kSqliteExecColumns));
+        for (int i = 0; i < kept; ++i)
+            values[i] =
+                reinterpret_cast<char*>(const_cast<unsigned char*>(sqlite3_column_text(statement, i)));
+        collectRow(&collector, columns, values.data(), nullptr);
+    }
+    const int reset = sqlite3_reset(statement);
+    return rc == SQLITE_DONE ? reset : rc;
+}
+
 }  // namespace
 
 void sqliteExecCloser::operator()(sqlite3* db) const { sqlite3_close_v2(db); }
+
+void sqliteExecStatement::reset() {
+    if (compiled_) sqlite3_finalize(compiled_);
+    compiled_ = nullptr;
+    text_.clear();
+}
 
 int sqliteExecOpen(const std::string& path, CSlout* trace, sqliteExecDb& db) {
     db.reset();
@@ -112,31 +142,50 @@ int sqliteExecClose(sqliteExecDb& db, CSlout* trace) {
 }
 
 int sqliteExecRun(sqlite3* db, const sqliteExecCaller& caller, std::string_view statement,
-                  sqliteExecMode mode, const sqliteExecWidths& widths, sqliteExecResults& results) {
+                  sqliteExecMode mode, const sqliteExecWidths& widths, sqliteExecResults& results,
+                  sqliteExecStatement* last) {
     if (!db) return REPORT_ERR();
-    const std::string name(caller.name);
+    const std::string_view name = caller.name;
     if (caller.traceSql && caller.trace)
-        caller.trace->outputW(1, name + ": Executing: " + std::string(statement));
+        caller.trace->outputW(1, std::string(name) + ": Executing: " + std::string(statement));
     emptyResults(results);
 
     // sqlite3_exec reads a NUL-terminated text: a NUL inside would silently
     // shorten the statement, so it is refused like malformed UTF-8.
     if (statement.empty() || statement.size() >= kSqliteExecStatementBytes) return REPORT_ERR();
     if (statement.find('\0') != std::string_view::npos || !pstrIsUtf8(statement)) return REPORT_ERR();
-    const std::string text(statement);
-
     Collector collector{mode, &widths, &results};
-    if (sqlite3_exec(db, text.c_str(), collectRow, &collector, nullptr) != SQLITE_OK) {
+    int rc = SQLITE_OK;
+    if (last && last->compiled_ && last->text_ == statement) {
+        rc = stepAll(last->compiled_, collector);
+    } else {
+        const std::string text(statement);
+        sqlite3_stmt* compiled = nullptr;
+        const char* tail = nullptr;
+        if (last) last->reset();
+        if (last && sqlite3_prepare_v2(db, text.c_str(), -1, &compiled, &tail) == SQLITE_OK && compiled &&
+            onlyBlanks(tail)) {
+            last->compiled_ = compiled;
+            last->text_ = text;
+            rc = stepAll(compiled, collector);
+        } else {
+            // Several statements in one text, or one SQLite refused to compile
+            // (it reports why again below): run as a whole.
+            if (compiled) sqlite3_finalize(compiled);
+            rc = sqlite3_exec(db, text.c_str(), collectRow, &collector, nullptr);
+        }
+    }
+    if (rc != SQLITE_OK) {
         const std::string why = errorText(db);
-        reportToUser(caller.trace, name + ": Error executing SQL: " + why + "\n");
+        reportToUser(caller.trace, std::string(name) + ": Error executing SQL: " + why + "\n");
         return REPORT_ERR_WHY(why);
     }
     if (collector.repaired && caller.trace)
-        caller.trace->messageW(1, name +
+        caller.trace->messageW(1, std::string(name) +
                                       ": A value that was not valid text or did not fit its field was read "
                                       "as far as it could be, for: " +
-                                      text);
-    if (caller.traceSql && caller.trace) caller.trace->outputW(1, name + ": Success");
+                                      std::string(statement));
+    if (caller.traceSql && caller.trace) caller.trace->outputW(1, std::string(name) + ": Success");
     return OKAY;
 }
 

@@ -24,6 +24,7 @@
 #include <vector>
 
 struct sqlite3;
+struct sqlite3_stmt;
 class CSlout;
 
 constexpr size_t kSqliteExecColumns = 10;
@@ -73,13 +74,34 @@ int sqliteExecOpen(const std::string& path, CSlout* trace, sqliteExecDb& db);
 // releases the connection anyway and returns NOT_OKAY.
 int sqliteExecClose(sqliteExecDb& db, CSlout* trace);
 
-// Runs one statement and collects its rows into results (emptied first).
+// The last statement a caller ran, kept compiled: running the very same text
+// again skips parsing it (the track list reads each row twice in a row).
+// Finalized by reset() or on destruction, which must both come before the
+// connection is closed by sqliteExecClose.
+class sqliteExecStatement {
+  public:
+    sqliteExecStatement() = default;
+    sqliteExecStatement(const sqliteExecStatement&) = delete;
+    sqliteExecStatement& operator=(const sqliteExecStatement&) = delete;
+    ~sqliteExecStatement() { reset(); }
+    void reset();
+
+  private:
+    friend int sqliteExecRun(sqlite3*, const struct sqliteExecCaller&, std::string_view, sqliteExecMode,
+                             const sqliteExecWidths&, sqliteExecResults&, sqliteExecStatement*);
+    std::string text_;
+    sqlite3_stmt* compiled_ = nullptr;
+};
+
+// Runs one statement and collects its rows into results (emptied first). With
+// `last`, a single statement runs compiled and stays there for its next run.
 // Refused with an internal error: a statement that is not well-formed UTF-8,
 // holds a NUL byte or exceeds kSqliteExecStatementBytes - 1 bytes. A statement
 // that SQLite fails reports "<name>: Error executing SQL: %s\n" through
 // trace->errorW and returns NOT_OKAY with an internal error.
 int sqliteExecRun(sqlite3* db, const sqliteExecCaller& caller, std::string_view statement,
-                  sqliteExecMode mode, const sqliteExecWidths& widths, sqliteExecResults& results);
+                  sqliteExecMode mode, const sqliteExecWidths& widths, sqliteExecResults& results,
+                  sqliteExecStatement* last = nullptr);
 
 // Tells whether the file behind db is damaged: not a database at all (garbage
 // bytes), or a database whose structure "PRAGMA quick_check" finds broken (a

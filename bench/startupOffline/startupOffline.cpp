@@ -65,7 +65,7 @@ pid_t startX(std::string& display) {
     int fds[2];
     if (::pipe(fds) != 0) return -1;
     const pid_t pid = pulsefixture::spawnProgram(
-        {"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
+        {"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"});
     ::close(fds[1]);
     std::string number;
     char c = 0;

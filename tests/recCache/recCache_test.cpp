@@ -289,6 +289,39 @@ TEST(recCache, GetIdsStopsAtItsCapacity) {
     EXPECT_TRUE(ids.empty());
 }
 
+// The polled answer follows every write through the handle, including a
+// write run as a statement of the caller's own, and the reads inside a run.
+TEST(recCache, HasTracksFollowsInsertsDeletesAndRawStatements) {
+    Folder f;
+    f.open();
+    const auto any = [&] {
+        bool value = true;
+        EXPECT_EQ(recCacheHasTracks(f.db.get(), value), OKAY);
+        return value;
+    };
+    EXPECT_FALSE(any());
+    ASSERT_EQ(recCacheInsert(f.db.get(), "1700000000_1000_1", 1700000000, 1000), OKAY);
+    EXPECT_TRUE(any());
+    ASSERT_EQ(recCacheDelete(f.db.get(), 1), OKAY);
+    EXPECT_FALSE(any());
+    ASSERT_EQ(recCacheInsert(f.db.get(), "1700000001_1000_1", 1700000001, 1000), OKAY);
+    EXPECT_TRUE(any());
+    ASSERT_EQ(recCache_sqlite_exec(f.db.get(), "DELETE FROM caches", sqliteExecMode::SingleColumn), OKAY);
+    EXPECT_FALSE(any());
+
+    ASSERT_EQ(recCacheInsert(f.db.get(), "1700000002_1000_1", 1700000002, 1000), OKAY);
+    ASSERT_EQ(recCacheBeginReads(f.db.get()), OKAY);
+    EXPECT_EQ(baseNamesInListOrder(f.db.get()), std::vector<std::string>{"1700000002_1000_1"});
+    EXPECT_TRUE(any());
+    ASSERT_EQ(recCacheEndReads(f.db.get()), OKAY);
+    // The run ended: a write goes through again.
+    std::vector<int> ids;
+    ASSERT_EQ(recCacheGetIds(f.db.get(), kRecCacheMaxIds, ids), OKAY);
+    ASSERT_EQ(ids.size(), 1u);
+    ASSERT_EQ(recCacheDelete(f.db.get(), ids[0]), OKAY);
+    EXPECT_FALSE(any());
+}
+
 TEST(recCache, ParseFileNameNeedsTwoLeadingNumbers) {
     Folder f;
     f.open();

@@ -22,8 +22,9 @@ struct Db {
     sqliteExecWidths widths{4, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}};
     sqliteExecResults results;
     Db() { EXPECT_EQ(sqliteExecOpen(dir.file("x.db"), &sink, db), OKAY); }
+    sqliteExecStatement* last = nullptr;  // set: statements run compiled and kept
     int run(const std::string& sql, sqliteExecMode mode) {
-        return sqliteExecRun(db.get(), caller, sql, mode, widths, results);
+        return sqliteExecRun(db.get(), caller, sql, mode, widths, results, last);
     }
 };
 
@@ -72,6 +73,44 @@ TEST(sqliteExec, MultiColumnModeFillsTenListsWithTheirOwnWidths) {
     EXPECT_EQ(d.results.columns[3], Texts{"\xe6\xbc\xa2\xe6\xbc\xa2\xe6\xbc\xa2\xe6\xbc\xa2"});
     ASSERT_EQ(d.run("SELECT 'x', 'a\xf0\x9f\x8e\xb5'", sqliteExecMode::MultiColumn), OKAY);
     EXPECT_EQ(d.results.columns[1], Texts{"a"});
+}
+
+// A kept statement gives what sqlite3_exec gives, run again or not: the same
+// rows, the same repair of a value too wide, several statements in one text,
+// and a write that the next run of a kept read sees.
+TEST(sqliteExec, KeptStatementRunsAgainWithTheSameResults) {
+    Db d;
+    sqliteExecStatement kept;
+    d.last = &kept;
+    ASSERT_EQ(d.run("CREATE TABLE t (v TEXT); INSERT INTO t VALUES ('a'); INSERT INTO t VALUES (NULL)",
+                    sqliteExecMode::SingleColumn),
+              OKAY);
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_EQ(d.run("SELECT v FROM t ORDER BY rowid", sqliteExecMode::SingleColumn), OKAY);
+        EXPECT_EQ(d.results.single, (Texts{"a", ""}));
+        ASSERT_EQ(d.run("SELECT v FROM t ORDER BY rowid", sqliteExecMode::SingleColumn), OKAY);
+        EXPECT_EQ(d.results.single, (Texts{"a", ""}));
+        ASSERT_EQ(d.run("SELECT 1, 2", sqliteExecMode::SingleColumn), OKAY);
+        EXPECT_TRUE(d.results.single.empty());
+    }
+    ASSERT_EQ(d.run("SELECT v FROM t ORDER BY rowid", sqliteExecMode::SingleColumn), OKAY);
+    ASSERT_EQ(d.run("INSERT INTO t VALUES ('b')", sqliteExecMode::SingleColumn), OKAY);
+    ASSERT_EQ(d.run("SELECT v FROM t ORDER BY rowid", sqliteExecMode::SingleColumn), OKAY);
+    EXPECT_EQ(d.results.single, (Texts{"a", "", "b"}));
+
+    ReportRecorder reports;
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_EQ(d.run("SELECT 'a', 'too'", sqliteExecMode::MultiColumn), OKAY);
+        EXPECT_EQ(d.results.columns[1], Texts{"to"});  // column 1 holds 2 units
+    }
+    EXPECT_TRUE(d.sink.errors.empty());
+    EXPECT_EQ(d.run("SELECT v FROM nowhere", sqliteExecMode::SingleColumn), NOT_OKAY);
+    EXPECT_EQ(d.sink.errors.back().second, "test_exec: Error executing SQL: no such table: nowhere\n");
+
+    // A kept statement would make the close fail: it goes first.
+    ASSERT_EQ(d.run("SELECT v FROM t", sqliteExecMode::SingleColumn), OKAY);
+    kept.reset();
+    EXPECT_EQ(sqliteExecClose(d.db, &d.sink), OKAY);
 }
 
 TEST(sqliteExec, StatementsThatCannotBePassedWholeAreRefused) {

@@ -62,7 +62,7 @@ TEST(recorderMainDisplay, RecordingTimeAndNewTrackButtonFollowTheRecordStatus) {
     ReportRecorder reports;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
-        ASSERT_EQ(recorderSessionSetAutoSegment(c.autoSegment), OKAY);
+        ASSERT_EQ(recorderSetAutoSegment(app, c.autoSegment), OKAY);
         engineRecording(app, c.running, c.indicator, c.durationMs);
         ASSERT_EQ(recorderDisplayRecordingFlash(app), OKAY);
         EXPECT_EQ(w.text(kSkinTextRecordTime), c.text);

@@ -101,6 +101,29 @@ TEST_F(PaintTest, ComponentsPaintInInsertionOrderAndOnlyWhenShownAndPlaced) {
     EXPECT_EQ(window.pixel(15, 15), kRed);
 }
 
+// A paint that covers part of the window redraws that part as a whole paint
+// would (a piece no longer shown leaves its place there) and leaves the rest.
+TEST_F(PaintTest, PaintOfAPartRedrawsThatPartOnly) {
+    show(kBack, 1);
+    show(kCover, 1);
+    paint();
+    show(kCover, 0);
+    window.part = hwndRect{10, 10, 20, 20};
+    paint();
+    EXPECT_EQ(window.pixel(10, 10), kRed);  // the cover went where the paint reached
+    EXPECT_EQ(window.pixel(19, 19), kRed);
+    EXPECT_EQ(window.pixel(20, 20), kBlue);  // and stays beyond it
+    EXPECT_EQ(window.pixel(29, 29), kBlue);
+    EXPECT_EQ(count(kRed, QRect(10, 10, 10, 10)), 100);
+
+    window.part = hwndRect{200, 200, 220, 220};  // outside the window: nothing
+    paint();
+    EXPECT_EQ(window.pixel(29, 29), kBlue);
+    window.part.reset();
+    paint();
+    EXPECT_EQ(window.pixel(29, 29), kRed);
+}
+
 TEST_F(PaintTest, TextUsesItsColourOrderAndIsCutAtItsRectangle) {
     ASSERT_EQ(skinTextSetText(skin.get(), kText, "HHHHHHHHHHHHHHHHHHHH"), OKAY);
     show(kText, 1);

@@ -12,6 +12,8 @@
 #include <QGuiApplication>
 #include <QImage>
 
+#include <optional>
+
 #include "PaintWindow.h"
 
 namespace skintest {
@@ -31,11 +33,17 @@ class ImageWindow : public PaintWindow {
     }
     void invalidate(const hwndRect& rect, bool erase) override { invalidations.push_back({rect, erase}); }
     QPaintDevice* paintDevice() override { return &image; }
+    bool paintRect(hwndRect& rect) const override {
+        if (!part) return false;
+        rect = *part;
+        return true;
+    }
 
     QRgb pixel(int x, int y) const { return image.pixel(x, y) & 0xFFFFFF; }
 
     QImage image;
     std::vector<Invalidation> invalidations;
+    std::optional<hwndRect> part;  // what a paint covers; unset: all of it
 };
 
 // One QGuiApplication for the whole test program (text painting needs fonts).

@@ -57,6 +57,34 @@ bool recordingIndicatorOn(RecorderApp& app, int& indicator) {
     return true;
 }
 
+// The track rows, read in one read transaction (see recCacheBeginReads).
+int appendTracks(RecorderApp& app, ptListView* lv) {
+    recCache* db = app.owned.cacheDb.get();
+    int maxShort = 30;
+    REPORT_CHECK(recorderSessionGetMaxShortFileDuration(maxShort));
+    const long now = static_cast<long>(std::time(nullptr));
+    REPORT_CHECK(recCacheBeginReads(db));
+    const auto rows = [&]() -> int {
+        std::vector<int> ids;
+        REPORT_CHECK(recCacheGetIds(db, kRecCacheMaxIds, ids));
+        for (int id : ids) {
+            recCacheTrack track;
+            REPORT_CHECK(recCacheGetTrack(db, id, track));
+            if (app.modes.hideShort && track.durationMs / 1000 <= maxShort) continue;
+            recCacheTags tags;
+            REPORT_CHECK(recCacheGetTags(db, id, tags));
+            std::string name;
+            REPORT_CHECK(recorderSongListTrackName(tags, track.creationTime, now, name));
+            REPORT_CHECK(ptListViewAppendRow(lv, {name, pstrTimeDisplay(track.durationMs / 1000)}, -1, id));
+        }
+        return OKAY;
+    };
+    const int result = rows();
+    REPORT_CHECK(recCacheEndReads(db));
+    if (result != OKAY) return REPORT_ERR();
+    return OKAY;
+}
+
 }  // namespace
 
 int recorderSongListCreate(RecorderApp& app) {
@@ -161,21 +189,7 @@ int recorderSongListFill(RecorderApp& app) {
     }
 
     // 4. The tracks, oldest first, short ones left out when asked.
-    std::vector<int> ids;
-    REPORT_CHECK(recCacheGetIds(app.owned.cacheDb.get(), kRecCacheMaxIds, ids));
-    int maxShort = 30;
-    REPORT_CHECK(recorderSessionGetMaxShortFileDuration(maxShort));
-    const long now = static_cast<long>(std::time(nullptr));
-    for (int id : ids) {
-        recCacheTrack track;
-        REPORT_CHECK(recCacheGetTrack(app.owned.cacheDb.get(), id, track));
-        if (app.modes.hideShort && track.durationMs / 1000 <= maxShort) continue;
-        recCacheTags tags;
-        REPORT_CHECK(recCacheGetTags(app.owned.cacheDb.get(), id, tags));
-        std::string name;
-        REPORT_CHECK(recorderSongListTrackName(tags, track.creationTime, now, name));
-        REPORT_CHECK(ptListViewAppendRow(lv, {name, pstrTimeDisplay(track.durationMs / 1000)}, -1, id));
-    }
+    REPORT_CHECK(appendTracks(app, lv));
 
     // 5. Tracks in id order, the recording row last.
     REPORT_CHECK(ptListViewSort(lv, kPtListViewSortByItemData, 1));

@@ -226,11 +226,13 @@ int recorderDisplayRecordingFlash(RecorderApp& app) {
     int indicator = 0;
     long durationMs = 0;
     REPORT_CHECK(recordStatus(app, indicator, durationMs));
-    bool autoSegment = true;
-    REPORT_CHECK(recorderSessionGetAutoSegment(autoSegment));
+    // Every tick: the engine's word, which every switch of auto segment sets
+    // together with the stored setting, rather than a read of the setting.
+    int autoSegment = 1;
+    REPORT_CHECK(sndDevicesGetAutoSegment(*app.owned.engine, autoSegment));
     REPORT_CHECK(indicatorStep(app, indicator));
-    REPORT_CHECK(recordingTime(app, autoSegment, indicator, durationMs));
-    REPORT_CHECK(recorderUpdateNewTrackButton(app, autoSegment, durationMs));
+    REPORT_CHECK(recordingTime(app, autoSegment != 0, indicator, durationMs));
+    REPORT_CHECK(recorderUpdateNewTrackButton(app, autoSegment != 0, durationMs));
     return OKAY;
 }
 
@@ -241,9 +243,9 @@ int recorderUpdateMainDisplay(RecorderApp& app) {
     int indicator = 0;
     long durationMs = 0;
     REPORT_CHECK(recordStatus(app, indicator, durationMs));
-    std::vector<int> ids;
-    REPORT_CHECK(recCacheGetIds(app.owned.cacheDb.get(), 1, ids));
-    const bool instructions = !wizardOnScreen && ids.empty() && durationMs <= 0;
+    bool anyTrack = false;
+    REPORT_CHECK(recCacheHasTracks(app.owned.cacheDb.get(), anyTrack));
+    const bool instructions = !wizardOnScreen && !anyTrack && durationMs <= 0;
     // The list window hides or shows itself; the window system repaints what
     // lies beneath it, so 1014 needs no invalidation of its own.
     REPORT_CHECK(skinComponentSetValue(app.owned.skin.get(), kSkinInstructions, instructions ? 1 : 0));

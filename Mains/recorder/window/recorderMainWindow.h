@@ -6,6 +6,7 @@
 
 #include <QEvent>
 #include <QPoint>
+#include <QRect>
 #include <QWidget>
 #include <utility>
 
@@ -40,11 +41,14 @@ class RecorderMainWindow : public QWidget, public PaintWindow {
     void clientSize(int& width, int& height) const override;
     void invalidate(const hwndRect& rect, bool erase) override;
     QPaintDevice* paintDevice() override;
+    bool paintRect(hwndRect& rect) const override;
 
     RecorderApp& app() { return app_; }
     // Whether a paint event is being answered (the skin may paint only then).
     bool painting() const { return painting_; }
     void setPainting(bool on) { painting_ = on; }
+    // What the paint being answered covers.
+    void setPaintArea(const QRect& area) { paintArea_ = area; }
     // True for the window's first paint only (traced: how long a start takes
     // until the user sees the window).
     bool firstPaint() { return !std::exchange(painted_, true); }
@@ -55,6 +59,7 @@ class RecorderMainWindow : public QWidget, public PaintWindow {
   private:
     RecorderApp& app_;
     bool painting_ = false;
+    QRect paintArea_;
     bool painted_ = false;
 };
 
