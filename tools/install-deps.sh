@@ -7,7 +7,7 @@ packages=(
   # build
   cmake ninja-build g++ pkg-config
   libgtest-dev libgmock-dev
-  libsqlite3-dev qt6-base-dev libpulse-dev libmp3lame-dev libcurl4-openssl-dev
+  libsqlite3-dev qt6-base-dev libpulse-dev libmp3lame-dev libcurl4-openssl-dev libxcb1-dev
   # the YouTube Wizard's browser (loaded only when the wizard opens)
   qt6-webengine-dev qt6-webchannel-dev
   # run

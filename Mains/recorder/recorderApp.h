@@ -102,6 +102,10 @@ struct RecorderWindowState {
     int lastIndicator = 0;                        // the recording indicator the last tick saw
     int recordFlashFrame = kSkinIndicatorFrame1;  // the recording indicator's current frame key
     bool trackingMouse = false;                   // a mouse-leave notification has been requested
+    // Where the pointer was last seen over the window, so that a button whose
+    // state changes shows the hover face of its new state at once.
+    bool pointerInside = false;
+    QPoint pointer;
     // Dragging the caption-less window by its skin background.
     bool movingWindow = false;
     QPoint moveAnchor;  // pointer position (global) where the drag started

@@ -7,9 +7,11 @@
 #include <QIcon>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "browser.h"
 #include "dbusMediaPlayers.h"
+#include "displayCheck.h"
 #include "instanceLock.h"
 #include "itunesAutomation.h"
 #include "programFolders.h"
@@ -21,6 +23,9 @@
 #include "report.h"
 
 namespace {
+
+// The exit code of a start without a usable display.
+constexpr int kNoDisplayExitCode = 1;
 
 // The installed icon: from the desktop's icon theme, or else straight from the
 // hicolor files the installation put beside bin/ (a stale theme cache or an
@@ -42,17 +47,34 @@ int main(int argc, char** argv) {
     const char* platform = std::getenv("QT_QPA_PLATFORM");
     const char* display = std::getenv("DISPLAY");
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    const bool chosenPlatform = platform && *platform;
     const bool hasDisplay = display && *display;
-    if ((!platform || !*platform) && !hasDisplay) {
-        std::fprintf(stderr, "%s",
-                     wayland && *wayland
-                         ? "Tobrel needs the X11 display of the desktop (XWayland), but DISPLAY is not set.\n"
-                         : "Tobrel needs a graphical desktop, and there is none here: DISPLAY is not set.\n"
-                           "Start it from a desktop session (or under Xvfb with DISPLAY set).\n");
-        return 1;
+    static constexpr const char* kStartHint =
+        "Start it from a desktop session (or under Xvfb with DISPLAY set).\n";
+    if (!chosenPlatform && !hasDisplay) {
+        if (wayland && *wayland)
+            std::fprintf(stderr,
+                         "Tobrel needs the X11 display of the desktop (XWayland), but DISPLAY is not set.\n");
+        else
+            std::fprintf(stderr,
+                         "Tobrel needs a graphical desktop, and there is none here: DISPLAY is not set.\n%s",
+                         kStartHint);
+        return kNoDisplayExitCode;
+    }
+    // A display that cannot be opened is no display either; the window
+    // toolkit would abort on it with a message about reinstalling.
+    if (!chosenPlatform || std::string(platform) == "xcb") {
+        std::string why;
+        if (!displayCanOpen(hasDisplay ? display : "", why)) {
+            std::fprintf(stderr,
+                         "Tobrel needs a graphical desktop, and there is none here: the display %s cannot be "
+                         "opened (%s).\n%s",
+                         hasDisplay ? display : "(none)", why.c_str(), kStartHint);
+            return kNoDisplayExitCode;
+        }
     }
     // Window placement and always-on-top need X11 (XWayland on Wayland desktops).
-    if (!platform || !*platform) setenv("QT_QPA_PLATFORM", "xcb", 1);
+    if (!chosenPlatform) setenv("QT_QPA_PLATFORM", "xcb", 1);
 
     QApplication qtApp(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);

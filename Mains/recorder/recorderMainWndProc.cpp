@@ -18,6 +18,7 @@
 #include "recorderDialogLook.h"
 #include "recorderDlgMsgModal.h"
 #include "recorderInit.h"
+#include "recorderMainKeys.h"
 #include "recorderMainWindow.h"
 #include "recorderSeams.h"
 #include "recorderSession.h"
@@ -74,28 +75,22 @@ int recorderCreateMainWindow(RecorderApp& app) {
     auto window = std::make_unique<RecorderMainWindow>(app, alwaysOnTop);
     app.window.mainWindow = window.get();
     app.windowOwner = std::move(window);
+    REPORT_CHECK(recorderMainKeysInstall(app));
     // Messages are shown over the main window from now on.
     if (auto* dialog = dynamic_cast<RecorderMessageDialog*>(app.services.dialog)) {
         dialog->setOwner(app.window.mainWindow);
-        RecorderApp* a = &app;
-        dialog->setLook([a](QWidget& widget) { recorderDialogLook(*a, widget); });
     }
+    // ... in the program's dialog look, while the window is there.
+    QPointer<RecorderMainWindow> owner = app.window.mainWindow;
+    recorderSetMessageLook([owner](QWidget& box) {
+        if (owner) recorderDialogLook(owner->app(), box);
+    });
     QEvent create(static_cast<QEvent::Type>(kRecorderEventCreate));
     QCoreApplication::sendEvent(app.window.mainWindow, &create);
     return OKAY;
 }
 
 namespace {
-
-// A press on the skin's background starts moving the window.
-bool onBackground(RecorderApp& app, int x, int y) {
-    int hotspot = -1, knob = -1;
-    if (app.owned.skin) {
-        if (skinHotspotHitTest(app.owned.skin.get(), x, y, hotspot) != OKAY) return false;
-        if (skinSliderHitTest(app.owned.skin.get(), x, y, knob) != OKAY) return false;
-    }
-    return hotspot == -1 && knob == -1;
-}
 
 void startWindowMove(RecorderApp& app, const QMouseEvent& press) {
     RecorderMainWindow* w = app.window.mainWindow;
@@ -197,7 +192,7 @@ int recorderMainWndProc(RecorderApp& app, QEvent* event, bool& handled) {
                 return 0;
             }
             const QPoint p = e->position().toPoint();
-            const bool background = onBackground(app, p.x(), p.y());
+            const bool background = recorderMainOnBackground(app, p.x(), p.y());
             recorderMainLButtonDown(app, p.x(), p.y());
             if (background && window && window->isVisible()) startWindowMove(app, *e);
             return 0;

@@ -72,18 +72,25 @@ class RowColourDelegate : public QStyledItemDelegate {
         const QString text = o.fontMetrics.elidedText(o.text, Qt::ElideRight, textRect.width());
         painter->setFont(o.font);
         painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter, text);
-        // Grid lines: right and bottom edge of every cell.
-        painter->setPen(gridColour(*lv_));
-        painter->drawLine(o.rect.topRight(), o.rect.bottomRight());
-        painter->drawLine(o.rect.bottomLeft(), o.rect.bottomRight());
+        if (lv_->gridLines) {
+            // Right and bottom edge of every cell.
+            painter->setPen(gridColour(*lv_));
+            painter->drawLine(o.rect.topRight(), o.rect.bottomRight());
+            painter->drawLine(o.rect.bottomLeft(), o.rect.bottomRight());
+        }
         painter->restore();
     }
 
     // Rows with some air around the text read better than the style's tight default.
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
         QSize size = QStyledItemDelegate::sizeHint(option, index);
-        size.setHeight(std::max(size.height(), option.fontMetrics.height() + 2 * kRowPadding));
+        size.setHeight(lv_->rowHeight > 0 ? lv_->rowHeight
+                                          : naturalRowHeight(option.fontMetrics, size.height()));
         return size;
+    }
+
+    static int naturalRowHeight(const QFontMetrics& metrics, int styleHeight) {
+        return std::max(styleHeight, metrics.height() + 2 * kRowPadding);
     }
 
   private:
@@ -181,6 +188,44 @@ int ptListViewSetBackColour(ptListView* lv, int r, int g, int b) {
     return OKAY;
 }
 
+int ptListViewSetSelectionColours(ptListView* lv, const QColor& textFocus, const QColor& backFocus,
+                                  const QColor& textNoFocus, const QColor& backNoFocus) {
+    if (!lv || !lv->window) return REPORT_ERR();
+    for (const QColor* c : {&textFocus, &backFocus, &textNoFocus, &backNoFocus})
+        if (!c->isValid()) return REPORT_ERR();
+    lv->selTextFocus = textFocus;
+    lv->selBackFocus = backFocus;
+    lv->selTextNoFocus = textNoFocus;
+    lv->selBackNoFocus = backNoFocus;
+    lv->window->viewport()->update();
+    return OKAY;
+}
+
+int ptListViewSetGridLines(ptListView* lv, bool on) {
+    if (!lv || !lv->window) return REPORT_ERR();
+    lv->gridLines = on;
+    lv->window->viewport()->update();
+    return OKAY;
+}
+
+int ptListViewFitRows(ptListView* lv) {
+    if (!lv || !lv->window) return REPORT_ERR();
+    QTreeWidget* w = lv->window;
+    QHeaderView* header = w->header();
+    header->setMinimumHeight(0);
+    const int headerHeight = header->isHidden() ? 0 : header->sizeHint().height();
+    const int area = w->contentsRect().height() - headerHeight;
+    const int natural = RowColourDelegate::naturalRowHeight(w->fontMetrics(), 0);
+    if (area <= 0 || natural <= 0) return REPORT_ERR();
+    const int rows = std::max(1, area / natural);
+    lv->rowHeight = area / rows;
+    // The header grows by the remainder (fewer pixels than rows).
+    if (!header->isHidden()) header->setMinimumHeight(headerHeight + area - rows * lv->rowHeight);
+    w->doItemsLayout();
+    REPORT_CHECK(ptListViewApplyColumnWidths(lv));
+    return OKAY;
+}
+
 int ptListViewPlace(ptListView* lv, int left, int top, int right, int bottom) {
     if (!lv || !lv->window || right < left || bottom < top) return REPORT_ERR();
     lv->window->setGeometry(left, top, right - left, bottom - top);
@@ -218,7 +263,9 @@ int ptListViewApplyColumnWidths(ptListView* lv) {
     const int rows = w->topLevelItemCount();
     const bool needsBar = header + rows * rowHeight(w) >= client.height();
     int available = client.width();
-    if (needsBar) available -= w->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, w);
+    // Asked of the bar itself, so that a style sheet's width for it counts.
+    if (needsBar)
+        available -= w->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, w->verticalScrollBar());
     // The bar is shown by the same rule that sized the columns, so the two
     // always agree and no horizontal scroll bar appears.
     w->setVerticalScrollBarPolicy(needsBar ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAsNeeded);

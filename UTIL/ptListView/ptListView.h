@@ -42,6 +42,8 @@ struct ptListView {
     QColor selTextNoFocus{0, 0, 0};
     QColor selBackNoFocus{192, 192, 192};
     bool withImages = false;
+    bool gridLines = true;  // a line right and below every cell
+    int rowHeight = 0;      // 0: the style's row height with some air; else fixed (ptListViewFitRows)
     std::array<double, kPtListViewMaxColumns> columnShare{};  // all 0: equal widths
     // While redrawing is off, rows come in without sizing the columns for each
     // one (that lays out every row again); the widths follow once it is back on.
@@ -58,6 +60,15 @@ int ptListViewFree(std::unique_ptr<ptListView>& lv);
 
 int ptListViewSetTextColour(ptListView* lv, int r, int g, int b);
 int ptListViewSetBackColour(ptListView* lv, int r, int g, int b);
+// The colours of selected rows while the list has the focus and while it has not.
+int ptListViewSetSelectionColours(ptListView* lv, const QColor& textFocus, const QColor& backFocus,
+                                  const QColor& textNoFocus, const QColor& backNoFocus);
+int ptListViewSetGridLines(ptListView* lv, bool on);
+// Sizes the rows so that a whole number of them fills the area below the
+// header, as near the natural row height as that allows: the list never shows
+// a part of a row at its bottom. The header takes up the few pixels left over.
+// Call it after the list is placed and styled.
+int ptListViewFitRows(ptListView* lv);
 
 // Places the control (client coordinates of its parent; right and bottom are
 // exclusive) and gives all columns equal widths.

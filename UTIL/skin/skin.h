@@ -165,6 +165,10 @@ int skinSliderSetValue(Skin* skin, PaintWindow* window, int key, float value);
 int skinSliderGetValue(Skin* skin, int key, float& value);
 // The first slider whose knob contains (x, y), or -1; hidden knobs count.
 int skinSliderHitTest(Skin* skin, int x, int y, int& key);
+// The first slider with a knob whose track (its whole rectangle, the groove
+// beside the knob included; right edge exclusive, bottom row included as for
+// the knob) contains (x, y), or -1.
+int skinSliderTrackHitTest(Skin* skin, int x, int y, int& key);
 int skinSliderHover(Skin* skin, PaintWindow* window, int x, int y, int key);
 // Key -1 ends any drag; another key starts dragging that slider from (x, y).
 int skinSliderSetDrag(Skin* skin, int key, int x, int y);

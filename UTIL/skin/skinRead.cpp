@@ -10,19 +10,31 @@
 
 static constexpr const char* kReportModule = "../../UTIL/skin/skinRead";
 
-int skinReadLine(std::FILE* file, std::string& line) {
+int skinReadLineOptional(std::FILE* file, std::string& line, bool& found) {
+    found = false;
     if (!file) return REPORT_ERR();
     char buffer[kSkinReadMaxLine + 1];
     for (;;) {
-        if (!std::fgets(buffer, sizeof buffer, file)) return REPORT_ERR();
+        if (!std::fgets(buffer, sizeof buffer, file)) {
+            if (std::ferror(file)) return REPORT_ERRNO();
+            return OKAY;
+        }
         // A NUL byte ends what fgets hands back; such a read counts as empty.
         const size_t length = std::strlen(buffer);
         if (length == 0 || buffer[0] == '\r' || buffer[0] == '\n') continue;
         line.assign(buffer, length);
         while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.pop_back();
         while (!line.empty() && line.back() == ' ') line.pop_back();
+        found = true;
         return OKAY;
     }
+}
+
+int skinReadLine(std::FILE* file, std::string& line) {
+    bool found = false;
+    REPORT_CHECK(skinReadLineOptional(file, line, found));
+    if (!found) return REPORT_ERR_WHY("the definition ends before a needed line");
+    return OKAY;
 }
 
 bool skinReadParseInt(const std::string& text, size_t& pos, int& value) {
@@ -74,6 +86,20 @@ int skinReadRect(std::FILE* file, int& left, int& top, int& right, int& bottom) 
     REPORT_CHECK(readCoordinate(file, top));
     REPORT_CHECK(readCoordinate(file, right));
     REPORT_CHECK(readCoordinate(file, bottom));
+    return OKAY;
+}
+
+int skinReadRectOptional(std::FILE* file, int& left, int& top, int& right, int& bottom, bool& found) {
+    std::string line;
+    REPORT_CHECK(skinReadLineOptional(file, line, found));
+    if (!found) return OKAY;
+    size_t pos = 0;
+    // Free text where the group would begin is not the group.
+    found = skinReadParseInt(line, pos, left);
+    if (!found) return OKAY;
+    REPORT_CHECK(skinReadInt(file, top));
+    REPORT_CHECK(skinReadInt(file, right));
+    REPORT_CHECK(skinReadInt(file, bottom));
     return OKAY;
 }
 

@@ -21,10 +21,17 @@ constexpr int kSkinReadMaxLine = 511;
 
 // One line by the reading rules above, without its line end and trailing spaces.
 int skinReadLine(std::FILE* file, std::string& line);
+// The same, where the end of the file is an answer: found is off when no
+// value line is left.
+int skinReadLineOptional(std::FILE* file, std::string& line, bool& found);
 int skinReadInt(std::FILE* file, int& value);
 // Points and rectangles: each coordinate kept within kHwndCoordMin..kHwndCoordMax.
 int skinReadPoint(std::FILE* file, int& x, int& y);
 int skinReadRect(std::FILE* file, int& left, int& top, int& right, int& bottom);
+// A rectangle a definition may leave out at its end: found is off when the
+// file ends before its first line or that line holds no number (free text
+// after the groups a reader knows); once begun, all four lines must be there.
+int skinReadRectOptional(std::FILE* file, int& left, int& top, int& right, int& bottom, bool& found);
 // One line "%d,%d,%d" (spaces after the commas allowed, none before them); a
 // missing number counts as -1, and each of the three must lie in 0..255.
 int skinReadColour(std::FILE* file, int& a, int& b, int& c);

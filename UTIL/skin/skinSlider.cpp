@@ -139,6 +139,19 @@ int skinSliderHitTest(Skin* skin, int x, int y, int& key) {
     return OKAY;
 }
 
+int skinSliderTrackHitTest(Skin* skin, int x, int y, int& key) {
+    key = -1;
+    if (!skin) return REPORT_ERR();
+    for (const SkinSlider& s : skin->sliders) {
+        if (s.knob.isNull()) continue;
+        if (s.track.left <= x && x < s.track.right && s.track.top <= y && y <= s.track.bottom) {
+            key = s.key;
+            return OKAY;
+        }
+    }
+    return OKAY;
+}
+
 int skinSliderHover(Skin* skin, PaintWindow* window, int x, int y, int key) {
     if (!skin || !window) return REPORT_ERR();
     SkinSlider* s = skinFindSlider(*skin, key);

@@ -163,6 +163,33 @@ TEST_F(ListFixture, RowColoursFollowSelectionAndFocus) {
         EXPECT_EQ(lv->drawItem, 0);
     }
     EXPECT_EQ(ptListViewSetTextColour(lv.get(), 256, 0, 0), NOT_OKAY);
+
+    // Selection colours of the holder's choosing.
+    ASSERT_EQ(ptListViewSetSelectionColours(lv.get(), QColor(1, 1, 1), QColor(2, 2, 2), QColor(3, 3, 3),
+                                            QColor(4, 4, 4)),
+              OKAY);
+    QStyleOptionViewItem option;
+    option.state |= QStyle::State_Selected;
+    ASSERT_EQ(ptListViewCustomDraw(lv.get(), 0, option), OKAY);
+    EXPECT_EQ(option.backgroundBrush.color(), QColor(4, 4, 4));  // the line edit has the focus
+    EXPECT_EQ(option.palette.color(QPalette::Text), QColor(3, 3, 3));
+}
+
+// Whole rows fill the area below the header at every list height: the
+// header takes the few pixels left over, rows stay near their natural height.
+TEST_F(ListFixture, FittedRowsLeaveNoPartOfARowAtTheBottom) {
+    for (long i = 0; i < 40; ++i) addRows({{"row", i}});
+    for (int height : {200, 173, 151, 97}) {
+        ASSERT_EQ(ptListViewPlace(lv.get(), 10, 20, 410, 20 + height), OKAY);
+        ASSERT_EQ(ptListViewFitRows(lv.get()), OKAY);
+        QApplication::processEvents();
+        const int row = control->visualItemRect(control->topLevelItem(0)).height();
+        const int area = control->viewport()->height();
+        EXPECT_EQ(row, lv->rowHeight) << height;
+        EXPECT_EQ(area % row, 0) << height << ": rows of " << row << " in " << area;
+        EXPECT_GE(row, control->fontMetrics().height() + 4) << height;
+        EXPECT_LE(control->header()->height() - control->header()->sizeHint().height(), area / row) << height;
+    }
 }
 
 TEST(ptListView, MissingWrapperIsAnInternalErrorAndFreeTwiceIsHarmless) {

@@ -2,6 +2,7 @@
 // of messages and internal-error boxes from other threads to the UI thread.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
 #include <QMessageBox>
@@ -82,6 +83,38 @@ TEST(recorderDlgMsgModal, LayoutsAndAnswers) {
         EXPECT_EQ(seen.cancel, c.withCancel);
         EXPECT_EQ(confirmed, c.confirmed) << c.withCancel << " " << static_cast<int>(c.answer);
     }
+}
+
+// The dialog, the question box and the internal-error box take the look they
+// are given, and no button carries an icon.
+TEST(recorderDlgMsgModal, BoxesTakeTheGivenLookAndNoButtonIcons) {
+    recorderTestEnsureApplication();
+    const QColor surface(27, 31, 38);
+    recorderSetMessageLook([surface](QWidget& box) {
+        QPalette p = box.palette();
+        p.setColor(QPalette::Window, surface);
+        box.setPalette(p);
+    });
+    auto inspect = [surface] {
+        QTimer::singleShot(50, [surface] {
+            QWidget* modal = QApplication::activeModalWidget();
+            ASSERT_TRUE(modal);
+            EXPECT_EQ(modal->palette().color(QPalette::Window), surface);
+            for (QAbstractButton* b : modal->findChildren<QAbstractButton*>())
+                EXPECT_TRUE(b->icon().isNull()) << b->text().toStdString();
+            modal->close();
+        });
+    };
+    RecorderMessageDialog dialog;
+    bool answer = false;
+    inspect();
+    ASSERT_EQ(dialog.show("A message.", true, answer), OKAY);
+    inspect();
+    ASSERT_EQ(dialog.ask("A question?", answer), OKAY);
+    recorderSetMessageBoxHook({});
+    inspect();
+    recorderMessageBox("./recorderInit", "42");
+    recorderSetMessageLook({});
 }
 
 TEST(recorderDlgMsgModal, MessagesFromAnotherThreadAreShownOnTheUiThreadWithoutWaiting) {

@@ -27,6 +27,15 @@ if env -u DISPLAY "$build/Mains/recorder/tobrel" >"$scratch/nodisplay.log" 2>&1;
   echo "FAIL: the recorder ran without a display"; exit 1
 fi
 grep -q "DISPLAY is not set" "$scratch/nodisplay.log" || { echo "FAIL: no word about the display"; exit 1; }
+# A display that cannot be opened is no display either: the same sentence and
+# exit code, not the window toolkit's abort.
+set +e
+env -u DISPLAY "$build/Mains/recorder/tobrel" >/dev/null 2>&1; nodisplay=$?
+DISPLAY=:999 "$build/Mains/recorder/tobrel" >"$scratch/baddisplay.log" 2>&1; baddisplay=$?
+set -e
+[ "$baddisplay" = "$nodisplay" ] || { echo "FAIL: exit code $baddisplay with DISPLAY=:999, $nodisplay without"; exit 1; }
+grep -q "needs a graphical desktop.*the display :999 cannot be opened" "$scratch/baddisplay.log" ||
+  { echo "FAIL: no word about the display :999"; cat "$scratch/baddisplay.log"; exit 1; }
 
 fixture_xvfb "$scratch"
 fixture_pulse "$scratch"

@@ -30,6 +30,7 @@
 #include "recorderMainSkin.h"
 #include "recorderMainWindow.h"
 #include "recorderPaths.h"
+#include "recorderPlayerNaming.h"
 #include "recorderSession.h"
 #include "recorderSongList.h"
 #include "recorderTagFields.h"
@@ -179,9 +180,13 @@ TEST(recorderDialogs, OptionsOpensWithTheSettings) {
     ASSERT_EQ(recorderSessionSetNumChannels(1), OKAY);
     ASSERT_EQ(recorderSessionSetRemoveAfterSave(false), OKAY);
     ASSERT_EQ(recorderSessionSetMaxShortFileDuration(12), OKAY);
+    ASSERT_EQ(recorderSessionSetNameFromPlayers(false), OKAY);
     DialogDriver driver;
     driver.then(kDlgOptionsCaption, [](QWidget& w) {
         expectSkinLook(w);
+        EXPECT_EQ(child<QCheckBox>(w, kOptionsNameFromPlayers)->text().toStdString(),
+                  kPlayerNamingOptionLabel);
+        EXPECT_FALSE(child<QCheckBox>(w, kOptionsNameFromPlayers)->isChecked());
         EXPECT_FALSE(child<QCheckBox>(w, kOptionsAlwaysOnTop)->isChecked());
         EXPECT_FALSE(child<QCheckBox>(w, kOptionsRemoveAfterSave)->isChecked());
         EXPECT_TRUE(child<QCheckBox>(w, kOptionsClearOnExit)->isChecked());
@@ -192,12 +197,15 @@ TEST(recorderDialogs, OptionsOpensWithTheSettings) {
         screenshot(w, kArtifacts, "options-disabled");
         clickChild(w, kOptionsRemoveAfterSave);
         EXPECT_TRUE(child<QCheckBox>(w, kOptionsClearOnExit)->isEnabled());
+        clickChild(w, kOptionsNameFromPlayers);
         screenshot(w, kArtifacts, "options");
         clickChild(w, kOptionsCancel);
     });
     ASSERT_EQ(recorderDlgOptions(f.h.app), OKAY);
     EXPECT_TRUE(driver.pending().empty());
-    EXPECT_EQ(recorderTestSessionValue("remove_after_save"), "0");  // Cancel stored nothing
+    // Cancel stored nothing.
+    EXPECT_EQ(recorderTestSessionValue("remove_after_save"), "0");
+    EXPECT_EQ(recorderTestSessionValue("name_from_players"), "0");
 }
 
 TEST(recorderDialogs, OptionsShortDurationTakesNumbersOnly) {
@@ -249,6 +257,7 @@ TEST(recorderDialogs, OptionsEncoderChangesDropThePreEncodedFilesOnlyThen) {
         int companionsLeft;
         std::string kbps, channels;
         int engineKbps, engineMono;
+        std::string nameFromPlayers = "<missing>";
     } cases[] = {
         {"remove after save only", [](QWidget& w) { clickChild(w, kOptionsRemoveAfterSave); }, 2, "<missing>",
          "<missing>", 256, 0},
@@ -259,6 +268,8 @@ TEST(recorderDialogs, OptionsEncoderChangesDropThePreEncodedFilesOnlyThen) {
              clickChild(w, kOptionsKbps64);
          },
          0, "64", "1", 64, 1},
+        {"naming from media players off", [](QWidget& w) { clickChild(w, kOptionsNameFromPlayers); }, 2,
+         "<missing>", "<missing>", 256, 0, "0"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -278,6 +289,7 @@ TEST(recorderDialogs, OptionsEncoderChangesDropThePreEncodedFilesOnlyThen) {
         EXPECT_EQ(recorderTestSessionValue("num_channels"), c.channels);
         EXPECT_EQ(sndDevicesSettingsNow(*g.h.app.owned.engine)->mp3.bitRate, c.engineKbps);
         EXPECT_EQ(sndDevicesSettingsNow(*g.h.app.owned.engine)->mp3.mono, c.engineMono);
+        EXPECT_EQ(recorderTestSessionValue("name_from_players"), c.nameFromPlayers);
     }
 }
 
@@ -389,19 +401,26 @@ TEST(recorderDialogs, MainMenuDropsFromItsButtonAndRunsTheChosenEntry) {
     int enabled = 0, left = 0, top = 0, right = 0, bottom = 0;
     ASSERT_EQ(skinHotspotGet(f.h.app.owned.skin.get(), kSkinHotMenu, enabled, left, top, right, bottom),
               OKAY);
-    const QPoint corner = f.h.app.window.mainWindow->mapToGlobal(QPoint(left, bottom));
+    const QPoint origin = f.h.app.window.mainWindow->pos();
     struct Case {
         const char* entry;
         std::string opens;  // a dialog's caption, or "" for a page
         std::string directive;
-    } cases[] = {{kMainMenuWebsite, "", "directive=logo"},
-                 {kMainMenuManual, "", "directive=manual"},
-                 {kMainMenuOptions, kDlgOptionsCaption, ""},
-                 {kMainMenuAbout, kDlgAboutCaption, ""},
-                 {kMainMenuWizard, "", ""}};
+        bool quits;
+    } cases[] = {{kMainMenuWebsite, "", "directive=logo", false},
+                 {kMainMenuManual, "", "directive=manual", false},
+                 {kMainMenuOptions, kDlgOptionsCaption, "", false},
+                 {kMainMenuAbout, kDlgAboutCaption, "", false},
+                 {kMainMenuWizard, "", "", false},
+                 // Last: Exit is the close request, the clear-list question first.
+                 {kMainMenuExit, kDlgClearOnExitCaption, "", true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.entry);
         f.h.browser.addresses.clear();
+        if (c.quits) f.addTrack(tagsOf("Unsaved"));
+        // The wizard moves the window aside for its own: back where it was.
+        f.h.app.window.mainWindow->move(origin);
+        const QPoint corner = f.h.app.window.mainWindow->mapToGlobal(QPoint(left, bottom));
         std::vector<std::string> topEntries, sub;
         QPoint at;
         DialogDriver driver;
@@ -418,10 +437,12 @@ TEST(recorderDialogs, MainMenuDropsFromItsButtonAndRunsTheChosenEntry) {
         // A click on the menu button, as the window passes it on.
         ASSERT_EQ(recorderMainLButtonDown(f.h.app, (left + right) / 2, (top + bottom) / 2), OKAY);
         EXPECT_TRUE(driver.pending().empty());
-        EXPECT_EQ(topEntries,
-                  (std::vector<std::string>{"YouTube Wizard...", "Website...", "Options...", "Help"}));
+        EXPECT_EQ(topEntries, (std::vector<std::string>{"YouTube Wizard...", "Website...", "Options...",
+                                                        "Help", "", "Exit"}));
         EXPECT_EQ(sub, (std::vector<std::string>{"Manual...", "About..."}));
         EXPECT_EQ(at, corner);
+        EXPECT_EQ(f.h.app.window.mainWindow->isVisible(), !c.quits);
+        EXPECT_EQ(f.h.app.owned.cacheDb == nullptr, c.quits);  // shut down
         if (c.directive.empty()) {
             EXPECT_TRUE(f.h.browser.addresses.empty());
         } else {
@@ -464,7 +485,7 @@ TEST(recorderDialogs, MessagesAndTheWebDialogsWearTheDialogLook) {
     RecorderApp& app = f.h.app;
     // The modal message dialog, given the look as the main window gives it.
     RecorderMessageDialog dialog(app.window.mainWindow);
-    dialog.setLook([&](QWidget& w) { recorderDialogLook(app, w); });
+    recorderSetMessageLook([&](QWidget& w) { recorderDialogLook(app, w); });
     DialogDriver driver;
     driver.then(kMsgDlgCaption, [](QWidget& w) {
         expectSkinLook(w);
@@ -473,6 +494,7 @@ TEST(recorderDialogs, MessagesAndTheWebDialogsWearTheDialogLook) {
     });
     bool confirmed = false;
     ASSERT_EQ(dialog.show("You must select one or more tracks to save.", true, confirmed), OKAY);
+    recorderSetMessageLook({});
     EXPECT_TRUE(confirmed);
 
     // The modeless message window of the announcements.

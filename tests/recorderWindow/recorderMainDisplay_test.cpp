@@ -6,14 +6,17 @@
 
 #include <QCoreApplication>
 #include <QHelpEvent>
+#include <QScrollBar>
 #include <QToolTip>
 #include <QTreeWidget>
 #include <filesystem>
 
+#include "ptListView.h"
 #include "recorderMainDisplay.h"
 #include "recorderMainSkin.h"
 #include "recorderMainWindow.h"
 #include "recorderSession.h"
+#include "recorderSkinLook.h"
 #include "recorderTimer.h"
 #include "report.h"
 #include "skin.h"
@@ -177,16 +180,13 @@ TEST(recorderMainDisplay, HoverImagesFollowThePointerAndGoWhenItLeaves) {
     EXPECT_EQ(w.value(kSkinFindSongsHover), 1);
 
     // Record mode switched while the pointer rests on its button: the hover
-    // image of the old state stays until the pointer moves.
+    // image of the new state shows at once (more in recorderMainInput's tests).
     const QPoint record = w.hotspot(kSkinHotRecordMode);
     w.move(record);
     EXPECT_EQ(w.value(kSkinRecordModeOnHover), 1);
     EXPECT_EQ(w.value(kSkinRecordModeOffHover), 0);
     w.click(record);
     ASSERT_FALSE(app.modes.recordMode);
-    EXPECT_EQ(w.value(kSkinRecordModeOnHover), 1);
-    EXPECT_EQ(w.value(kSkinRecordModeOffHover), 0);
-    w.move(record + QPoint(1, 0));
     EXPECT_EQ(w.value(kSkinRecordModeOnHover), 0);
     EXPECT_EQ(w.value(kSkinRecordModeOffHover), 1);
 
@@ -278,6 +278,30 @@ TEST(recorderMainDisplay, WithoutAMainSkinUpdatesDoNothingAndOnlyTheHoverRoutine
     EXPECT_EQ(reports.count(), 0u);
     EXPECT_NE(recorderMainHover(app, 10, 10), OKAY);
     EXPECT_TRUE(reports.reported("./recorderMainDisplay"));
+}
+
+// The track list wears the skin: its colours, no grid, a slim bar, whole rows.
+TEST(recorderMainDisplay, TheTrackListTakesTheSkinsLook) {
+    WindowHarness w;
+    ASSERT_EQ(w.start(), OKAY);
+    RecorderApp& app = w.app();
+    for (int i = 0; i < 12; ++i) ASSERT_GT(w.addTrack(30000 + i * 1000, 1700000000 + i * 100), 0);
+    w.h.pump(20);
+    RecorderSkinLook look;
+    ASSERT_EQ(recorderSkinLookFromSkin(app.owned.skin.get(), look), OKAY);
+    const ptListView& lv = *app.owned.listCtrl;
+    EXPECT_EQ(lv.backColour, look.back);
+    EXPECT_EQ(lv.selBackFocus, look.selBack);
+    EXPECT_EQ(lv.selBackNoFocus, look.selBackNoFocus);
+    EXPECT_EQ(lv.selTextNoFocus, look.text);
+    EXPECT_FALSE(lv.gridLines);
+    QTreeWidget* list = app.owned.listView;
+    ASSERT_TRUE(list->verticalScrollBar()->isVisible());
+    EXPECT_LE(list->verticalScrollBar()->width(), 8);
+    const int row = list->visualItemRect(list->topLevelItem(0)).height();
+    EXPECT_EQ(list->viewport()->height() % row, 0) << row << " in " << list->viewport()->height();
+    // The columns take the width beside the slim bar, not beside a stock one.
+    EXPECT_GE(list->columnWidth(0) + list->columnWidth(1), list->viewport()->width() - 1);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // skin's hotspots, the knob drags and the new-track button.
 #include <gtest/gtest.h>
 
+#include <QTest>
 #include <QTreeWidget>
 #include <QWindow>
 
@@ -10,7 +11,9 @@
 #include "recorderMainInput.h"
 #include "recorderMainSkin.h"
 #include "recorderMainWindow.h"
+#include "recorderPlayPosition.h"
 #include "recorderSession.h"
+#include "recorderTimer.h"
 #include "regWithoutKeyname.h"
 #include "report.h"
 #include "skin.h"
@@ -75,23 +78,92 @@ TEST(recorderMainInput, ModeButtonsToggleTheirModes) {
     EXPECT_EQ(reports.count(), 0u);
 }
 
-TEST(recorderMainInput, AClickBesideAKnobDoesNothing) {
+// A click that changes a button's state shows the new state's hover face at
+// once, with no pointer movement after it.
+TEST(recorderMainInput, AClickShowsTheHoverFaceOfTheNewState) {
+    WindowHarness w;
+    ASSERT_EQ(w.start(), OKAY);
+    ASSERT_GT(w.addTrack(60000), 0);
+    struct {
+        int hotspot, hoverBefore, hoverAfter;
+    } cases[] = {
+        {kSkinHotRecordMode, kSkinRecordModeOnHover, kSkinRecordModeOffHover},
+        {kSkinHotRecordMode, kSkinRecordModeOffHover, kSkinRecordModeOnHover},
+        {kSkinHotHideShort, kSkinHideShortOffHover, kSkinHideShortOnHover},
+        {kSkinHotHideShort, kSkinHideShortOnHover, kSkinHideShortOffHover},
+        {kSkinHotAutoSegment, kSkinAutoSegmentOnHover, kSkinAutoSegmentOffHover},
+        {kSkinHotAutoSegment, kSkinAutoSegmentOffHover, kSkinAutoSegmentOnHover},
+        {kSkinHotPlayPause, kSkinPlayHover, kSkinPauseHover},
+        {kSkinHotPlayPause, kSkinPauseHover, kSkinPlayHover},
+    };
+    for (const auto& c : cases) {
+        const QPoint at = w.hotspot(c.hotspot);
+        w.move(at);
+        ASSERT_EQ(w.value(c.hoverBefore), 1) << c.hotspot;
+        QTest::mouseClick(w.app().window.mainWindow->windowHandle(), Qt::LeftButton, {}, at);
+        EXPECT_EQ(w.value(c.hoverBefore), 0) << c.hotspot;
+        EXPECT_EQ(w.value(c.hoverAfter), 1) << c.hotspot;
+    }
+    // Away from the button, a change shows no hover face at all.
+    w.leave();
+    ASSERT_EQ(recorderSetHideShort(w.app(), true), OKAY);
+    EXPECT_EQ(w.value(kSkinHideShortOnHover), 0);
+    EXPECT_EQ(w.value(kSkinHideShortOffHover), 0);
+}
+
+// A press on a slider's groove moves the knob there and drags it from there;
+// the window stays where it is.
+TEST(recorderMainInput, APressOnTheGrooveMovesTheKnobNotTheWindow) {
     WindowHarness w;
     ASSERT_EQ(w.start(), OKAY);
     RecorderApp& app = w.app();
-    const QPoint knob = w.knob(kSkinSliderVolume);  // at 1.0, the right end
+    const QPoint window = app.window.mainWindow->pos();
     int minX = 0, maxX = 0;
     w.knobRange(kSkinSliderVolume, minX, maxX);
-    const QPoint beside(minX, knob.y());
-    ASSERT_GT(knob.x() - beside.x(), 20);
-    w.press(beside);
-    int dragged = 0;
-    skinSliderGetDrag(app.owned.skin.get(), dragged);
-    EXPECT_EQ(dragged, -1);
-    w.move(beside + QPoint(5, 0));
-    w.release(beside + QPoint(5, 0));
-    EXPECT_FLOAT_EQ(w.sliderValue(kSkinSliderVolume), 1.0f);
-    EXPECT_FLOAT_EQ(app.owned.engine->playback.gain.load(), 1.0f);
+    const int y = w.knob(kSkinSliderVolume).y();  // the knob rests at the right end
+    const int pressX = minX + (maxX - minX) / 4;
+    w.press(QPoint(pressX, y));
+    float expected = 0.0f;
+    skinSliderXToValue(app.owned.skin.get(), kSkinSliderVolume, pressX, expected);
+    EXPECT_EQ(w.knob(kSkinSliderVolume).x(), pressX);
+    EXPECT_FLOAT_EQ(app.owned.engine->playback.gain.load(), expected);
+    // Dragging on from the groove moves the knob, never the window.
+    const int dragX = minX + (maxX - minX) / 2;
+    w.move(QPoint(dragX, y + 30));
+    skinSliderXToValue(app.owned.skin.get(), kSkinSliderVolume, dragX, expected);
+    EXPECT_EQ(w.knob(kSkinSliderVolume).x(), dragX);
+    EXPECT_FLOAT_EQ(app.owned.engine->playback.gain.load(), expected);
+    w.release(QPoint(dragX, y + 30));
+    EXPECT_EQ(app.window.mainWindow->pos(), window);
+
+    // The play position: nothing loaded, the hidden knob stays; with a track
+    // loaded the knob jumps at the press and playback seeks at the release.
+    const QPoint positionKnob = w.knob(kSkinSliderPosition);
+    w.knobRange(kSkinSliderPosition, minX, maxX);
+    const QPoint groove(minX + (maxX - minX) * 3 / 4, positionKnob.y());
+    w.press(groove);
+    w.release(groove);
+    EXPECT_EQ(w.knob(kSkinSliderPosition), positionKnob);
+    ASSERT_GT(w.addTrack(120000), 0);
+    w.click(w.hotspot(kSkinHotPlayPause));
+    ASSERT_TRUE(app.transport.playing);
+    w.freezePlayback(true);
+    ASSERT_EQ(w.tick(), OKAY);
+    const int before = w.enginePosition();
+    w.press(groove);
+    EXPECT_EQ(w.knob(kSkinSliderPosition).x(), groove.x());
+    EXPECT_EQ(w.enginePosition(), before);
+    w.release(groove);
+    float value = 0.0f;
+    skinSliderXToValue(app.owned.skin.get(), kSkinSliderPosition, groove.x(), value);
+    EXPECT_EQ(w.enginePosition(), static_cast<int>(120000.0 * value));
+    EXPECT_EQ(app.window.mainWindow->pos(), window);
+
+    // A press on the bare background still moves the window.
+    w.press(QPoint(3, 3));
+    w.move(QPoint(23, 13));
+    w.release(QPoint(23, 13));
+    EXPECT_NE(app.window.mainWindow->pos(), window);
 }
 
 TEST(recorderMainInput, VolumeFollowsItsKnobWhileDraggedAndStopsAtTheEnds) {
@@ -162,7 +234,7 @@ TEST(recorderMainInput, PositionKnobSeeksOnlyWhenLetGoEvenOutsideTheWindow) {
     EXPECT_EQ(w.enginePosition(), static_cast<int>(180000.0 * value));
     EXPECT_EQ(w.knob(kSkinSliderPosition).x(), releaseX);
     ASSERT_EQ(w.tick(), OKAY);
-    EXPECT_EQ(w.text(kSkinTextPlayTime), recorderTimeText(static_cast<long>(180000.0 * value)));
+    EXPECT_EQ(w.text(kSkinTextPlayTime), recorderPlayTimeText(static_cast<long>(180000.0 * value), 180000));
 }
 
 TEST(recorderMainInput, NewTrackCutsTheRecordingOnlyWhileItsButtonShows) {

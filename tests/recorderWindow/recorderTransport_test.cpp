@@ -246,7 +246,7 @@ TEST(recorderTransport, SliderHalfOfAThreeMinuteTrackSeeksTo90000AndTheTimeShows
                         "l_totalDurationMS = 180000, l_newFilePosMS = 90000"),
               std::string::npos);
     ASSERT_EQ(w.tick(), OKAY);
-    EXPECT_EQ(w.text(kSkinTextPlayTime), "1:30");
+    EXPECT_EQ(w.text(kSkinTextPlayTime), "1:30 / 3:00");
     EXPECT_EQ(w.value(kSkinTextPlayTime), 1);
     EXPECT_EQ(w.knob(kSkinSliderPosition).x(), w.sliderX(kSkinSliderPosition, 0.5f));
 
@@ -254,7 +254,7 @@ TEST(recorderTransport, SliderHalfOfAThreeMinuteTrackSeeksTo90000AndTheTimeShows
     w.click(w.hotspot(kSkinHotPlayPause));
     ASSERT_FALSE(app.transport.playing);
     ASSERT_EQ(w.tick(), OKAY);
-    EXPECT_EQ(w.text(kSkinTextPlayTime), "1:30");
+    EXPECT_EQ(w.text(kSkinTextPlayTime), "1:30 / 3:00");
     EXPECT_EQ(app.transport.playingTrack != kRecorderNoTrack, true);
 }
 

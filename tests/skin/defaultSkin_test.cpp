@@ -125,7 +125,7 @@ TEST_F(DefaultSkin, NormalOverlaysMatchTheBackground) {
 TEST_F(DefaultSkin, ReadOutsHaveRoomForTheirLongestText) {
     for (auto [key, longest] :
          {std::pair{kSkinTextRecordTime, "88:88:88"}, std::pair{kSkinTextPlayTime, "stopped"},
-          std::pair{kSkinTextPlayTime, "88:88:88"}}) {
+          std::pair{kSkinTextPlayTime, "8:88:88 / 8:88:88"}}) {
         const SkinComponent& c = component(key);
         QFont font;
         font.setStyleHint(QFont::SansSerif);

@@ -140,14 +140,14 @@ TEST_F(MainSkinTest, LoadsEveryPieceInItsOrderAndHandsOnTheLayout) {
 
     std::vector<int> order;
     for (const auto& c : skin->components) order.push_back(c.key);
-    const std::vector<int> expected = {1000, 1001, 1002, 1005, 1006, 1003, 1004, 1007, 1008, 1009,
-                                       1010, 1012, 1013, 1014, 1101, 1102, 1103, 1104, 1800, 1801,
-                                       1802, 1803, 1200, 1201, 1202, 1203, 1205, 1219, 1206, 1207,
-                                       1208, 1209, 1212, 1213, 1214, 1216, 1217, 1218, 1220};
+    const std::vector<int> expected = {1000, 1001, 1002, 1005, 1006, 1003, 1004, 1007, 1008, 1009, 1010,
+                                       1012, 1013, 1014, 1101, 1102, 1103, 1104, 1800, 1801, 1802, 1803,
+                                       1200, 1201, 1202, 1203, 1205, 1219, 1206, 1207, 1208, 1209, 1212,
+                                       1213, 1214, 1216, 1217, 1218, 1220, 1221, 1222};
     EXPECT_EQ(order, expected);
     for (const auto& c : skin->components) {
         EXPECT_EQ(c.value, c.key == 1000 ? 1 : 0) << c.key;
-        if (c.kind == kSkinKindBitmap) {
+        if (c.kind == kSkinKindBitmap && c.key != kSkinMinimiseHover && c.key != kSkinCloseHover) {
             EXPECT_FALSE(c.bitmap.isNull()) << c.key;
         }
     }
@@ -183,7 +183,7 @@ TEST_F(MainSkinTest, LoadsEveryPieceInItsOrderAndHandsOnTheLayout) {
     std::vector<int> registered;
     for (const auto& h : skin->hotspots) registered.push_back(h.key);
     EXPECT_EQ(registered, std::vector<int>({1500, 1504, 1505, 1506, 1507, 1508, 1510, 1516, 1512, 1513, 1514,
-                                            1515, 1518}));
+                                            1515, 1518, 1519, 1520}));
 
     ASSERT_EQ(skin->sliders.size(), 2u);
     EXPECT_EQ(skin->sliders[0].key, 1700);
@@ -207,6 +207,53 @@ TEST_F(MainSkinTest, LoadsEveryPieceInItsOrderAndHandsOnTheLayout) {
     EXPECT_EQ(listText, (RecorderSkinColour{1, 2, 3}));
     EXPECT_EQ(listBack, (RecorderSkinColour{4, 5, 6}));
     EXPECT_EQ(sizes, (std::vector<std::pair<int, int>>{{200, 100}}));
+}
+
+// The window buttons follow the last group older skins end with. Without them
+// the skin loads as before (the fixture above has none: its buttons stay
+// disabled and unplaced); with them they are hit-tested and light up.
+TEST_F(MainSkinTest, WindowButtonsAreOptionalAfterTheLastGroup) {
+    ReportRecorder reports;
+    ASSERT_EQ(load(), OKAY);
+    ASSERT_TRUE(skin);
+    EXPECT_EQ(hit(165, 75), -1);
+    EXPECT_EQ(component(kSkinMinimiseHover).placed, 0);
+
+    struct {
+        std::vector<std::string> extra;
+        int minimiseHit, closeHit;
+        bool closeImage;
+    } cases[] = {
+        {{"", "150", "70", "169", "89", "", "170", "70", "189", "89"}, kSkinHotMinimise, kSkinHotClose, true},
+        {{"150", "70", "169", "89"}, kSkinHotMinimise, -1, false},  // close left out
+        {{"-1", "70", "169", "89", "170", "70", "189", "89"}, -1, kSkinHotClose, true},
+    };
+    writeBmp(folder + "/minimise_hover.bmp", 20, 20, kRed);
+    writeBmp(folder + "/close_hover.bmp", 20, 20, kRed);
+    const std::vector<std::string> base = lines;
+    for (const auto& c : cases) {
+        lines = base;
+        lines.insert(lines.end(), c.extra.begin(), c.extra.end());
+        ASSERT_EQ(load(), OKAY);
+        ASSERT_TRUE(skin);
+        EXPECT_EQ(hit(160, 80), c.minimiseHit);
+        EXPECT_EQ(hit(189, 89), c.closeHit);
+        EXPECT_EQ(component(kSkinCloseHover).placed, c.closeImage ? 1 : 0);
+        EXPECT_EQ(component(kSkinCloseHover).bitmap.isNull(), !c.closeImage);
+    }
+    EXPECT_EQ(reports.count(), 0u);
+
+    // A button without its image still works; a group cut short is an error.
+    std::filesystem::remove(folder + "/close_hover.bmp");
+    lines = base;
+    lines.insert(lines.end(), {"150", "70", "169", "89", "170", "70", "189", "89"});
+    ASSERT_EQ(load(), OKAY);
+    EXPECT_EQ(hit(175, 75), kSkinHotClose);
+    EXPECT_TRUE(component(kSkinCloseHover).bitmap.isNull());
+    lines = base;
+    lines.insert(lines.end(), {"150", "70", "169"});
+    EXPECT_NE(load(), OKAY);
+    EXPECT_TRUE(reports.reported("../../UTIL/skin/skinRead"));
 }
 
 TEST_F(MainSkinTest, BlankLinesTrailingSpacesAndCrLfAreAccepted) {

@@ -90,6 +90,36 @@ TEST(SkinRead, PointAndRectReadOneLineEach) {
     EXPECT_GE(reports.count(), 1u);
 }
 
+// A rectangle a definition may leave out: absent at the end of the file or
+// where free text stands, an error once its first number was read.
+TEST(SkinRead, OptionalRectangleIsAbsentAtTheEndOrBeforeFreeText) {
+    struct {
+        const char* text;
+        int result;
+        bool found;
+        int left;
+    } cases[] = {
+        {"", OKAY, false, -1},
+        {"\r\n\n", OKAY, false, -1},
+        {"notes about the skin\n1\n2\n", OKAY, false, -1},
+        {"7\n8\n9\n10\n", OKAY, true, 7},
+        {"-1\n8\n9\n10\n", OKAY, true, -1},
+        {"7\n8\n9\n", NOT_OKAY, true, 7},
+        {"7", NOT_OKAY, true, 7},
+    };
+    testsupport::TempDir dir;
+    for (const auto& c : cases) {
+        ReportRecorder reports;
+        FileHandle f = fileWith(dir, c.text);
+        int l = -1, t = -1, r = -1, b = -1;
+        bool found = !c.found;
+        EXPECT_EQ(skinReadRectOptional(f.get(), l, t, r, b, found), c.result) << c.text;
+        EXPECT_EQ(found, c.found) << c.text;
+        EXPECT_EQ(l, c.left) << c.text;
+        EXPECT_EQ(reports.count() != 0, c.result != OKAY) << c.text;
+    }
+}
+
 TEST(SkinRead, ColourLines) {
     struct Case {
         const char* line;

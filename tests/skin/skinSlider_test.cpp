@@ -131,6 +131,18 @@ TEST_F(SliderTest, OnlyTheKnobIsATargetAndHiddenKnobsCount) {
     EXPECT_EQ(key, 7);
 }
 
+TEST_F(SliderTest, TheTrackHitTestCoversTheGrooveBesideTheKnob) {
+    struct {
+        int x, y, key;
+    } cases[] = {{10, 20, 7}, {30, 25, 7},  {109, 30, 7}, {110, 25, -1},
+                 {9, 25, -1}, {60, 19, -1}, {60, 31, -1}};
+    for (auto c : cases) {
+        int key = 99;
+        ASSERT_EQ(skinSliderTrackHitTest(skin.get(), c.x, c.y, key), OKAY);
+        EXPECT_EQ(key, c.key) << c.x << "," << c.y;
+    }
+}
+
 TEST_F(SliderTest, HoverRepaintsTheTrackOnlyOnChange) {
     ASSERT_EQ(skinSliderHover(skin.get(), &window, 15, 25, 7), OKAY);
     ASSERT_EQ(skinSliderHover(skin.get(), &window, 16, 25, 7), OKAY);

@@ -38,8 +38,10 @@ constexpr int kHeight = 460;
 
 // Buttons and areas, in window client coordinates.
 const QRect kLogo(10, 10, 168, 38);
-const QRect kFindSongs(446, 13, 138, 32);
-const QRect kMenu(592, 13, 96, 32);
+const QRect kFindSongs(372, 13, 138, 32);
+const QRect kMenu(518, 13, 96, 32);
+const QRect kMinimise(624, 13, 32, 32);  // the window buttons
+const QRect kClose(658, 13, 32, 32);
 
 const QRect kRecordCard(12, 66, 676, 74);
 const QRect kRecordMode(24, 78, 136, 50);
@@ -64,9 +66,9 @@ const QRect kNext(138, 388, 56, 64);
 
 constexpr int kKnob = 18;
 const QRect kPositionTrack(212, 400, 256, kKnob);  // slider 1701
-const QRect kPlayTime(212, 424, 110, 18);          // text 1801
+const QRect kPlayTime(212, 424, 170, 18);          // text 1801: "position / length"
 const QRect kVolumeTrack(528, 400, 156, kKnob);    // slider 1700
-const QRect kSpare(330, 424, 60, 18);              // text 1803, never given text
+const QRect kSpare(212, 442, 60, 14);              // text 1803, never given text
 
 // ---------------------------------------------------------------- colours --
 const QColor kBar(0x0F, 0x11, 0x15);
@@ -108,7 +110,9 @@ enum class Hover {
     Play,
     Next,
     PositionKnob,
-    VolumeKnob
+    VolumeKnob,
+    Minimise,
+    Close
 };
 
 struct State {
@@ -369,6 +373,26 @@ void labelButton(QPainter& p, const QRect& r, const QString& label, bool hovered
          Qt::AlignLeft | Qt::AlignVCenter);
 }
 
+// A window button: a bare glyph on the bar, a face under it while hovered
+// (red for close, as desktops draw it).
+void windowButton(QPainter& p, const QRect& r, bool close, bool hovered) {
+    if (hovered) {
+        if (close)
+            roundRect(p, r, 8, QColor(0xC4, 0x2B, 0x3C), QColor(0xE0, 0x45, 0x56));
+        else
+            buttonFace(p, r, true);
+    }
+    const QColor ink = hovered ? kText : kTextSoft;
+    p.setPen(iconPen(ink, 2));
+    const QPointF c = QRectF(r).center();
+    if (close) {
+        p.drawLine(c + QPointF(-5, -5), c + QPointF(5, 5));
+        p.drawLine(c + QPointF(-5, 5), c + QPointF(5, -5));
+    } else {
+        p.drawLine(c + QPointF(-6, 5), c + QPointF(6, 5));
+    }
+}
+
 // The logo mark: a rounded square in a warm gradient with a white sound wave.
 // The application icon is the same mark (see the icon output below).
 constexpr double kMarkSize = 30;
@@ -521,6 +545,8 @@ QImage scene(const State& st) {
     logo(p, kLogo, st.hover == Hover::Logo);
     labelButton(p, kFindSongs, "Find songs", st.hover == Hover::FindSongs, iconSearch);
     labelButton(p, kMenu, "Menu", st.hover == Hover::Menu, iconMenu);
+    windowButton(p, kMinimise, false, st.hover == Hover::Minimise);
+    windowButton(p, kClose, true, st.hover == Hover::Close);
 
     // Recording card.
     roundRect(p, kRecordCard, 12, kCard, kCardLine);
@@ -653,6 +679,8 @@ void writeDefinition() {
     rect(kSpare);
     line(12);
     colourText(kTextSoft);
+    hotspot(kMinimise);  // after the last group older skins hold: the window buttons
+    hotspot(kClose);
 
     std::ofstream out(gFolder + "/skin_definition.txt", std::ios::binary);
     for (const auto& l : gLines) out << l << "\r\n";
@@ -853,6 +881,8 @@ int main(int argc, char** argv) {
     crop(hovered(Hover::Next, {}), kNext, "track_next_hover.bmp");
     crop(hovered(Hover::Previous, {}), kPrevious, "track_previous_hover.bmp");
     crop(hovered(Hover::FindSongs, {}), kFindSongs, "find_songs_hover.bmp");
+    crop(hovered(Hover::Minimise, {}), kMinimise, "minimise_hover.bmp");
+    crop(hovered(Hover::Close, {}), kClose, "close_hover.bmp");
 
     // Knobs: drawn mid-track on the groove and cut out at the knob's size.
     const int mid = kPositionTrack.x() + kPositionTrack.width() / 2;

@@ -1,12 +1,12 @@
-// The look of the program's dialogs and menus: colours taken from the main
-// skin's track list (its item text and background), so that a dialog opened
-// over the dark skinned window does not flash a light desktop theme at the
-// user. Disabled texts stay readable against the background.
+// The look of the program's dialogs, menus and message boxes: the main skin's
+// look (recorderSkinLook.h, the one home of the skin-derived colours), so that
+// a dialog opened over the dark skinned window does not flash a light desktop
+// theme at the user.
 #pragma once
 
 class QWidget;
 struct RecorderApp;
 
-// Gives `widget` (a dialog, a menu, a completer's popup) the skin-derived
-// palette. Without a main skin the widget keeps the desktop's look.
+// Gives `widget` (a dialog, a menu, a completer's popup, a message box) the
+// main skin's look. Without a main skin the widget keeps the desktop's look.
 int recorderDialogLook(RecorderApp& app, QWidget& widget);

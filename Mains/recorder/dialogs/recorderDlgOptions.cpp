@@ -23,6 +23,7 @@
 #include "recorderDialogForm.h"
 #include "recorderDialogLook.h"
 #include "recorderMainWindow.h"
+#include "recorderPlayerNaming.h"
 #include "recorderSession.h"
 #include "recorderSongList.h"
 #include "report.h"
@@ -64,6 +65,7 @@ struct OptionsDialog {
     QCheckBox* alwaysOnTop = nullptr;
     QCheckBox* removeAfterSave = nullptr;
     QCheckBox* clearOnExit = nullptr;
+    QCheckBox* nameFromPlayers = nullptr;
     QLineEdit* shortDuration = nullptr;
     QRadioButton* mono = nullptr;
     QRadioButton* stereo = nullptr;
@@ -93,6 +95,7 @@ void build(OptionsDialog& d) {
     d.removeAfterSave =
         addCheck(dialog, *layout, "Remove track from list after saving", kOptionsRemoveAfterSave);
     d.clearOnExit = addCheck(dialog, *layout, "Ask to clear list on exit", kOptionsClearOnExit);
+    d.nameFromPlayers = addCheck(dialog, *layout, kPlayerNamingOptionLabel, kOptionsNameFromPlayers);
 
     auto* shortRow = new QHBoxLayout();
     auto* shortLabel = new QLabel("Maximum short file duration (seconds):", &dialog);
@@ -132,7 +135,7 @@ void build(OptionsDialog& d) {
 }
 
 int load(OptionsDialog& d) {
-    bool alwaysOnTop = false, removeAfterSave = true, clearOnExit = true;
+    bool alwaysOnTop = false, removeAfterSave = true, clearOnExit = true, nameFromPlayers = true;
     int seconds = 30, channels = 2, kbps = kSndMp3DefaultBitRate;
     REPORT_CHECK(recorderSessionGetAlwaysOnTop(alwaysOnTop));
     REPORT_CHECK(recorderSessionGetMaxShortFileDuration(seconds));
@@ -140,6 +143,7 @@ int load(OptionsDialog& d) {
     REPORT_CHECK(recorderSessionGetNumKbps(kbps));
     REPORT_CHECK(recorderSessionGetRemoveAfterSave(removeAfterSave));
     REPORT_CHECK(recorderSessionGetClearOnExit(clearOnExit));
+    REPORT_CHECK(recorderSessionGetNameFromPlayers(nameFromPlayers));
     d.alwaysOnTop->setChecked(alwaysOnTop);
     d.shortDuration->setText(QString::number(seconds));
     (channels == 1 ? d.mono : d.stereo)->setChecked(true);
@@ -149,6 +153,7 @@ int load(OptionsDialog& d) {
     d.removeAfterSave->setChecked(removeAfterSave);
     d.clearOnExit->setChecked(clearOnExit);
     d.clearOnExit->setEnabled(removeAfterSave);
+    d.nameFromPlayers->setChecked(nameFromPlayers);
     return OKAY;
 }
 
@@ -205,6 +210,14 @@ int onOk(RecorderApp& app, OptionsDialog& d) {
     // 6. and 7.
     REPORT_CHECK(recorderSessionSetRemoveAfterSave(d.removeAfterSave->isChecked()));
     REPORT_CHECK(recorderSessionSetClearOnExit(d.clearOnExit->isChecked()));
+    // 8. Naming from the media players: switched on or off, the players'
+    // song is taken again as it is now.
+    bool nameFromPlayers = true;
+    REPORT_CHECK(recorderSessionGetNameFromPlayers(nameFromPlayers));
+    if (d.nameFromPlayers->isChecked() != nameFromPlayers) {
+        REPORT_CHECK(recorderSessionSetNameFromPlayers(d.nameFromPlayers->isChecked()));
+        REPORT_CHECK(recorderPlayerNamingRetake(app));
+    }
     d.dialog->accept();
     return OKAY;
 }

@@ -1,6 +1,7 @@
 // The Options dialog, "Tobrel : Options", over the settings the user may
 // change: always on top, removing saved tracks, the clear-list question at
-// exit, the short-track limit, and the channels and bit rate of saved MP3s.
+// exit, naming tracks from the media players, the short-track limit, and the
+// channels and bit rate of saved MP3s.
 #pragma once
 
 #include <string>
@@ -12,6 +13,7 @@ inline constexpr const char* kDlgOptionsCaption = "Tobrel : Options";
 inline constexpr const char* kOptionsAlwaysOnTop = "5201";
 inline constexpr const char* kOptionsRemoveAfterSave = "5202";
 inline constexpr const char* kOptionsClearOnExit = "5203";
+inline constexpr const char* kOptionsNameFromPlayers = "5207";
 inline constexpr const char* kOptionsShortDuration = "5204";
 inline constexpr const char* kOptionsMono = "5205";
 inline constexpr const char* kOptionsStereo = "5206";

@@ -31,6 +31,8 @@ int recorderMainMenu(RecorderApp& app) {
     REPORT_CHECK(recorderDialogLook(app, *help));
     QAction* manual = help->addAction(kMainMenuManual);
     QAction* about = help->addAction(kMainMenuAbout);
+    menu.addSeparator();
+    QAction* exit = menu.addAction(kMainMenuExit);
 
     QAction* chosen = menu.exec(app.window.mainWindow->mapToGlobal(QPoint(left, bottom)));
     if (chosen == wizard) REPORT_CHECK(recorderDlgFindSongsOpen(app));
@@ -38,5 +40,6 @@ int recorderMainMenu(RecorderApp& app) {
     if (chosen == options) REPORT_CHECK(recorderDlgOptions(app));
     if (chosen == manual) REPORT_CHECK(recorderMainOpenPage(app, kRecorderPageManual));
     if (chosen == about) REPORT_CHECK(recorderDlgAbout(app));
+    if (chosen == exit) REPORT_CHECK(recorderMainQuit(app));
     return OKAY;
 }

@@ -1,5 +1,6 @@
 // The main menu behind the skin's menu button: the YouTube Wizard, the
-// website, the options, and a submenu with the manual and the About dialog.
+// website, the options, a submenu with the manual and the About dialog, and
+// Exit (the close request: the clear-list question first).
 #pragma once
 
 struct RecorderApp;
@@ -10,7 +11,8 @@ inline constexpr const char* kMainMenuOptions = "Options...";        // 1102, co
 inline constexpr const char* kMainMenuHelp = "Help";                 // 1103, the submenu
 inline constexpr const char* kMainMenuManual = "Manual...";          // 1104, command 3003
 inline constexpr const char* kMainMenuAbout = "About...";            // 1105, command 3004
-inline constexpr const char* kMainMenuName = "mainMenu";             // the menu's object name
+inline constexpr const char* kMainMenuExit = "Exit";
+inline constexpr const char* kMainMenuName = "mainMenu";  // the menu's object name
 
 // Opens the menu under the menu button and runs the chosen entry.
 int recorderMainMenu(RecorderApp& app);

@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QHeaderView>
 #include <QMenu>
 #include <QTreeWidget>
 #include <algorithm>
@@ -28,6 +29,7 @@
 #include "recorderSave.h"
 #include "recorderSeams.h"
 #include "recorderSession.h"
+#include "recorderSkinLook.h"
 #include "report.h"
 #include "sndDevicesDeleteCacheFiles.h"
 #include "sndDevicesEngine.h"
@@ -122,6 +124,17 @@ int recorderSongListApplySkin(RecorderApp& app, Skin& skin) {
     REPORT_CHECK(ptListViewApplyColumnWidths(app.owned.listCtrl.get()));
     REPORT_CHECK(ptListViewSetTextColour(app.owned.listCtrl.get(), text.red, text.green, text.blue));
     REPORT_CHECK(ptListViewSetBackColour(app.owned.listCtrl.get(), back.red, back.green, back.blue));
+    // The rest of the list's look follows the skin too: selections, a slim
+    // scroll bar, a quiet header (the list's style sheet replaces the
+    // wrapper's own header style), no grid, and rows that fill the area.
+    RecorderSkinLook look;
+    REPORT_CHECK(recorderSkinLookFromSkin(&skin, look));
+    REPORT_CHECK(ptListViewSetSelectionColours(app.owned.listCtrl.get(), look.selText, look.selBack,
+                                               look.selTextNoFocus, look.selBackNoFocus));
+    REPORT_CHECK(ptListViewSetGridLines(app.owned.listCtrl.get(), false));
+    app.owned.listView->header()->setStyleSheet(QString());
+    app.owned.listView->setStyleSheet(recorderSkinLookListStyle(look));
+    REPORT_CHECK(ptListViewFitRows(app.owned.listCtrl.get()));
     return OKAY;
 }
 

@@ -3,6 +3,7 @@
 // thread.
 #include "recorderDlgMsgModal.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
 #include <QHBoxLayout>
@@ -50,15 +51,26 @@ RecorderMessageBoxHook& boxHook() {
     return hook;
 }
 
-int showOnUiThread(QWidget* owner, const RecorderMessageDialog::Look& look, std::string_view text,
-                   bool withCancel, bool& confirmed) {
+RecorderMessageLook& messageLook() {
+    static RecorderMessageLook look;
+    return look;
+}
+
+// The program's buttons carry words only; some desktop styles would add an
+// icon to a message box's standard buttons.
+void dressBox(QWidget& box) {
+    if (messageLook()) messageLook()(box);
+    for (QAbstractButton* button : box.findChildren<QAbstractButton*>()) button->setIcon(QIcon());
+}
+
+int showOnUiThread(QWidget* owner, std::string_view text, bool withCancel, bool& confirmed) {
     confirmed = false;
     std::string shown(text);
     shown += '\n';
     QWidget* parent = owner && owner->isVisible() ? owner : nullptr;
     RecorderMessageWindow dialog(parent, shown, withCancel);
     dialog.setModal(true);
-    if (look) look(dialog);
+    dressBox(dialog);
     dialog.raise();
     dialog.activateWindow();
     dialog.exec();
@@ -78,6 +90,7 @@ void showBox(const std::string& text, const std::string& caption) {
     }
     QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(caption), QString::fromStdString(text),
                     QMessageBox::Ok);
+    dressBox(box);
     box.exec();
 }
 
@@ -160,13 +173,13 @@ int RecorderMessageDialog::show(std::string_view text, bool withCancel, bool& co
         // The reporting thread must not wait for a user: the record thread
         // would drop audio while a box is open.
         QPointer<QWidget> owner = owner_;
-        queueToUiThread([owner, look = look_, copy = std::string(text)] {
+        queueToUiThread([owner, copy = std::string(text)] {
             bool ignored = false;
-            showOnUiThread(owner, look, copy, false, ignored);
+            showOnUiThread(owner, copy, false, ignored);
         });
         return OKAY;
     }
-    return showOnUiThread(owner_, look_, text, withCancel, confirmed);
+    return showOnUiThread(owner_, text, withCancel, confirmed);
 }
 
 int RecorderMessageDialog::ask(std::string_view text, bool& yes) {
@@ -177,7 +190,7 @@ int RecorderMessageDialog::ask(std::string_view text, bool& yes) {
                     QString::fromUtf8(text.data(), static_cast<int>(text.size())),
                     QMessageBox::Yes | QMessageBox::No, parent);
     box.setDefaultButton(QMessageBox::No);
-    if (look_) look_(box);
+    dressBox(box);
     yes = box.exec() == QMessageBox::Yes;
     return OKAY;
 }
@@ -216,6 +229,8 @@ void showBoxThen(const std::string& text, const std::string& caption, std::funct
 void recorderMessageBox(const std::string& text, const std::string& caption) {
     showBoxThen(text, caption, [] {});
 }
+
+void recorderSetMessageLook(RecorderMessageLook look) { messageLook() = std::move(look); }
 
 RecorderMessageBoxHook recorderSetMessageBoxHook(RecorderMessageBoxHook hook) {
     std::lock_guard lock(hookMutex());

@@ -55,13 +55,8 @@ class RecorderMessageWindow : public QDialog {
 // The application's modal message dialog, shown over `owner` when it is visible.
 class RecorderMessageDialog : public ModalMessageDialog {
   public:
-    // What gives the dialog its look (the program's dialog look once the main
-    // window exists); none keeps the desktop's.
-    using Look = std::function<void(QWidget& dialog)>;
-
     explicit RecorderMessageDialog(QWidget* owner = nullptr) : owner_(owner) {}
     void setOwner(QWidget* owner) { owner_ = owner; }
-    void setLook(Look look) { look_ = std::move(look); }
     // On the user-interface thread: shows the dialog and waits for it to close.
     // From any other thread: queues the text (OK only) and returns at once with
     // confirmed = false.
@@ -72,7 +67,6 @@ class RecorderMessageDialog : public ModalMessageDialog {
 
   private:
     QPointer<QWidget> owner_;
-    Look look_;
 };
 
 // Shows text in the application's modal message dialog; confirmed tells
@@ -85,6 +79,11 @@ int recorderDlgAskYesNo(RecorderApp& app, std::string_view text, bool& yes);
 // A plain message box with an OK button only and no owner. Queued when called
 // off the user-interface thread.
 void recorderMessageBox(const std::string& text, const std::string& caption);
+
+// The look the message dialog, the question box and the message boxes take
+// (an empty one: the desktop's). User-interface thread only.
+using RecorderMessageLook = std::function<void(QWidget& box)>;
+void recorderSetMessageLook(RecorderMessageLook look);
 
 // Replaces what recorderMessageBox does (tests record the boxes instead of
 // showing them); returns the previous hook. An empty hook restores the box.

@@ -1,7 +1,8 @@
 // The play time read-out and the position slider of the main window, and the
 // seek the slider asks for.
 //
-// The read-out shows "stopped" while no track is loaded, else the position;
+// The read-out shows "stopped" while no track is loaded, else the position
+// and the track's length ("0:24 / 3:00", both truncated to whole seconds);
 // it is drawn only while a track is loaded. The slider follows the position,
 // except while its knob is being dragged: the drag ends in a seek instead.
 #include "recorderPlayPosition.h"
@@ -23,13 +24,14 @@ static constexpr const char* kReportModule = "./recorderPlayPosition";
 
 namespace {
 
-int playTime(RecorderApp& app, int positionMs) {
+int playTime(RecorderApp& app, int positionMs, int lengthMs) {
     const bool shown = app.transport.loaded;
     int value = 0;
     REPORT_CHECK(skinComponentGetValue(app.owned.skin.get(), kSkinTextPlayTime, value));
     if ((value != 0) != shown)
         REPORT_CHECK(skinComponentSetValue(app.owned.skin.get(), kSkinTextPlayTime, shown ? 1 : 0));
-    const std::string text = shown ? recorderTimeText(positionMs) : std::string(kRecorderTimeStopped);
+    const std::string text =
+        shown ? recorderPlayTimeText(positionMs, lengthMs) : std::string(kRecorderTimeStopped);
     REPORT_CHECK(skinTextUpdate(app.owned.skin.get(), kSkinTextPlayTime, text, app.window.mainWindow.data()));
     return OKAY;
 }
@@ -65,6 +67,10 @@ int slider(RecorderApp& app, int positionMs, int lengthMs) {
 
 }  // namespace
 
+std::string recorderPlayTimeText(long positionMs, long lengthMs) {
+    return recorderTimeText(positionMs) + " / " + recorderTimeText(lengthMs);
+}
+
 int recorderPlayPositionSliderMoved(RecorderApp& app, float x) {
     if (!app.transport.loaded) return OKAY;
     if (!app.owned.engine) return REPORT_ERR();
@@ -93,7 +99,7 @@ int recorderPlayPositionUpdate(RecorderApp& app) {
     if (!app.owned.engine) return REPORT_ERR();
     int playing = 0, positionMs = 0, lengthMs = 0;
     REPORT_CHECK(sndDevicesPlayStatus(*app.owned.engine, playing, positionMs, lengthMs));
-    REPORT_CHECK(playTime(app, positionMs));
+    REPORT_CHECK(playTime(app, positionMs, lengthMs));
     REPORT_CHECK(slider(app, positionMs, lengthMs));
     return OKAY;
 }

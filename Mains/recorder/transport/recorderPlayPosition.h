@@ -3,7 +3,12 @@
 // go of the slider's knob.
 #pragma once
 
+#include <string>
+
 struct RecorderApp;
+
+// The play time read-out of a loaded track: "position / length", e.g. "0:24 / 3:00".
+std::string recorderPlayTimeText(long positionMs, long lengthMs);
 
 // The user let go of the position knob at relative value x (0..1): with a
 // track loaded, playback moves to x times its length (whole ms, truncated).

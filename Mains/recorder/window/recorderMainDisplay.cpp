@@ -74,9 +74,14 @@ class RecorderTooltip : public QWidget {
 
 PaintWindow* paintWindow(RecorderApp& app) { return app.window.mainWindow.data(); }
 
+// A two-state button's faces. Its hover face is re-evaluated at once where
+// the pointer rests, so a click (or a key, or a track that ends) never leaves
+// the hover face of the old state showing until the pointer moves.
 int setPair(RecorderApp& app, int onKey, int offKey, bool on) {
     REPORT_CHECK(skinComponentSetValueAndRefresh(app.owned.skin.get(), onKey, on ? 1 : 0, paintWindow(app)));
     REPORT_CHECK(skinComponentSetValueAndRefresh(app.owned.skin.get(), offKey, on ? 0 : 1, paintWindow(app)));
+    if (app.window.pointerInside)
+        REPORT_CHECK(recorderMainHover(app, app.window.pointer.x(), app.window.pointer.y()));
     return OKAY;
 }
 
@@ -253,10 +258,11 @@ int recorderMainHover(RecorderApp& app, int x, int y) {
     Skin* skin = app.owned.skin.get();
     PaintWindow* window = paintWindow(app);
     static constexpr int kPlainPairs[][2] = {
-        {kSkinMenuHover, kSkinHotMenu},     {kSkinLogoHover, kSkinHotLogo},
-        {kSkinDeleteHover, kSkinHotDelete}, {kSkinSaveHover, kSkinHotSave},
-        {kSkinRenameHover, kSkinHotRename}, {kSkinPreviousHover, kSkinHotPrevious},
-        {kSkinNextHover, kSkinHotNext},     {kSkinFindSongsHover, kSkinHotFindSongs},
+        {kSkinMenuHover, kSkinHotMenu},         {kSkinLogoHover, kSkinHotLogo},
+        {kSkinDeleteHover, kSkinHotDelete},     {kSkinSaveHover, kSkinHotSave},
+        {kSkinRenameHover, kSkinHotRename},     {kSkinPreviousHover, kSkinHotPrevious},
+        {kSkinNextHover, kSkinHotNext},         {kSkinFindSongsHover, kSkinHotFindSongs},
+        {kSkinMinimiseHover, kSkinHotMinimise}, {kSkinCloseHover, kSkinHotClose},
     };
     for (const auto& pair : kPlainPairs) REPORT_CHECK(skinHover(skin, window, x, y, pair[0], pair[1]));
 

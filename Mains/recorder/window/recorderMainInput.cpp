@@ -100,6 +100,12 @@ int hotspotAction(RecorderApp& app, int hotspot, int x, int y) {
             return recorderDlgRename(app);
         case kSkinHotFindSongs:
             return recorderDlgFindSongsOpen(app);
+        case kSkinHotMinimise:
+            if (!app.window.mainWindow) return REPORT_ERR();
+            app.window.mainWindow->showMinimized();
+            return OKAY;
+        case kSkinHotClose:
+            return recorderMainQuit(app);
         default:
             return OKAY;
     }
@@ -136,6 +142,12 @@ int recorderMainOpenPage(RecorderApp& app, const char* directive) {
     return OKAY;
 }
 
+int recorderMainQuit(RecorderApp& app) {
+    if (!app.window.mainWindow) return REPORT_ERR();
+    app.window.mainWindow->close();
+    return OKAY;
+}
+
 int recorderMainNewTrack(RecorderApp& app) {
     if (!app.owned.engine) return REPORT_ERR();
     app.modes.recordMode = false;
@@ -150,6 +162,8 @@ int recorderMainMouseMove(RecorderApp& app, int x, int y) {
     // The window system reports the pointer leaving once it is asked to; Qt
     // always reports it, so asking is only noting it.
     if (!app.window.trackingMouse) app.window.trackingMouse = true;
+    app.window.pointerInside = true;
+    app.window.pointer = QPoint(x, y);
     // Without a main skin there is nothing to hover or drag.
     if (!app.owned.skin) return OKAY;
     REPORT_CHECK(recorderMainHover(app, x, y));
@@ -171,17 +185,45 @@ int recorderMainMouseMove(RecorderApp& app, int x, int y) {
 
 int recorderMainLButtonDown(RecorderApp& app, int x, int y) {
     if (!app.owned.skin) return OKAY;
+    Skin* skin = app.owned.skin.get();
     int hotspot = -1;
-    REPORT_CHECK(skinHotspotHitTest(app.owned.skin.get(), x, y, hotspot));
+    REPORT_CHECK(skinHotspotHitTest(skin, x, y, hotspot));
     if (hotspot != -1) {
         REPORT_CHECK(hotspotAction(app, hotspot, x, y));
         return OKAY;
     }
     int knob = -1;
-    REPORT_CHECK(skinSliderHitTest(app.owned.skin.get(), x, y, knob));
-    if (knob == kSkinSliderVolume || knob == kSkinSliderPosition)
-        REPORT_CHECK(skinSliderSetDrag(app.owned.skin.get(), knob, x, y));
+    REPORT_CHECK(skinSliderHitTest(skin, x, y, knob));
+    if (knob == kSkinSliderVolume || knob == kSkinSliderPosition) {
+        REPORT_CHECK(skinSliderSetDrag(skin, knob, x, y));
+        return OKAY;
+    }
+    // A press on the groove beside the knob brings the knob there and goes on
+    // as a drag of it: the volume changes at once, the play position when the
+    // button is let go. A hidden knob (nothing loaded) is not moved.
+    int track = -1;
+    REPORT_CHECK(skinSliderTrackHitTest(skin, x, y, track));
+    if (track != kSkinSliderVolume && track != kSkinSliderPosition) return OKAY;
+    for (const SkinSlider& s : skin->sliders)
+        if (s.key == track && s.enabled == 0) return OKAY;
+    float value = 0.0f;
+    REPORT_CHECK(skinSliderXToValue(skin, track, x, value));
+    if (track == kSkinSliderVolume) {
+        if (!app.owned.engine) return REPORT_ERR();
+        REPORT_CHECK(sndDevicesPlaySetGain(*app.owned.engine, value));
+    }
+    REPORT_CHECK(skinSliderSetValue(skin, app.window.mainWindow.data(), track, value));
+    REPORT_CHECK(skinSliderSetDrag(skin, track, x, y));
     return OKAY;
+}
+
+bool recorderMainOnBackground(RecorderApp& app, int x, int y) {
+    if (!app.owned.skin) return true;
+    int hotspot = -1, knob = -1, track = -1;
+    if (skinHotspotHitTest(app.owned.skin.get(), x, y, hotspot) != OKAY) return false;
+    if (skinSliderHitTest(app.owned.skin.get(), x, y, knob) != OKAY) return false;
+    if (skinSliderTrackHitTest(app.owned.skin.get(), x, y, track) != OKAY) return false;
+    return hotspot == -1 && knob == -1 && track == -1;
 }
 
 int recorderMainLButtonUp(RecorderApp& app, int x) {
@@ -201,6 +243,7 @@ int recorderMainLButtonUp(RecorderApp& app, int x) {
 
 int recorderMainMouseLeave(RecorderApp& app) {
     app.window.trackingMouse = false;
+    app.window.pointerInside = false;
     if (!app.owned.skin) return OKAY;
     REPORT_CHECK(recorderMainHover(app, 0, 0));
     return OKAY;

@@ -17,6 +17,13 @@ int recorderMainLButtonDown(RecorderApp& app, int x, int y);
 // Release of the left button, wherever the pointer is by then.
 int recorderMainLButtonUp(RecorderApp& app, int x);
 int recorderMainMouseLeave(RecorderApp& app);
+// Whether (x, y) is the skin's bare background: no hotspot, no knob, no
+// slider track. A press there moves the window.
+bool recorderMainOnBackground(RecorderApp& app, int x, int y);
+
+// The close request, as the desktop's: the clear-list question first, then
+// the shutdown. The close button, Ctrl+Q and the menu's Exit all quit here.
+int recorderMainQuit(RecorderApp& app);
 
 // The new-track button: the recording in progress ends here and the next one
 // starts with the next sound.

@@ -43,11 +43,11 @@ constexpr int kBitmapsAfterTexts[] = {
     kSkinDeleteHover,        kSkinRenameHover,       kSkinHideShortOffHover,   kSkinHideShortOnHover,
     kSkinLogoHover,          kSkinMenuHover,         kSkinPauseHover,          kSkinPlayHover,
     kSkinSaveHover,          kSkinNextHover,         kSkinPreviousHover,       kSkinNewTrackHover,
-    kSkinFindSongsHover};
-constexpr int kHotspots[] = {kSkinHotMenu,        kSkinHotLogo,   kSkinHotRecordMode, kSkinHotHideShort,
-                             kSkinHotAutoSegment, kSkinHotDelete, kSkinHotSave,       kSkinHotRename,
-                             kSkinHotPrevious,    kSkinHotNext,   kSkinHotPlayPause,  kSkinHotNewTrack,
-                             kSkinHotFindSongs};
+    kSkinFindSongsHover,     kSkinMinimiseHover,     kSkinCloseHover};
+constexpr int kHotspots[] = {kSkinHotMenu,        kSkinHotLogo,     kSkinHotRecordMode, kSkinHotHideShort,
+                             kSkinHotAutoSegment, kSkinHotDelete,   kSkinHotSave,       kSkinHotRename,
+                             kSkinHotPrevious,    kSkinHotNext,     kSkinHotPlayPause,  kSkinHotNewTrack,
+                             kSkinHotFindSongs,   kSkinHotMinimise, kSkinHotClose};
 constexpr int kValues[] = {kSkinListTextRed, kSkinListTextGreen, kSkinListTextBlue,
                            kSkinListBackRed, kSkinListBackGreen, kSkinListBackBlue};
 
@@ -128,6 +128,16 @@ constexpr int kHotspotFileOrder[] = {
     kSkinHotMenu,      kSkinHotLogo,     kSkinHotRecordMode, kSkinHotAutoSegment, kSkinHotHideShort,
     kSkinHotDelete,    kSkinHotSave,     kSkinHotRename,     kSkinHotPrevious,    kSkinHotNext,
     kSkinHotPlayPause, kSkinHotNewTrack, kSkinHotFindSongs};
+
+// The window buttons, groups 47 and 48 of the definition, after everything
+// older skins hold: a hotspot each, and a hover image placed at its corner.
+struct WindowButton {
+    int hotspot;
+    int hover;
+    const char* file;
+};
+constexpr WindowButton kWindowButtons[] = {{kSkinHotMinimise, kSkinMinimiseHover, kSkinMinimiseHoverFile},
+                                           {kSkinHotClose, kSkinCloseHover, kSkinCloseHoverFile}};
 
 std::string skinFile(const std::string& skinsFolder, const std::string& name) {
     return skinsFolder + "/" + kMainSkinFolder + "/" + name;
@@ -210,7 +220,7 @@ int readColourValues(std::FILE* file, Skin* skin, int redKey, int greenKey, int 
     return OKAY;
 }
 
-// Groups 4 to 46 of the definition file, each applied as soon as it is read.
+// Groups 4 to 46 of the definition file, and the optional 47 and 48, each applied as soon as it is read.
 // Every group starts from -1 ("not given"), so a value line without a number
 // leaves its pieces as they are.
 int readDefinition(std::FILE* file, Skin* skin) {
@@ -247,7 +257,31 @@ int readDefinition(std::FILE* file, Skin* skin) {
     REPORT_CHECK(readText(file, skin, kSkinTextPlayTime));
     REPORT_CHECK(readText(file, skin, kSkinTextRecordTime));
     REPORT_CHECK(readText(file, skin, kSkinTextSpare));
+    for (const WindowButton& b : kWindowButtons) {
+        int left = -1, top = -1, right = -1, bottom = -1;
+        bool found = false;
+        REPORT_CHECK(skinReadRectOptional(file, left, top, right, bottom, found));
+        if (!found) break;
+        if (left < 0 || top < 0 || right < 0 || bottom < 0) continue;
+        REPORT_CHECK(skinHotspotSetRect(skin, b.hotspot, left, top, right, bottom));
+        REPORT_CHECK(skinComponentSetPosition(skin, b.hover, left, top));
+    }
     return OKAY;
+}
+
+// The hover images of the window buttons the definition placed. Without its
+// image a button still works, it only does not light up; an image that is
+// there but cannot be read is a bad bitmap like any other.
+bool loadWindowButtonImages(Skin* skin, const std::string& skinsFolder) {
+    for (const WindowButton& b : kWindowButtons) {
+        int enabled = 0, left = 0, top = 0, right = 0, bottom = 0;
+        if (skinHotspotGet(skin, b.hotspot, enabled, left, top, right, bottom) != OKAY)
+            return REPORT_ERR() == OKAY;
+        const std::string path = skinFile(skinsFolder, b.file);
+        if (enabled == 0 || !FileExists(path)) continue;
+        if (skinComponentBitmapLoad(skin, b.hover, path) != OKAY) return REPORT_ERR() == OKAY;
+    }
+    return true;
 }
 
 int tellUser(ModalMessageDialog* dialog, const char* text) {
@@ -284,6 +318,12 @@ int recorderInitMainSkin(const std::string& skinsFolder, CSlout* trace, ModalMes
             return OKAY;
         }
         REPORT_CHECK(readDefinition(file.get(), skin.get()));
+    }
+    if (!loadWindowButtonImages(skin.get(), skinsFolder)) {
+        skinFree(skin);
+        skinFree(mainSkin);
+        REPORT_CHECK(tellUser(dialog, kMsgSkinBitmaps));
+        return OKAY;
     }
 
     if (hooks.applyToTrackList) REPORT_CHECK(hooks.applyToTrackList(*skin));

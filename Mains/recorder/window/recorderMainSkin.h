@@ -52,6 +52,11 @@ constexpr int kSkinPreviousHover = 1217;
 constexpr int kSkinNewTrackHover = 1218;
 constexpr int kSkinRenameHover = 1219;
 constexpr int kSkinFindSongsHover = 1220;
+// The window buttons a skin may add at the end of its definition (older skins
+// have none): minimise and close, hover images only, the background shows
+// their normal look.
+constexpr int kSkinMinimiseHover = 1221;
+constexpr int kSkinCloseHover = 1222;
 // Text keys.
 constexpr int kSkinTextTrackList = 1800;  // the track list's rectangle, never painted
 constexpr int kSkinTextPlayTime = 1801;
@@ -74,6 +79,8 @@ constexpr int kSkinHotPlayPause = 1514;
 constexpr int kSkinHotNewTrack = 1515;
 constexpr int kSkinHotRename = 1516;
 constexpr int kSkinHotFindSongs = 1518;
+constexpr int kSkinHotMinimise = 1519;
+constexpr int kSkinHotClose = 1520;
 // Additional values: the track list's item text and background colours.
 constexpr int kSkinListTextRed = 1901;
 constexpr int kSkinListTextGreen = 1902;
@@ -85,6 +92,9 @@ constexpr int kSkinListBackBlue = 1912;
 // The skin folder inside the Skins folder, and the definition file's name.
 inline constexpr const char* kMainSkinFolder = "default_Tobrel";
 inline constexpr const char* kSkinDefinitionFile = "skin_definition.txt";
+// The window buttons' hover images, loaded when the definition places the buttons.
+inline constexpr const char* kSkinMinimiseHoverFile = "minimise_hover.bmp";
+inline constexpr const char* kSkinCloseHoverFile = "close_hover.bmp";
 // The user messages of a skin that cannot be used (strings 1005 and 1006).
 inline constexpr const char* kMsgSkinBitmaps = "Unable to read main skin bitmaps.";
 inline constexpr const char* kMsgSkinDefinition = "Unable to read main skin definition file.";
