@@ -2,9 +2,12 @@
 // is written to, and the check that turns a broken promise into a finding.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include <unistd.h>
@@ -37,4 +40,13 @@ inline const std::string& fuzzScratchFolder() {
         return pattern;
     }();
     return folder;
+}
+
+// Writes a whole file as a new file: truncating or renaming over a file with
+// data makes ext4 flush it to the disk at close, which would slow every run
+// down to the disk's pace.
+inline void fuzzWriteFile(const std::string& path, const uint8_t* data, size_t size) {
+    std::remove(path.c_str());
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
 }

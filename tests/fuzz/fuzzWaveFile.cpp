@@ -4,7 +4,6 @@
 // reader must never read past what the file and its data chunk hold.
 #include <cstddef>
 #include <cstdint>
-#include <fstream>
 #include <vector>
 
 #include "CsndDevicesWaveFile.h"
@@ -40,10 +39,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string path = fuzzScratchFolder() + "/input.wav";
-    {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    }
+    fuzzWriteFile(path, data, size);
     CsndDevicesWaveFile wave;
     if (wave.open(path, nullptr, kWaveModeRead) != kWaveSOk) {
         FUZZ_CHECK(!wave.isOpen());
