@@ -121,7 +121,9 @@ TEST(SkinRead, OptionalRectangleIsAbsentAtTheEndOrBeforeFreeText) {
         EXPECT_EQ(skinReadRectOptional(f.get(), l, t, r, b, found), c.result) << c.text;
         EXPECT_EQ(found, c.found) << c.text;
         EXPECT_EQ(l, c.left) << c.text;
-        if (c.result == OKAY && c.found) EXPECT_EQ(b, c.bottom) << c.text;
+        if (c.result == OKAY && c.found) {
+            EXPECT_EQ(b, c.bottom) << c.text;
+        }
         EXPECT_EQ(reports.count() != 0, c.result != OKAY) << c.text;
     }
 }
