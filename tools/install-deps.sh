@@ -22,6 +22,8 @@ packages=(
   dbus-daemon dbus-bin
   # packaging: the Debian package and the checks of its desktop files
   dpkg-dev fakeroot file lintian desktop-file-utils appstream
+  # the fuzz targets: clang and its libFuzzer and sanitizer runtimes
+  clang libclang-rt-14-dev
   # the Windows syntax check of the portable modules (tools/portability-check.sh)
   g++-mingw-w64-x86-64-posix
 )

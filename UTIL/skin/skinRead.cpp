@@ -97,9 +97,10 @@ int skinReadRectOptional(std::FILE* file, int& left, int& top, int& right, int& 
     // Free text where the group would begin is not the group.
     found = skinReadParseInt(line, pos, left);
     if (!found) return OKAY;
-    REPORT_CHECK(skinReadInt(file, top));
-    REPORT_CHECK(skinReadInt(file, right));
-    REPORT_CHECK(skinReadInt(file, bottom));
+    left = hwndClampCoord(left);
+    REPORT_CHECK(readCoordinate(file, top));
+    REPORT_CHECK(readCoordinate(file, right));
+    REPORT_CHECK(readCoordinate(file, bottom));
     return OKAY;
 }
 

@@ -31,6 +31,7 @@ int skinReadRect(std::FILE* file, int& left, int& top, int& right, int& bottom);
 // A rectangle a definition may leave out at its end: found is off when the
 // file ends before its first line or that line holds no number (free text
 // after the groups a reader knows); once begun, all four lines must be there.
+// Its coordinates are kept within range as skinReadRect keeps them.
 int skinReadRectOptional(std::FILE* file, int& left, int& top, int& right, int& bottom, bool& found);
 // One line "%d,%d,%d" (spaces after the commas allowed, none before them); a
 // missing number counts as -1, and each of the three must lie in 0..255.

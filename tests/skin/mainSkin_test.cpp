@@ -398,6 +398,8 @@ TEST_F(MainSkinTest, ExtremeCoordinatesLoadPaintAndHoverWithoutOverflow) {
         for (int line = pointLine(5); line < kListTextColourLine; ++line) lines[size_t(line)] = extreme;
         for (int group = 0; group < 3; ++group)
             for (int k = 0; k < 4; ++k) lines[size_t(kPlayTimeRectLine + 6 * group + k)] = extreme;
+        // And the window buttons' two rectangles at the end.
+        lines.insert(lines.end(), 8, extreme);
         ReportRecorder reports;
         ASSERT_EQ(load(), OKAY);
         ASSERT_TRUE(skin);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "File.h"
+#include "hwnd.h"
 #include "report.h"
 #include "skinRead.h"
 #include "testsupport.h"
@@ -98,14 +99,18 @@ TEST(SkinRead, OptionalRectangleIsAbsentAtTheEndOrBeforeFreeText) {
         int result;
         bool found;
         int left;
+        int bottom = -1;
     } cases[] = {
         {"", OKAY, false, -1},
         {"\r\n\n", OKAY, false, -1},
         {"notes about the skin\n1\n2\n", OKAY, false, -1},
-        {"7\n8\n9\n10\n", OKAY, true, 7},
-        {"-1\n8\n9\n10\n", OKAY, true, -1},
+        {"7\n8\n9\n10\n", OKAY, true, 7, 10},
+        {"-1\n8\n9\n10\n", OKAY, true, -1, 10},
         {"7\n8\n9\n", NOT_OKAY, true, 7},
         {"7", NOT_OKAY, true, 7},
+        // Kept to a screen coordinate's range like every other rectangle.
+        {"2147483647\n0\n0\n2147483647\n", OKAY, true, kHwndCoordMax, kHwndCoordMax},
+        {"-2147483648\n0\n0\n-99999\n", OKAY, true, kHwndCoordMin, kHwndCoordMin},
     };
     testsupport::TempDir dir;
     for (const auto& c : cases) {
@@ -116,6 +121,9 @@ TEST(SkinRead, OptionalRectangleIsAbsentAtTheEndOrBeforeFreeText) {
         EXPECT_EQ(skinReadRectOptional(f.get(), l, t, r, b, found), c.result) << c.text;
         EXPECT_EQ(found, c.found) << c.text;
         EXPECT_EQ(l, c.left) << c.text;
+        if (c.result == OKAY && c.found) {
+            EXPECT_EQ(b, c.bottom) << c.text;
+        }
         EXPECT_EQ(reports.count() != 0, c.result != OKAY) << c.text;
     }
 }
