@@ -9,6 +9,7 @@
 #include <ctime>
 #include <filesystem>
 #include <set>
+#include <utility>
 
 #include "CSlout.h"
 #include "File.h"
@@ -258,19 +259,33 @@ int recCacheReconcile(recCache* h, int& added, int& removed) {
     });
 
     REPORT_CHECK(recCache_sqlite_exec(h, "SELECT * FROM caches", sqliteExecMode::MultiColumn));
-    const sqliteExecResults rows = h->results;
-    std::set<std::string> listed(rows.columns[kBaseName].begin(), rows.columns[kBaseName].end());
+    const sqliteExecResults rows = std::move(h->results);
+    const std::set<std::string> listed(rows.columns[kBaseName].begin(), rows.columns[kBaseName].end());
+    std::set<std::string> onDisk;
+    for (const CacheFile& f : files) onDisk.insert(f.baseName);
+
+    // What differs, found before any write: a start where list and folder
+    // agree (nearly every start) reads and writes nothing more. A row's file
+    // is looked for on the disk only when the listing did not show it.
+    std::vector<const CacheFile*> unlisted;
+    for (const CacheFile& f : files)
+        if (listed.count(f.baseName) == 0) unlisted.push_back(&f);
+    std::vector<size_t> orphans;
+    for (size_t i = 0; i < rows.columns[kBaseName].size(); ++i) {
+        const std::string& baseName = rows.columns[kBaseName][i];
+        if (onDisk.count(baseName) == 0 && !FileExists(h->folder + "/" + baseName + "." + h->extension))
+            orphans.push_back(i);
+    }
+    if (unlisted.empty() && orphans.empty()) return OKAY;
 
     REPORT_CHECK(recCache_sqlite_exec(h, "BEGIN", sqliteExecMode::SingleColumn));
     const auto change = [&]() -> int {
-        for (const CacheFile& f : files) {
-            if (listed.count(f.baseName) != 0) continue;
-            REPORT_CHECK(recCacheInsert(h, f.baseName, f.creationTime, f.durationMs));
+        for (const CacheFile* f : unlisted) {
+            REPORT_CHECK(recCacheInsert(h, f->baseName, f->creationTime, f->durationMs));
             ++added;
         }
-        for (size_t i = 0; i < rows.columns[kBaseName].size(); ++i) {
+        for (const size_t i : orphans) {
             const std::string& baseName = rows.columns[kBaseName][i];
-            if (FileExists(h->folder + "/" + baseName + "." + h->extension)) continue;
             int id = 0;
             REPORT_CHECK(toNumber(rows.columns[0][i], id));
             if (h->trace) {

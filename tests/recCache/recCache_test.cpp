@@ -113,6 +113,31 @@ TEST(recCache, LostDatabaseIsRebuiltFromTheCacheFilesOldestFirst) {
     EXPECT_EQ(tags, recCacheTags{});
 }
 
+// The list follows the folder at every start: files without a row are added in
+// recording order, rows whose file is gone are dropped, and a row whose file is
+// there under a name the listing does not read as a recording stays.
+TEST(recCache, ReconcileFollowsTheFolderAndLeavesAnAgreeingListAlone) {
+    Folder f;
+    for (const char* name : {"1700000100_5000_1.tmp", "1700000200_3000_2.tmp"}) f.touch(name);
+    f.open();
+    ASSERT_EQ(recCacheInsert(f.db.get(), "notes", 1700000150, 1000), OKAY);
+    f.touch("notes.tmp");
+    fs::remove(f.dir.file("1700000100_5000_1.tmp"));
+    f.touch("1700000400_1000_4.tmp");
+    f.touch("1700000300_2000_3.tmp");
+
+    int added = -1, removed = -1;
+    ASSERT_EQ(recCacheReconcile(f.db.get(), added, removed), OKAY);
+    EXPECT_EQ(added, 2);
+    EXPECT_EQ(removed, 1);
+    EXPECT_EQ(baseNamesInListOrder(f.db.get()),
+              (std::vector<std::string>{"notes", "1700000200_3000_2", "1700000300_2000_3", "1700000400_1000_4"}));
+
+    ASSERT_EQ(recCacheReconcile(f.db.get(), added, removed), OKAY);
+    EXPECT_EQ(added, 0);
+    EXPECT_EQ(removed, 0);
+}
+
 TEST(recCache, TemporaryFileIsSkippedWhateverItsLetterCase) {
     Folder f;
     f.touch("SdrtFn.TMP");
