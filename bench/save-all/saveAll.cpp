@@ -79,12 +79,8 @@ int save(const std::string& skins, const std::string& saveFolder, int rounds) {
     app.services.dialog = &messages;
     app.services.skinsFolderOverride = skins;
     // A profile past its first starts: the e-mail question was answered.
-    recorderAskEmail asked;
-    asked.emailAddress = "done@example.org";
-    asked.emailSent = 1;
-    asked.dialogShown = 1;
-    if (recorderSessionSetAskEmail(asked) != OKAY || recorderSessionSetRemoveAfterSave(false) != OKAY ||
-        recorderSessionSetUseSubfolders(false) != OKAY ||
+    if (recorderSessionSetAskEmail({1, "done@example.org", 1}) != OKAY ||
+        recorderSessionSetRemoveAfterSave(false) != OKAY || recorderSessionSetUseSubfolders(false) != OKAY ||
         recorderSessionSetDefaultMp3SaveFolder(saveFolder) != OKAY || recorderCreateMainWindow(app) != OKAY ||
         !app.owned.cacheDb) {
         std::fprintf(stderr, "the recorder did not start\n");
