@@ -14,7 +14,11 @@ packages=(
   pulseaudio pulseaudio-utils xdg-utils ca-certificates
   libqt6webenginecore6-bin
   # test and benchmark peers: tools we did not write
-  sqlite3 sox mpg123 ffmpeg lame python3-mutagen python3-numpy
+  sqlite3 sox mpg123 ffmpeg lame python3-mutagen python3-numpy mp3val
+  # fault injection on one file at a time (strace's syscall injection)
+  strace
+  # a real media player on the session bus (MPRIS)
+  mpv mpv-mpris
   xvfb xauth x11-utils libxtst6 imagemagick fonts-dejavu-core
   # the whole-program benchmarks: clicks on a window under Xvfb, and a profiler
   xdotool linux-perf
