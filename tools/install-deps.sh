@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   # build
-  cmake ninja-build g++ pkg-config
+  cmake ninja-build g++ pkg-config ccache
   libgtest-dev libgmock-dev
   libsqlite3-dev qt6-base-dev libpulse-dev libmp3lame-dev libcurl4-openssl-dev libxcb1-dev
   # the YouTube Wizard's browser (loaded only when the wizard opens)
