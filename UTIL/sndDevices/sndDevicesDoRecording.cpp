@@ -45,18 +45,22 @@ constexpr int32_t kQuietBits = std::bit_cast<int32_t>(kQuietFloat);
 constexpr int kEmptyPollLimit = 100;
 constexpr int kSilentPacketLimit = 8;
 
-// Whether any of `count` samples is louder than the quiet threshold, and
-// whether any differs from 0.0 (no early exit, so the loop vectorises).
-void examine(const float* samples, size_t count, bool& loud, bool& nonZero) {
+// Whether any of `count` samples is louder than the quiet threshold, whether
+// any differs from 0.0, and the largest magnitude among them and `peak` (as
+// float bits; no early exit, so the loop vectorises).
+void examine(const float* samples, size_t count, bool& loud, bool& nonZero, int32_t& peak) {
     int32_t anyLoud = 0;
     uint32_t anyBits = 0;
+    int32_t loudest = peak;
     for (size_t i = 0; i < count; ++i) {
         const int32_t magnitude = std::bit_cast<int32_t>(samples[i]) & 0x7FFFFFFF;
         anyLoud |= magnitude > kQuietBits ? 1 : 0;
         anyBits |= static_cast<uint32_t>(magnitude);
+        loudest = magnitude > loudest ? magnitude : loudest;
     }
     loud = anyLoud != 0;
     nonZero = anyBits != 0;
+    peak = loudest;
 }
 
 // The serial word the window reads (see sndDevicesContext::recordSerial).
@@ -126,6 +130,7 @@ int sndDevicesDoRecording(sndDevicesContext& context, sndDevicesCaptureOutput& o
     // taken and cut to it).
     int16_t* const pcm = streams.pcmBuffer.data();
     uint64_t taken = 0;  // capture frames of this call
+    int32_t peak = 0;    // the loudest sample of the call (float bits)
     while (next != 0) {
         if (taken > 0 && taken + next > captureCapacity) break;
         silence.emptyPolls = 0;
@@ -155,7 +160,7 @@ int sndDevicesDoRecording(sndDevicesContext& context, sndDevicesCaptureOutput& o
             }
             // Silence is judged on every sample of the packet, all channels, undecimated.
             bool loud = false, nonZero = false;
-            examine(data, static_cast<size_t>(n) * channels, loud, nonZero);
+            examine(data, static_cast<size_t>(n) * channels, loud, nonZero, peak);
             if (loud) {
                 allQuiet = false;
                 silence.quietRun = 0;
@@ -177,6 +182,8 @@ int sndDevicesDoRecording(sndDevicesContext& context, sndDevicesCaptureOutput& o
         state.callFrames = static_cast<uint32_t>(taken);
         if (capture->nextPacketSize(next) != OKAY) return REPORT_ERR();
     }
+
+    if (peak > 0) sndDevicesRaisePeak(record.capturePeak, static_cast<uint32_t>(peak));
 
     // Silence decision.
     if (silence.emptyPolls > kEmptyPollLimit || silence.silentFlagRun > kSilentPacketLimit ||

@@ -672,3 +672,37 @@ TEST(ScriptedCapture, HandsOutPollsRepeatsAndFailsAsScripted) {
     EXPECT_EQ(OKAY, s.start());
     EXPECT_TRUE(s.started());
 }
+
+// The level the window reads: the loudest sample of every call since its last
+// read, all channels, undecimated; a packet flagged silent counts as silence
+// whatever it holds; a read starts the peak over.
+TEST(CaptureStep, PublishesTheLoudestSampleUntilTheWindowTakesIt) {
+    Rig rig(6, 96000);  // decimated: every sample counts, not just the kept frames
+    auto peakOf = [&](std::vector<std::pair<int, float>> spikes, uint32_t flags = 0) {
+        ScriptedPacket p = rig.packet(960, 0.125f, flags);
+        for (auto [index, value] : spikes) p.samples[static_cast<size_t>(index)] = value;
+        return p;
+    };
+    struct Case {
+        const char* what;
+        std::vector<ScriptedPoll> calls;
+        float expected;
+    };
+    const Case cases[] = {
+        {"a negative sample on the sixth channel of an odd frame", {{peakOf({{6 * 3 + 5, -0.75f}})}}, 0.75f},
+        {"the louder of two calls", {{peakOf({{0, 0.5f}})}, {peakOf({{8, -0.625f}})}}, 0.625f},
+        {"two packets of one call", {{peakOf({{2, 0.25f}}), peakOf({{9, 0.375f}})}}, 0.375f},
+        {"flagged silent", {{peakOf({{0, 0.9f}}, kAudioPacketSilent)}}, 0.0f},
+        {"nothing captured", {{}}, 0.0f},
+        {"beyond full scale", {{peakOf({{1, 3.5f}})}}, 1.0f},
+    };
+    for (const Case& c : cases) {
+        for (const ScriptedPoll& call : c.calls) rig.step(call);
+        float captured = -1.0f, played = -1.0f;
+        ASSERT_EQ(OKAY, sndDevicesGetLevels(rig.context, captured, played));
+        EXPECT_EQ(captured, c.expected) << c.what;
+        EXPECT_EQ(played, 0.0f) << c.what;
+        ASSERT_EQ(OKAY, sndDevicesGetLevels(rig.context, captured, played));
+        EXPECT_EQ(captured, 0.0f) << c.what << ": taken by the read";
+    }
+}
