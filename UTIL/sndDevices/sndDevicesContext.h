@@ -234,9 +234,10 @@ struct sndDevicesRecord {
     sndDevicesWord<int> noOutput{0};
     sndDevicesWord<int> cacheFault{0};
     sndDevicesWord<std::shared_ptr<const std::string>> cacheFaultWhy;
-    // The loudest captured sample since the window last looked (the bits of
-    // its magnitude as a float, which order like the magnitudes): the capture
-    // step raises it, the window's read takes it and starts it over at 0.
+    // The loudest sample the capture step kept for the recording since the
+    // window last looked (its magnitude as float bits, which order like the
+    // magnitudes): the capture step raises it, the window's read takes it and
+    // starts it over at 0.
     sndDevicesWord<uint32_t> capturePeak{0};
 };
 

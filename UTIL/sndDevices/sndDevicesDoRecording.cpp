@@ -13,6 +13,7 @@
 // file in one buffered write.
 #include "sndDevicesDoRecording.h"
 
+#include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <chrono>
@@ -45,22 +46,31 @@ constexpr int32_t kQuietBits = std::bit_cast<int32_t>(kQuietFloat);
 constexpr int kEmptyPollLimit = 100;
 constexpr int kSilentPacketLimit = 8;
 
-// Whether any of `count` samples is louder than the quiet threshold, whether
-// any differs from 0.0, and the largest magnitude among them and `peak` (as
-// float bits; no early exit, so the loop vectorises).
-void examine(const float* samples, size_t count, bool& loud, bool& nonZero, int32_t& peak) {
+// Whether any of `count` samples is louder than the quiet threshold, and
+// whether any differs from 0.0 (no early exit, so the loop vectorises).
+void examine(const float* samples, size_t count, bool& loud, bool& nonZero) {
     int32_t anyLoud = 0;
     uint32_t anyBits = 0;
-    int32_t loudest = peak;
     for (size_t i = 0; i < count; ++i) {
         const int32_t magnitude = std::bit_cast<int32_t>(samples[i]) & 0x7FFFFFFF;
         anyLoud |= magnitude > kQuietBits ? 1 : 0;
         anyBits |= static_cast<uint32_t>(magnitude);
-        loudest = magnitude > loudest ? magnitude : loudest;
     }
     loud = anyLoud != 0;
     nonZero = anyBits != 0;
-    peak = loudest;
+}
+
+// The level the window shows: the loudest of the call's 16-bit samples (a
+// min and a max, which vectorise), raised into the published peak.
+void publishLevel(sndDevicesRecord& record, const int16_t* pcm, size_t count) {
+    int16_t low = 0, high = 0;
+    for (size_t i = 0; i < count; ++i) {
+        low = pcm[i] < low ? pcm[i] : low;
+        high = pcm[i] > high ? pcm[i] : high;
+    }
+    const int loudest = std::max(int(high), -int(low));
+    if (loudest > 0)
+        sndDevicesRaisePeak(record.capturePeak, std::bit_cast<uint32_t>(float(loudest) / 32768.0f));
 }
 
 // The serial word the window reads (see sndDevicesContext::recordSerial).
@@ -130,7 +140,6 @@ int sndDevicesDoRecording(sndDevicesContext& context, sndDevicesCaptureOutput& o
     // taken and cut to it).
     int16_t* const pcm = streams.pcmBuffer.data();
     uint64_t taken = 0;  // capture frames of this call
-    int32_t peak = 0;    // the loudest sample of the call (float bits)
     while (next != 0) {
         if (taken > 0 && taken + next > captureCapacity) break;
         silence.emptyPolls = 0;
@@ -160,7 +169,7 @@ int sndDevicesDoRecording(sndDevicesContext& context, sndDevicesCaptureOutput& o
             }
             // Silence is judged on every sample of the packet, all channels, undecimated.
             bool loud = false, nonZero = false;
-            examine(data, static_cast<size_t>(n) * channels, loud, nonZero, peak);
+            examine(data, static_cast<size_t>(n) * channels, loud, nonZero);
             if (loud) {
                 allQuiet = false;
                 silence.quietRun = 0;
@@ -183,8 +192,6 @@ int sndDevicesDoRecording(sndDevicesContext& context, sndDevicesCaptureOutput& o
         if (capture->nextPacketSize(next) != OKAY) return REPORT_ERR();
     }
 
-    if (peak > 0) sndDevicesRaisePeak(record.capturePeak, static_cast<uint32_t>(peak));
-
     // Silence decision.
     if (silence.emptyPolls > kEmptyPollLimit || silence.silentFlagRun > kSilentPacketLimit ||
         silence.zeroRun > kSilentPacketLimit || silence.quietRun > kSilentPacketLimit)
@@ -194,6 +201,7 @@ int sndDevicesDoRecording(sndDevicesContext& context, sndDevicesCaptureOutput& o
 
     const uint32_t outFrames = state.callFrames / decimation;
     output.frames = outFrames;
+    publishLevel(record, pcm, size_t(outFrames) * 2);
 
     // Disarmed: finish what is open.
     if (record.recordArmed.load() == 0) {

@@ -1,8 +1,9 @@
 // What the main window shows, recomputed from the application's state: the
 // two-image mode buttons, the play/pause image, the new-track button, the
-// recording indicator and the recording time, the track list or the recording
-// instructions in its place, the hover images and the tooltip of the
-// find-songs button.
+// recording indicator and the recording time (or, during playback, the track
+// that plays), the level bar, the track list or the recording instructions in
+// its place, the hover images and the tooltips of the find-songs and new-track
+// buttons.
 //
 // Every update sets component values through the skin engine, which repaints
 // only what changed, so an update may run any number of times. Without a main
