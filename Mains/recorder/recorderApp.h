@@ -27,6 +27,7 @@
 #include "recorderMainSkin.h"
 #include "recorderPlayerNamingState.h"
 #include "recorderSaveState.h"
+#include "recorderUndoDelete.h"
 #include "recorderWeb.h"
 #include "sndDevicesContext.h"
 
@@ -106,6 +107,11 @@ struct RecorderWindowState {
     // state changes shows the hover face of its new state at once.
     bool pointerInside = false;
     QPoint pointer;
+    // The level bar's reach (0.0 to 1.0), and the name of the loaded track as
+    // the display shows it (for the track id, -100: none worked out yet).
+    float meterLevel = 0.0f;
+    std::string playingName;
+    int playingNameId = kRecorderNoTrack;
     // Dragging the caption-less window by its skin background.
     bool movingWindow = false;
     QPoint moveAnchor;  // pointer position (global) where the drag started
@@ -136,6 +142,7 @@ struct RecorderApp {
     RecorderPlayerNamingState
         playerNaming;        // the desktop's media players and the names they give the recordings
     RecorderSaveState save;  // saving and the track dialogs
+    RecorderUndoState undo;  // the deleted tracks that can still come back
 
     // Test hook: told the number of each timer-tick step before it runs.
     std::function<void(int step)> onTimerStep;

@@ -14,6 +14,7 @@
 #include <QDesktopServices>
 #include <QScreen>
 #include <QThread>
+#include <QToolTip>
 #include <QUrl>
 #include <ctime>
 
@@ -27,6 +28,7 @@
 #include "ptListView.h"
 #include "recCache.h"
 #include "recorderApp.h"
+#include "recorderDialogLook.h"
 #include "recorderDlgClearOnExit.h"
 #include "recorderDlgFindSongs.h"
 #include "recorderDlgMsgModal.h"
@@ -37,9 +39,11 @@
 #include "recorderPlayerNaming.h"
 #include "recorderSeams.h"
 #include "recorderSession.h"
+#include "recorderSkinLook.h"
 #include "recorderSongList.h"
 #include "recorderSystemSounds.h"
 #include "recorderTimer.h"
+#include "recorderUndoDelete.h"
 #include "recorderWeb.h"
 #include "report.h"
 #include "skin.h"
@@ -75,6 +79,7 @@ void recorderAppReset(RecorderApp& app) {
     recorderFindSongsStateReset(app.findSongs);
     app.playerNaming = RecorderPlayerNamingState{};
     app.save = RecorderSaveState{};
+    app.undo = RecorderUndoState{};
 }
 
 uint16_t recorderScrambleKey(const RecorderApp& app) { return app.modes.scramble ? kSndScrambleKey : 0; }
@@ -91,15 +96,6 @@ int ensureFolder(RecorderApp& app, int id, std::string& path) {
     bool created = false;
     REPORT_CHECK(FileCreateFolderPath(path, app.owned.trace.get(), created));
     if (!created) return REPORT_ERR();
-    return OKAY;
-}
-
-int skinsFolder(RecorderApp& app, std::string& folder) {
-    if (!app.services.skinsFolderOverride.empty()) {
-        folder = app.services.skinsFolderOverride;
-        return OKAY;
-    }
-    REPORT_CHECK(recorderPaths(RECORDER_PATH_SKINS, folder));
     return OKAY;
 }
 
@@ -207,7 +203,7 @@ int steps(RecorderApp& app, int& success) {
     app.transport.playingTrack = kRecorderNoTrack;
     REPORT_CHECK(recorderSongListCreate(app));
     std::string skins;
-    REPORT_CHECK(skinsFolder(app, skins));
+    REPORT_CHECK(recorderSkinsFolder(app, skins));
     RecorderMainSkinHooks hooks;
     hooks.applyToTrackList = [&app](Skin& skin) { return recorderSongListApplySkin(app, skin); };
     hooks.sizeWindow = [&app](int width, int height) {
@@ -217,6 +213,15 @@ int steps(RecorderApp& app, int& success) {
     };
     REPORT_CHECK(
         recorderInitMainSkin(skins, app.owned.trace.get(), app.services.dialog, hooks, app.owned.skin));
+    if (app.owned.skin) {
+        // The focus ring in the accent of the look every other window takes.
+        RecorderSkinLook look;
+        REPORT_CHECK(recorderSkinLookFromSkin(app.owned.skin.get(), look));
+        REPORT_CHECK(skinFocusSetColour(app.owned.skin.get(), look.accent.red(), look.accent.green(),
+                                        look.accent.blue()));
+        // Tooltips in the look, as every box.
+        QToolTip::setPalette(recorderSkinLookPalette(look));
+    }
 
     // 11.
     traceLine(app, "recorderInit: Calling recorderCreateTooltips");
@@ -294,6 +299,8 @@ int recorderSndServer(RecorderApp& app) {
     std::string cache;
     REPORT_CHECK(ensureFolder(app, RECORDER_PATH_CACHE, cache));
     REPORT_CHECK(sndDevicesSetCacheFolder(*app.owned.engine, cache));
+    // Tracks an earlier run deleted and held, if it ended without its shutdown.
+    REPORT_CHECK(recorderUndoDeleteStartUp(app));
     // 4. The scramble key.
     REPORT_CHECK(sndDevicesSetScrambleKey(*app.owned.engine, recorderScrambleKey(app)));
     // 5. Record mode.
@@ -312,6 +319,9 @@ int recorderShutdown(RecorderApp& app) {
     // 1. Nothing drives the recording any more: no tick, no media player.
     recorderKillTimer(app);
     if (recorderPlayerNamingStop(app) != OKAY) result = REPORT_ERR();
+
+    // The deleted tracks go for good (while the engine, which deletes them, runs).
+    if (recorderUndoDeleteForget(app) != OKAY) result = REPORT_ERR();
 
     // 2. The engine's threads stop before anything they use is released.
     if (app.owned.engine) {
@@ -365,6 +375,15 @@ int recorderShutdown(RecorderApp& app) {
     return result;
 }
 
+int recorderSkinsFolder(RecorderApp& app, std::string& folder) {
+    if (!app.services.skinsFolderOverride.empty()) {
+        folder = app.services.skinsFolderOverride;
+        return OKAY;
+    }
+    REPORT_CHECK(recorderPaths(RECORDER_PATH_SKINS, folder));
+    return OKAY;
+}
+
 int recorderAskClearOnExit(RecorderApp& app) {
     bool clearOnExit = true, removeAfterSave = true;
     REPORT_CHECK(recorderSessionGetClearOnExit(clearOnExit));
@@ -386,6 +405,10 @@ int recorderMainWindowOpenPage(RecorderApp& app, std::string_view address) {
 
 int recorderProcessStart(RecorderApp& app, InstanceLock& lock, InstanceLock& cacheLock, bool& refused) {
     refused = false;
+    // Boxes shown before the main window exists look like the ones after.
+    std::string skins;
+    REPORT_CHECK(recorderSkinsFolder(app, skins));
+    recorderDialogLookStart(skins);
     bool alreadyRunning = false;
     REPORT_CHECK(instanceLockAcquire(instanceLockFolder(), lock, alreadyRunning));
     if (!alreadyRunning) {

@@ -2,6 +2,7 @@
 // pages in the user's browser.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 struct RecorderApp;
@@ -37,6 +38,9 @@ int recorderAskClearOnExit(RecorderApp& app);
 // /tmp). Returns OKAY, or NOT_OKAY when no window came up.
 class InstanceLock;
 int recorderProcessStart(RecorderApp& app, InstanceLock& lock, InstanceLock& cacheLock, bool& refused);
+
+// The folder that holds the skins: top_folder/Skins (a test's override).
+int recorderSkinsFolder(RecorderApp& app, std::string& folder);
 
 // Opens an address in the user's default web browser.
 int recorderMainWindowOpenPage(RecorderApp& app, std::string_view address);

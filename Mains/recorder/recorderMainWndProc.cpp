@@ -8,6 +8,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QTimerEvent>
@@ -18,6 +19,7 @@
 #include "recorderDialogLook.h"
 #include "recorderDlgMsgModal.h"
 #include "recorderInit.h"
+#include "recorderMainFocus.h"
 #include "recorderMainKeys.h"
 #include "recorderMainWindow.h"
 #include "recorderSeams.h"
@@ -69,6 +71,12 @@ bool RecorderMainWindow::event(QEvent* e) {
     return QWidget::event(e);
 }
 
+bool RecorderMainWindow::focusNextPrevChild(bool next) {
+    bool handled = false;
+    if (recorderMainFocusNext(app_, next, handled) != OKAY) REPORT_ERR();
+    return handled || QWidget::focusNextPrevChild(next);
+}
+
 int recorderCreateMainWindow(RecorderApp& app) {
     bool alwaysOnTop = false;
     REPORT_CHECK(recorderSessionGetAlwaysOnTop(alwaysOnTop));
@@ -76,14 +84,21 @@ int recorderCreateMainWindow(RecorderApp& app) {
     app.window.mainWindow = window.get();
     app.windowOwner = std::move(window);
     REPORT_CHECK(recorderMainKeysInstall(app));
+    REPORT_CHECK(recorderMainFocusInstall(app));
     // Messages are shown over the main window from now on.
     if (auto* dialog = dynamic_cast<RecorderMessageDialog*>(app.services.dialog)) {
         dialog->setOwner(app.window.mainWindow);
     }
     // ... in the program's dialog look, while the window is there.
+    std::string skins;
+    REPORT_CHECK(recorderSkinsFolder(app, skins));
+    recorderDialogLookStart(skins);
     QPointer<RecorderMainWindow> owner = app.window.mainWindow;
     recorderSetMessageLook([owner](QWidget& box) {
-        if (owner) recorderDialogLook(owner->app(), box);
+        if (owner)
+            recorderDialogLook(owner->app(), box);
+        else
+            recorderDialogLookWithoutSkin(box);
     });
     QEvent create(static_cast<QEvent::Type>(kRecorderEventCreate));
     QCoreApplication::sendEvent(app.window.mainWindow, &create);
@@ -158,9 +173,16 @@ int recorderMainWndProc(RecorderApp& app, QEvent* event, bool& handled) {
             recorderShutdown(app);
             return 0;
         case QEvent::FocusIn:
-            if (app.owned.listView && app.owned.listView->isVisible())
+            // The window keeps the keyboard for a focused skin button or knob.
+            if (!recorderMainFocusOnSkin(app) && app.owned.listView && app.owned.listView->isVisible())
                 app.owned.listView->setFocus(Qt::OtherFocusReason);
             return 0;
+        case QEvent::KeyPress: {
+            bool used = false;
+            if (recorderMainFocusKey(app, static_cast<QKeyEvent*>(event)->key(), used) != OKAY) REPORT_ERR();
+            handled = used;
+            return 0;
+        }
         case QEvent::Timer:
             if (static_cast<QTimerEvent*>(event)->timerId() != app.window.timerId ||
                 app.window.timerId == 0) {
@@ -192,6 +214,7 @@ int recorderMainWndProc(RecorderApp& app, QEvent* event, bool& handled) {
                 return 0;
             }
             const QPoint p = e->position().toPoint();
+            recorderMainFocusClear(app);  // the ring is for the keyboard
             const bool background = recorderMainOnBackground(app, p.x(), p.y());
             recorderMainLButtonDown(app, p.x(), p.y());
             if (background && window && window->isVisible()) startWindowMove(app, *e);

@@ -224,6 +224,9 @@ class ItunesAutomation {
     // Creates (or attaches to) the application object `clsid` as a local
     // server, offering `iid`.
     virtual ItHresult createInstance(ItGuid clsid, ItGuid iid, std::shared_ptr<IiTunes>& out) = 0;
+    // Whether the server of `clsid` is installed, so that createInstance could
+    // start it; asks without starting anything.
+    virtual bool serverInstalled(ItGuid clsid) = 0;
     // iTunes runs while its main window exists.
     virtual bool mainWindowExists() = 0;
     // Asks iTunes' main window to close (a posted close request).
@@ -233,11 +236,13 @@ class ItunesAutomation {
     virtual void sleepMs(int ms) = 0;
 };
 
-// The Linux platform: there is no iTunes to start. createInstance answers
-// "class not registered" at once; nothing is running; the clock is the real one.
+// The Linux platform: there is no iTunes to start. No server is installed,
+// createInstance answers "class not registered" at once; nothing is running;
+// the clock is the real one.
 class ItunesUnavailable : public ItunesAutomation {
   public:
     ItHresult createInstance(ItGuid clsid, ItGuid iid, std::shared_ptr<IiTunes>& out) override;
+    bool serverInstalled(ItGuid clsid) override;
     bool mainWindowExists() override;
     void postCloseToMainWindow() override;
     int64_t nowMs() override;

@@ -12,6 +12,8 @@ ItHresult ItunesUnavailable::createInstance(ItGuid, ItGuid, std::shared_ptr<IiTu
     return kItClassNotRegistered;
 }
 
+bool ItunesUnavailable::serverInstalled(ItGuid) { return false; }
+
 bool ItunesUnavailable::mainWindowExists() { return false; }
 
 void ItunesUnavailable::postCloseToMainWindow() {}

@@ -48,6 +48,7 @@ class ScriptedItunes : public ItunesAutomation {
 
     // --- the platform
     ItHresult createInstance(ItGuid clsid, ItGuid iid, std::shared_ptr<IiTunes>& out) override;
+    bool serverInstalled(ItGuid clsid) override { return installed && clsid == kItClsidITunesApp; }
     bool mainWindowExists() override { return running; }
     void postCloseToMainWindow() override;
     int64_t nowMs() override { return nowMs_; }

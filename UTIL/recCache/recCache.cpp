@@ -398,6 +398,84 @@ int recCacheDelete(recCache* h, int id) {
     return OKAY;
 }
 
+namespace {
+
+// The held rows: a temporary table of the connection shaped like `caches`.
+int heldTable(recCache* h) {
+    REPORT_CHECK(
+        recCache_sqlite_exec(h, "CREATE TEMP TABLE IF NOT EXISTS held AS SELECT * FROM main.caches WHERE 0",
+                             sqliteExecMode::SingleColumn));
+    return OKAY;
+}
+
+// Runs `steps` in one transaction: all of it happens or none.
+template <typename Steps>
+int inTransaction(recCache* h, Steps&& steps) {
+    REPORT_CHECK(recCache_sqlite_exec(h, "BEGIN", sqliteExecMode::SingleColumn));
+    if (steps() != OKAY) {
+        recCache_sqlite_exec(h, "ROLLBACK", sqliteExecMode::SingleColumn);
+        return REPORT_ERR();
+    }
+    REPORT_CHECK(recCache_sqlite_exec(h, "COMMIT", sqliteExecMode::SingleColumn));
+    return OKAY;
+}
+
+}  // namespace
+
+int recCacheHold(recCache* h, int id) {
+    REPORT_CHECK(readRow(h, id));
+    REPORT_CHECK(heldTable(h));
+    const std::string where = " WHERE id = '" + std::to_string(id) + "'";
+    REPORT_CHECK(inTransaction(h, [&]() -> int {
+        REPORT_CHECK(recCache_sqlite_exec(h, "INSERT INTO temp.held SELECT * FROM main.caches" + where,
+                                          sqliteExecMode::SingleColumn));
+        REPORT_CHECK(
+            recCache_sqlite_exec(h, "DELETE FROM main.caches" + where, sqliteExecMode::SingleColumn));
+        return OKAY;
+    }));
+    return OKAY;
+}
+
+int recCacheRestoreHeld(recCache* h, const std::string& baseName, int& id) {
+    id = 0;
+    if (!h || baseName.empty()) return REPORT_ERR();
+    REPORT_CHECK(heldTable(h));
+    const std::string name = sqlText(baseName);
+    REPORT_CHECK(recCache_sqlite_exec(h,
+                                      "SELECT id FROM temp.held WHERE cache_filename_no_extension = " + name,
+                                      sqliteExecMode::SingleColumn));
+    if (h->results.single.size() != 1) return REPORT_ERR();
+    REPORT_CHECK(inTransaction(h, [&]() -> int {
+        // An id a new row took meanwhile is left to it: NULL gives the next one.
+        REPORT_CHECK(recCache_sqlite_exec(
+            h,
+            "UPDATE temp.held SET id = NULL WHERE cache_filename_no_extension = " + name +
+                " AND id IN (SELECT id FROM main.caches)",
+            sqliteExecMode::SingleColumn));
+        REPORT_CHECK(recCache_sqlite_exec(
+            h, "INSERT INTO main.caches SELECT * FROM temp.held WHERE cache_filename_no_extension = " + name,
+            sqliteExecMode::SingleColumn));
+        REPORT_CHECK(recCache_sqlite_exec(h,
+                                          "DELETE FROM temp.held WHERE cache_filename_no_extension = " + name,
+                                          sqliteExecMode::SingleColumn));
+        REPORT_CHECK(recCache_sqlite_exec(h,
+                                          "SELECT id FROM main.caches WHERE cache_filename_no_extension = " +
+                                              name + " ORDER BY id DESC LIMIT 1",
+                                          sqliteExecMode::SingleColumn));
+        if (h->results.single.size() != 1) return REPORT_ERR();
+        REPORT_CHECK(toNumber(h->results.single[0], id));
+        return OKAY;
+    }));
+    return OKAY;
+}
+
+int recCacheForgetHeld(recCache* h) {
+    if (!h) return REPORT_ERR();
+    REPORT_CHECK(heldTable(h));
+    REPORT_CHECK(recCache_sqlite_exec(h, "DELETE FROM temp.held", sqliteExecMode::SingleColumn));
+    return OKAY;
+}
+
 int recCacheInsert(recCache* h, const std::string& baseName, long creationTime, long durationMs) {
     if (!h || baseName.empty() || !fits(baseName, kRecCacheBaseNameWidth)) return REPORT_ERR();
     if (creationTime < 0 || durationMs < 0) return REPORT_ERR();

@@ -99,6 +99,17 @@ int recCacheSetTags(recCache* h, int id, const recCacheTags& tags);
 int recCacheSetSource(recCache* h, int id, int value);
 int recCacheDelete(recCache* h, int id);
 
+// A deleted track that may come back (the undo of a delete): its row leaves
+// `caches` whole, every column as it is, for a table of the connection's own
+// that goes when the database closes. recCacheRestoreHeld puts the row of a
+// base name back as it was, its id too unless a new row took that id meanwhile
+// (then the row gets the next id); id receives the row's id. A base name
+// without a held row is an internal error. recCacheForgetHeld drops every
+// held row.
+int recCacheHold(recCache* h, int id);
+int recCacheRestoreHeld(recCache* h, const std::string& baseName, int& id);
+int recCacheForgetHeld(recCache* h);
+
 // Adds a row with the next id, empty tags and source 0. Times must not be negative.
 int recCacheInsert(recCache* h, const std::string& baseName, long creationTime, long durationMs);
 

@@ -3,6 +3,7 @@
 // skinSlider.cpp.
 #include "skin.h"
 
+#include <algorithm>
 #include <new>
 
 #include <QFile>
@@ -135,6 +136,30 @@ int skinComponentBitmapGetSize(Skin* skin, int key, int& width, int& height) {
     return OKAY;
 }
 
+int skinComponentSetShownWidth(Skin* skin, int key, int width, PaintWindow* window) {
+    if (!skin) return OKAY;
+    if (!window) return REPORT_ERR();
+    SkinComponent* c = skinFindComponent(*skin, key);
+    if (!c || c->kind != kSkinKindBitmap) return REPORT_ERR();
+    const int shown = width < 0 ? -1 : std::min(width, c->width);
+    if (shown == c->shownWidth) return OKAY;
+    const int before = c->shownWidth < 0 ? c->width : c->shownWidth;
+    const int after = shown < 0 ? c->width : shown;
+    c->shownWidth = shown;
+    if (c->bitmap.isNull() || before == after) return OKAY;
+    window->invalidate(
+        {c->x + std::min(before, after), c->y, c->x + std::max(before, after), c->y + c->height}, false);
+    return OKAY;
+}
+
+int skinComponentGetShownWidth(Skin* skin, int key, int& width) {
+    if (!skin) return OKAY;
+    SkinComponent* c = skinFindComponent(*skin, key);
+    if (!c) return REPORT_ERR();
+    width = c->shownWidth;
+    return OKAY;
+}
+
 int skinHotspotAdd(Skin* skin, int key) {
     if (!skin) return OKAY;
     SkinHotspot h;
@@ -161,6 +186,16 @@ int skinHotspotGet(Skin* skin, int key, int& enabled, int& left, int& top, int& 
     top = h->rect.top;
     right = h->rect.right - 1;
     bottom = h->rect.bottom - 1;
+    return OKAY;
+}
+
+int skinHotspotSetOutline(Skin* skin, int key, int left, int top, int right, int bottom, int radius) {
+    if (!skin) return OKAY;
+    SkinHotspot* h = skinFindHotspot(*skin, key);
+    if (!h) return REPORT_ERR();
+    h->outline = hwndRect{left, top, right + 1, bottom + 1};  // given inclusive
+    h->outlineRadius = std::max(radius, 0);
+    h->hasOutline = true;
     return OKAY;
 }
 

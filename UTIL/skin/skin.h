@@ -24,6 +24,7 @@
 #include <string_view>
 #include <vector>
 
+#include <QColor>
 #include <QImage>
 
 #include "Qnt.h"
@@ -54,12 +55,28 @@ struct SkinComponent {
     int placed = 0;    // an unplaced component is never drawn
     int x = 0;
     int y = 0;
+    // Bitmap component: how many of its columns, from the left, are drawn
+    // (a level bar); -1 draws the whole bitmap.
+    int shownWidth = -1;
 };
 
 struct SkinHotspot {
     int key = 0;
     int enabled = 0;  // 0 until a rectangle is set; a disabled hotspot is never hit
     hwndRect rect;
+    // The shape of the button under the hotspot, which the focus ring
+    // follows: a rectangle with rounded corners (a radius of half its side
+    // makes a circle). Without one the ring follows the hotspot's rectangle.
+    bool hasOutline = false;
+    hwndRect outline;
+    int outlineRadius = 0;
+};
+
+// The control that has the keyboard focus: a hotspot or a slider's knob (-1: none).
+struct SkinFocus {
+    int hotspot = -1;
+    int slider = -1;
+    bool operator==(const SkinFocus&) const = default;
 };
 
 struct SkinSlider {
@@ -94,6 +111,8 @@ struct Skin {
     std::vector<SkinSlider> sliders;
     std::vector<SkinValue> values;
     int draggedSlider = -1;
+    SkinFocus focus;
+    QColor focusColour{76, 141, 255};  // the focus ring's colour
     int doubleBuffered = 0;
     std::unique_ptr<DoubleBuff> backBuffer;  // created at the first paint
 };
@@ -113,11 +132,30 @@ int skinComponentSetValueAndRefresh(Skin* skin, int key, int value, PaintWindow*
 // internal error and leaves the component without bitmap.
 int skinComponentBitmapLoad(Skin* skin, int key, const std::string& path);
 int skinComponentBitmapGetSize(Skin* skin, int key, int& width, int& height);
+// A level bar: the left `width` columns of the component's bitmap are drawn
+// (clamped to 0..bitmap width; -1 draws it whole). Only the columns that
+// change are invalidated, and nothing when the width does not change.
+int skinComponentSetShownWidth(Skin* skin, int key, int width, PaintWindow* window);
+int skinComponentGetShownWidth(Skin* skin, int key, int& width);
 
 int skinHotspotAdd(Skin* skin, int key);
 // Stores the rectangle (bounds inclusive) and enables the hotspot.
 int skinHotspotSetRect(Skin* skin, int key, int left, int top, int right, int bottom);
 int skinHotspotGet(Skin* skin, int key, int& enabled, int& left, int& top, int& right, int& bottom);
+// The button's shape for the focus ring (bounds inclusive, corner radius; a
+// negative radius counts as 0).
+int skinHotspotSetOutline(Skin* skin, int key, int left, int top, int right, int bottom, int radius);
+
+// --- keyboard focus ------------------------------------------------------------
+// The focus ring is drawn over everything, a little outside the focused
+// control: around a hotspot's outline (its rectangle, rounded, when it has
+// none), or as a circle around a slider's knob, wherever the knob is. Moving
+// the focus invalidates the old ring and the new one.
+int skinFocusSet(Skin* skin, PaintWindow* window, const SkinFocus& focus);
+int skinFocusGet(Skin* skin, SkinFocus& focus);
+int skinFocusSetColour(Skin* skin, int red, int green, int blue);
+// The ring's bounds (what a paint of it may touch); empty without a focus.
+int skinFocusRingBounds(Skin* skin, hwndRect& bounds);
 
 // Stores the rectangle and places the component at (left, top).
 int skinTextSetRect(Skin* skin, int key, int left, int top, int right, int bottom);

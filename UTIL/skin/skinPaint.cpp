@@ -57,8 +57,9 @@ static int paintPieces(Skin& skin, QPainter& painter, const QRect& area) {
     for (const SkinComponent& c : skin.components) {
         if (!c.value || !c.placed) continue;
         if (c.kind == kSkinKindBitmap && !c.bitmap.isNull()) {
-            if (!area.intersects(QRect(c.x, c.y, c.width, c.height))) continue;
-            painter.drawImage(QPoint(c.x, c.y), c.bitmap);
+            const int width = c.shownWidth < 0 ? c.width : c.shownWidth;
+            if (width == 0 || !area.intersects(QRect(c.x, c.y, width, c.height))) continue;
+            painter.drawImage(QPoint(c.x, c.y), c.bitmap, QRect(0, 0, width, c.height));
         } else if (c.kind == kSkinKindText) {
             // A text never draws outside its rectangle (paintText clips to it).
             if (!area.intersects(QRect(c.rect.left, c.rect.top, c.rect.width(), c.rect.height()))) continue;
@@ -69,6 +70,7 @@ static int paintPieces(Skin& skin, QPainter& painter, const QRect& area) {
     }
     for (const SkinSlider& s : skin.sliders)
         if (!s.knob.isNull() && s.enabled) REPORT_CHECK(paintKnob(skin, painter, s));
+    skinPaintFocusRing(skin, painter);
     return OKAY;
 }
 
@@ -164,6 +166,18 @@ int skinRefreshSliderMove(Skin* skin, PaintWindow* window, int key, int oldX, in
     knobRows(*s, top, bottom);
     window->invalidate({std::min(oldX, newX) - w / 2 - 1, top, std::max(oldX, newX) + w / 2 + 1, bottom},
                        false);
+    // A focused knob takes its ring along: the ring where the knob is now
+    // (the value is stored before this call) and where it was.
+    if (skin->focus.slider == key) {
+        hwndRect ring;
+        REPORT_CHECK(skinFocusRingBounds(skin, ring));
+        if (ring.width() > 0) {
+            const int shift = oldX - newX;
+            window->invalidate({std::min(ring.left, ring.left + shift), ring.top,
+                                std::max(ring.right, ring.right + shift), ring.bottom},
+                               false);
+        }
+    }
     return OKAY;
 }
 

@@ -29,6 +29,7 @@
 
 #include <array>
 #include <atomic>
+#include <bit>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -85,6 +86,17 @@ struct sndDevicesWord : std::atomic<T> {
         return *this;
     }
 };
+
+// A peak word (the bits of a non-negative float, which order like the
+// values): an engine thread raises it, the window takes it and starts it over.
+inline void sndDevicesRaisePeak(sndDevicesWord<uint32_t>& word, uint32_t bits) {
+    uint32_t seen = word.load(std::memory_order_relaxed);
+    while (seen < bits && !word.compare_exchange_weak(seen, bits, std::memory_order_relaxed)) {
+    }
+}
+inline float sndDevicesTakePeak(sndDevicesWord<uint32_t>& word) {
+    return std::bit_cast<float>(word.exchange(0, std::memory_order_relaxed));
+}
 
 // The encoder settings of the pre-encodings and the save-time runs.
 struct sndDevicesMp3Settings {
@@ -222,6 +234,11 @@ struct sndDevicesRecord {
     sndDevicesWord<int> noOutput{0};
     sndDevicesWord<int> cacheFault{0};
     sndDevicesWord<std::shared_ptr<const std::string>> cacheFaultWhy;
+    // The loudest sample the capture step kept for the recording since the
+    // window last looked (its magnitude as float bits, which order like the
+    // magnitudes): the capture step raises it, the window's read takes it and
+    // starts it over at 0.
+    sndDevicesWord<uint32_t> capturePeak{0};
 };
 
 // The loaded track (guarded by playbackMutex, except the gain).
@@ -232,6 +249,9 @@ struct sndDevicesPlayback {
     int playing = 0;
     int paused = 0;
     sndDevicesWord<float> gain{1.0f};  // read by the playback step without the lock
+    // The loudest sample played since the window last looked, gain applied
+    // (float bits, as record.capturePeak).
+    sndDevicesWord<uint32_t> playPeak{0};
 };
 
 // One pre-encoding thread, from its start until the engine joins it.

@@ -13,6 +13,7 @@
 // file in one buffered write.
 #include "sndDevicesDoRecording.h"
 
+#include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <chrono>
@@ -57,6 +58,19 @@ void examine(const float* samples, size_t count, bool& loud, bool& nonZero) {
     }
     loud = anyLoud != 0;
     nonZero = anyBits != 0;
+}
+
+// The level the window shows: the loudest of the call's 16-bit samples (a
+// min and a max, which vectorise), raised into the published peak.
+void publishLevel(sndDevicesRecord& record, const int16_t* pcm, size_t count) {
+    int16_t low = 0, high = 0;
+    for (size_t i = 0; i < count; ++i) {
+        low = pcm[i] < low ? pcm[i] : low;
+        high = pcm[i] > high ? pcm[i] : high;
+    }
+    const int loudest = std::max(int(high), -int(low));
+    if (loudest > 0)
+        sndDevicesRaisePeak(record.capturePeak, std::bit_cast<uint32_t>(float(loudest) / 32768.0f));
 }
 
 // The serial word the window reads (see sndDevicesContext::recordSerial).
@@ -187,6 +201,7 @@ int sndDevicesDoRecording(sndDevicesContext& context, sndDevicesCaptureOutput& o
 
     const uint32_t outFrames = state.callFrames / decimation;
     output.frames = outFrames;
+    publishLevel(record, pcm, size_t(outFrames) * 2);
 
     // Disarmed: finish what is open.
     if (record.recordArmed.load() == 0) {

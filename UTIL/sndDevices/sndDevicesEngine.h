@@ -101,6 +101,11 @@ int sndDevicesSetRecordState(sndDevicesContext& context, int state, int& result)
 // Recording indicator; start second and duration (whole ms) only while recording.
 int sndDevicesGetRecordStatus(sndDevicesContext& context, int& indicator, uint32_t& startTime,
                               uint32_t& durationMs);
+// The loudest sample captured (of what the recording keeps: the first two
+// channels, after decimation, on the 16-bit scale) and the loudest played (gain applied) since
+// the last call, each 0.0 to 1.0 (1.0 is full scale); the call starts both
+// over, so one call a timer tick gives the peak of each tick.
+int sndDevicesGetLevels(sndDevicesContext& context, float& captured, float& played);
 // The last kept recording's name without its extension ("" when none).
 int sndDevicesGetLastRecordingName(sndDevicesContext& context, std::string& name);
 // The same with the recording's serial (0 when none, or for a recording

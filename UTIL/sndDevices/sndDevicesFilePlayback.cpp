@@ -9,7 +9,9 @@
 // wait microseconds, and the reader, flags, position and render stream are
 // never seen half-changed.
 #include <algorithm>
+#include <bit>
 #include <chrono>
+#include <cstdlib>
 #include <numeric>
 #include <thread>
 
@@ -35,17 +37,27 @@ uint32_t wholeMillisecondFrames(const AudioFormat& file) {
 }
 
 // Converts n file frames of fc channels into n render frames of rc channels,
-// each sample s becoming gain * s / 32768. Equal counts copy sample for sample;
+// each sample s becoming gain * s / 32768, and gives the largest magnitude
+// of the file's samples (before the gain). Equal counts copy sample for sample;
 // otherwise the file frame's stereo pair (a mono file gives the same sample to
 // both) is laid out for the speakers: 4 channels L R L R; 5.1 L R 0 0 L R;
 // 7.1 L R 0 0 L R L R; mono (L + R) / 2; any other count L R and silence.
-void convertFrames(const int16_t* in, uint32_t n, uint32_t fc, float* out, uint32_t rc, float gain) {
+void convertFrames(const int16_t* in, uint32_t n, uint32_t fc, float* out, uint32_t rc, float gain,
+                   int& peak) {
     const float scale = gain / 32768.0f;
+    int loudest = 0;
     if (fc == rc) {
-        for (size_t i = 0; i < size_t(n) * fc; ++i) out[i] = float(in[i]) * scale;
+        for (size_t i = 0; i < size_t(n) * fc; ++i) {
+            out[i] = float(in[i]) * scale;
+            const int magnitude = in[i] < 0 ? -int(in[i]) : int(in[i]);
+            loudest = magnitude > loudest ? magnitude : loudest;
+        }
+        peak = loudest;
         return;
     }
     for (uint32_t f = 0; f < n; ++f, in += fc, out += rc) {
+        for (uint32_t c = 0; c < std::min<uint32_t>(fc, 2); ++c)
+            loudest = std::max(loudest, std::abs(int(in[c])));
         const float l = float(in[0]) * scale;
         const float r = fc > 1 ? float(in[1]) * scale : l;
         switch (rc) {
@@ -68,6 +80,7 @@ void convertFrames(const int16_t* in, uint32_t n, uint32_t fc, float* out, uint3
                 break;
         }
     }
+    peak = loudest;
 }
 
 }  // namespace
@@ -118,7 +131,12 @@ int sndDevicesDoFilePlayback(sndDevicesContext& ctx, int& code) {
     float* out = nullptr;
     REPORT_CHECK(streams.renderClient->getBuffer(n * d, out));
     float* converted = ctx.streams.renderBufferB.data();
-    convertFrames(samples, n, fc, converted, rc, p.gain.load());
+    const float gain = p.gain.load();
+    int peak = 0;
+    convertFrames(samples, n, fc, converted, rc, gain, peak);
+    if (peak > 0)
+        sndDevicesRaisePeak(p.playPeak,
+                            std::bit_cast<uint32_t>(std::min(1.0f, gain * float(peak) / 32768.0f)));
     if (d == 1) {
         std::copy(converted, converted + size_t(n) * rc, out);
     } else {

@@ -1,6 +1,8 @@
 // The engine's getters, polled by the window's timer: the recording status,
 // auto segment, the recording open now and the last kept recording. They
 // read words the record thread writes; a stale value lasts one tick.
+#include <algorithm>
+
 #include "pstr.h"
 #include "sndDevicesEngine.h"
 
@@ -15,6 +17,12 @@ int sndDevicesGetRecordStatus(sndDevicesContext& context, int& indicator, uint32
         startTime = 0;
         durationMs = 0;
     }
+    return OKAY;
+}
+
+int sndDevicesGetLevels(sndDevicesContext& context, float& captured, float& played) {
+    captured = std::min(1.0f, sndDevicesTakePeak(context.record.capturePeak));
+    played = std::min(1.0f, sndDevicesTakePeak(context.playback.playPeak));
     return OKAY;
 }
 

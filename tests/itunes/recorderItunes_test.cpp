@@ -117,6 +117,32 @@ class RecorderItunes : public ::testing::Test {
     std::string temp, media, library;
 };
 
+// iTunes is offered where a save into it can work: its drop folder is there,
+// or its automation server is installed. Asking starts nothing.
+TEST_F(RecorderItunes, OfferedWhereADropFolderOrTheAutomationServerIsThere) {
+    struct Case {
+        const char* what;
+        bool files, dropFolder, installed, offered;
+    } cases[] = {
+        {"nothing of iTunes", false, false, false, false},
+        {"its files without a drop folder", true, false, false, false},
+        {"a drop folder", true, true, false, true},
+        {"the automation server", false, false, true, true},
+    };
+    for (const Case& c : cases) {
+        fs::remove_all(h.home.home() + "/.config/Apple Computer");
+        fs::remove_all(h.home.home() + "/Music/iTunes");
+        if (c.files) installItunesFiles(c.dropFolder);
+        itunes.installed = c.installed;
+        app().itunes = RecorderItunesState{};
+        bool offered = !c.offered;
+        ASSERT_EQ(recorderItunesOffered(app(), offered), OKAY);
+        EXPECT_EQ(offered, c.offered) << c.what;
+        EXPECT_TRUE(itunes.calls.empty()) << c.what;
+        EXPECT_FALSE(itunes.running) << c.what;
+    }
+}
+
 TEST_F(RecorderItunes, DropFolderGetsATaggedMp3AndItunesIsNotCalled) {
     writeTrack();
     installItunesFiles(true);

@@ -130,8 +130,9 @@ TEST(recCache, ReconcileFollowsTheFolderAndLeavesAnAgreeingListAlone) {
     ASSERT_EQ(recCacheReconcile(f.db.get(), added, removed), OKAY);
     EXPECT_EQ(added, 2);
     EXPECT_EQ(removed, 1);
-    EXPECT_EQ(baseNamesInListOrder(f.db.get()),
-              (std::vector<std::string>{"notes", "1700000200_3000_2", "1700000300_2000_3", "1700000400_1000_4"}));
+    EXPECT_EQ(
+        baseNamesInListOrder(f.db.get()),
+        (std::vector<std::string>{"notes", "1700000200_3000_2", "1700000300_2000_3", "1700000400_1000_4"}));
 
     ASSERT_EQ(recCacheReconcile(f.db.get(), added, removed), OKAY);
     EXPECT_EQ(added, 0);
@@ -491,4 +492,82 @@ TEST(recCache, OpenFailureIsToldAndCloseIsHarmlessTwice) {
     EXPECT_EQ(recCacheClose(db), OKAY);
     EXPECT_FALSE(db);
     EXPECT_EQ(recCacheClose(db), OKAY);
+}
+
+// A held row (the undo of a delete) leaves `caches` and comes back whole:
+// every column as it was, NULLs and quotes included, with its own id unless a
+// new row took that id meanwhile. Held rows belong to the connection.
+TEST(recCache, HeldRowsComeBackWholeAndKeepTheirIdUnlessTaken) {
+    Folder f;
+    f.open();
+    ASSERT_EQ(recCacheInsert(f.db.get(), "1700000100_5000_1", 1700000100, 5000), OKAY);
+    ASSERT_EQ(recCacheInsert(f.db.get(), "1700000200_6000_2", 1700000200, 6000), OKAY);
+    ASSERT_EQ(recCacheInsert(f.db.get(), "1700000300_7000_3", 1700000300, 7000), OKAY);
+    recCacheTags tags;
+    tags.song = "It's \"Here\"";
+    tags.artist = kEmoji;
+    ASSERT_EQ(recCacheSetTags(f.db.get(), 2, tags), OKAY);  // album, genre, comment: empty, not NULL
+    ASSERT_EQ(recCacheSetSource(f.db.get(), 2, kRecCacheSourcePlayers), OKAY);
+    auto row = [](int id) {
+        return "SELECT quote(cache_filename_no_extension), quote(artist), quote(song), quote(album), "
+               "quote(genre), "
+               "quote(comment), quote(creation_timestamp), quote(duration), quote(source) FROM caches WHERE "
+               "id = " +
+               std::to_string(id) + ";";
+    };
+    auto dump = [&](int id) { return sqliteCli(f.dbPath(), row(id)); };
+    const std::string second = dump(2), third = dump(3);
+    ASSERT_NE(second.find("'It''s \"Here\"'"), std::string::npos);
+    ASSERT_NE(third.find("NULL"), std::string::npos);
+
+    ASSERT_EQ(recCacheHold(f.db.get(), 2), OKAY);
+    ASSERT_EQ(recCacheHold(f.db.get(), 3), OKAY);
+    EXPECT_EQ(sqliteCli(f.dbPath(), "SELECT id FROM caches;"), "1");  // gone from the file
+    // A recording finished meanwhile takes the next id, which was the held 2.
+    ASSERT_EQ(recCacheInsert(f.db.get(), "1700000400_1000_4", 1700000400, 1000), OKAY);
+    EXPECT_EQ(sqliteCli(f.dbPath(), "SELECT id FROM caches WHERE duration = 1000;"), "2");
+
+    int id = 0;
+    ASSERT_EQ(recCacheRestoreHeld(f.db.get(), "1700000300_7000_3", id), OKAY);
+    EXPECT_EQ(id, 3);  // free: its own
+    EXPECT_EQ(dump(3), third);
+    ASSERT_EQ(recCacheRestoreHeld(f.db.get(), "1700000200_6000_2", id), OKAY);
+    EXPECT_EQ(id, 4);  // taken: the next one
+    EXPECT_EQ(dump(4), second);
+    EXPECT_EQ(baseNamesInListOrder(f.db.get()),
+              (std::vector<std::string>{"1700000100_5000_1", "1700000200_6000_2", "1700000300_7000_3",
+                                        "1700000400_1000_4"}));
+    {
+        ReportRecorder reports;
+        EXPECT_NE(recCacheRestoreHeld(f.db.get(), "1700000200_6000_2", id), OKAY);  // back already
+        EXPECT_TRUE(reports.reported("../../UTIL/recCache/recCache"));
+    }
+
+    // Forgotten, or the database closed: a held row is gone for good.
+    ASSERT_EQ(recCacheHold(f.db.get(), 1), OKAY);
+    ASSERT_EQ(recCacheForgetHeld(f.db.get()), OKAY);
+    ASSERT_EQ(recCacheHold(f.db.get(), 4), OKAY);
+    recCacheClose(f.db);
+    f.open();
+    ReportRecorder reports;
+    EXPECT_NE(recCacheRestoreHeld(f.db.get(), "1700000100_5000_1", id), OKAY);
+    EXPECT_NE(recCacheRestoreHeld(f.db.get(), "1700000200_6000_2", id), OKAY);
+    EXPECT_EQ(sqliteCli(f.dbPath(), "SELECT id FROM caches ORDER BY id;"), "2\n3");
+}
+
+// The holding place of deleted tracks is a folder of the cache folder: the
+// rebuild of a lost database and the reconciliation at start-up list the
+// folder's own files, never the held ones.
+TEST(recCache, HeldFilesAreNeverTakenForTracks) {
+    Folder f;
+    fs::create_directory(f.dir.file("Deleted"));
+    f.touch("Deleted/1700000100_5000_1.tmp");
+    f.touch("1700000200_6000_2.tmp");
+    f.open();  // a new database, rebuilt from the folder
+    EXPECT_EQ(baseNamesInListOrder(f.db.get()), (std::vector<std::string>{"1700000200_6000_2"}));
+    f.touch("Deleted/1700000300_7000_3.tmp");
+    int added = -1, removed = -1;
+    ASSERT_EQ(recCacheReconcile(f.db.get(), added, removed), OKAY);
+    EXPECT_EQ(added, 0);
+    EXPECT_EQ(removed, 0);
 }

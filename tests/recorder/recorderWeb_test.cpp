@@ -385,8 +385,12 @@ TEST(recorderWeb, TheInstallersAddressIsSentOnceAtTheFirstStart) {
     EXPECT_EQ(after.dialogShown, 0);
 }
 
-TEST(recorderWeb, TheEmailDialogAsksOnceAndBothOkAndTheCloseBoxSend) {
-    for (const bool viaOk : {true, false}) {
+// OK sends what was typed; the close box keeps it as OK does; "No thanks"
+// answers with an empty address whatever was typed. Each answer is final.
+TEST(recorderWeb, TheEmailDialogAsksOnceAndOkTheCloseBoxAndNoThanksAllAnswer) {
+    enum class Answer { Ok, CloseBox, NoThanks };
+    for (const Answer answer : {Answer::Ok, Answer::CloseBox, Answer::NoThanks}) {
+        const int way = static_cast<int>(answer);
         RecorderHarness h;
         notFirstRun();
         httptest::Server server;
@@ -402,11 +406,14 @@ TEST(recorderWeb, TheEmailDialogAsksOnceAndBothOkAndTheCloseBoxSend) {
             caption = dialog->windowTitle();
             text = dialog->findChild<QLabel*>(kAskEmailText)->text();
             auto* edit = dialog->findChild<QLineEdit*>(kAskEmailAddress);
-            if (viaOk) {
-                QTest::keyClicks(edit, "  me+news@example.org ");
-                dialog->findChild<QPushButton*>(kAskEmailOk)->click();
-            } else {
-                dialog->close();  // the close box
+            if (answer != Answer::CloseBox) QTest::keyClicks(edit, "  me+news@example.org ");
+            if (answer == Answer::Ok) dialog->findChild<QPushButton*>(kAskEmailOk)->click();
+            if (answer == Answer::CloseBox) dialog->close();
+            if (answer == Answer::NoThanks) {
+                auto* decline = dialog->findChild<QPushButton*>(kAskEmailNoThanks);
+                ASSERT_NE(decline, nullptr);
+                EXPECT_EQ(decline->text(), "No thanks");
+                decline->click();
             }
         });
         QTimer watchdog;
@@ -417,15 +424,15 @@ TEST(recorderWeb, TheEmailDialogAsksOnceAndBothOkAndTheCloseBoxSend) {
         watchdog.start(10000);
 
         ASSERT_EQ(h.start(), OKAY);
-        ASSERT_TRUE(seen) << viaOk;
+        ASSERT_TRUE(seen) << way;
         EXPECT_EQ(caption, "Keep Informed of Tobrel Updates");
         EXPECT_EQ(text,
                   "If you would like to receive occasional information about new Tobrel features and free "
                   "upgrades, please enter your email address.");
         ASSERT_TRUE(h.pumpUntil([&] { return h.app.web.sendingFinished.load(); }, 20000));
-        const std::string expected = viaOk ? "me+news@example.org" : "";
+        const std::string expected = answer == Answer::Ok ? "me+news@example.org" : "";
         const recorderAskEmail after = askEmail();
-        EXPECT_EQ(after.emailAddress, expected);
+        EXPECT_EQ(after.emailAddress, expected) << way;
         EXPECT_EQ(after.dialogShown, 1);
         EXPECT_EQ(after.emailSent, 1);
         ASSERT_EQ(server.targets().size(), 1u);  // an empty address is sent like any other

@@ -5,16 +5,21 @@
 // message windows and the e-mail dialog too).
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QCompleter>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <cmath>
 #include <filesystem>
 
 #include "dialogDriver.h"
+#include "instanceLock.h"
 #include "ptListView.h"
 #include "recorderDialogLook.h"
 #include "recorderDlgAbout.h"
@@ -467,7 +472,22 @@ TEST(recorderDialogs, AboutTellsTheVersionAndLeadsToTheWebsite) {
         DialogDriver driver;
         driver.then(kDlgAboutCaption, [&](QWidget& w) {
             expectSkinLook(w);
-            EXPECT_EQ(child<QLabel>(w, kAboutText)->text().toStdString(), recorderDlgAboutText());
+            auto* text = child<QLabel>(w, kAboutText);
+            EXPECT_EQ(text->text().toStdString(), recorderDlgAboutText());
+            // Laid out with room: the skin's logo above the text, margins
+            // around both, and a gap before the buttons.
+            auto* logo = child<QLabel>(w, kAboutLogo);
+            ASSERT_NE(logo, nullptr);
+            EXPECT_FALSE(logo->pixmap().isNull());
+            const QRect t = text->geometry(), l = logo->geometry();
+            const QRect ok = child<QWidget>(w, kAboutOk)->geometry();
+            EXPECT_GE(l.top(), 20);
+            EXPECT_GE(t.left(), 20);
+            EXPECT_GE(w.width() - t.right(), 20);
+            EXPECT_GE(t.top() - l.bottom(), 12);
+            EXPECT_GE(ok.top() - t.bottom(), 16);
+            EXPECT_GE(w.height() - ok.bottom(), 14);
+            EXPECT_GE(t.height(), text->heightForWidth(t.width()));  // every line shows
             screenshot(w, kArtifacts, "about");
             if (c.button)
                 clickChild(w, c.button);
@@ -478,6 +498,84 @@ TEST(recorderDialogs, AboutTellsTheVersionAndLeadsToTheWebsite) {
         EXPECT_TRUE(driver.pending().empty());
         EXPECT_EQ(f.h.browser.addresses.size(), c.pages);
     }
+}
+
+// Check boxes and radio buttons show their state at 3:1 or better: the
+// accent of the palette stands out from the fields and the surface, and the
+// mark of a checked indicator, as drawn, from an unchecked one.
+TEST(recorderDialogs, ChecksAndRadioButtonsShowTheirStateClearly) {
+    SaveFixture f;
+    const QPalette p = [&] {
+        QDialog probe;
+        recorderDialogLook(f.h.app, probe);
+        return probe.palette();
+    }();
+    EXPECT_GE(contrast(p.color(QPalette::Highlight), p.color(QPalette::Base)), 3.0);
+    EXPECT_GE(contrast(p.color(QPalette::Highlight), p.color(QPalette::Window)), 3.0);
+    EXPECT_GE(contrast(p.color(QPalette::HighlightedText), p.color(QPalette::Highlight)), 4.5);
+    // The centre of an indicator as the button paints it.
+    auto centre = [](QAbstractButton& b) {
+        const QImage image = b.grab().toImage();
+        QStyleOptionButton option;
+        option.initFrom(&b);
+        const bool radio = qobject_cast<QRadioButton*>(&b) != nullptr;
+        const QRect r = b.style()->subElementRect(
+            radio ? QStyle::SE_RadioButtonIndicator : QStyle::SE_CheckBoxIndicator, &option, &b);
+        return image.pixelColor(r.center());
+    };
+    int looked = 0;
+    DialogDriver driver;
+    driver.then(kDlgOptionsCaption, [&](QWidget& w) {
+        screenshot(w, kArtifacts, "options");
+        // Each button of the dialog against one of its kind in the other state
+        // (a radio button of a group cannot be unchecked by itself).
+        QRadioButton radioProbe("probe", &w);
+        QCheckBox checkProbe("probe", &w);
+        for (QAbstractButton* b : w.findChildren<QAbstractButton*>()) {
+            const bool radio = qobject_cast<QRadioButton*>(b) != nullptr;
+            if ((!radio && !qobject_cast<QCheckBox*>(b)) || b == &radioProbe || b == &checkProbe) continue;
+            if (!b->isEnabled()) continue;  // a disabled control need not stand out
+            QAbstractButton& probe = radio ? static_cast<QAbstractButton&>(radioProbe) : checkProbe;
+            probe.resize(b->size());
+            probe.setChecked(!b->isChecked());
+            const QColor mine = centre(*b), other = centre(probe);
+            EXPECT_GE(contrast(mine, other), 3.0) << DialogDriver::nameOf(*b) << " " << mine.name().toStdString()
+                                                  << " against " << other.name().toStdString();
+            ++looked;
+        }
+        pressEscape(w);
+    });
+    ASSERT_EQ(recorderDlgOptions(f.h.app), OKAY);
+    EXPECT_TRUE(driver.pending().empty());
+    EXPECT_GE(looked, 11);  // the check boxes and the 2 + 6 radio buttons
+}
+
+// The box of a second start is shown before any main window exists, and
+// looks like every other box: the main skin's colours, read from its
+// definition file.
+TEST(recorderDialogs, TheAlreadyRunningBoxTakesTheSkinsLook) {
+    RecorderHarness h;
+    InstanceLock first;
+    bool running = true;
+    ASSERT_EQ(instanceLockAcquire(instanceLockFolder(), first, running), OKAY);
+    ASSERT_FALSE(running);
+    const RecorderMessageBoxHook recorded = recorderSetMessageBoxHook(nullptr);  // the real box
+    std::string text;
+    DialogDriver driver;
+    driver.then(kMsgCaption, [&](QWidget& w) {
+        expectSkinLook(w);
+        if (auto* label = w.findChild<QLabel*>("qt_msgbox_label")) text = label->text().toStdString();
+        screenshot(w, kArtifacts, "already-running");
+        pressEscape(w);
+    });
+    InstanceLock second, secondCache;
+    bool refused = false;
+    ASSERT_EQ(recorderProcessStart(h.app, second, secondCache, refused), OKAY);
+    recorderSetMessageBoxHook(recorded);
+    EXPECT_TRUE(refused);
+    EXPECT_FALSE(h.app.window.mainWindow);
+    EXPECT_TRUE(driver.pending().empty());
+    EXPECT_EQ(text, kMsgAlreadyRunning);
 }
 
 TEST(recorderDialogs, MessagesAndTheWebDialogsWearTheDialogLook) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QCompleter>
 #include <QGroupBox>
 #include <QLabel>
@@ -18,9 +19,11 @@
 #include "ptListView.h"
 #include "recorderDlgSaveMultipleTracks.h"
 #include "recorderDlgSaveSingleTrack.h"
+#include "recorderItunes.h"
 #include "recorderItunesState.h"
 #include "recorderMP3.h"
 #include "recorderSave.h"
+#include "recorderSaveTarget.h"
 #include "recorderSession.h"
 #include "recorderSongList.h"
 #include "recorderTagFields.h"
@@ -392,37 +395,127 @@ TEST(recorderSave, BrowseUsesThePickerAndTheStoredFolder) {
     EXPECT_EQ(recorderTestSessionValue("default_mp3_save_folder"), chosen.str());
 }
 
-TEST(recorderSave, ItunesChoiceHidesTheFolderAndTellsTheTrackWasNotSaved) {
+// Where iTunes cannot be saved into (no drop folder, no automation server:
+// this computer), neither dialog offers it: the MP3 file is the target, and a
+// stored iTunes choice waits for a start where iTunes is there.
+TEST(recorderSave, ItunesIsNotOfferedWhereItCannotBeSavedInto) {
     SaveFixture f;
+    ASSERT_EQ(recorderSessionSetRemoveAfterSave(false), OKAY);
     const int id = f.addTrack(tagsOf("Song"));
+    f.addTrack(tagsOf("Other"));
+    ASSERT_EQ(recorderSessionSetSaveAsType(2), OKAY);
+    auto onlyMp3 = [](QWidget& w, const char* mp3, const char* itunes, const char* frame) {
+        EXPECT_FALSE(child<QRadioButton>(w, itunes)->isVisible());
+        EXPECT_FALSE(child<QRadioButton>(w, mp3)->isVisible());
+        EXPECT_TRUE(child<QRadioButton>(w, mp3)->isChecked());
+        EXPECT_TRUE(child<QGroupBox>(w, frame)->isVisible());
+    };
+    DialogDriver driver;
+    driver.then(kDlgSaveSingleCaption, [&](QWidget& w) {
+        onlyMp3(w, kSaveSingleMp3, kSaveSingleItunes, kSaveSingleFrame);
+        screenshot(w, kArtifacts, "save-track-without-itunes");
+        clickChild(w, kSaveSingleOk);
+    });
+    ASSERT_EQ(recorderDlgSaveSingleTrack(f.h.app, id), OKAY);
+    EXPECT_TRUE(driver.pending().empty());
+    EXPECT_TRUE(fs::exists(f.out.file("Song.mp3")));
+    EXPECT_TRUE(f.messages().empty());
+    EXPECT_EQ(recorderTestSessionValue("save_as_type"), "2");  // kept
+
+    DialogDriver batch;
+    batch.then(kDlgSaveMultipleCaption, [&](QWidget& w) {
+        onlyMp3(w, kSaveMultipleMp3, kSaveMultipleItunes, kSaveMultipleFrame);
+        clickChild(w, kSaveMultipleOk);
+    });
+    ASSERT_EQ(recorderDlgSaveMultipleTracks(f.h.app, kSaveAll), OKAY);
+    EXPECT_TRUE(batch.pending().empty());
+    EXPECT_TRUE(fs::exists(f.out.file("Other.mp3")));
+    EXPECT_EQ(recorderTestSessionValue("save_as_type"), "2");
+}
+
+// Where iTunes is there, both dialogs offer it; the folder group hides with
+// the choice but keeps its room, so neither dialog changes its size (OK stays
+// under the pointer). An iTunes that does not start: the user is told.
+TEST(recorderSave, ItunesChoiceKeepsTheDialogsSizeAndTellsWhenItunesDoesNotStart) {
+    SaveFixture f;
+    ScriptedItunes itunes;
+    itunes.createFailures.assign(100, kItEFail);
+    f.h.app.services.itunesAutomation = &itunes;
+    const int id = f.addTrack(tagsOf("Song"));
+    f.addTrack(tagsOf("Other"));
+    auto toggles = [](QWidget& w, const char* mp3, const char* itunesId, const char* frame, const char* ok) {
+        EXPECT_TRUE(child<QRadioButton>(w, itunesId)->isVisible());
+        const QSize size = w.size();
+        const QPoint okAt = child<QWidget>(w, ok)->mapTo(&w, QPoint(0, 0));
+        for (const char* choice : {itunesId, mp3, itunesId}) {
+            clickChild(w, choice);
+            QCoreApplication::processEvents();
+            EXPECT_EQ(child<QGroupBox>(w, frame)->isHidden(), choice != mp3) << choice;
+            EXPECT_EQ(w.size(), size) << choice;
+            EXPECT_EQ(child<QWidget>(w, ok)->mapTo(&w, QPoint(0, 0)), okAt) << choice;
+        }
+    };
     DialogDriver driver;
     driver
         .then(kDlgSaveSingleCaption,
-              [](QWidget& w) {
-                  clickChild(w, kSaveSingleItunes);
-                  EXPECT_FALSE(child<QGroupBox>(w, kSaveSingleFrame)->isVisible());
+              [&](QWidget& w) {
+                  toggles(w, kSaveSingleMp3, kSaveSingleItunes, kSaveSingleFrame, kSaveSingleOk);
+                  screenshot(w, kArtifacts, "save-track-itunes");
                   clickChild(w, kSaveSingleOk);
               })
         .then(kDlgSaveSingleCaption, [](QWidget& w) { pressEscape(w); });
     ASSERT_EQ(recorderDlgSaveSingleTrack(f.h.app, id), OKAY);
     EXPECT_TRUE(driver.pending().empty());
-    // iTunes cannot be started here: the export says so, and that the track was not saved.
-    ASSERT_FALSE(f.messages().empty());
-    EXPECT_EQ(f.messages().back(), kMsgUnableToSaveIntoItunes);
+    EXPECT_EQ(f.messages(), (std::vector<std::string>{kMsgUnableToStartItunes, kMsgUnableToSaveIntoItunes}));
     EXPECT_EQ(recorderTestSessionValue("save_as_type"), "2");
-    EXPECT_EQ(f.trackIds(), std::vector<int>{id});
+    EXPECT_EQ(f.trackIds().size(), 2u);
 
-    // Opened again: iTunes is the choice, the folder group hidden.
-    DialogDriver reopened;
-    reopened.then(kDlgSaveSingleCaption, [](QWidget& w) {
-        EXPECT_TRUE(child<QRadioButton>(w, kSaveSingleItunes)->isChecked());
-        EXPECT_FALSE(child<QGroupBox>(w, kSaveSingleFrame)->isVisible());
-        clickChild(w, kSaveSingleMp3);
-        EXPECT_TRUE(child<QGroupBox>(w, kSaveSingleFrame)->isVisible());
-        w.close();  // the close box
+    DialogDriver batch;
+    batch.then(kDlgSaveMultipleCaption, [&](QWidget& w) {
+        EXPECT_TRUE(child<QRadioButton>(w, kSaveMultipleItunes)->isChecked());  // the stored choice
+        toggles(w, kSaveMultipleMp3, kSaveMultipleItunes, kSaveMultipleFrame, kSaveMultipleOk);
+        clickChild(w, kSaveMultipleCancel);
+    });
+    ASSERT_EQ(recorderDlgSaveMultipleTracks(f.h.app, kSaveAll), OKAY);
+    EXPECT_TRUE(batch.pending().empty());
+}
+
+// An untitled track opens with the title a batch would give it, selected:
+// OK saves it under that name, typing replaces it.
+TEST(recorderSave, AnUntitledTrackStartsWithTheBatchsTitleSelected) {
+    SaveFixture f;
+    ASSERT_EQ(recorderSessionSetRemoveAfterSave(false), OKAY);
+    const int id = f.addTrack(recCacheTags{});
+    std::string expected;
+    ASSERT_EQ(recorderSaveDefaultTitle(f.nextStart - 100, expected), OKAY);
+    // Its start as time and date, in a form a file name can hold.
+    ASSERT_NE(expected.find(" - "), std::string::npos);
+    ASSERT_EQ(expected.find_first_of("/:"), std::string::npos);
+    DialogDriver driver;
+    driver.then(kDlgSaveSingleCaption, [&](QWidget& w) {
+        auto* title = child<QLineEdit>(w, kSaveSingleTitle);
+        EXPECT_EQ(title->text().toStdString(), expected);
+        EXPECT_EQ(title->selectedText().toStdString(), expected);
+        EXPECT_TRUE(title->hasFocus() || !w.isActiveWindow());
+        clickChild(w, kSaveSingleOk);
     });
     ASSERT_EQ(recorderDlgSaveSingleTrack(f.h.app, id), OKAY);
-    EXPECT_EQ(recorderTestSessionValue("save_as_type"), "2");  // closing stores nothing
+    EXPECT_TRUE(driver.pending().empty());
+    EXPECT_TRUE(f.messages().empty());
+    const std::string mp3 = f.out.file(expected + ".mp3");
+    ASSERT_TRUE(fs::exists(mp3));
+    EXPECT_EQ(mutagenTags(mp3).at("TIT2"), expected);
+    EXPECT_EQ(f.messages(), std::vector<std::string>{});
+    // Typing replaces the offered title.
+    DialogDriver typed;
+    typed.then(kDlgSaveSingleCaption, [&](QWidget& w) {
+        auto* title = child<QLineEdit>(w, kSaveSingleTitle);
+        title->insert("Mine");  // as typing does, over the selection
+        EXPECT_EQ(title->text(), "Mine");
+        clickChild(w, kSaveSingleCancel);
+    });
+    ASSERT_EQ(recorderDlgSaveSingleTrack(f.h.app, id), OKAY);
+    EXPECT_TRUE(typed.pending().empty());
 }
 
 TEST(recorderSave, ItunesChoiceRunsTheExportFromBothDialogs) {
@@ -491,8 +584,8 @@ TEST(recorderSave, ArtistAlbumAndGenreOfferEarlierEntries) {
                   typeInto(w, kSaveSingleArtist, "Abba");
                   typeInto(w, kSaveSingleAlbum, "Arrival");
                   typeInto(w, kSaveSingleGenre, "Pop");
-                  clickChild(w, kSaveSingleItunes);
-                  clickChild(w, kSaveSingleOk);  // not saved (no iTunes), but the entries are kept
+                  typeInto(w, kSaveSingleFolder, "");
+                  clickChild(w, kSaveSingleOk);  // not saved (no folder), but the entries are kept
               })
         .then(kDlgSaveSingleCaption, [](QWidget& w) { clickChild(w, kSaveSingleCancel); });
     ASSERT_EQ(recorderDlgSaveSingleTrack(f.h.app, id), OKAY);

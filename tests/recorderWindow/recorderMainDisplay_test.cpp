@@ -9,15 +9,19 @@
 #include <QScrollBar>
 #include <QToolTip>
 #include <QTreeWidget>
+#include <cmath>
 #include <filesystem>
 
+#include "dialogDriver.h"
 #include "ptListView.h"
+#include "recCache.h"
 #include "recorderMainDisplay.h"
 #include "recorderMainSkin.h"
 #include "recorderMainWindow.h"
 #include "recorderSession.h"
 #include "recorderSkinLook.h"
 #include "recorderTimer.h"
+#include "recorderTransport.h"
 #include "report.h"
 #include "skin.h"
 #include "windowHarness.h"
@@ -215,14 +219,16 @@ TEST(recorderMainDisplay, HoverImagesFollowThePointerAndGoWhenItLeaves) {
     EXPECT_EQ(app.owned.skin->sliders[0].hover, 0);
 }
 
-TEST(recorderMainDisplay, TooltipOnTheFindSongsButtonOnly) {
+TEST(recorderMainDisplay, TooltipsOnTheFindSongsAndNewTrackButtonsOnly) {
     WindowHarness w(false);
     ASSERT_EQ(w.start(), OKAY);
     RecorderApp& app = w.app();
     bool present = false;
     int l = 0, t = 0, r = 0, b = 0;
     std::string text;
-    ASSERT_EQ(recorderTooltipTool(app, present, l, t, r, b, text), OKAY);
+    ASSERT_EQ(recorderTooltipTool(app, kSkinHotSave, present, l, t, r, b, text), OKAY);
+    EXPECT_FALSE(present);
+    ASSERT_EQ(recorderTooltipTool(app, kSkinHotFindSongs, present, l, t, r, b, text), OKAY);
     ASSERT_TRUE(present);
     int enabled = 0, hl = 0, ht = 0, hr = 0, hb = 0;
     ASSERT_EQ(skinHotspotGet(app.owned.skin.get(), kSkinHotFindSongs, enabled, hl, ht, hr, hb), OKAY);
@@ -242,6 +248,26 @@ TEST(recorderMainDisplay, TooltipOnTheFindSongsButtonOnly) {
     QToolTip::hideText();
     EXPECT_FALSE(ask(QPoint(r + 1, b)));
     EXPECT_FALSE(ask(w.hotspot(kSkinHotSave)));
+
+    // The new-track button says why it is not there, or what it does.
+    struct Case {
+        bool autoSegment, running;
+        const char* text;
+    } cases[] = {{true, true, kNewTrackTooltipAutoSplit},
+                 {false, false, kNewTrackTooltipNoRecording},
+                 {false, true, kNewTrackTooltip}};
+    for (const Case& c : cases) {
+        ASSERT_EQ(recorderSetAutoSegment(app, c.autoSegment), OKAY);
+        engineRecording(app, c.running, c.running ? 1 : 0, c.running ? 5000.0f : 0.0f);
+        ASSERT_EQ(recorderDisplayRecordingFlash(app), OKAY);
+        EXPECT_EQ(w.value(kSkinNewTrack), !c.autoSegment && c.running ? 1 : 0);
+        ASSERT_EQ(recorderTooltipTool(app, kSkinHotNewTrack, present, l, t, r, b, text), OKAY);
+        ASSERT_TRUE(present);
+        EXPECT_EQ(text, c.text);
+        EXPECT_TRUE(ask(QPoint(l, t)));
+        EXPECT_EQ(QToolTip::text().toStdString(), c.text);
+        QToolTip::hideText();
+    }
 
     // Made again, the earlier tooltip goes.
     QPointer<QWidget> first = app.owned.tooltip;
@@ -305,3 +331,106 @@ TEST(recorderMainDisplay, TheTrackListTakesTheSkinsLook) {
 }
 
 }  // namespace
+
+namespace {
+
+// Ticks until `done` holds (at most about 5 s), the engine's threads running meanwhile.
+template <class F>
+bool tickUntil(WindowHarness& w, F done) {
+    for (int i = 0; i < 500; ++i) {
+        if (done()) return true;
+        w.tick();
+        w.h.pump(10);
+    }
+    return done();
+}
+
+int meterWidth(WindowHarness& w) {
+    int width = -2;
+    skinComponentGetShownWidth(w.app().owned.skin.get(), kSkinLevelMeter, width);
+    return width;
+}
+
+int meterFull(WindowHarness& w) {
+    int width = 0, height = 0;
+    skinComponentBitmapGetSize(w.app().owned.skin.get(), kSkinLevelMeter, width, height);
+    return width;
+}
+
+ScriptedPoll tone(float level) { return {ScriptedPacket::constant(2, 480, level, 0)}; }
+
+}  // namespace
+
+// The level bar follows what is captured while record mode is on: the
+// loudest sample of each tick, in decibels, falling back slowly when the
+// sound drops and empty when nothing comes.
+TEST(recorderMainDisplay, TheLevelBarFollowsTheCapturedLevel) {
+    ASSERT_NEAR(recorderLevelMeterFraction(1.0f), 1.0f, 1e-6);
+    ASSERT_NEAR(recorderLevelMeterFraction(0.5f), 1.0f - 6.0206f / 48.0f, 1e-4);
+    ASSERT_EQ(recorderLevelMeterFraction(0.0f), 0.0f);
+    ASSERT_EQ(recorderLevelMeterFraction(0.001f), 0.0f);  // below -48 dB
+    ASSERT_EQ(recorderLevelMeterFraction(NAN), 0.0f);
+
+    WindowHarness w;
+    ASSERT_EQ(w.start(), OKAY);
+    RecorderApp& app = w.app();
+    ASSERT_TRUE(app.modes.recordMode);
+    ASSERT_GT(meterFull(w), 0);
+    ASSERT_TRUE(tickUntil(w, [&] { return w.devices.lastCapture() != nullptr; }));
+    auto capture = w.devices.lastCapture();
+    for (int i = 0; i < 300; ++i) capture->append(tone(i % 2 ? 0.5f : -0.25f));
+    const float loud = recorderLevelMeterFraction(0.5f);
+    ASSERT_TRUE(tickUntil(w, [&] { return app.window.meterLevel == loud; }));
+    EXPECT_EQ(meterWidth(w), std::lround(loud * meterFull(w)));
+    EXPECT_EQ(w.value(kSkinLevelMeter), 1);
+
+    for (int i = 0; i < 300; ++i) capture->append(tone(0.125f));
+    const float quiet = recorderLevelMeterFraction(0.125f);
+    std::vector<float> seen;
+    ASSERT_TRUE(tickUntil(w, [&] {
+        seen.push_back(app.window.meterLevel);
+        return app.window.meterLevel == quiet;
+    }));
+    // On the way down no step is larger than the fall of one tick.
+    for (size_t i = 1; i < seen.size(); ++i)
+        EXPECT_LE(seen[i - 1] - seen[i], kRecorderMeterFallPerTick + 1e-6f);
+    EXPECT_EQ(meterWidth(w), std::lround(quiet * meterFull(w)));
+
+    // The script runs out: nothing comes, the bar empties.
+    ASSERT_TRUE(tickUntil(w, [&] { return app.window.meterLevel == 0.0f; }));
+    EXPECT_EQ(meterWidth(w), 0);
+}
+
+// While a track plays the display shows it: the playback face instead of the
+// idle image, where the track is in the time read-out, its name below the
+// position slider, and the level bar follows what is played.
+TEST(recorderMainDisplay, WhileATrackPlaysTheDisplayShowsItAndItsLevel) {
+    WindowHarness w;
+    ASSERT_EQ(w.start(), OKAY);
+    RecorderApp& app = w.app();
+    const int id = w.addTrack(60000, 1700000000, 16384);  // at -6 dB
+    ASSERT_EQ(recCacheSetTags(app.owned.cacheDb.get(), id, recCacheTags{"Band", "Song", "", "", ""}), OKAY);
+    w.fill();
+    EXPECT_EQ(w.value(kSkinIndicatorPlayback), 0);
+    EXPECT_EQ(w.value(kSkinTextSpare), 0);
+    w.click(w.hotspot(kSkinHotPlayPause));
+    ASSERT_TRUE(app.transport.playing);
+    const float level = recorderLevelMeterFraction(0.5f);
+    ASSERT_TRUE(tickUntil(w, [&] { return app.window.meterLevel == level && w.enginePosition() >= 1000; }));
+    EXPECT_EQ(w.value(kSkinIndicatorPlayback), 1);
+    EXPECT_EQ(w.value(kSkinIndicatorIdle), 1);  // beneath the face, as beneath the frames
+    EXPECT_EQ(w.value(kSkinTextRecordTime), 1);
+    EXPECT_EQ(w.text(kSkinTextRecordTime).substr(0, 2), "0:");
+    EXPECT_NE(w.text(kSkinTextRecordTime), "0:00");
+    EXPECT_EQ(w.value(kSkinTextSpare), 1);
+    EXPECT_EQ(w.text(kSkinTextSpare), "Song - Band");
+    EXPECT_EQ(meterWidth(w), std::lround(level * meterFull(w)));
+    screenshot(*app.window.mainWindow, "recorderWindow", "playing");
+
+    // Stopped: the idle display again, and the bar empties.
+    ASSERT_EQ(recorderTransportStop(app, true), OKAY);
+    ASSERT_TRUE(tickUntil(w, [&] { return app.window.meterLevel == 0.0f; }));
+    EXPECT_EQ(w.value(kSkinIndicatorPlayback), 0);
+    EXPECT_EQ(w.value(kSkinTextSpare), 0);
+    EXPECT_EQ(w.text(kSkinTextRecordTime), "stopped");
+}

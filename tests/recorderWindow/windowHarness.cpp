@@ -17,6 +17,7 @@
 #include "report.h"
 #include "skin.h"
 #include "sndDevicesPlay.h"
+#include "sndDevicesScramble.h"
 
 WindowHarness::WindowHarness(bool outputs) : outputs_(outputs) {
     devices.setEndpoints(
@@ -106,7 +107,7 @@ void WindowHarness::leave() {
 
 int WindowHarness::tick() { return recorderTimer(h.app); }
 
-int WindowHarness::addTrack(long lengthMs, long start) {
+int WindowHarness::addTrack(long lengthMs, long start, int16_t sample) {
     std::string cache;
     recorderPaths(RECORDER_PATH_CACHE, cache);
     static int serial = 0;
@@ -115,7 +116,11 @@ int WindowHarness::addTrack(long lengthMs, long start) {
     const AudioFormat format = audioPcm16Format(2, 1000);
     CsndDevicesWaveFile file;
     if (file.open(cache + "/" + base + ".tmp", &format, kWaveModeWrite) != kWaveSOk) return -1;
-    const std::vector<int16_t> frames(static_cast<size_t>(lengthMs) * 2, 0);  // 1 frame a ms
+    // 1 frame a ms, scrambled as the recorder keeps its tracks.
+    const uint16_t key = recorderScrambleKey(h.app);
+    const auto stored = static_cast<int16_t>(key ? sndDevicesScramble(static_cast<uint16_t>(sample), key)
+                                                 : static_cast<uint16_t>(sample));
+    const std::vector<int16_t> frames(static_cast<size_t>(lengthMs) * 2, stored);
     uint32_t written = 0;
     file.write(static_cast<uint32_t>(frames.size() * 2), frames.data(), &written);
     file.close();

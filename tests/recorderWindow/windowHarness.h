@@ -49,8 +49,9 @@ class WindowHarness {
 
     // --- the program
     int tick();  // one timer tick
-    // A kept track of `lengthMs` recorded at `start`; its row is in the list. Returns its id.
-    int addTrack(long lengthMs, long start = 1700000000);
+    // A kept track of `lengthMs` recorded at `start`, every sample `sample`;
+    // its row is in the list. Returns its id.
+    int addTrack(long lengthMs, long start = 1700000000, int16_t sample = 0);
     void fill();
     void select(int row);
     int selectedRow();  // first selected row, -1 for none

@@ -118,8 +118,18 @@ TEST_F(DefaultSkin, NormalOverlaysMatchTheBackground) {
                             {1101, 1102},
                             {1102, 1103},
                             {1103, 1104},
-                            {1104, kSkinIndicatorIdle}};
+                            {1104, kSkinIndicatorIdle},
+                            {kSkinIndicatorPlayback, kSkinIndicatorIdle}};
     for (auto& p : pairs) EXPECT_NE(component(p[0]).bitmap, component(p[1]).bitmap) << p[0] << " vs " << p[1];
+    // The level bar: lit in its bitmap, unlit in the background beneath it,
+    // and in the display beside the recording time, which it does not cover.
+    const SkinComponent& bar = component(kSkinLevelMeter);
+    ASSERT_FALSE(bar.bitmap.isNull());
+    EXPECT_NE(bar.bitmap.convertToFormat(QImage::Format_RGB32),
+              master.copy(rectOf(bar)).convertToFormat(QImage::Format_RGB32));
+    EXPECT_GE(bar.width, 80);
+    EXPECT_LE(bar.height, 6);
+    EXPECT_FALSE(rectOf(bar).intersects(rectOf(component(kSkinTextRecordTime))));
 }
 
 TEST_F(DefaultSkin, ReadOutsHaveRoomForTheirLongestText) {

@@ -141,13 +141,14 @@ TEST_F(MainSkinTest, LoadsEveryPieceInItsOrderAndHandsOnTheLayout) {
     std::vector<int> order;
     for (const auto& c : skin->components) order.push_back(c.key);
     const std::vector<int> expected = {1000, 1001, 1002, 1005, 1006, 1003, 1004, 1007, 1008, 1009, 1010,
-                                       1012, 1013, 1014, 1101, 1102, 1103, 1104, 1800, 1801, 1802, 1803,
-                                       1200, 1201, 1202, 1203, 1205, 1219, 1206, 1207, 1208, 1209, 1212,
-                                       1213, 1214, 1216, 1217, 1218, 1220, 1221, 1222};
+                                       1012, 1013, 1014, 1101, 1102, 1103, 1104, 1016, 1015, 1800, 1801,
+                                       1802, 1803, 1200, 1201, 1202, 1203, 1205, 1219, 1206, 1207, 1208,
+                                       1209, 1212, 1213, 1214, 1216, 1217, 1218, 1220, 1221, 1222};
     EXPECT_EQ(order, expected);
     for (const auto& c : skin->components) {
         EXPECT_EQ(c.value, c.key == 1000 ? 1 : 0) << c.key;
-        if (c.kind == kSkinKindBitmap && c.key != kSkinMinimiseHover && c.key != kSkinCloseHover) {
+        if (c.kind == kSkinKindBitmap && c.key != kSkinMinimiseHover && c.key != kSkinCloseHover &&
+            c.key != kSkinLevelMeter && c.key != kSkinIndicatorPlayback) {
             EXPECT_FALSE(c.bitmap.isNull()) << c.key;
         }
     }
@@ -159,7 +160,7 @@ TEST_F(MainSkinTest, LoadsEveryPieceInItsOrderAndHandsOnTheLayout) {
                                                   {1208},
                                                   {1001, 1002, 1200, 1201},
                                                   {1003, 1004, 1202, 1203},
-                                                  {1009, 1101, 1102, 1103, 1104},
+                                                  {1009, 1101, 1102, 1103, 1104, 1016},
                                                   {1005, 1006, 1206, 1207},
                                                   {1205, 1010},
                                                   {1214, 1012},
@@ -252,6 +253,59 @@ TEST_F(MainSkinTest, WindowButtonsAreOptionalAfterTheLastGroup) {
     EXPECT_TRUE(component(kSkinCloseHover).bitmap.isNull());
     lines = base;
     lines.insert(lines.end(), {"150", "70", "169"});
+    EXPECT_NE(load(), OKAY);
+    EXPECT_TRUE(reports.reported("../../UTIL/skin/skinRead"));
+}
+
+// After the window buttons a skin may place a level bar and give its buttons'
+// shapes for the focus ring; each of these groups comes only after the ones
+// before it, and a skin without them loads as before (no bar, plain rings).
+TEST_F(MainSkinTest, TheLevelBarAndTheFocusShapesAreOptionalToo) {
+    ReportRecorder reports;
+    ASSERT_EQ(load(), OKAY);
+    ASSERT_TRUE(skin);
+    EXPECT_EQ(component(kSkinLevelMeter).placed, 0);
+    EXPECT_TRUE(component(kSkinLevelMeter).bitmap.isNull());
+    for (const SkinHotspot& h : skin->hotspots) EXPECT_FALSE(h.hasOutline) << h.key;
+
+    writeBmp(folder + "/level_meter.bmp", 60, 6, kGreen);  // wider and taller than its rectangle
+    writeBmp(folder + "/playback_indicator.bmp", 8, 8, kRed);
+    const std::vector<std::string> base = lines;
+    const std::vector<std::string> buttons = {"150", "70", "169", "89", "170", "70", "189", "89"};
+    lines.insert(lines.end(), buttons.begin(), buttons.end());
+    lines.insert(lines.end(), {"100", "92", "140", "96"});  // the bar: 40 x 4
+    // Shapes for the first two hotspots of the file order (menu, logo), then no more.
+    lines.insert(lines.end(), {"1", "1", "8", "8", "4", "-1", "0", "0", "0", "3"});
+    ASSERT_EQ(load(), OKAY);
+    ASSERT_TRUE(skin);
+    EXPECT_EQ(reports.count(), 0u);
+    const SkinComponent& bar = component(kSkinLevelMeter);
+    EXPECT_EQ(std::vector<int>({bar.placed, bar.x, bar.y, bar.width, bar.height}),
+              std::vector<int>({1, 100, 92, 40, 4}));
+    EXPECT_FALSE(component(kSkinIndicatorPlayback).bitmap.isNull());
+    EXPECT_EQ(component(kSkinIndicatorPlayback).x, component(kSkinIndicatorIdle).x);
+    for (const SkinHotspot& h : skin->hotspots) {
+        EXPECT_EQ(h.hasOutline, h.key == kSkinHotMenu) << h.key;  // the logo's shape was "not given"
+        if (h.key == kSkinHotMenu) {
+            EXPECT_EQ(std::vector<int>({h.outline.left, h.outline.top, h.outline.right, h.outline.bottom,
+                                        h.outlineRadius}),
+                      std::vector<int>({1, 1, 9, 9, 4}));
+        }
+    }
+
+    // Without its bitmap the bar is left out; the face without its file too.
+    std::filesystem::remove(folder + "/level_meter.bmp");
+    std::filesystem::remove(folder + "/playback_indicator.bmp");
+    ASSERT_EQ(load(), OKAY);
+    ASSERT_TRUE(skin);
+    EXPECT_TRUE(component(kSkinLevelMeter).bitmap.isNull());
+    EXPECT_TRUE(component(kSkinIndicatorPlayback).bitmap.isNull());
+    EXPECT_EQ(reports.count(), 0u);
+
+    // A shape cut short is a bad definition.
+    lines = base;
+    lines.insert(lines.end(), buttons.begin(), buttons.end());
+    lines.insert(lines.end(), {"100", "92", "140", "96", "1", "1", "8", "8"});
     EXPECT_NE(load(), OKAY);
     EXPECT_TRUE(reports.reported("../../UTIL/skin/skinRead"));
 }

@@ -204,6 +204,90 @@ TEST_F(PaintTest, RefreshRectangles) {
     EXPECT_EQ(window.invalidations.size(), 3u);
 }
 
+// A level bar: the left columns of its bitmap, as many as asked (clamped to
+// the bitmap); only the columns that change are repainted.
+TEST_F(PaintTest, ShownWidthDrawsTheLeftColumnsAndRepaintsOnlyTheChange) {
+    show(kBack, 1);
+    show(kCover, 1);
+    ASSERT_EQ(skinComponentSetShownWidth(skin.get(), kCover, 5, &window), OKAY);
+    ASSERT_EQ(skinComponentSetShownWidth(skin.get(), kCover, 5, &window), OKAY);  // unchanged
+    ASSERT_EQ(skinComponentSetShownWidth(skin.get(), kCover, 12, &window), OKAY);
+    ASSERT_EQ(skinComponentSetShownWidth(skin.get(), kCover, 99, &window), OKAY);  // the whole bitmap
+    int shown = 0;
+    ASSERT_EQ(skinComponentGetShownWidth(skin.get(), kCover, shown), OKAY);
+    EXPECT_EQ(shown, 20);
+    const std::vector<Invalidation> expected = {
+        {{15, 10, 30, 30}, false}, {{15, 10, 22, 30}, false}, {{22, 10, 30, 30}, false}};
+    EXPECT_EQ(window.invalidations, expected);
+
+    ASSERT_EQ(skinComponentSetShownWidth(skin.get(), kCover, 7, &window), OKAY);
+    paint();
+    EXPECT_EQ(count(kBlue, QRect(10, 10, 7, 20)), 7 * 20);
+    EXPECT_EQ(window.pixel(17, 15), kRed);  // the background beside it
+    ASSERT_EQ(skinComponentSetShownWidth(skin.get(), kCover, 0, &window), OKAY);
+    paint();
+    EXPECT_EQ(count(kBlue, QRect(0, 0, 40, 30)), 0);
+    ASSERT_EQ(skinComponentSetShownWidth(skin.get(), kCover, -1, &window), OKAY);
+    paint();
+    EXPECT_EQ(count(kBlue, QRect(10, 10, 20, 20)), 20 * 20);
+}
+
+// The focus ring lies outside the control, in its shape: around a round
+// outline it is a circle (nothing in its corners), around a hotspot without
+// one a rounded rectangle, around a knob a circle that moves with the knob.
+TEST_F(PaintTest, TheFocusRingFollowsTheControlsShapeAndMoves) {
+    show(kBack, 1);
+    ASSERT_EQ(skinFocusSetColour(skin.get(), 0, 0, 255), OKAY);
+    ASSERT_EQ(skinHotspotSetRect(skin.get(), kHotOff, 60, 10, 99, 49), OKAY);
+    ASSERT_EQ(skinHotspotSetOutline(skin.get(), kHotOff, 70, 20, 89, 39, 10), OKAY);  // a circle
+    ImageWindow big(140, 70);
+    ASSERT_EQ(skinFocusSet(skin.get(), &big, SkinFocus{kHotOff, -1}), OKAY);
+    hwndRect ring;
+    ASSERT_EQ(skinFocusRingBounds(skin.get(), ring), OKAY);
+    EXPECT_LE(ring.left, 66);
+    EXPECT_GE(ring.right, 94);
+    EXPECT_EQ(big.invalidations, (std::vector<Invalidation>{{ring, false}}));
+    ASSERT_EQ(skinPaint(skin.get(), &big), OKAY);
+    auto blue = [&](int x, int y) {
+        return qBlue(big.image.pixel(x, y)) > 128 && qRed(big.image.pixel(x, y)) < 128;
+    };
+    EXPECT_TRUE(blue(67, 30));   // left of the circle, 2 px out
+    EXPECT_TRUE(blue(80, 17));   // above it
+    EXPECT_FALSE(blue(68, 18));  // the corner of its square stays clear
+    EXPECT_FALSE(blue(80, 30));  // inside
+
+    // Without an outline: the hotspot's rectangle with rounded corners.
+    ASSERT_EQ(skinFocusSet(skin.get(), &big, SkinFocus{kHotFirst, -1}), OKAY);
+    ASSERT_EQ(skinFocusRingBounds(skin.get(), ring), OKAY);
+    EXPECT_LE(ring.left, -3);  // outside the hotspot, the gap and the pen
+    ASSERT_EQ(skinPaint(skin.get(), &big), OKAY);
+    EXPECT_FALSE(blue(80, 17));  // the old ring is gone
+    EXPECT_TRUE(blue(10, 22));   // under the hotspot
+    EXPECT_FALSE(blue(21, 21));  // its corner is rounded
+
+    // A knob's ring goes where the knob goes, and the move repaints both places.
+    ASSERT_EQ(skinSliderSetEnabled(skin.get(), kSlider, 1), OKAY);
+    ASSERT_EQ(skinFocusSet(skin.get(), &big, SkinFocus{-1, kSlider}), OKAY);
+    hwndRect before;
+    ASSERT_EQ(skinFocusRingBounds(skin.get(), before), OKAY);
+    big.invalidations.clear();
+    ASSERT_EQ(skinSliderSetValue(skin.get(), &big, kSlider, 1.0f), OKAY);
+    hwndRect after;
+    ASSERT_EQ(skinFocusRingBounds(skin.get(), after), OKAY);
+    EXPECT_GT(after.left, before.left);
+    ASSERT_FALSE(big.invalidations.empty());
+    const hwndRect& last = big.invalidations.back().rect;
+    EXPECT_LE(last.left, before.left);
+    EXPECT_GE(last.right, after.right);
+
+    ReportRecorder reports;
+    EXPECT_NE(skinFocusSet(skin.get(), &big, SkinFocus{kHotFirst, kSlider}), OKAY);  // one control at most
+    EXPECT_NE(skinFocusSet(skin.get(), &big, SkinFocus{77, -1}), OKAY);
+    ASSERT_EQ(skinFocusSet(skin.get(), &big, SkinFocus{}), OKAY);
+    ASSERT_EQ(skinFocusRingBounds(skin.get(), ring), OKAY);
+    EXPECT_EQ(ring.width(), 0);
+}
+
 TEST_F(PaintTest, TextsAreCutTo511Units) {
     std::string text(600, 'x');
     ASSERT_EQ(skinTextUpdate(skin.get(), kText, text, &window), OKAY);

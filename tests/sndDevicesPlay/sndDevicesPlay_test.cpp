@@ -9,8 +9,10 @@
 
 #include <functional>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <future>
 #include <thread>
@@ -18,6 +20,7 @@
 #include "CsndDevicesWaveFile.h"
 #include "report.h"
 #include "scriptedRender.h"
+#include "sndDevicesEngine.h"
 #include "sndDevicesPlay.h"
 #include "sndDevicesScramble.h"
 #include "testsupport.h"
@@ -208,6 +211,38 @@ TEST_F(PlayTest, GainScalesEverySampleAndIsClamped) {
     for (auto [in, stored] : clamps) {
         EXPECT_EQ(sndDevicesPlaySetGain(ctx, in), OKAY);
         EXPECT_EQ(ctx.playback.gain.load(), stored) << in;
+    }
+}
+
+// The level the window reads: the loudest sample played since its last read,
+// the gain applied, on every layout of the render stream.
+TEST_F(PlayTest, PublishesTheLoudestSamplePlayedWithItsGain) {
+    for (uint16_t rc : {1, 2, 6}) {
+        SCOPED_TRACE(rc);
+        attachRender(rc, 48000);
+        std::vector<int16_t> signal(2 * 960);
+        for (size_t i = 0; i < signal.size(); ++i) signal[i] = static_cast<int16_t>(int(i % 200) - 100);
+        signal[2 * 300 + 1] = -24576;  // the right side of one frame, at -0.75
+        writeCacheFile(dir.file("t.tmp"), 48000, 2, signal, kKey);
+        ASSERT_GT(load("t"), 0);
+        standInThread();
+        int code = -1;
+        ASSERT_EQ(sndDevicesPlayPlay(ctx, code), OKAY);
+        int loudest = 0;
+        for (int16_t s : signal) loudest = std::max(loudest, std::abs(int(s)));
+        ASSERT_EQ(loudest, 24576);
+        ASSERT_EQ(sndDevicesPlaySetGain(ctx, 0.5f), OKAY);
+        float captured = -1.0f, played = -1.0f;
+        ASSERT_EQ(sndDevicesGetLevels(ctx, captured, played), OKAY);
+        EXPECT_EQ(played, 0.0f);  // nothing played yet
+        EXPECT_EQ(step(), 0);
+        ASSERT_EQ(sndDevicesGetLevels(ctx, captured, played), OKAY);
+        EXPECT_EQ(played, 0.375f);
+        EXPECT_EQ(captured, 0.0f);
+        ASSERT_EQ(sndDevicesGetLevels(ctx, captured, played), OKAY);
+        EXPECT_EQ(played, 0.0f);  // taken by the read
+        ctx.playbackThread.join();
+        EXPECT_EQ(sndDevicesPlayClose(ctx), OKAY);
     }
 }
 

@@ -20,6 +20,7 @@
 #include "testsupport.h"
 
 namespace fs = std::filesystem;
+using testsupport::readBytes;
 using testsupport::TempDir;
 
 TEST(Scramble, EveryValueSurvivesTheRoundTrip) {
@@ -110,6 +111,63 @@ TEST(DeleteCacheFiles, DeletesAudioAndCompanionAndToleratesMissingOnes) {
     EXPECT_TRUE(fs::exists(dir.file("t.wav")));
     ASSERT_EQ(OKAY, sndDevicesDeleteCacheFiles(context, "t", result));
     EXPECT_EQ(0, result);
+}
+
+// A delete that can be undone: the files move into the holding place and
+// back, unchanged; nothing is replaced, nothing moves through a link, and
+// emptying the holding place takes only the cache files there.
+TEST(DeleteCacheFiles, HeldFilesMoveAsideAndBackUnchanged) {
+    TempDir dir;
+    sndDevicesContext context;
+    sndDevicesSettingsChange(context, [&](sndDevicesSettings& s) {
+        s.cacheFolder = dir.str();
+        s.scrambleKey = kSndScrambleKey;
+    });
+    const std::string held = dir.file(kSndHeldFolderName);
+    EXPECT_EQ(sndDevicesHeldFolder(context), held);
+    testsupport::writeBytes(dir.file("t.tmp"), {1, 2, 3, 0, 255});
+    testsupport::writeBytes(dir.file("t.dat"), {9, 8, 7});
+    testsupport::writeBytes(dir.file("u.tmp"), {4});  // a track without a companion
+    int result = 99;
+    ASSERT_EQ(OKAY, sndDevicesHoldCacheFiles(context, "t", result));
+    EXPECT_EQ(0, result);
+    ASSERT_EQ(OKAY, sndDevicesHoldCacheFiles(context, "u", result));
+    EXPECT_EQ(0, result);
+    EXPECT_FALSE(fs::exists(dir.file("t.tmp")));
+    EXPECT_FALSE(fs::exists(dir.file("t.dat")));
+    EXPECT_EQ(readBytes(held + "/t.tmp"), (std::vector<unsigned char>{1, 2, 3, 0, 255}));
+
+    ASSERT_EQ(OKAY, sndDevicesRestoreHeldFiles(context, "t", result));
+    EXPECT_EQ(0, result);
+    EXPECT_EQ(readBytes(dir.file("t.tmp")), (std::vector<unsigned char>{1, 2, 3, 0, 255}));
+    EXPECT_EQ(readBytes(dir.file("t.dat")), (std::vector<unsigned char>{9, 8, 7}));
+    EXPECT_FALSE(fs::exists(held + "/t.tmp"));
+
+    // A file of the held track's name came back meanwhile: nothing is replaced.
+    touch(dir.file("u.tmp"));
+    ASSERT_EQ(OKAY, sndDevicesRestoreHeldFiles(context, "u", result));
+    EXPECT_EQ(kSndRestoreNameTaken, result);
+    EXPECT_EQ(readBytes(held + "/u.tmp"), (std::vector<unsigned char>{4}));
+
+    // Emptying takes the cache files and leaves the rest (and so the folder).
+    touch(held + "/notes.txt");
+    touch(held + "/x.wav");
+    ASSERT_EQ(OKAY, sndDevicesEmptyHeldFiles(context));
+    EXPECT_FALSE(fs::exists(held + "/u.tmp"));
+    EXPECT_FALSE(fs::exists(held + "/x.wav"));
+    EXPECT_TRUE(fs::exists(held + "/notes.txt"));
+    fs::remove(held + "/notes.txt");
+    ASSERT_EQ(OKAY, sndDevicesEmptyHeldFiles(context));
+    EXPECT_FALSE(fs::exists(held));
+    EXPECT_TRUE(fs::exists(dir.file("t.tmp")));  // the cache folder's own files stay
+
+    // A holding place that leads elsewhere is not used: the track stays.
+    TempDir elsewhere;
+    fs::create_directory_symlink(elsewhere.path(), held);
+    ASSERT_EQ(OKAY, sndDevicesHoldCacheFiles(context, "t", result));
+    EXPECT_EQ(kSndDeleteCouldNotDelete, result);
+    EXPECT_TRUE(fs::exists(dir.file("t.tmp")));
+    EXPECT_TRUE(fs::is_empty(elsewhere.path()));
 }
 
 TEST(DeleteCacheFiles, WaitsForPreEncodingThenRetries) {

@@ -672,3 +672,43 @@ TEST(ScriptedCapture, HandsOutPollsRepeatsAndFailsAsScripted) {
     EXPECT_EQ(OKAY, s.start());
     EXPECT_TRUE(s.started());
 }
+
+// The level the window reads: the loudest sample the calls since its last
+// read kept for the recording (16-bit, so a sample beyond full scale reads as
+// the largest one); a packet flagged silent counts as silence whatever it
+// holds, channels and frames that are not recorded do not count; a read
+// starts the peak over.
+TEST(CaptureStep, PublishesTheLoudestKeptSampleUntilTheWindowTakesIt) {
+    struct Case {
+        const char* what;
+        uint16_t channels;
+        uint32_t rate;
+        std::vector<std::vector<std::pair<int, float>>> calls;  // spikes of one packet a call
+        uint32_t flags;
+        float expected;
+    };
+    const Case cases[] = {
+        {"a negative right sample", 2, 48000, {{{2 * 3 + 1, -0.75f}}}, 0, 0.75f},
+        {"the louder of two calls", 2, 48000, {{{0, 0.5f}}, {{8, -0.625f}}}, 0, 0.625f},
+        {"flagged silent", 2, 48000, {{{0, 0.9f}}}, kAudioPacketSilent, 0.0f},
+        {"beyond full scale", 2, 48000, {{{1, 3.5f}}}, 0, 32767.0f / 32768.0f},
+        {"a channel that is not recorded", 6, 48000, {{{6 * 3 + 5, 0.9f}}}, 0, 0.125f},
+        {"a frame the decimation drops", 2, 96000, {{{2 * 7, 0.9f}}}, 0, 0.125f},
+        {"nothing captured", 2, 48000, {}, 0, 0.0f},
+    };
+    for (const Case& c : cases) {
+        Rig rig(c.channels, c.rate);
+        for (const auto& spikes : c.calls) {
+            ScriptedPacket p = rig.packet(c.rate / 100, 0.125f, c.flags);
+            for (auto [index, value] : spikes) p.samples[static_cast<size_t>(index)] = value;
+            rig.step({p});
+        }
+        if (c.calls.empty()) rig.step({});
+        float captured = -1.0f, played = -1.0f;
+        ASSERT_EQ(OKAY, sndDevicesGetLevels(rig.context, captured, played));
+        EXPECT_EQ(captured, c.expected) << c.what;
+        EXPECT_EQ(played, 0.0f) << c.what;
+        ASSERT_EQ(OKAY, sndDevicesGetLevels(rig.context, captured, played));
+        EXPECT_EQ(captured, 0.0f) << c.what << ": taken by the read";
+    }
+}

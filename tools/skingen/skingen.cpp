@@ -48,6 +48,7 @@ const QRect kRecordMode(24, 78, 136, 50);
 const QRect kDisplay(172, 78, 250, 50);
 const QRect kIndicator(176, 82, 108, 42);
 const QRect kRecordTime(292, 89, 126, 30);  // text 1802
+const QRect kMeter(294, 120, 120, 4);       // the level bar, under the time
 const QRect kNewTrack(434, 78, 118, 50);
 const QRect kAutoSplit(564, 78, 112, 50);
 
@@ -68,7 +69,7 @@ constexpr int kKnob = 18;
 const QRect kPositionTrack(212, 400, 256, kKnob);  // slider 1701
 const QRect kPlayTime(212, 424, 170, 18);          // text 1801: "position / length"
 const QRect kVolumeTrack(528, 400, 156, kKnob);    // slider 1700
-const QRect kSpare(212, 442, 60, 14);              // text 1803, never given text
+const QRect kSpare(212, 442, 256, 14);             // text 1803: the name of what plays
 
 // ---------------------------------------------------------------- colours --
 const QColor kBar(0x0F, 0x11, 0x15);
@@ -121,7 +122,8 @@ struct State {
     bool hideShortOn = false;
     bool playing = false;  // the play button shows pause
     bool newTrackActive = false;
-    int indicatorFrame = 0;  // 0 idle, 1..4 recording
+    int indicatorFrame = 0;  // 0 idle, 1..4 recording, kPlaybackFace a track plays
+    double meterFill = 0;    // how far the level bar is lit, 0..1
     bool deleteDisabled = false;
     bool saveDisabled = false;
     bool instructions = false;
@@ -424,12 +426,29 @@ void logo(QPainter& p, const QRect& r, bool hovered) {
          hovered ? kBlue : kTextMuted, Qt::AlignLeft | Qt::AlignVCenter);
 }
 
-// The recording indicator: idle, or one of four animation frames.
+constexpr int kPlaybackFace = -1;
+
+// The recording indicator: idle, one of four animation frames, or the face
+// shown while a track plays.
 void indicator(QPainter& p, const QRect& r, int frame) {
     p.setPen(Qt::NoPen);
     p.setBrush(kDisplayBack);
     p.drawRect(r);
     const QPointF dot(r.x() + 16, r.y() + r.height() / 2.0);
+    if (frame == kPlaybackFace) {
+        p.setBrush(kBlue);
+        p.drawEllipse(dot, 7, 7);
+        QPainterPath triangle;
+        triangle.moveTo(dot.x() - 2.2, dot.y() - 3.8);
+        triangle.lineTo(dot.x() + 4.0, dot.y());
+        triangle.lineTo(dot.x() - 2.2, dot.y() + 3.8);
+        triangle.closeSubpath();
+        p.setBrush(Qt::white);
+        p.drawPath(triangle);
+        text(p, QRectF(r.x() + 30, r.y(), 74, r.height()), "PLAY", font(13, true, 1.5), kBlue,
+             Qt::AlignLeft | Qt::AlignVCenter);
+        return;
+    }
     if (frame == 0) {
         p.setBrush(QColor(0x3A, 0x40, 0x4C));
         p.drawEllipse(dot, 6, 6);
@@ -463,6 +482,11 @@ void indicator(QPainter& p, const QRect& r, int frame) {
     }
 }
 
+// The circle of a transport button of this diameter in its area.
+QRect transportCircle(const QRect& r, int diameter) {
+    return QRect(r.x() + r.width() / 2 - diameter / 2, r.y() + 4, diameter, diameter);
+}
+
 void transportButton(QPainter& p, const QRect& r, int diameter, const QString& caption, bool hovered,
                      bool primary, int glyph /* 0 prev, 1 play, 2 pause, 3 next */) {
     const QPointF c(r.x() + r.width() / 2.0, r.y() + 4 + diameter / 2.0);
@@ -479,6 +503,24 @@ void transportButton(QPainter& p, const QRect& r, int diameter, const QString& c
     if (glyph == 3) glyphSkip(p, c.x(), c.y(), s, ink, true);
     text(p, QRectF(r.x(), r.bottom() - 15, r.width(), 14), caption, font(10, true),
          hovered ? kText : kTextSoft, Qt::AlignHCenter | Qt::AlignVCenter);
+}
+
+// The level bar: a slim groove, lit from the left in green, then amber, then
+// red towards full scale.
+void meter(QPainter& p, const QRect& r, double fill) {
+    p.setPen(Qt::NoPen);
+    p.setBrush(kGroove);
+    p.drawRoundedRect(QRectF(r), r.height() / 2.0, r.height() / 2.0);
+    if (fill <= 0) return;
+    QLinearGradient lit(r.left(), 0, r.right(), 0);
+    lit.setColorAt(0, QColor(0x3D, 0xD6, 0x8C));
+    lit.setColorAt(0.7, QColor(0x3D, 0xD6, 0x8C));
+    lit.setColorAt(0.85, QColor(0xFF, 0xC1, 0x4D));
+    lit.setColorAt(1, kRed);
+    p.setBrush(lit);
+    p.setClipRect(QRectF(r.x(), r.y(), r.width() * fill, r.height()));
+    p.drawRoundedRect(QRectF(r), r.height() / 2.0, r.height() / 2.0);
+    p.setClipping(false);
 }
 
 void groove(QPainter& p, const QRect& track) {
@@ -553,6 +595,7 @@ QImage scene(const State& st) {
     toggleTall(p, kRecordMode, "Record", st.recordOn, st.hover == Hover::RecordMode, kRed, iconRecordDot);
     roundRect(p, kDisplay, 8, kDisplayBack, QColor(0x26, 0x2B, 0x34));
     indicator(p, kIndicator, st.indicatorFrame);
+    meter(p, kMeter, st.meterFill);
     if (st.newTrackActive) {
         labelButton(p, kNewTrack, "New track", st.hover == Hover::NewTrack, iconScissors);
     } else {
@@ -681,6 +724,32 @@ void writeDefinition() {
     colourText(kTextSoft);
     hotspot(kMinimise);  // after the last group older skins hold: the window buttons
     hotspot(kClose);
+    rect(kMeter);  // the level bar
+    // The buttons' shapes for the focus ring, hotspots in file order, then
+    // the window buttons: round transport buttons, rounded faces elsewhere.
+    struct Outline {
+        QRect shape;
+        int radius;
+    };
+    const Outline outlines[] = {{kMenu, 8},
+                                {kLogo, 9},
+                                {kRecordMode, 8},
+                                {kAutoSplit, 8},
+                                {kHideShort, 8},
+                                {kDelete, 8},
+                                {kSave, 8},
+                                {kRename, 8},
+                                {transportCircle(kPrevious, 38), 19},
+                                {transportCircle(kNext, 38), 19},
+                                {transportCircle(kPlay, 46), 23},
+                                {kNewTrack, 8},
+                                {kFindSongs, 8},
+                                {kMinimise, 8},
+                                {kClose, 8}};
+    for (const Outline& o : outlines) {
+        hotspot(o.shape);
+        line(o.radius);
+    }
 
     std::ofstream out(gFolder + "/skin_definition.txt", std::ios::binary);
     for (const auto& l : gLines) out << l << "\r\n";
@@ -840,6 +909,14 @@ int main(int argc, char** argv) {
     crop(State{}, kAutoSplit, "auto_segment_off.bmp");
     crop(with({autoOn}), kAutoSplit, "auto_segment_on.bmp");
     crop(State{}, kIndicator, "recording_progress_off.bmp");
+    {
+        State s;
+        s.indicatorFrame = kPlaybackFace;
+        crop(s, kIndicator, "playback_indicator.bmp");
+        s = State{};
+        s.meterFill = 1;
+        crop(s, kMeter, "level_meter.bmp");
+    }
     for (int f = 1; f <= 4; ++f) {
         State s;
         s.indicatorFrame = f;

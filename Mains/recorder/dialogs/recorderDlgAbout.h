@@ -15,6 +15,10 @@ inline constexpr const char* kAboutDescription =
 inline constexpr const char* kAboutText = "5601";
 inline constexpr const char* kAboutWebsite = "5602";
 inline constexpr const char* kAboutOk = "5603";
+inline constexpr const char* kAboutLogo = "aboutLogo";  // the skin's logo above the text
+// The layout: the margin around the parts, and the width the text wraps at.
+inline constexpr int kAboutMargin = 24;
+inline constexpr int kAboutTextWidth = 380;
 
 // "Tobrel - Version 2.005", an empty line, then the description.
 std::string recorderDlgAboutText();

@@ -11,6 +11,7 @@
 #include "recorderMainSkin.h"
 #include "recorderMainWindow.h"
 #include "recorderSeams.h"
+#include "recorderUndoDelete.h"
 #include "report.h"
 #include "skin.h"
 
@@ -24,6 +25,12 @@ int recorderMainMenu(RecorderApp& app) {
     QMenu menu(app.window.mainWindow);
     menu.setObjectName(kMainMenuName);
     REPORT_CHECK(recorderDialogLook(app, menu));
+    QAction* undo = nullptr;
+    if (recorderUndoDeleteAvailable(app)) {
+        undo = menu.addAction(kMainMenuUndo);
+        undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));  // shown beside it; the window's key does it
+        menu.addSeparator();
+    }
     QAction* wizard = menu.addAction(kMainMenuWizard);
     QAction* website = menu.addAction(kMainMenuWebsite);
     QAction* options = menu.addAction(kMainMenuOptions);
@@ -35,6 +42,7 @@ int recorderMainMenu(RecorderApp& app) {
     QAction* exit = menu.addAction(kMainMenuExit);
 
     QAction* chosen = menu.exec(app.window.mainWindow->mapToGlobal(QPoint(left, bottom)));
+    if (undo && chosen == undo) REPORT_CHECK(recorderUndoDelete(app));
     if (chosen == wizard) REPORT_CHECK(recorderDlgFindSongsOpen(app));
     if (chosen == website) REPORT_CHECK(recorderMainOpenPage(app, kRecorderPageLogo));
     if (chosen == options) REPORT_CHECK(recorderDlgOptions(app));

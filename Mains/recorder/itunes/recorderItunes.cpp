@@ -136,24 +136,35 @@ int showMessage(RecorderApp& app, const char* text) {
     return recorderDlgMsgModal(app, text, false, confirmed);
 }
 
-// The drop folder. saved stays clear when there is none or writing there failed.
-int saveIntoDropFolder(RecorderApp& app, const TrackTexts& texts, const std::string& baseName, bool& saved) {
-    saved = false;
+// iTunes' drop folder, as this run knows it (see recorderItunesState.h).
+int findDropFolder(RecorderApp& app, std::string& dropFolder, bool& found) {
+    found = false;
     RecorderItunesState& state = app.itunes;
     if (!state.dropFolderConfirmed) {
         if (state.musicFolderLookedUp) return OKAY;
         state.musicFolderLookedUp = true;
-        bool found = false;
-        REPORT_CHECK(itunesSdkPathsMusicFolder(state.musicFolder, kItunesSdkPathCapacity, found));
-        if (!found) {
+        bool known = false;
+        REPORT_CHECK(itunesSdkPathsMusicFolder(state.musicFolder, kItunesSdkPathCapacity, known));
+        if (!known) {
             state.musicFolder.clear();
             return OKAY;
         }
         pstrStripTrailingSlash(state.musicFolder);
     }
-    const std::string dropFolder = state.musicFolder + "/" + kRecorderItunesDropFolder;
+    dropFolder = state.musicFolder + "/" + kRecorderItunesDropFolder;
     if (!FileIsFolder(dropFolder)) return OKAY;
     state.dropFolderConfirmed = true;
+    found = true;
+    return OKAY;
+}
+
+// The drop folder. saved stays clear when there is none or writing there failed.
+int saveIntoDropFolder(RecorderApp& app, const TrackTexts& texts, const std::string& baseName, bool& saved) {
+    saved = false;
+    std::string dropFolder;
+    bool found = false;
+    REPORT_CHECK(findDropFolder(app, dropFolder, found));
+    if (!found) return OKAY;
 
     const std::string mp3Path = dropFolder + "/" + baseName + ".mp3";
     WaitCursor cursor;
@@ -237,6 +248,14 @@ int saveThroughAutomation(RecorderApp& app, const TrackTexts& texts, const std::
 }
 
 }  // namespace
+
+int recorderItunesOffered(RecorderApp& app, bool& offered) {
+    offered = false;
+    std::string dropFolder;
+    REPORT_CHECK(findDropFolder(app, dropFolder, offered));
+    if (!offered) offered = automationOf(app).serverInstalled(kItClsidITunesApp);
+    return OKAY;
+}
 
 int recorderItunes(RecorderApp& app, const std::string& title, const std::string& artist,
                    const std::string& album, const std::string& genre, const std::string& comment,

@@ -30,6 +30,7 @@
 #include "recorderSeams.h"
 #include "recorderSession.h"
 #include "recorderSkinLook.h"
+#include "recorderUndoDelete.h"
 #include "report.h"
 #include "sndDevicesDeleteCacheFiles.h"
 #include "sndDevicesEngine.h"
@@ -138,6 +139,16 @@ int recorderSongListApplySkin(RecorderApp& app, Skin& skin) {
     return OKAY;
 }
 
+int recorderSongListPlace(RecorderApp& app, int room) {
+    if (!app.owned.listCtrl || !app.owned.skin) return REPORT_ERR();
+    int left = 0, top = 0, right = 0, bottom = 0;
+    RecorderSkinColour text, back;
+    REPORT_CHECK(recorderMainSkinListLayout(app.owned.skin.get(), left, top, right, bottom, text, back));
+    REPORT_CHECK(ptListViewPlace(app.owned.listCtrl.get(), left, top, right, std::max(top, bottom - room)));
+    REPORT_CHECK(ptListViewFitRows(app.owned.listCtrl.get()));
+    return OKAY;
+}
+
 int recorderSongListFree(RecorderApp& app) {
     if (!app.owned.listCtrl && !app.owned.listView) return OKAY;
     REPORT_CHECK(ptListViewFree(app.owned.listCtrl));
@@ -158,6 +169,9 @@ int recorderSongListTrackName(const recCacheTags& tags, long startTime, long now
 int recorderSongListFill(RecorderApp& app) {
     ptListView* lv = app.owned.listCtrl.get();
     if (!lv || !app.owned.cacheDb) return REPORT_ERR();
+
+    // The display's name of the playing track is worked out again (a rename).
+    app.window.playingNameId = kRecorderNoTrack;
 
     // 1. What is selected now, by item data.
     std::vector<long> keep;
@@ -324,6 +338,8 @@ int recorderSongListDelete(RecorderApp& app) {
     // Item data first: deleting must not depend on row positions.
     std::vector<long> items;
     REPORT_CHECK(ptListViewGetSelectedItemData(lv, kPtListViewMaxSelection, items));
+    // The delete before this one can no longer be undone.
+    REPORT_CHECK(recorderUndoDeleteForget(app));
 
     QApplication::setOverrideCursor(Qt::WaitCursor);
     int processed = 0;
@@ -340,13 +356,15 @@ int recorderSongListDelete(RecorderApp& app) {
         }
         bool deleted = false;
         ++processed;
-        if (recorderSongListDeleteTrack(app, static_cast<int>(data), deleted) != OKAY) {
+        if (recorderUndoDeleteTrack(app, static_cast<int>(data), deleted) != OKAY) {
             result = REPORT_ERR();
             break;
         }
         if (!deleted) break;  // its files are in use: leave the rest alone
     }
     QApplication::restoreOverrideCursor();
+    // What was deleted, and the way back.
+    if (recorderUndoDeleteOffer(app) != OKAY) result = REPORT_ERR();
     if (result != OKAY) return REPORT_ERR();
     if (processed == 0) return OKAY;
 

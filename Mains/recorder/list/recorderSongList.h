@@ -32,6 +32,9 @@ int recorderSongListCreate(RecorderApp& app);
 // Places the list on the skin's rectangle 1800, gives the columns their
 // shares (0.72, 0.28) and takes the row colours from the skin.
 int recorderSongListApplySkin(RecorderApp& app, Skin& skin);
+// Places the list on the skin's rectangle 1800 less `room` pixels at its
+// bottom (room for a notice there), its rows fitted to the height left.
+int recorderSongListPlace(RecorderApp& app, int room);
 // Frees the wrapper and the control (shutdown); a second call does nothing.
 int recorderSongListFree(RecorderApp& app);
 
@@ -42,9 +45,11 @@ int recorderSongListFill(RecorderApp& app);
 // the recording indicator changed.
 int recorderSongListViewTimerClicked(RecorderApp& app, bool changed);
 
-// Deletes the selected tracks (no confirmation), then selects a neighbour.
+// Deletes the selected tracks (no confirmation: they are held, and the
+// delete can be undone until the next one, a save or the end of the
+// program; see recorderUndoDelete.h), then selects a neighbour.
 int recorderSongListDelete(RecorderApp& app);
-// Deletes one track's files and row; deleted is off when its files are in use.
+// Deletes one track's files and row for good; deleted is off when its files are in use.
 int recorderSongListDeleteTrack(RecorderApp& app, int id, bool& deleted);
 // The first selected row: found, its id (-100 when nothing is selected) and
 // base name (empty for the recording row).

@@ -20,7 +20,6 @@
 #include <set>
 
 #include "File.h"
-#include "Ptime.h"
 #include "pstr.h"
 #include "recCache.h"
 #include "recorderApp.h"
@@ -35,6 +34,7 @@
 #include "recorderSession.h"
 #include "recorderSongList.h"
 #include "recorderTransport.h"
+#include "recorderUndoDelete.h"
 #include "report.h"
 
 static constexpr const char* kReportModule = "./recorderDlgSaveMultipleTracks";
@@ -76,7 +76,7 @@ int readTrack(RecorderApp& app, int id, long now, BatchTrack& t) {
     REPORT_CHECK(recCacheGetTrack(app.owned.cacheDb.get(), id, t.track));
     REPORT_CHECK(recorderSongListTrackName(t.tags, t.track.creationTime, now, t.shownName));
     // Untitled tracks are named after their start, in a form a file name can hold.
-    if (t.tags.song.empty()) REPORT_CHECK(PtimeText(t.track.creationTime, "", true, t.tags.song));
+    if (t.tags.song.empty()) REPORT_CHECK(recorderSaveDefaultTitle(t.track.creationTime, t.tags.song));
     return OKAY;
 }
 
@@ -186,6 +186,8 @@ int runBatch(RecorderApp& app, MultipleTracksDialog& d, int& savedCount, bool& f
 }
 
 int onOk(RecorderApp& app, MultipleTracksDialog& d) {
+    // A save ends what a delete before it held.
+    REPORT_CHECK(recorderUndoDeleteForget(app));
     REPORT_CHECK(recorderSaveTargetStoreType(d.target));
     int savedCount = 0;
     bool finished = false;

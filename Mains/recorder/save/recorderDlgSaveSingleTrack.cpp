@@ -28,6 +28,7 @@
 #include "recorderSongList.h"
 #include "recorderTagFields.h"
 #include "recorderTransport.h"
+#include "recorderUndoDelete.h"
 #include "report.h"
 
 static constexpr const char* kReportModule = "./recorderDlgSaveSingleTrack";
@@ -67,6 +68,8 @@ void build(SingleTrackDialog& d) {
 // OK. Returns with the dialog still open whenever the track was not saved.
 int onOk(RecorderApp& app, SingleTrackDialog& d) {
     bool confirmed = false;
+    // A save ends what a delete before it held.
+    REPORT_CHECK(recorderUndoDeleteForget(app));
     REPORT_CHECK(recorderSaveTargetStoreType(d.target));
     recCacheTags tags = recorderTagFieldsRead(d.fields);
     pstrStripLeadingBlanks(tags.song);
@@ -114,10 +117,15 @@ int open(RecorderApp& app, SingleTrackDialog& d) {
     REPORT_CHECK(recorderSaveTargetLoad(app, d.target));
     recCacheTags tags;
     REPORT_CHECK(recCacheGetTags(app.owned.cacheDb.get(), d.trackId, tags));
-    recorderTagFieldsFill(d.fields, tags);
     recCacheTrack track;
     REPORT_CHECK(recCacheGetTrack(app.owned.cacheDb.get(), d.trackId, track));
     d.baseName = track.baseName;
+    // An untitled track offers the title a batch would give it, selected, so
+    // that OK accepts it and typing replaces it.
+    const bool untitled = tags.song.empty();
+    if (untitled) REPORT_CHECK(recorderSaveDefaultTitle(track.creationTime, tags.song));
+    recorderTagFieldsFill(d.fields, tags);
+    if (untitled) d.fields.title->selectAll();
     REPORT_CHECK(recorderTagStoresOpen(app, d.fields, d.stores));
     REPORT_CHECK(recorderDialogLook(app, *d.dialog));
     return OKAY;

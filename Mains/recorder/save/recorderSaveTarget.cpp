@@ -11,9 +11,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "Ptime.h"
 #include "pstr.h"
 #include "recorderApp.h"
 #include "recorderDlgMsgModal.h"
+#include "recorderItunes.h"
 #include "recorderPaths.h"
 #include "recorderSave.h"
 #include "recorderSession.h"
@@ -77,14 +79,24 @@ RecorderSaveTarget recorderSaveTargetCreate(QDialog& dialog, QBoxLayout& choices
     grid->addWidget(hint, 2, 1);
     group.addWidget(t.frame);
 
-    // The folder matters only for an MP3 file.
+    // The folder matters only for an MP3 file. Hidden, it keeps its room, so
+    // that the dialog keeps its size and OK stays under the pointer.
+    QSizePolicy keepRoom = t.frame->sizePolicy();
+    keepRoom.setRetainSizeWhenHidden(true);
+    t.frame->setSizePolicy(keepRoom);
     QObject::connect(t.mp3, &QRadioButton::toggled, t.frame, &QWidget::setVisible);
     return t;
 }
 
-int recorderSaveTargetLoad(RecorderApp& app, const RecorderSaveTarget& target) {
+int recorderSaveTargetLoad(RecorderApp& app, RecorderSaveTarget& target) {
+    REPORT_CHECK(recorderItunesOffered(app, target.itunesOffered));
     int type = kSaveAsTypeMp3;
     REPORT_CHECK(recorderSessionGetSaveAsType(type));
+    // Without iTunes there is nothing to choose: the MP3 file is the target,
+    // and a stored iTunes choice waits for a start where iTunes is there.
+    if (!target.itunesOffered) type = kSaveAsTypeMp3;
+    target.mp3->setVisible(target.itunesOffered);
+    target.itunes->setVisible(target.itunesOffered);
     (type == kSaveAsTypeItunes ? target.itunes : target.mp3)->setChecked(true);
     target.frame->setVisible(type != kSaveAsTypeItunes);
     bool subfolders = true;
@@ -98,10 +110,16 @@ int recorderSaveTargetLoad(RecorderApp& app, const RecorderSaveTarget& target) {
     return OKAY;
 }
 
+int recorderSaveDefaultTitle(long creationTime, std::string& title) {
+    REPORT_CHECK(PtimeText(creationTime, "", true, title));
+    return OKAY;
+}
+
 // Settings are written through to disk (synced) one by one; a value that
 // did not change is not written again, so a save does not wait for the disk
 // without need.
 int recorderSaveTargetStoreType(const RecorderSaveTarget& target) {
+    if (!target.itunesOffered) return OKAY;
     const int type = target.mp3->isChecked() ? kSaveAsTypeMp3 : kSaveAsTypeItunes;
     int stored = 0;
     REPORT_CHECK(recorderSessionGetSaveAsType(stored));

@@ -42,6 +42,7 @@ struct RecorderSaveTarget {
     QLineEdit* folder = nullptr;
     QPushButton* browse = nullptr;
     QCheckBox* subfolders = nullptr;
+    bool itunesOffered = false;  // set by recorderSaveTargetLoad
 };
 
 // Adds the two choices to `choices` and the folder group to `group`.
@@ -50,10 +51,18 @@ RecorderSaveTarget recorderSaveTargetCreate(QDialog& dialog, QBoxLayout& choices
 
 // Sets the controls from the settings (save_as_type, use_subfolders, the
 // default save folder), shows the folder group only while MP3 is chosen and
-// makes "Browse..." run the folder picker.
-int recorderSaveTargetLoad(RecorderApp& app, const RecorderSaveTarget& target);
+// makes "Browse..." run the folder picker. The choice is shown only where
+// iTunes can be saved into (recorderItunesOffered); elsewhere the MP3 file is
+// the target, whatever save_as_type holds. The folder group keeps its room
+// while hidden, so the dialog's size does not change with the choice.
+int recorderSaveTargetLoad(RecorderApp& app, RecorderSaveTarget& target);
 
-// OK, first step: stores save_as_type from the choice.
+// The title a track without one is saved under, in both dialogs: its
+// creation time as text, in a form a file name can hold.
+int recorderSaveDefaultTitle(long creationTime, std::string& title);
+
+// OK, first step: stores save_as_type from the choice (nothing while the
+// choice is not shown, so a stored iTunes choice is kept).
 int recorderSaveTargetStoreType(const RecorderSaveTarget& target);
 
 // OK, for MP3: the folder must be a full path (otherwise the user is told and

@@ -44,21 +44,31 @@ int recorderDlgAskEmail(RecorderApp& app, std::string& address) {
     layout->addLayout(row);
 
     auto* buttons = new QHBoxLayout();
+    auto* decline = new QPushButton(kAskEmailNoThanksText, &dialog);
+    decline->setObjectName(kAskEmailNoThanks);
+    decline->setAutoDefault(false);
     auto* ok = new QPushButton("OK", &dialog);
     ok->setObjectName(kAskEmailOk);
     ok->setDefault(true);
     buttons->addStretch(1);
+    buttons->addWidget(decline);
     buttons->addWidget(ok);
-    buttons->addStretch(1);
     layout->addLayout(buttons);
     QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
+    // Declining answers the question for good, as OK on an empty field does.
+    bool declined = false;
+    QObject::connect(decline, &QPushButton::clicked, &dialog, [&dialog, &declined] {
+        declined = true;
+        dialog.accept();
+    });
     REPORT_CHECK(recorderDialogLook(app, dialog));
 
     edit->setFocus();
     dialog.raise();
     dialog.activateWindow();
-    // OK, the close box and Escape all end here, and all keep what was typed.
+    // OK, the close box and Escape all end here, and all keep what was typed;
+    // "No thanks" keeps nothing.
     dialog.exec();
-    address = edit->text().trimmed().toStdString();
+    if (!declined) address = edit->text().trimmed().toStdString();
     return OKAY;
 }

@@ -72,7 +72,9 @@ int newTrackIfShown(RecorderApp& app) {
     return OKAY;
 }
 
-int hotspotAction(RecorderApp& app, int hotspot, int x, int y) {
+}  // namespace
+
+int recorderMainHotspotAction(RecorderApp& app, int hotspot, int x, int y) {
     switch (hotspot) {
         case kSkinHotMenu:
             return recorderMainMenu(app);
@@ -110,8 +112,6 @@ int hotspotAction(RecorderApp& app, int hotspot, int x, int y) {
             return OKAY;
     }
 }
-
-}  // namespace
 
 std::string recorderProductVersionText() {
     // Without the user's locale, which could make the decimal point a comma.
@@ -189,7 +189,7 @@ int recorderMainLButtonDown(RecorderApp& app, int x, int y) {
     int hotspot = -1;
     REPORT_CHECK(skinHotspotHitTest(skin, x, y, hotspot));
     if (hotspot != -1) {
-        REPORT_CHECK(hotspotAction(app, hotspot, x, y));
+        REPORT_CHECK(recorderMainHotspotAction(app, hotspot, x, y));
         return OKAY;
     }
     int knob = -1;

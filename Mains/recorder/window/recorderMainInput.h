@@ -12,6 +12,8 @@ struct RecorderApp;
 inline constexpr double kRecorderProductVersion = 2.005;
 
 int recorderMainMouseMove(RecorderApp& app, int x, int y);
+// What a hotspot does when pressed at (x, y) (the mouse, or a key on the focused button).
+int recorderMainHotspotAction(RecorderApp& app, int hotspot, int x, int y);
 // Press of the left button; a double click arrives as two presses.
 int recorderMainLButtonDown(RecorderApp& app, int x, int y);
 // Release of the left button, wherever the pointer is by then.

@@ -7,10 +7,12 @@
 
 #include "recorderApp.h"
 #include "recorderDlgRename.h"
+#include "recorderMainFocus.h"
 #include "recorderMainInput.h"
 #include "recorderMainWindow.h"
 #include "recorderSongList.h"
 #include "recorderTransport.h"
+#include "recorderUndoDelete.h"
 #include "report.h"
 
 static constexpr const char* kReportModule = "./recorderMainKeys";
@@ -35,13 +37,20 @@ int recorderMainKeyCommand(RecorderApp& app, RecorderKeyCommand command) {
         case RecorderKeyCommand::Quit:
             REPORT_CHECK(recorderMainQuit(app));
             return OKAY;
-        case RecorderKeyCommand::PlayPause:
-            REPORT_CHECK(recorderTransportPlayPause(app));
+        case RecorderKeyCommand::PlayPause: {
+            // Space presses a focused skin button; elsewhere it plays or pauses.
+            bool used = false;
+            REPORT_CHECK(recorderMainFocusKey(app, Qt::Key_Space, used));
+            if (!used) REPORT_CHECK(recorderTransportPlayPause(app));
             return OKAY;
+        }
         case RecorderKeyCommand::Delete:
             REPORT_CHECK(recorderSongListDelete(app));
             return OKAY;
         case RecorderKeyCommand::PlaySelected: {
+            bool used = false;
+            REPORT_CHECK(recorderMainFocusKey(app, Qt::Key_Return, used));
+            if (used) return OKAY;
             // As a double click on the row: nothing selected, nothing played.
             bool found = false;
             int id = kRecorderNoTrack;
@@ -52,6 +61,9 @@ int recorderMainKeyCommand(RecorderApp& app, RecorderKeyCommand command) {
         }
         case RecorderKeyCommand::Rename:
             REPORT_CHECK(recorderDlgRename(app));
+            return OKAY;
+        case RecorderKeyCommand::Undo:
+            REPORT_CHECK(recorderUndoDelete(app));
             return OKAY;
     }
     return REPORT_ERR();

@@ -8,7 +8,7 @@
 
 struct RecorderApp;
 
-enum class RecorderKeyCommand { Quit, PlayPause, Delete, PlaySelected, Rename };
+enum class RecorderKeyCommand { Quit, PlayPause, Delete, PlaySelected, Rename, Undo };
 
 struct RecorderKey {
     QKeyCombination key;
@@ -17,7 +17,8 @@ struct RecorderKey {
 
 // Ctrl+Q quits through the close request (the clear-list question first),
 // Space plays or pauses, Delete deletes the selected tracks, Enter plays the
-// selected track, F2 renames it.
+// selected track, F2 renames it, Ctrl+Z undoes the last delete. Space and
+// Enter press a skin button that has the keyboard focus instead.
 inline constexpr RecorderKey kRecorderKeys[] = {
     // Spelled out: not every desktop theme binds the standard Quit key.
     {Qt::CTRL | Qt::Key_Q, RecorderKeyCommand::Quit},
@@ -26,6 +27,7 @@ inline constexpr RecorderKey kRecorderKeys[] = {
     {QKeyCombination(Qt::Key_Return), RecorderKeyCommand::PlaySelected},
     {QKeyCombination(Qt::KeypadModifier, Qt::Key_Enter), RecorderKeyCommand::PlaySelected},
     {QKeyCombination(Qt::Key_F2), RecorderKeyCommand::Rename},
+    {Qt::CTRL | Qt::Key_Z, RecorderKeyCommand::Undo},
 };
 
 // Binds the keys to the main window (once, when the window is created).

@@ -6,7 +6,10 @@
 // it is read.
 #include "recorderMainSkin.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <iterator>
 
 #include "CSlout.h"
 #include "File.h"
@@ -36,7 +39,9 @@ constexpr int kBitmapsBeforeTexts[] = {kSkinMaster,
                                        1101,
                                        1102,
                                        1103,
-                                       1104};
+                                       1104,
+                                       kSkinIndicatorPlayback,
+                                       kSkinLevelMeter};
 constexpr int kTexts[] = {kSkinTextTrackList, kSkinTextPlayTime, kSkinTextRecordTime, kSkinTextSpare};
 constexpr int kBitmapsAfterTexts[] = {
     kSkinRecordModeOffHover, kSkinRecordModeOnHover, kSkinAutoSegmentOffHover, kSkinAutoSegmentOnHover,
@@ -100,7 +105,7 @@ constexpr BitmapFile kBitmapFiles[] = {
 // Point groups of the definition file, in file order, with the components
 // each one places.
 struct PointGroup {
-    int keys[5];
+    int keys[6];
     int count;
 };
 
@@ -109,7 +114,7 @@ constexpr PointGroup kPointGroups[] = {
     {{kSkinLogoHover}, 1},
     {{kSkinRecordModeOff, kSkinRecordModeOn, kSkinRecordModeOffHover, kSkinRecordModeOnHover}, 4},
     {{kSkinAutoSegmentOff, kSkinAutoSegmentOn, kSkinAutoSegmentOffHover, kSkinAutoSegmentOnHover}, 4},
-    {{kSkinIndicatorIdle, 1101, 1102, 1103, 1104}, 5},
+    {{kSkinIndicatorIdle, 1101, 1102, 1103, 1104, kSkinIndicatorPlayback}, 6},
     {{kSkinHideShortOff, kSkinHideShortOn, kSkinHideShortOffHover, kSkinHideShortOnHover}, 4},
     {{kSkinDeleteHover, kSkinDeleteDisabled}, 2},
     {{kSkinSaveHover, kSkinSaveDisabled}, 2},
@@ -138,6 +143,20 @@ struct WindowButton {
 };
 constexpr WindowButton kWindowButtons[] = {{kSkinHotMinimise, kSkinMinimiseHover, kSkinMinimiseHoverFile},
                                            {kSkinHotClose, kSkinCloseHover, kSkinCloseHoverFile}};
+
+// After the window buttons, a skin may give the level bar's rectangle (group
+// 49; its bitmap is drawn at its top left, cut to it) and then, for each
+// hotspot in file order and the two window buttons, the shape of its button
+// for the focus ring: a rectangle and a corner radius (groups 50 to 79).
+constexpr int kFocusOutlineOrder[] = {
+    kSkinHotMenu,      kSkinHotLogo,     kSkinHotRecordMode, kSkinHotAutoSegment, kSkinHotHideShort,
+    kSkinHotDelete,    kSkinHotSave,     kSkinHotRename,     kSkinHotPrevious,    kSkinHotNext,
+    kSkinHotPlayPause, kSkinHotNewTrack, kSkinHotFindSongs,  kSkinHotMinimise,    kSkinHotClose};
+
+// Whether a rectangle read from the definition is given (no negative value).
+bool given(int left, int top, int right, int bottom) {
+    return left >= 0 && top >= 0 && right >= 0 && bottom >= 0;
+}
 
 std::string skinFile(const std::string& skinsFolder, const std::string& name) {
     return skinsFolder + "/" + kMainSkinFolder + "/" + name;
@@ -220,10 +239,12 @@ int readColourValues(std::FILE* file, Skin* skin, int redKey, int greenKey, int 
     return OKAY;
 }
 
-// Groups 4 to 46 of the definition file, and the optional 47 and 48, each applied as soon as it is read.
+// Groups 4 to 46 of the definition file, and the optional ones after them
+// (47 to 79), each applied as soon as it is read; `meter` gets the level
+// bar's rectangle when group 49 gives one.
 // Every group starts from -1 ("not given"), so a value line without a number
 // leaves its pieces as they are.
-int readDefinition(std::FILE* file, Skin* skin) {
+int readDefinition(std::FILE* file, Skin* skin, hwndRect& meter) {
     std::string header;
     REPORT_CHECK(readHeader(file, header));
     int unused = 0;
@@ -257,16 +278,61 @@ int readDefinition(std::FILE* file, Skin* skin) {
     REPORT_CHECK(readText(file, skin, kSkinTextPlayTime));
     REPORT_CHECK(readText(file, skin, kSkinTextRecordTime));
     REPORT_CHECK(readText(file, skin, kSkinTextSpare));
+    // The optional groups: each one only after all the ones before it.
     for (const WindowButton& b : kWindowButtons) {
         int left = -1, top = -1, right = -1, bottom = -1;
         bool found = false;
         REPORT_CHECK(skinReadRectOptional(file, left, top, right, bottom, found));
-        if (!found) break;
-        if (left < 0 || top < 0 || right < 0 || bottom < 0) continue;
+        if (!found) return OKAY;
+        if (!given(left, top, right, bottom)) continue;
         REPORT_CHECK(skinHotspotSetRect(skin, b.hotspot, left, top, right, bottom));
         REPORT_CHECK(skinComponentSetPosition(skin, b.hover, left, top));
     }
+    {
+        int left = -1, top = -1, right = -1, bottom = -1;
+        bool found = false;
+        REPORT_CHECK(skinReadRectOptional(file, left, top, right, bottom, found));
+        if (!found) return OKAY;
+        if (given(left, top, right, bottom) && right > left && bottom > top) {
+            REPORT_CHECK(skinComponentSetPosition(skin, kSkinLevelMeter, left, top));
+            meter = hwndRect{left, top, right, bottom};
+        }
+    }
+    for (int key : kFocusOutlineOrder) {
+        int left = -1, top = -1, right = -1, bottom = -1;
+        bool found = false;
+        REPORT_CHECK(skinReadRectOptional(file, left, top, right, bottom, found));
+        if (!found) return OKAY;
+        int radius = -1;
+        REPORT_CHECK(skinReadInt(file, radius));
+        if (given(left, top, right, bottom) && right >= left && bottom >= top)
+            REPORT_CHECK(skinHotspotSetOutline(skin, key, left, top, right, bottom, radius));
+    }
     return OKAY;
+}
+
+// The pieces the definition placed that a skin may leave out: the level
+// bar's bitmap (cut to its rectangle) and the indicator's playback face. A
+// missing file leaves the piece out; a file that cannot be read is a bad
+// bitmap like any other.
+bool loadOptionalImages(Skin* skin, const std::string& skinsFolder, const hwndRect& meter) {
+    if (meter.width() > 0) {
+        const std::string path = skinFile(skinsFolder, kSkinLevelMeterFile);
+        if (FileExists(path)) {
+            if (skinComponentBitmapLoad(skin, kSkinLevelMeter, path) != OKAY) return REPORT_ERR() == OKAY;
+            for (SkinComponent& c : skin->components) {
+                if (c.key != kSkinLevelMeter) continue;
+                c.bitmap =
+                    c.bitmap.copy(0, 0, std::min(c.width, meter.width()), std::min(c.height, meter.height()));
+                c.width = c.bitmap.width();
+                c.height = c.bitmap.height();
+            }
+        }
+    }
+    const std::string face = skinFile(skinsFolder, kSkinIndicatorPlaybackFile);
+    if (FileExists(face) && skinComponentBitmapLoad(skin, kSkinIndicatorPlayback, face) != OKAY)
+        return REPORT_ERR() == OKAY;
+    return true;
 }
 
 // The hover images of the window buttons the definition placed. Without its
@@ -301,6 +367,7 @@ int recorderInitMainSkin(const std::string& skinsFolder, CSlout* trace, ModalMes
 
     const std::string definition = skinFile(skinsFolder, kSkinDefinitionFile);
     REPORT_CHECK(checkVersion(definition));
+    hwndRect meter;  // the level bar's rectangle, when the definition gives one
 
     if (!loadBitmaps(skin.get(), skinsFolder)) {
         skinFree(skin);
@@ -317,9 +384,10 @@ int recorderInitMainSkin(const std::string& skinsFolder, CSlout* trace, ModalMes
             REPORT_CHECK(tellUser(dialog, kMsgSkinDefinition));
             return OKAY;
         }
-        REPORT_CHECK(readDefinition(file.get(), skin.get()));
+        REPORT_CHECK(readDefinition(file.get(), skin.get(), meter));
     }
-    if (!loadWindowButtonImages(skin.get(), skinsFolder)) {
+    if (!loadWindowButtonImages(skin.get(), skinsFolder) ||
+        !loadOptionalImages(skin.get(), skinsFolder, meter)) {
         skinFree(skin);
         skinFree(mainSkin);
         REPORT_CHECK(tellUser(dialog, kMsgSkinBitmaps));
@@ -333,6 +401,24 @@ int recorderInitMainSkin(const std::string& skinsFolder, CSlout* trace, ModalMes
 
     skinFree(mainSkin);
     mainSkin = std::move(skin);
+    return OKAY;
+}
+
+int recorderMainSkinListColours(const std::string& skinsFolder, RecorderSkinColour& text,
+                                RecorderSkinColour& background) {
+    FileHandle file(std::fopen(skinFile(skinsFolder, kSkinDefinitionFile).c_str(), "rb"));
+    if (!file) return REPORT_ERRNO();
+    // The groups before the colours, read as readDefinition reads them and let be.
+    std::string header;
+    REPORT_CHECK(readHeader(file.get(), header));
+    if (header.compare(0, 9, "Version 1") != 0) return REPORT_ERR();
+    int value = 0, x = 0, y = 0, left = 0, top = 0, right = 0, bottom = 0;
+    REPORT_CHECK(skinReadInt(file.get(), value));
+    for (size_t i = 0; i < std::size(kPointGroups); ++i) REPORT_CHECK(skinReadPoint(file.get(), x, y));
+    const size_t rects = 2 /* sliders */ + std::size(kHotspotFileOrder) + 1 /* the track list */;
+    for (size_t i = 0; i < rects; ++i) REPORT_CHECK(skinReadRect(file.get(), left, top, right, bottom));
+    REPORT_CHECK(skinReadColour(file.get(), text.red, text.green, text.blue));
+    REPORT_CHECK(skinReadColour(file.get(), background.red, background.green, background.blue));
     return OKAY;
 }
 

@@ -33,6 +33,11 @@ constexpr int kSkinDeleteDisabled = 1010;
 constexpr int kSkinSaveDisabled = 1012;
 constexpr int kSkinNewTrack = 1013;
 constexpr int kSkinInstructions = 1014;
+// Pieces a skin may add (older skins have none, and load as before): the
+// level bar, drawn from the left as far as the sound reaches, and the
+// indicator's face while a track plays (at the indicator's place).
+constexpr int kSkinLevelMeter = 1015;
+constexpr int kSkinIndicatorPlayback = 1016;
 constexpr int kSkinIndicatorFrame1 = 1101;  // frames 1101..1104
 constexpr int kSkinIndicatorFrames = 4;
 constexpr int kSkinRecordModeOffHover = 1200;
@@ -95,6 +100,10 @@ inline constexpr const char* kSkinDefinitionFile = "skin_definition.txt";
 // The window buttons' hover images, loaded when the definition places the buttons.
 inline constexpr const char* kSkinMinimiseHoverFile = "minimise_hover.bmp";
 inline constexpr const char* kSkinCloseHoverFile = "close_hover.bmp";
+// The level bar's bitmap (loaded when the definition places the bar) and the
+// indicator's playback face (loaded when the file is there).
+inline constexpr const char* kSkinLevelMeterFile = "level_meter.bmp";
+inline constexpr const char* kSkinIndicatorPlaybackFile = "playback_indicator.bmp";
 // The user messages of a skin that cannot be used (strings 1005 and 1006).
 inline constexpr const char* kMsgSkinBitmaps = "Unable to read main skin bitmaps.";
 inline constexpr const char* kMsgSkinDefinition = "Unable to read main skin definition file.";
@@ -127,6 +136,12 @@ struct RecorderMainSkinHooks {
 // without a main skin. On success the new skin replaces mainSkin.
 int recorderInitMainSkin(const std::string& skinsFolder, CSlout* trace, ModalMessageDialog* dialog,
                          const RecorderMainSkinHooks& hooks, std::unique_ptr<Skin>& mainSkin);
+
+// The track list's item text and background colours as the definition file
+// of the main skin in skinsFolder gives them, read without loading the skin
+// (the look of boxes shown before the main window exists).
+int recorderMainSkinListColours(const std::string& skinsFolder, RecorderSkinColour& text,
+                                RecorderSkinColour& background);
 
 // The track list's rectangle (text 1800) and its item text and background
 // colours, as the main skin gives them.

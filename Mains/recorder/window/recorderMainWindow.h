@@ -55,6 +55,9 @@ class RecorderMainWindow : public QWidget, public PaintWindow {
 
   protected:
     bool event(QEvent* event) override;
+    // Tab and Shift+Tab, from the window or the list: the skin's controls
+    // are in the chain too (recorderMainFocus.h).
+    bool focusNextPrevChild(bool next) override;
 
   private:
     RecorderApp& app_;
